@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the build and test dependencies that are missing, and nothing else.
+# Usage: scripts/deps.sh [native]   ("native" skips the Windows toolchain and Wine)
+set -euo pipefail
+
+want=(cmake make g++ clang libgtest-dev googletest libbenchmark-dev libpixman-1-dev pkg-config)
+if [ "${1:-}" != "native" ]; then
+  want+=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb x11-utils imagemagick)
+fi
+
+missing=()
+for p in "${want[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+# libFuzzer, ASan and UBSan runtimes for clang come with its compiler-rt package.
+if command -v clang >/dev/null; then
+  ver=$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -1)
+  if [ -n "$ver" ] && ! dpkg-query -W -f='${Status}' "libclang-rt-$ver-dev" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("libclang-rt-$ver-dev")
+  fi
+fi
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" != 0 ]; then
+  echo "Missing packages: ${missing[*]}" >&2
+  echo "Install them as root (apt-get install ${missing[*]}) and run again." >&2
+  exit 1
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

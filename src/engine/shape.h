@@ -1,0 +1,45 @@
+// shape.h — shape rasterisers drawing straight into a LOCKED surface.
+//
+// None of these lock: the caller locks with srf_Lock first and unlocks afterwards.
+// Coordinates are signed; every shape clips itself to the surface. Colours are
+// pixel words. Pixel rules: SET writes c; OVER blends colours by c's weight and
+// multiplies alpha (A_d * t_c >> 8); MIX blends all four channels by c's weight.
+// Op modes: 1 OR, 2 AND, 3 XOR, 4 saturating add, 5 checkerboard, else SET.
+// The span option of the engine makes the triangle, quad and warp fillers end each
+// span one pixel early. Returns 1 (or a count) when the shape was processed, 0
+// when it lies wholly outside or the rectangle is empty after clipping.
+#pragma once
+#include <cstdint>
+#include "engine/surface.h"
+
+int drw_Line(Surface* s, int x1, int y1, int x2, int y2, uint32_t colour);
+int drw_LineBlend(Surface* s, int x1, int y1, int x2, int y2, uint32_t colour);
+int drw_LineGradient(Surface* s, int x1, int y1, int x2, int y2, uint32_t colour1, uint32_t colour2);
+int drw_LineOp(Surface* s, int x1, int y1, int x2, int y2, uint32_t colour, int mode);
+int drw_LineMarker(Surface* s, int x1, int y1, int x2, int y2);
+int drw_ThickLine(Surface* s, int x1, int y1, int x2, int y2, int width, uint32_t colour, int mode);
+int drw_Rect(Surface* s, int x1, int y1, int x2, int y2, uint32_t colour);
+int drw_RectBlend(Surface* s, int x1, int y1, int x2, int y2, uint32_t colour);
+int drw_FillRect(Surface* s, int x1, int y1, int x2, int y2, uint32_t colour);
+int drw_FillRectBlend(Surface* s, int x1, int y1, int x2, int y2, uint32_t colour);
+int drw_FillRectOp(Surface* s, int x1, int y1, int x2, int y2, uint32_t colour, int mode);
+int drw_ReplaceColor(Surface* s, int x1, int y1, int x2, int y2, uint32_t oldColour, uint32_t newColour);
+int drw_GradientRect(Surface* s, int x1, int y1, int x2, int y2,
+                     uint32_t topLeft, uint32_t topRight, uint32_t bottomLeft, uint32_t bottomRight);
+int drw_GradientRectBlend(Surface* s, int x1, int y1, int x2, int y2,
+                          uint32_t topLeft, uint32_t topRight, uint32_t bottomLeft, uint32_t bottomRight);
+int drw_Ellipse(Surface* s, int x1, int y1, int x2, int y2, uint32_t colour);
+int drw_FillEllipse(Surface* s, int x1, int y1, int x2, int y2, uint32_t colour);
+int drw_FillEllipseOp(Surface* s, int x1, int y1, int x2, int y2, uint32_t colour, int mode);
+int drw_RadialEllipse(Surface* s, int x1, int y1, int x2, int y2, uint32_t centre, uint32_t edge);
+int drw_RadialEllipseBlend(Surface* s, int x1, int y1, int x2, int y2, uint32_t centre, uint32_t edge);
+int drw_Triangle(Surface* s, int x1, int y1, int x2, int y2, int x3, int y3,
+                 uint32_t colour1, uint32_t colour2, uint32_t colour3);
+int drw_TriangleBlend(Surface* s, int x1, int y1, int x2, int y2, int x3, int y3,
+                      uint32_t colour1, uint32_t colour2, uint32_t colour3);
+int drw_Quad(Surface* s, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4,
+             uint32_t colour1, uint32_t colour2, uint32_t colour3, uint32_t colour4);
+int drw_QuadBlend(Surface* s, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4,
+                  uint32_t colour1, uint32_t colour2, uint32_t colour3, uint32_t colour4);
+int drw_WarpQuad(Surface* s, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4,
+                 Surface* src, int sx1, int sy1, int sx2, int sy2);

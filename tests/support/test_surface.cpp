@@ -1,0 +1,42 @@
+// test_surface.cpp — helpers shared by the surface-based tests.
+#include "support/test_surface.h"
+
+TestSurface::TestSurface(uint32_t w, uint32_t h) {
+    srf_Create(w, h, &s);
+    srf_Lock(&s);
+}
+TestSurface::~TestSurface() {
+    srf_Unlock(&s);
+    srf_Destroy(&s);
+}
+uint32_t& TestSurface::at(int x, int y) { return s.pixels[(size_t)y * s.stride + x]; }
+
+void FillRandom(Surface* s, std::mt19937& rng, bool extremes) {
+    uint32_t* p = srf_Lock(s);
+    for (uint32_t y = 0; y < s->height; y++)
+        for (uint32_t x = 0; x < s->width; x++) {
+            uint32_t v = rng();
+            if (extremes) {
+                uint32_t pick = rng();
+                for (int b = 0; b < 4; b++) {
+                    uint32_t sel = (pick >> (b * 4)) & 7;
+                    if (sel == 0) v &= ~(0xFFu << (b * 8));
+                    else if (sel == 1) v |= 0xFFu << (b * 8);
+                }
+            }
+            p[(size_t)y * s->stride + x] = v;
+        }
+    srf_Unlock(s);
+}
+
+bool SameSurface(Surface* a, Surface* b) {
+    uint32_t* pa = srf_Lock(a);
+    uint32_t* pb = srf_Lock(b);
+    bool same = pa && pb && a->width == b->width && a->height == b->height;
+    for (uint32_t y = 0; same && y < a->height; y++)
+        for (uint32_t x = 0; x < a->width; x++)
+            if (pa[(size_t)y * a->stride + x] != pb[(size_t)y * b->stride + x]) { same = false; break; }
+    srf_Unlock(a);
+    srf_Unlock(b);
+    return same;
+}

@@ -1,0 +1,71 @@
+// ui_script.cpp — the scripted implementation of platform/ui.h used by tests.
+#include "support/ui_script.h"
+#include <cstring>
+#include <deque>
+#include <map>
+
+namespace {
+struct ScriptState {
+    std::vector<UiRecordedBox> boxes;
+    std::vector<std::string> statuses;
+    std::vector<std::string> prompts;
+    std::map<std::string, std::deque<int>> boxAnswers;
+    std::map<std::string, std::deque<UiScriptedAnswer>> promptAnswers;
+    int escape = 0;
+    int beeps = 0;
+    int waitDepth = 0;
+};
+ScriptState g_script;
+
+int DefaultAnswer(unsigned flags) {
+    switch (flags & 0xF) {
+    case UI_YESNO: case UI_YESNOCANCEL: return UI_IDYES;
+    case UI_RETRYCANCEL: return UI_IDRETRY;
+    default: return UI_IDOK;
+    }
+}
+}  // namespace
+
+void uiscript_Reset() { g_script = ScriptState(); }
+void uiscript_QueueBox(const std::string& title, int answer) { g_script.boxAnswers[title].push_back(answer); }
+void uiscript_QueuePrompt(const std::string& name, const UiScriptedAnswer& answer) {
+    g_script.promptAnswers[name].push_back(answer);
+}
+void uiscript_SetEscape(int pressed) { g_script.escape = pressed; }
+const std::vector<UiRecordedBox>& uiscript_Boxes() { return g_script.boxes; }
+const std::vector<std::string>& uiscript_Statuses() { return g_script.statuses; }
+const std::vector<std::string>& uiscript_PromptsAsked() { return g_script.prompts; }
+int uiscript_BeepCount() { return g_script.beeps; }
+
+int ui_MessageBox(const char* text, const char* title, unsigned flags) {
+    std::string t = title ? title : "";
+    int answer = DefaultAnswer(flags);
+    auto it = g_script.boxAnswers.find(t);
+    if (it != g_script.boxAnswers.end() && !it->second.empty()) {
+        answer = it->second.front();
+        it->second.pop_front();
+    }
+    g_script.boxes.push_back({t, text ? text : "", flags, answer});
+    return answer;
+}
+
+void ui_SetStatus(const char* text) { g_script.statuses.push_back(text ? text : ""); }
+void ui_Beep(unsigned) { g_script.beeps++; }
+void ui_WaitCursor(int on) { g_script.waitDepth += on ? 1 : -1; }
+int ui_EscapePressed() { return g_script.escape; }
+void ui_RegisterPrompt(const char*, UiPromptHandler) {}
+
+int ui_Prompt(UiPrompt* p) {
+    std::string name = p->name ? p->name : "";
+    g_script.prompts.push_back(name);
+    auto it = g_script.promptAnswers.find(name);
+    if (it == g_script.promptAnswers.end() || it->second.empty()) return 0;
+    UiScriptedAnswer a = it->second.front();
+    it->second.pop_front();
+    p->result = a.result;
+    std::strncpy(p->text1, a.text1.c_str(), sizeof p->text1 - 1);
+    p->text1[sizeof p->text1 - 1] = 0;
+    std::strncpy(p->text2, a.text2.c_str(), sizeof p->text2 - 1);
+    p->text2[sizeof p->text2 - 1] = 0;
+    return 1;
+}

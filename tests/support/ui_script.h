@@ -1,0 +1,28 @@
+// ui_script.h — scripted user interface for tests.
+// Every message box and status text is recorded in order; message boxes and prompts
+// take their answers from per-title / per-name queues (a message box with no queued
+// answer returns the first button of its set: OK, Yes, Retry...).
+#pragma once
+#include <string>
+#include <vector>
+#include "platform/ui.h"
+
+struct UiRecordedBox {
+    std::string title, text;
+    unsigned flags;
+    int answer;
+};
+
+struct UiScriptedAnswer {
+    int result = 0;
+    std::string text1, text2;
+};
+
+void uiscript_Reset();
+void uiscript_QueueBox(const std::string& title, int answer);
+void uiscript_QueuePrompt(const std::string& name, const UiScriptedAnswer& answer);
+void uiscript_SetEscape(int pressed);
+const std::vector<UiRecordedBox>& uiscript_Boxes();
+const std::vector<std::string>& uiscript_Statuses();
+const std::vector<std::string>& uiscript_PromptsAsked();
+int uiscript_BeepCount();
