@@ -1,0 +1,26 @@
+# The commands a person types. Each installs what is missing first.
+.PHONY: run test bench fuzz asan native win clean
+
+run:
+	@bash scripts/run.sh
+
+test:
+	@bash scripts/test.sh
+
+native:
+	@bash scripts/test.sh native
+
+asan:
+	@bash scripts/test.sh asan
+
+win:
+	@bash scripts/test.sh win
+
+bench:
+	@bash scripts/bench.sh
+
+fuzz:
+	@bash scripts/fuzz.sh
+
+clean:
+	rm -rf build

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks (native, optimised); each figure is printed beside
+# the anchor measured in the same run.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+bash scripts/deps.sh native
+if [ ! -f build/native/CMakeCache.txt ]; then
+  cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build build/native -j"$(nproc 2>/dev/null || echo 2)" --target kvbench
+build/native/bench/kvbench "$@"

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the Windows programs and starts kelvara.exe under Wine.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+bash scripts/deps.sh
+if [ ! -f build/win/CMakeCache.txt ]; then
+  cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
+fi
+cmake --build build/win -j"$(nproc 2>/dev/null || echo 2)"
+if [ ! -f build/win/kelvara.exe ]; then
+  echo "The program itself (kelvara.exe) arrives with the application shell; the engine,"
+  echo "its tests and the benchmarks are built so far: try 'make test' or 'make bench'."
+  exit 0
+fi
+exec bash scripts/wine-session.sh bash scripts/wine-run.sh build/win/kelvara.exe "$@"
