@@ -22,13 +22,15 @@ endfunction()
 
 # One test executable per subsystem folder: native tests under tests/unit/<name>,
 # Windows-side tests under tests/win/<name> (run through the emulator, i.e. Wine).
-function(kv_add_test_folder name dir)
+# `ui` is the user-interface seam to link: kvuiscript (recorded, scripted answers)
+# or, for tests of the real dialogs, kvui_win32.
+function(kv_add_test_folder name dir ui)
   kv_collect_sources(srcs "${dir}")
   if(NOT srcs)
     return()
   endif()
   add_executable(${name} ${srcs})
-  target_link_libraries(${name} PRIVATE kvcore kvtestsupport GTest::gtest_main ${ARGN})
+  target_link_libraries(${name} PRIVATE kvtestsupport ${ui} kvcore GTest::gtest_main ${ARGN})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES TIMEOUT 900)

@@ -1,0 +1,21 @@
+// win_driver_win32.cpp — finds windows by title and presses their buttons.
+#include "support/win_driver_win32.h"
+
+HWND FindWindowWait(const char* title, const char* cls, int timeoutMs) {
+    for (int waited = 0; waited <= timeoutMs; waited += 20) {
+        HWND w = FindWindowA(cls, title);
+        if (w && IsWindowVisible(w)) return w;
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+std::thread AnswerWindowLater(const std::string& title, int id, int timeoutMs) {
+    return std::thread([title, id, timeoutMs]() {
+        HWND w = FindWindowWait(title.c_str(), nullptr, timeoutMs);
+        if (!w) return;
+        HWND button = GetDlgItem(w, id);
+        if (button) PostMessageA(button, BM_CLICK, 0, 0);
+        else PostMessageA(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    });
+}

@@ -1,0 +1,14 @@
+// win_driver_win32.h — drives real windows from a Windows-side test: waits for a
+// top-level window by title on another thread and answers it like a user would.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <thread>
+
+// Polls for a visible top-level window whose title is `title` (and, when given,
+// whose class is `cls`), up to `timeoutMs`. Returns it or null.
+HWND FindWindowWait(const char* title, const char* cls, int timeoutMs);
+
+// Starts a thread that waits for the window titled `title` and presses the button
+// (or sends the command) `id` in it. Join the thread after the modal call returns.
+std::thread AnswerWindowLater(const std::string& title, int id, int timeoutMs = 10000);
