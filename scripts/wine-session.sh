@@ -33,5 +33,5 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 kv_wine_prefix
-"$kv_wineserver" -p
+"$kv_wineserver" -p || true   # already running: it simply stays
 "$@"
