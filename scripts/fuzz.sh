@@ -9,7 +9,7 @@ if [ ! -f build/fuzz/CMakeCache.txt ]; then
   cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
     -DCMAKE_CXX_COMPILER=clang++ -DKV_SANITIZE=ON -DKV_FUZZ=ON >/dev/null
 fi
-cmake --build build/fuzz -j"$(nproc 2>/dev/null || echo 2)"
+cmake --build build/fuzz -j"$(nproc 2>/dev/null || echo 2)" --target fuzzers
 status=0
 for t in build/fuzz/fuzz/*_fuzz; do
   [ -x "$t" ] || continue
