@@ -35,3 +35,13 @@ static inline uint32_t px_Mix4(uint32_t p0, uint32_t w0, uint32_t p1, uint32_t w
                    ((p3 >> 8) & m) * w3) & 0xFF00FF00u;
     return rb | ag;
 }
+
+// Each of the four bytes a + b, saturated at 255.
+static inline uint32_t px_AddSat(uint32_t a, uint32_t b) {
+    const uint32_t m = 0x00FF00FFu;
+    uint32_t rb = (a & m) + (b & m);
+    uint32_t ag = ((a >> 8) & m) + ((b >> 8) & m);
+    rb = (rb | ((rb >> 8) & 0x00010001u) * 0xFFu) & m;   // a carried lane becomes 0xFF
+    ag = (ag | ((ag >> 8) & 0x00010001u) * 0xFFu) & m;
+    return rb | (ag << 8);
+}

@@ -4,10 +4,17 @@
 // Coordinates are signed; every shape clips itself to the surface. Colours are
 // pixel words. Pixel rules: SET writes c; OVER blends colours by c's weight and
 // multiplies alpha (A_d * t_c >> 8); MIX blends all four channels by c's weight.
-// Op modes: 1 OR, 2 AND, 3 XOR, 4 saturating add, 5 checkerboard, else SET.
+// Op modes: 1 OR, 2 AND, 3 XOR, 4 saturating add, 5 checkerboard composited by
+// c's weight, else SET. drw_LineOp writes c for mode 4; drw_LineOp and
+// drw_ThickLine write the checkerboard entry itself for mode 5.
 // The span option of the engine makes the triangle, quad and warp fillers end each
 // span one pixel early. Returns 1 (or a count) when the shape was processed, 0
 // when it lies wholly outside or the rectangle is empty after clipping.
+// Any int coordinates are safe: loops are limited to the surface, counts that
+// exceed an int saturate at INT_MAX (drw_Line's step count, drw_LineOp's n + 2,
+// which it returns even when no step lands inside). drw_LineMarker returns 1
+// when it marked at least one pixel. drw_WarpQuad reads the source (locked by the
+// caller too) only inside its bounds: rows and columns beyond are held at its edge.
 #pragma once
 #include <cstdint>
 #include "engine/surface.h"
