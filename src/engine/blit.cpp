@@ -88,7 +88,8 @@ int Transfer(BlitKind kind, Surface* dst, int dx1, int dy1, int dx2, int dy2,
     const int64_t step = (sw << 16) / dw;
     int64_t start, end;
     if (step > 0) {
-        start = Max64(Max64(dx1, 0), dx1 - ((int64_t)sx1 << 16) / step);
+        // sx1 * 65536, not a shift: sx1 may be negative.
+        start = Max64(Max64(dx1, 0), dx1 - ((int64_t)sx1 * 65536) / step);
         end = Min64(Min64(dx2, dstW - 1), dx1 + (((srcW - sx1) << 16) - 1) / step);
     } else {
         // A destination more than 65536 times wider than the source samples sx1 only.
@@ -129,7 +130,8 @@ int Transfer(BlitKind kind, Surface* dst, int dx1, int dy1, int dx2, int dy2,
                 r0 = sy1 + (acc >> 16);
                 row.fy = (uint32_t)(acc >> 8) & 255;
             } else {
-                r0 = sy1 + ((y - dy1) * sh) / dh;
+                // Both factors are below 2^32, so the product fits unsigned 64 bits.
+                r0 = sy1 + (int64_t)(((uint64_t)(y - dy1) * (uint64_t)sh) / (uint64_t)dh);
             }
             if (r0 < 0 || r0 > srcH - 1) continue;
             int64_t r1 = (smooth && r0 < srcH - 1) ? r0 + 1 : r0;
