@@ -6,6 +6,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 stages=("$@")
 [ ${#stages[@]} -eq 0 ] && stages=(native asan win)
 jobs=$(nproc 2>/dev/null || echo 2)
+export GNUMAKEFLAGS=--no-print-directory
 
 need_win=0
 for s in "${stages[@]}"; do [ "$s" = win ] && need_win=1; done

@@ -2,7 +2,7 @@
 # Runs a command inside a Wine session: the private prefix exists, an Xvfb display
 # is started when there is no DISPLAY (and stopped again by its own PID), and one
 # persistent wineserver serves every Wine process of the command, shut down at the end.
-# Usage: scripts/wine-session.sh command [args...]
+# Usage: scripts/wine-session.sh command [args...]   (a .exe runs through Wine)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
@@ -34,4 +34,7 @@ fi
 
 kv_wine_prefix
 "$kv_wineserver" -p || true   # already running: it simply stays
-"$@"
+case "${1:-}" in
+  *.exe|*.EXE) "$kv_wine" "$@" ;;   # a Windows program is run through Wine
+  *) "$@" ;;
+esac
