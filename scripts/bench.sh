@@ -2,6 +2,7 @@
 # Builds and runs the benchmarks (native, optimised); each figure is printed beside
 # the anchor measured in the same run.
 set -euo pipefail
+export GNUMAKEFLAGS=--no-print-directory
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 bash scripts/deps.sh native
 if [ ! -f build/native/CMakeCache.txt ]; then

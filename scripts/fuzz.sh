@@ -2,6 +2,7 @@
 # Builds every fuzz target (clang, libFuzzer, ASan, UBSan) and runs each briefly.
 # KV_FUZZ_SECONDS sets the time per target (default 60).
 set -euo pipefail
+export GNUMAKEFLAGS=--no-print-directory
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 bash scripts/deps.sh native
 secs=${KV_FUZZ_SECONDS:-60}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows programs and starts kelvara.exe under Wine.
 set -euo pipefail
+export GNUMAKEFLAGS=--no-print-directory
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 bash scripts/deps.sh
 if [ ! -f build/win/CMakeCache.txt ]; then
