@@ -13,6 +13,20 @@ void srf_GuardSize(uint32_t* width, uint32_t* height) {
     }
 }
 
+void srf_BeginRecord(Surface* s, uint32_t* width, uint32_t* height) {
+    srf_GuardSize(width, height);
+    s->width = s->reqWidth = *width;
+    s->height = s->reqHeight = *height;
+    s->bitsPerPixel = s->reqBitsPerPixel = 32;
+    s->kind = 1;
+    s->created = 1;
+    s->lockCount = 0;
+    s->byteSize = *width * *height * 4;
+    s->pixels = nullptr;
+    s->stride = 0;
+    s->dc = s->bitmap = s->prevBitmap = s->dibBits = nullptr;
+}
+
 void srf_ClearRecord(Surface* s) {
     size_t from = offsetof(Surface, created);
     std::memset(reinterpret_cast<char*>(s) + from, 0, sizeof(Surface) - from);

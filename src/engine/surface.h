@@ -56,5 +56,8 @@ int srf_ApplyTables(Surface* s, int x1, int y1, int x2, int y2,
                     const uint8_t* red, const uint8_t* green, const uint8_t* blue,
                     const uint8_t* alpha);
 
+// First step of creation on every platform: size guard, then the record's fields
+// (no pixel store yet); width and height come back as guarded.
+void srf_BeginRecord(Surface* s, uint32_t* width, uint32_t* height);
 // Clears `created` and every field after it, keeping kind..pixels (destroy/detach rule).
 void srf_ClearRecord(Surface* s);

@@ -5,16 +5,7 @@
 
 Surface* srf_Create(uint32_t width, uint32_t height, Surface* s) {
     if (!s) return nullptr;
-    srf_GuardSize(&width, &height);
-    s->width = s->reqWidth = width;
-    s->height = s->reqHeight = height;
-    s->bitsPerPixel = s->reqBitsPerPixel = 32;
-    s->kind = 1;
-    s->created = 1;
-    s->lockCount = 0;
-    s->byteSize = width * height * 4;
-    s->dc = s->bitmap = s->prevBitmap = nullptr;
-    s->pixels = nullptr;
+    srf_BeginRecord(s, &width, &height);
     // A zero-sized bitmap cannot be made on Windows either; leave it invalid.
     s->dibBits = (width && height) ? std::calloc((size_t)width * height, 4) : nullptr;
     s->stride = s->dibBits ? width : 0;

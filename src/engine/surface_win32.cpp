@@ -20,32 +20,27 @@ bool ReadDib(Surface* s, DIBSECTION* ds) {
     return GetObjectA((HBITMAP)s->bitmap, sizeof *ds, ds) != 0;
 }
 
-}  // namespace
-
-Surface* srf_Create(uint32_t width, uint32_t height, Surface* s) {
-    if (!s) return nullptr;
-    srf_GuardSize(&width, &height);
-    s->width = s->reqWidth = width;
-    s->height = s->reqHeight = height;
-    s->bitsPerPixel = s->reqBitsPerPixel = 32;
-    s->kind = 1;
-    s->created = 1;
-    s->lockCount = 0;
-    s->byteSize = width * height * 4;
-    s->pixels = nullptr;
-    s->stride = 0;
-
+// Header of a 32-bit top-down RGB bitmap.
+BITMAPINFO TopDown32(uint32_t width, uint32_t height, LONG pelsPerMetre) {
     BITMAPINFO bmi;
     std::memset(&bmi, 0, sizeof bmi);
     bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     bmi.bmiHeader.biWidth = (LONG)width;
-    bmi.bmiHeader.biHeight = -(LONG)height;   // top-down rows
+    bmi.bmiHeader.biHeight = -(LONG)height;
     bmi.bmiHeader.biPlanes = 1;
     bmi.bmiHeader.biBitCount = 32;
     bmi.bmiHeader.biCompression = BI_RGB;
-    bmi.bmiHeader.biXPelsPerMeter = 2880;
-    bmi.bmiHeader.biYPelsPerMeter = 2880;
+    bmi.bmiHeader.biXPelsPerMeter = pelsPerMetre;
+    bmi.bmiHeader.biYPelsPerMeter = pelsPerMetre;
+    return bmi;
+}
 
+}  // namespace
+
+Surface* srf_Create(uint32_t width, uint32_t height, Surface* s) {
+    if (!s) return nullptr;
+    srf_BeginRecord(s, &width, &height);
+    BITMAPINFO bmi = TopDown32(width, height, 2880);
     HDC dc = CreateCompatibleDC(nullptr);
     void* bits = nullptr;
     HBITMAP bmp = (width && height) ? CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
@@ -154,14 +149,7 @@ Surface* srf_FromBitmap(HBITMAP bitmap, Surface* s) {
         if (scaled) DeleteObject(scaled);
         return nullptr;
     }
-    BITMAPINFO bmi;
-    std::memset(&bmi, 0, sizeof bmi);
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = (LONG)s->width;
-    bmi.bmiHeader.biHeight = -(LONG)s->height;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bmi = TopDown32(s->width, s->height, 0);
     HDC screen = GetDC(nullptr);
     GetDIBits(screen, from, 0, s->height, px, &bmi, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
