@@ -20,6 +20,7 @@ const unsigned UI_ICONQUESTION = 0x20;
 const unsigned UI_ICONWARNING = 0x30;
 const unsigned UI_ICONINFORMATION = 0x40;
 const unsigned UI_DEFBUTTON2 = 0x100;
+const unsigned UI_SYSTEMMODAL = 0x1000;
 const unsigned UI_TASKMODAL = 0x2000;
 const unsigned UI_TOPMOST = 0x40000;
 
@@ -36,6 +37,16 @@ int ui_MessageBox(const char* text, const char* title, unsigned flags);
 void ui_SetStatus(const char* text);
 // Plays a system sound: 0 plain beep, else a MessageBeep type (MB_ICON* value).
 void ui_Beep(unsigned type);
+// Sounds a tone of `hertz` for `ms` milliseconds (the speaker beep of hard errors).
+void ui_Tone(unsigned hertz, unsigned ms);
+// Sleeps the calling thread (retry loops wait through here so tests need not).
+void ui_Sleep(unsigned ms);
+// Tells the view the document changed: repaint it, refit it to a new image size
+// (scroll bars, layout) and/or retitle the main window. Ignored before the view exists.
+const unsigned UI_VIEW_REPAINT = 1;
+const unsigned UI_VIEW_RESIZED = 2;
+const unsigned UI_VIEW_TITLE = 4;
+void ui_ViewChanged(unsigned what);
 // Shows (1) or removes (0) the wait cursor; calls nest.
 void ui_WaitCursor(int on);
 // Non-zero while Escape is held or was pressed since the last call. Cheap enough to

@@ -18,6 +18,7 @@ struct UiState {
     HCURSOR savedCursor;
     ULONGLONG lastEscapeSample;
     int escapeDown;
+    UiwViewHandler view;
     PromptSlot prompts[32];
     int promptCount;
 };
@@ -48,6 +49,15 @@ void ui_SetStatus(const char* text) {
 }
 
 void ui_Beep(unsigned type) { MessageBeep(type ? type : 0xFFFFFFFFu); }
+
+void uiw_SetViewHandler(UiwViewHandler handler) { g_ui.view = handler; }
+
+void ui_ViewChanged(unsigned what) {
+    if (g_ui.view) g_ui.view(what);
+}
+
+void ui_Tone(unsigned hertz, unsigned ms) { Beep(hertz, ms); }
+void ui_Sleep(unsigned ms) { Sleep(ms); }
 
 void ui_WaitCursor(int on) {
     if (on) {

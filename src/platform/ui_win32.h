@@ -6,3 +6,6 @@
 
 void uiw_SetWindows(HWND owner, HWND statusLine);
 HWND uiw_Owner();
+// The view registers what ui_ViewChanged calls.
+typedef void (*UiwViewHandler)(unsigned what);
+void uiw_SetViewHandler(UiwViewHandler handler);

@@ -13,6 +13,8 @@ struct ScriptState {
     std::map<std::string, std::deque<UiScriptedAnswer>> promptAnswers;
     int escape = 0;
     int beeps = 0;
+    unsigned sleptMs = 0;
+    unsigned viewChanges = 0;
     int waitDepth = 0;
 };
 ScriptState g_script;
@@ -36,6 +38,7 @@ const std::vector<UiRecordedBox>& uiscript_Boxes() { return g_script.boxes; }
 const std::vector<std::string>& uiscript_Statuses() { return g_script.statuses; }
 const std::vector<std::string>& uiscript_PromptsAsked() { return g_script.prompts; }
 int uiscript_BeepCount() { return g_script.beeps; }
+unsigned uiscript_SleptMs() { return g_script.sleptMs; }
 
 int ui_MessageBox(const char* text, const char* title, unsigned flags) {
     std::string t = title ? title : "";
@@ -51,6 +54,10 @@ int ui_MessageBox(const char* text, const char* title, unsigned flags) {
 
 void ui_SetStatus(const char* text) { g_script.statuses.push_back(text ? text : ""); }
 void ui_Beep(unsigned) { g_script.beeps++; }
+void ui_Tone(unsigned, unsigned) { g_script.beeps++; }
+void ui_Sleep(unsigned ms) { g_script.sleptMs += ms; }
+void ui_ViewChanged(unsigned what) { g_script.viewChanges |= what; }
+unsigned uiscript_ViewChanges() { return g_script.viewChanges; }
 void ui_WaitCursor(int on) { g_script.waitDepth += on ? 1 : -1; }
 int ui_EscapePressed() { return g_script.escape; }
 void ui_RegisterPrompt(const char*, UiPromptHandler) {}

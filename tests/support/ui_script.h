@@ -25,4 +25,9 @@ void uiscript_SetEscape(int pressed);
 const std::vector<UiRecordedBox>& uiscript_Boxes();
 const std::vector<std::string>& uiscript_Statuses();
 const std::vector<std::string>& uiscript_PromptsAsked();
+// Beeps and tones together.
 int uiscript_BeepCount();
+// Milliseconds asked of ui_Sleep (the scripted seam does not sleep).
+unsigned uiscript_SleptMs();
+// UI_VIEW_* bits asked of ui_ViewChanged since the last reset.
+unsigned uiscript_ViewChanges();
