@@ -10,12 +10,19 @@ HWND FindWindowWait(const char* title, const char* cls, int timeoutMs) {
     return nullptr;
 }
 
-std::thread AnswerWindowLater(const std::string& title, int id, int timeoutMs) {
-    return std::thread([title, id, timeoutMs]() {
+void PressButton(HWND dialog, int id) {
+    HWND button = GetDlgItem(dialog, id);
+    if (button) PostMessageA(button, BM_CLICK, 0, 0);
+    else PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
+
+std::thread DriveWindowLater(const std::string& title, std::function<void(HWND)> action, int timeoutMs) {
+    return std::thread([title, action, timeoutMs]() {
         HWND w = FindWindowWait(title.c_str(), nullptr, timeoutMs);
-        if (!w) return;
-        HWND button = GetDlgItem(w, id);
-        if (button) PostMessageA(button, BM_CLICK, 0, 0);
-        else PostMessageA(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+        if (w) action(w);
     });
+}
+
+std::thread AnswerWindowLater(const std::string& title, int id, int timeoutMs) {
+    return DriveWindowLater(title, [id](HWND w) { PressButton(w, id); }, timeoutMs);
 }

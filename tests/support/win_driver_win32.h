@@ -2,6 +2,7 @@
 // top-level window by title on another thread and answers it like a user would.
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -12,3 +13,10 @@ HWND FindWindowWait(const char* title, const char* cls, int timeoutMs);
 // Starts a thread that waits for the window titled `title` and presses the button
 // (or sends the command) `id` in it. Join the thread after the modal call returns.
 std::thread AnswerWindowLater(const std::string& title, int id, int timeoutMs = 10000);
+
+// Starts a thread that waits for the window titled `title` and hands it to `action`
+// (which may set fields and press buttons). Join it after the modal call returns.
+std::thread DriveWindowLater(const std::string& title, std::function<void(HWND)> action,
+                             int timeoutMs = 10000);
+// Presses a button of a dialog from another thread.
+void PressButton(HWND dialog, int id);
