@@ -3,7 +3,7 @@
 # Usage: scripts/deps.sh [native]   ("native" skips the Windows toolchain and Wine)
 set -euo pipefail
 
-want=(cmake make g++ clang libgtest-dev googletest libbenchmark-dev libpixman-1-dev pkg-config)
+want=(cmake make g++ clang libgtest-dev googletest libbenchmark-dev libpixman-1-dev libpng-dev pkg-config)
 if [ "${1:-}" != "native" ]; then
   want+=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb x11-utils imagemagick)
 fi

@@ -1,0 +1,74 @@
+// title.cpp — current file name and title text.
+#include "app/title.h"
+#include <cstring>
+#include "app/sysio.h"
+
+namespace {
+
+const char TITLE_BASE[] = "Kelvara 1.80";
+
+struct TitleState {
+    char fileName[KV_MAX_PATH];
+    char text[64];
+};
+TitleState g_title;
+
+void CopyCut(char* out, size_t cap, const char* from, size_t len) {
+    if (cap == 0) return;
+    if (len >= cap) len = cap - 1;
+    std::memcpy(out, from, len);
+    out[len] = 0;
+}
+
+}  // namespace
+
+void ttl_ShownName(const char* fileName, char* out, size_t cap) {
+    if (!out || cap == 0) return;
+    out[0] = 0;
+    if (!fileName) return;
+    size_t len = std::strlen(fileName);
+    if (len <= (size_t)TTL_MAX_SHOWN) {
+        CopyCut(out, cap, fileName, len);
+        return;
+    }
+    const char* back = std::strrchr(fileName, '\\');
+    const char* fwd = std::strrchr(fileName, '/');
+    const char* sep = back > fwd ? back : fwd;
+    if (!sep) {
+        CopyCut(out, cap, fileName + len - TTL_MAX_SHOWN, TTL_MAX_SHOWN);
+        return;
+    }
+    const char* part = sep + 1;
+    size_t partLen = std::strlen(part);
+    if (partLen <= (size_t)TTL_MAX_SHOWN) {
+        CopyCut(out, cap, part, partLen);
+        return;
+    }
+    const size_t keep = (TTL_MAX_SHOWN - 4) / 2;  // 10 + "..." + 10
+    char shown[2 * keep + 4];
+    std::memcpy(shown, part, keep);
+    std::memcpy(shown + keep, "...", 3);
+    std::memcpy(shown + keep + 3, part + partLen - keep, keep);
+    shown[2 * keep + 3] = 0;
+    CopyCut(out, cap, shown, 2 * keep + 3);
+}
+
+void SetTitle(const char* name) {
+    if (name) CopyCut(g_title.fileName, sizeof g_title.fileName, name, std::strlen(name));
+    if (ttl_IsUntitled()) {
+        std::strcpy(g_title.text, TITLE_BASE);
+    } else {
+        char shown[TTL_MAX_SHOWN + 1];
+        ttl_ShownName(g_title.fileName, shown, sizeof shown);
+        std::strcpy(g_title.text, TITLE_BASE);
+        std::strcat(g_title.text, " - [ ");
+        std::strcat(g_title.text, shown);
+        std::strcat(g_title.text, " ]");
+    }
+    ttl_Show(g_title.text);
+}
+
+void ttl_ClearFileName() { g_title.fileName[0] = 0; }
+const char* ttl_FileName() { return g_title.fileName; }
+int ttl_IsUntitled() { return std::strcmp(g_title.fileName, TTL_UNTITLED) == 0; }
+const char* ttl_Text() { return g_title.text; }

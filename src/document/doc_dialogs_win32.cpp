@@ -1,0 +1,86 @@
+// doc_dialogs_win32.cpp — target and border dialogs, and the fit commands that use them.
+#include "document/doc_dialogs_win32.h"
+#include <commctrl.h>
+#include "document/document.h"
+#include "document/document_ids.h"
+#include "platform/ui.h"
+
+namespace {
+
+const int MAX_BORDER = 1024;
+
+INT_PTR CALLBACK TargetProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG: return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wp)) {
+        case IDC_TARGET_SPRITE: EndDialog(dlg, DOC_TARGET_SPRITE); return TRUE;
+        case IDC_TARGET_MAIN: EndDialog(dlg, DOC_TARGET_MAIN); return TRUE;
+        case IDCANCEL: EndDialog(dlg, -1); return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK BorderProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        SendDlgItemMessageA(dlg, IDC_BORDER_SPIN, UDM_SETRANGE32, 0, MAX_BORDER);
+        SetDlgItemInt(dlg, IDC_BORDER_EDIT, 0, FALSE);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wp)) {
+        case IDC_BORDER_APPLY: {
+            BOOL ok = FALSE;
+            UINT border = GetDlgItemInt(dlg, IDC_BORDER_EDIT, &ok, FALSE);
+            if (!ok || border > (UINT)MAX_BORDER) {
+                MessageBeep(MB_ICONEXCLAMATION);
+                SetDlgItemInt(dlg, IDC_BORDER_EDIT, ok ? MAX_BORDER : 0, FALSE);
+                return TRUE;
+            }
+            EndDialog(dlg, (INT_PTR)border);
+            return TRUE;
+        }
+        case IDC_BORDER_DISCARD: EndDialog(dlg, 0); return TRUE;
+        case IDCANCEL: EndDialog(dlg, -1); return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+int SelectTarget(HWND owner) {
+    int target = DOC_TARGET_MAIN;
+    if (g_doc.spritePresent) {
+        target = (int)DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SELECT_TARGET), owner,
+                                      TargetProc, 0);
+        if (target != DOC_TARGET_SPRITE && target != DOC_TARGET_MAIN) return -1;
+    }
+    doc_ReportTarget(target);
+    return target;
+}
+
+int doc_AskBorder(HWND owner) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&icc);
+    INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_BORDER_SIZE), owner,
+                                BorderProc, 0);
+    return r < 0 ? -1 : (int)r;
+}
+
+int doccmd_FitSprite(HWND owner) {
+    if (!g_doc.spritePresent) return 0;
+    int border = doc_AskBorder(owner);
+    return border < 0 ? 0 : doc_FitSprite(border);
+}
+
+int doccmd_FitImage(HWND owner) {
+    if (ui_MessageBox("The action you are about to take cannot be undone.\nWould you like to continue anyway?",
+                      "Continue Without Undo?", UI_YESNO | UI_ICONQUESTION) != UI_IDYES)
+        return 0;
+    int border = doc_AskBorder(owner);
+    return border < 0 ? 0 : doc_FitImage(border);
+}

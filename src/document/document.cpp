@@ -1,0 +1,175 @@
+// document.cpp — document state, target selection and the sprite commands.
+#include "document/document.h"
+#include <cstring>
+#include "document/undo.h"
+#include "engine/blit.h"
+#include "engine/color.h"
+#include "platform/ui.h"
+#include "settings/settings.h"
+
+DocState g_doc = [] {
+    DocState d{};
+    std::strcpy(d.fileName, DOC_UNTITLED);
+    return d;
+}();
+
+namespace {
+
+void SetSpriteRect(int x1, int y1, int x2, int y2) {
+    g_doc.spriteX1 = x1 < x2 ? x1 : x2;
+    g_doc.spriteX2 = x1 < x2 ? x2 : x1;
+    g_doc.spriteY1 = y1 < y2 ? y1 : y2;
+    g_doc.spriteY2 = y1 < y2 ? y2 : y1;
+}
+
+int SpriteReady() { return g_doc.spritePresent && srf_IsValid(&g_doc.sprite); }
+
+// The sprite blended onto the main image at its rectangle, stretched to it when the
+// sizes differ, alpha of the result opaque; one undo step of the rectangle.
+int StampSprite() {
+    if (!SpriteReady() || !srf_Refresh(&g_doc.sprite)) return 0;
+    int ok = blt_Blend(&g_doc.mainImage, g_doc.spriteX1, g_doc.spriteY1, g_doc.spriteX2, g_doc.spriteY2,
+                       &g_doc.sprite, 0, 0, (int)g_doc.sprite.width - 1, (int)g_doc.sprite.height - 1,
+                       BLT_OPAQUE);
+    undo_Record(&g_doc.mainImage, g_doc.spriteX1, g_doc.spriteY1, g_doc.spriteX2, g_doc.spriteY2, 0);
+    g_doc.noUnsavedChanges = 0;
+    return ok;
+}
+
+void FreeSprite() {
+    if (srf_IsValid(&g_doc.sprite)) srf_Destroy(&g_doc.sprite);
+    g_doc.sprite = Surface{};
+}
+
+}  // namespace
+
+Surface* doc_TargetSurface(int target) {
+    return target == DOC_TARGET_SPRITE ? &g_doc.sprite : &g_doc.mainImage;
+}
+
+void doc_ReportTarget(int target) {
+    ui_SetStatus(target == DOC_TARGET_SPRITE ? " Target set to Sprite..." : " Target set to Main Image...");
+}
+
+uint32_t doc_EffectCode(uint32_t code, int target) {
+    return target == DOC_TARGET_SPRITE ? code | DOC_EFFECT_ON_SPRITE : code & ~DOC_EFFECT_ON_SPRITE;
+}
+
+int doc_ShouldRecordUndo(int result) { return (result & 1) && !(result & 128); }
+
+int doc_ConfirmTransformWithoutUndo(int target) {
+    if (target != DOC_TARGET_MAIN || undo_UndoCount() == 0) return 1;
+    return ui_MessageBox("You may not be able to undo this action\nif it changes the image size.\n"
+                         "Would you like to continue anyway?",
+                         "Continue Without Undo?", UI_YESNO | UI_ICONQUESTION) == UI_IDYES;
+}
+
+int doc_HasTransparency(Surface* s) {
+    uint32_t* px = srf_Lock(s);
+    if (!px) return 0;
+    int found = 0;
+    for (uint32_t y = 0; y < s->height && !found; y++)
+        for (uint32_t x = 0; x < s->width; x++)
+            if (px[(size_t)y * s->stride + x] >> 24) {
+                found = 1;
+                break;
+            }
+    srf_Unlock(s);
+    return found;
+}
+
+int doc_CheckTransparencyFor(uint32_t effectCode, Surface* target) {
+    uint32_t code = effectCode & ~DOC_EFFECT_ON_SPRITE;
+    if ((code != 12 && code != 14) || doc_HasTransparency(target)) return 1;
+    ui_MessageBox("You can only perform this effect to an image\nwith transparent regions or borders.",
+                  "No Transparency", UI_OK | UI_ICONINFORMATION);
+    return 0;
+}
+
+int doc_AddToImage() {
+    if (!StampSprite()) return 0;
+    doc_Discard();
+    return 1;
+}
+
+int doc_AddCopyToImage() {
+    if (!StampSprite()) return 0;
+    SetSpriteRect(g_doc.spriteX1 + 24, g_doc.spriteY1 + 24, g_doc.spriteX2 + 24, g_doc.spriteY2 + 24);
+    ui_ViewChanged(UI_VIEW_REPAINT);
+    return 1;
+}
+
+int doc_Discard() {
+    g_doc.spritePresent = 0;
+    SetSpriteRect(0, 0, 0, 0);
+    FreeSprite();
+    ui_ViewChanged(UI_VIEW_REPAINT);
+    return 1;
+}
+
+int doc_BringToTopAsSprite() {
+    if (g_doc.spritePresent &&
+        ui_MessageBox("The current sprite will have to be discarded to do this.\nWould you like to continue?",
+                      "Discard Sprite?", UI_YESNO | UI_ICONQUESTION) != UI_IDYES)
+        return 0;
+    Surface copy{};
+    if (!srf_Duplicate(&copy, &g_doc.mainImage)) return 0;
+    FreeSprite();
+    g_doc.sprite = copy;
+    SetSpriteRect(4, 4, (int)copy.width + 3, (int)copy.height + 3);
+    g_doc.spritePresent = 1;
+    ui_ViewChanged(UI_VIEW_REPAINT);
+    return 1;
+}
+
+int doc_SendToBottomAsMainImage(int (*saveMainImage)()) {
+    if (!SpriteReady()) return 0;
+    if (!g_doc.noUnsavedChanges) {
+        int answer = ui_MessageBox("This action will destroy the image and cannot be undone.\n"
+                                   "Would you like to save the image first?",
+                                   "Save Main Image?", UI_YESNOCANCEL | UI_ICONQUESTION);
+        if (answer == UI_IDCANCEL) return 0;
+        // A save that did not happen must not be followed by destroying the image.
+        if (answer == UI_IDYES && (!saveMainImage || !saveMainImage())) return 0;
+    }
+    Surface copy{};
+    if (!srf_Duplicate(&copy, &g_doc.sprite)) return 0;
+    srf_Destroy(&g_doc.mainImage);
+    g_doc.mainImage = copy;
+    FreeSprite();
+    g_doc.spritePresent = 0;
+    SetSpriteRect(0, 0, 0, 0);
+    std::strcpy(g_doc.fileName, DOC_UNTITLED);
+    undo_Reset(&g_doc.mainImage);
+    g_doc.noUnsavedChanges = 0;
+    ui_ViewChanged(UI_VIEW_RESIZED | UI_VIEW_REPAINT | UI_VIEW_TITLE);
+    return 1;
+}
+
+int doc_AdoptSprite(Surface* loaded) {
+    if (!loaded || !srf_IsValid(loaded) || !srf_Refresh(loaded)) return 0;
+    FreeSprite();
+    g_doc.sprite = *loaded;
+    *loaded = Surface{};
+    g_settings.currentTool = TOOL_RECT_SELECT;
+    g_doc.spritePresent = 1;
+    SetSpriteRect(0, 0, (int)g_doc.sprite.width - 1, (int)g_doc.sprite.height - 1);
+    ui_ViewChanged(UI_VIEW_REPAINT);
+    return 1;
+}
+
+int doc_ResizeSprite(int width, int height, int mode) {
+    if (!SpriteReady() || !srf_Resize(&g_doc.sprite, width, height, mode)) return 0;
+    SetSpriteRect(g_doc.spriteX1, g_doc.spriteY1, g_doc.spriteX1 + width - 1, g_doc.spriteY1 + height - 1);
+    ui_ViewChanged(UI_VIEW_REPAINT);
+    return 1;
+}
+
+void doc_Shutdown() {
+    FreeSprite();
+    g_doc.spritePresent = 0;
+    if (srf_IsValid(&g_doc.mainImage)) srf_Destroy(&g_doc.mainImage);
+    if (srf_IsValid(&g_doc.composite)) srf_Destroy(&g_doc.composite);
+    if (g_doc.maskCache) mem_Free(g_doc.maskCache);
+    g_doc.maskCache = nullptr;
+}
