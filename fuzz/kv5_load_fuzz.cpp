@@ -1,0 +1,34 @@
+// Fuzzes the KV5 reader and probe on arbitrary file bytes, cut where the file reader
+// would stop reading. Quiet runs must never ask; loud runs answer the password prompt
+// once so the password layer is decoded too.
+#include <cstdint>
+#include <cstdlib>
+#include "formats/kv5_file.h"
+#include "formats/kv5_protect.h"
+#include "support/ui_script.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    size_t use = kv5_LoadExtent(data, size);
+    if (use > size) use = size;
+    ImageFileInfo info{};
+    info.quiet = size && (data[size - 1] & 1);
+    uiscript_Reset();
+    if (!info.quiet) {
+        UiScriptedAnswer a;
+        a.result = 1;
+        a.text1 = "pw";
+        uiscript_QueuePrompt(KV5_PASSWORD_PROMPT, a);
+    }
+    Surface out{};
+    if (kv5_LoadBytes(&out, data, use, &info)) {
+        if (!srf_IsValid(&out) || out.width != info.width || out.height != info.height) std::abort();
+        srf_Destroy(&out);
+    } else if (out.created) {
+        std::abort();  // a refused file leaves nothing behind
+    }
+    if (info.quiet && !uiscript_PromptsAsked().empty()) std::abort();
+    ImageFileInfo probe{};
+    size_t probeUse = kv5_ProbeExtent(data, size);
+    kv5_ProbeBytes(data, probeUse < size ? probeUse : size, &probe);
+    return 0;
+}

@@ -1,0 +1,76 @@
+// fileio.cpp — portable halves of whole-file reading and safe replacing.
+#include "formats/fileio.h"
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include "app/sysio.h"
+
+namespace {
+const size_t FIRST_CHUNK = 64 * 1024;
+}
+
+int fio_ReadPrefix(const char* path, size_t limit, uint8_t** data, size_t* size) {
+    *data = nullptr;
+    *size = 0;
+    std::FILE* f = sio_Open(path, "rb", SIO_SHARE_READ);
+    if (!f) return 0;
+    size_t room = limit < FIRST_CHUNK ? limit : FIRST_CHUNK;
+    uint8_t* buf = (uint8_t*)std::malloc(room ? room : 1);
+    size_t got = 0;
+    int ok = buf != nullptr;
+    while (ok && got < limit) {
+        if (got == room) {  // grow geometrically, never past the limit
+            size_t next = room > limit / 2 ? limit : room * 2;
+            uint8_t* grown = (uint8_t*)std::realloc(buf, next);
+            if (!grown) {
+                ok = 0;
+                break;
+            }
+            buf = grown;
+            room = next;
+        }
+        size_t n = std::fread(buf + got, 1, room - got, f);
+        got += n;
+        if (n == 0) {
+            if (std::ferror(f)) ok = 0;
+            break;
+        }
+    }
+    std::fclose(f);
+    if (!ok) {
+        std::free(buf);
+        return 0;
+    }
+    *data = buf;
+    *size = got;
+    return 1;
+}
+
+void fio_TempName(const char* path, char* out, size_t cap) {
+    size_t len = std::strlen(path);
+    if (cap == 0) return;
+    if (len == 0 || len >= cap) {
+        out[0] = 0;
+        return;
+    }
+    std::memcpy(out, path, len + 1);
+    out[len - 1] = out[len - 1] == '~' ? '!' : '~';
+}
+
+int fio_WriteReplace(const char* path, const FioPiece* pieces, int count) {
+    if (!path || !*path) return 0;
+    char temp[KV_MAX_PATH + 16];
+    fio_TempName(path, temp, sizeof temp);
+    if (!temp[0]) return 0;
+    std::FILE* f = sio_Open(temp, "wb", SIO_SHARE_NONE);
+    if (!f) return 0;
+    int ok = 1;
+    for (int i = 0; ok && i < count; i++)
+        if (pieces[i].size && std::fwrite(pieces[i].data, 1, pieces[i].size, f) != pieces[i].size)
+            ok = 0;
+    if (ok && !sio_Commit(f)) ok = 0;
+    if (std::fclose(f) != 0) ok = 0;
+    if (ok && !fio_Replace(temp, path)) ok = 0;
+    if (!ok) sio_DeleteFile(temp);
+    return ok;
+}

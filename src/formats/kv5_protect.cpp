@@ -1,0 +1,94 @@
+// kv5_protect.cpp — password layer: asks through the seam, adds or removes the key.
+#include "formats/kv5_protect.h"
+#include <cstring>
+#include "formats/rdwr.h"
+#include "platform/ui.h"
+
+namespace {
+
+Kv5PasswordFields g_pw;
+
+void CopyText(char* dst, size_t room, const char* src) {
+    size_t len = strnlen(src, room - 1);
+    std::memcpy(dst, src, len);
+    std::memset(dst + len, 0, room - len);
+}
+
+// Shows the password prompt; 1 when the user applied it (the fields then hold the answer).
+int AskPassword(int mode, const char* hint) {
+    UiPrompt p{};
+    p.name = KV5_PASSWORD_PROMPT;
+    p.mode = mode;
+    p.inText = hint;
+    if (!ui_Prompt(&p) || p.result != 1) return 0;
+    CopyText(g_pw.password, sizeof g_pw.password, p.text1);
+    if (mode == 1) {
+        // The dialog only applies when both entries matched.
+        CopyText(g_pw.confirm, sizeof g_pw.confirm, p.text1);
+        CopyText(g_pw.hint, sizeof g_pw.hint, p.text2);
+    }
+    return 1;
+}
+
+}  // namespace
+
+Kv5PasswordFields* kv5_PasswordFields() { return &g_pw; }
+
+size_t kv5_Protect(uint8_t* out, size_t cap, const uint8_t* in, size_t n) {
+    if (!out || cap < KV5_PROTECT_HEADER || n > cap - KV5_PROTECT_HEADER) return 0;
+    if (!AskPassword(1, "")) return 0;
+    const uint8_t* key = (const uint8_t*)g_pw.password;
+    size_t keyLen = std::strlen(g_pw.password);
+    if (keyLen == 0) return 0;  // an empty password protects nothing: save unprotected
+    uint32_t sum = 0;
+    uint8_t* cipher = out + KV5_PROTECT_HEADER;
+    for (size_t i = 0, k = 0; i < n; i++) {
+        cipher[i] = (uint8_t)(in[i] + key[k]);
+        sum += in[i];
+        if (++k == keyLen) k = 0;
+    }
+    std::memset(out, 0, KV5_PROTECT_HEADER);
+    out[0] = (uint8_t)KV5_PROTECT_HEADER;
+    std::memcpy(out + 1, g_pw.hint, strnlen(g_pw.hint, KV5_HINT_MAX));
+    wr_U32At(out + 68, sum);
+    return n + KV5_PROTECT_HEADER;
+}
+
+size_t kv5_Unprotect(uint8_t* out, size_t cap, const uint8_t* in, size_t n) {
+    if (!in || !out || n == 0) return 0;
+    const size_t h = in[0];
+    if (h >= n || n - h > cap) return 0;  // no cipher bytes, or no room for them
+    uint8_t head[KV5_PROTECT_HEADER] = {};
+    std::memcpy(head, in, h < KV5_PROTECT_HEADER ? h : KV5_PROTECT_HEADER);
+    char hint[KV5_HINT_MAX + 1];
+    CopyText(hint, sizeof hint, (const char*)head + 1);
+    const uint32_t stored = h >= KV5_PROTECT_HEADER ? rd_U32At(head, 68) : 0;
+    const size_t len = n - h;
+
+    if (!AskPassword(0, hint)) return 0;
+    for (;;) {
+        size_t keyLen = std::strlen(g_pw.password);
+        if (keyLen == 0) {
+            ui_MessageBox("Please enter a valid password.", "No Password", UI_ICONWARNING);
+            if (!AskPassword(0, hint)) return 0;
+            continue;
+        }
+        const uint8_t* key = (const uint8_t*)g_pw.password;
+        uint32_t sum = 0;
+        for (size_t i = 0, k = 0; i < len; i++) {
+            out[i] = (uint8_t)(in[h + i] - key[k]);
+            sum += out[i];
+            if (++k == keyLen) k = 0;
+        }
+        if (stored == 0) {
+            if (sum != 0)
+                ui_MessageBox("The password you entered has been\napplied without validation. If the\n"
+                              "image is corrupted, it's incorrect.\n",
+                              "Skipping Validation", UI_ICONWARNING);
+            return len;
+        }
+        if (sum == stored) return len;
+        ui_MessageBox("The password you entered is incorrect.", "Wrong Password", UI_ICONWARNING);
+        if (!AskPassword(0, hint)) return 0;
+    }
+}
