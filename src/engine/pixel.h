@@ -45,3 +45,17 @@ static inline uint32_t px_AddSat(uint32_t a, uint32_t b) {
     ag = (ag | ((ag >> 8) & 0x00010001u) * 0xFFu) & m;
     return rb | (ag << 8);
 }
+
+// All four channels: (b * (65536 - w) + a * w) >> 16, w in 0..65536 (the rule of
+// clr_Mix). Two channels per 64-bit multiply, 32 bits apart: the products need 24.
+static inline uint32_t px_Mix16(uint32_t a, uint32_t w, uint32_t b) {
+    const uint64_t m = 0x000000FF000000FFull;
+    const uint64_t u = 65536 - w;
+    uint64_t aLo = (a & 0xFFu) | ((uint64_t)(a & 0xFF0000u) << 16);   // B at 0, R at 32
+    uint64_t bLo = (b & 0xFFu) | ((uint64_t)(b & 0xFF0000u) << 16);
+    uint64_t aHi = ((a >> 8) & 0xFFu) | ((uint64_t)(a >> 24) << 32);  // G at 0, A at 32
+    uint64_t bHi = ((b >> 8) & 0xFFu) | ((uint64_t)(b >> 24) << 32);
+    uint64_t lo = ((aLo * w + bLo * u) >> 16) & m;
+    uint64_t hi = ((aHi * w + bHi * u) >> 16) & m;
+    return (uint32_t)(lo | (lo >> 16)) | ((uint32_t)(hi | (hi >> 16)) << 8);
+}
