@@ -72,25 +72,15 @@ uint32_t clr_FromHSL(uint32_t c) {
     return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16) | (c & 0xFF000000u);
 }
 
-// Per-channel (a * (65536 - w) + b * w) >> 16; 255 * 65536 fits easily in 32 bits.
-static uint32_t Mix16(uint32_t b, uint32_t w, uint32_t a) {
-    uint32_t out = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        uint32_t ca = (a >> shift) & 0xFF, cb = (b >> shift) & 0xFF;
-        out |= (((ca * (65536 - w) + cb * w) >> 16) & 0xFF) << shift;
-    }
-    return out;
-}
-
 uint32_t clr_Lerp(uint32_t i, uint32_t n, uint32_t c1, uint32_t c2) {
     // A gradient of no steps is already at its end.
     if (n == 0) return c1;
     uint32_t t = (uint32_t)(((uint64_t)(i < n ? i : n) << 16) / n);
-    return Mix16(c1, t, c2);
+    return px_Mix16(c1, t, c2);
 }
 
 uint32_t clr_Mix(uint32_t c1, uint32_t w, uint32_t c2) {
-    return Mix16(c1, w > 65536 ? 65536 : w, c2);
+    return px_Mix16(c1, w > 65536 ? 65536 : w, c2);
 }
 
 uint32_t clr_Mix4(uint32_t p0, uint32_t w0, uint32_t p1, uint32_t w1,
