@@ -1,5 +1,6 @@
 // test_surface.cpp — helpers shared by the surface-based tests.
 #include "support/test_surface.h"
+#include "engine/shape.h"
 
 TestSurface::TestSurface(uint32_t w, uint32_t h) {
     srf_Create(w, h, &s);
@@ -39,4 +40,26 @@ bool SameSurface(Surface* a, Surface* b) {
     srf_Unlock(a);
     srf_Unlock(b);
     return same;
+}
+
+void FillWith(Surface* s, int x1, int y1, int x2, int y2, uint32_t word) {
+    if (!srf_Lock(s)) return;
+    drw_FillRect(s, x1, y1, x2, y2, word);
+    srf_Unlock(s);
+}
+
+std::vector<uint32_t> WordsOf(Surface* s) {
+    std::vector<uint32_t> v;
+    uint32_t* p = srf_Lock(s);
+    if (!p) return v;
+    for (uint32_t y = 0; y < s->height; y++) v.insert(v.end(), p + (size_t)y * s->stride, p + (size_t)y * s->stride + s->width);
+    srf_Unlock(s);
+    return v;
+}
+
+uint32_t WordAt(Surface* s, int x, int y) {
+    uint32_t* p = srf_Lock(s);
+    uint32_t v = p ? p[(size_t)y * s->stride + x] : 0;
+    srf_Unlock(s);
+    return v;
 }

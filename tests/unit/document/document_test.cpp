@@ -12,19 +12,6 @@
 
 namespace {
 
-uint32_t At(Surface* s, int x, int y) {
-    uint32_t* p = srf_Lock(s);
-    uint32_t v = p[y * s->stride + x];
-    srf_Unlock(s);
-    return v;
-}
-
-void Fill(Surface* s, int x1, int y1, int x2, int y2, uint32_t c) {
-    srf_Lock(s);
-    drw_FillRect(s, x1, y1, x2, y2, c);
-    srf_Unlock(s);
-}
-
 struct DocTest : ::testing::Test {
     void SetUp() override {
         uiscript_Reset();
@@ -32,7 +19,7 @@ struct DocTest : ::testing::Test {
         undo_Init(8 << 20);
         doc_Shutdown();
         srf_Create(64, 48, &g_doc.mainImage);
-        Fill(&g_doc.mainImage, 0, 0, 63, 47, 0x00FFFFFFu);
+        FillWith(&g_doc.mainImage, 0, 0, 63, 47, 0x00FFFFFFu);
         undo_Reset(&g_doc.mainImage);
         g_doc.noUnsavedChanges = 1;
     }
@@ -44,7 +31,7 @@ struct DocTest : ::testing::Test {
     void MakeSprite(int x, int y, int w, int h, uint32_t colour) {
         Surface s{};
         srf_Create(w, h, &s);
-        Fill(&s, 0, 0, w - 1, h - 1, colour);
+        FillWith(&s, 0, 0, w - 1, h - 1, colour);
         ASSERT_EQ(doc_AdoptSprite(&s), 1);
         g_doc.spriteX1 = x;
         g_doc.spriteY1 = y;
@@ -60,20 +47,20 @@ TEST_F(DocTest, AddCopyToImageTwiceStampsTwiceDiagonally) {
     EXPECT_EQ(g_settings.currentTool, TOOL_RECT_SELECT);
     ASSERT_EQ(doc_AddCopyToImage(), 1);
     ASSERT_EQ(doc_AddCopyToImage(), 1);
-    EXPECT_EQ(At(&g_doc.mainImage, 2, 3), 0x00123456u);
-    EXPECT_EQ(At(&g_doc.mainImage, 26, 27), 0x00123456u);
-    EXPECT_EQ(At(&g_doc.mainImage, 14, 15), 0x00FFFFFFu);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 2, 3), 0x00123456u);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 26, 27), 0x00123456u);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 14, 15), 0x00FFFFFFu);
     EXPECT_EQ(g_doc.spriteX1, 50);
     EXPECT_EQ(undo_UndoCount(), 2);
     EXPECT_EQ(g_doc.noUnsavedChanges, 0);
     // Add To Image blends (half-transparent here), writes opaque alpha and discards.
-    Fill(&g_doc.sprite, 0, 0, 3, 3, 0x80000000u);
+    FillWith(&g_doc.sprite, 0, 0, 3, 3, 0x80000000u);
     g_doc.spriteX1 = g_doc.spriteY1 = 10;
     g_doc.spriteX2 = g_doc.spriteY2 = 17;   // stretched to twice its size
     ASSERT_EQ(doc_AddToImage(), 1);
-    EXPECT_EQ(At(&g_doc.mainImage, 10, 10), 0x00808080u);
-    EXPECT_EQ(At(&g_doc.mainImage, 17, 17), 0x00808080u);
-    EXPECT_EQ(At(&g_doc.mainImage, 18, 18), 0x00FFFFFFu);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 10, 10), 0x00808080u);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 17, 17), 0x00808080u);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 18, 18), 0x00FFFFFFu);
     EXPECT_EQ(g_doc.spritePresent, 0);
     EXPECT_FALSE(srf_IsValid(&g_doc.sprite));
     EXPECT_EQ(doc_AddToImage(), 0);
@@ -81,24 +68,24 @@ TEST_F(DocTest, AddCopyToImageTwiceStampsTwiceDiagonally) {
 
 TEST_F(DocTest, FitSpriteKeepsTheContentInPlace) {
     MakeSprite(100, 200, 30, 40, 0xFF000000u);
-    Fill(&g_doc.sprite, 10, 20, 10, 20, 0x00FF0000u);
+    FillWith(&g_doc.sprite, 10, 20, 10, 20, 0x00FF0000u);
     ASSERT_EQ(doc_FitSprite(2), 1);
     EXPECT_EQ(g_doc.sprite.width, 5u);
     EXPECT_EQ(g_doc.sprite.height, 5u);
     EXPECT_EQ(g_doc.spriteX1, 108);
     EXPECT_EQ(g_doc.spriteY1, 218);
     EXPECT_EQ(g_doc.spriteX2, 112);
-    EXPECT_EQ(At(&g_doc.sprite, 2, 2), 0x00FF0000u);
-    EXPECT_EQ(At(&g_doc.sprite, 0, 0), 0xFFFFFFFFu);   // the border is transparent white
+    EXPECT_EQ(WordAt(&g_doc.sprite, 2, 2), 0x00FF0000u);
+    EXPECT_EQ(WordAt(&g_doc.sprite, 0, 0), 0xFFFFFFFFu);   // the border is transparent white
     // Nothing visible: left as it is.
-    Fill(&g_doc.sprite, 0, 0, 4, 4, 0xFE000000u);
+    FillWith(&g_doc.sprite, 0, 0, 4, 4, 0xFE000000u);
     EXPECT_EQ(doc_FitSprite(1), 0);
     EXPECT_EQ(g_doc.sprite.width, 5u);
 }
 
 TEST_F(DocTest, FitImageCropsAndStartsANewHistory) {
-    Fill(&g_doc.mainImage, 0, 0, 63, 47, 0xFF000000u);
-    Fill(&g_doc.mainImage, 5, 6, 7, 9, 0x00000000u);
+    FillWith(&g_doc.mainImage, 0, 0, 63, 47, 0xFF000000u);
+    FillWith(&g_doc.mainImage, 5, 6, 7, 9, 0x00000000u);
     undo_Record(&g_doc.mainImage, 0, 0, 0, 0, 1);
     ASSERT_EQ(doc_FitImage(0), 1);
     EXPECT_EQ(g_doc.mainImage.width, 3u);
@@ -108,37 +95,37 @@ TEST_F(DocTest, FitImageCropsAndStartsANewHistory) {
 }
 
 TEST_F(DocTest, TransparencyCleanups) {
-    Fill(&g_doc.mainImage, 0, 0, 0, 0, 0xF1123456u);   // alpha 241
-    Fill(&g_doc.mainImage, 1, 0, 1, 0, 0xF0123456u);   // alpha 240
+    FillWith(&g_doc.mainImage, 0, 0, 0, 0, 0xF1123456u);   // alpha 241
+    FillWith(&g_doc.mainImage, 1, 0, 1, 0, 0xF0123456u);   // alpha 240
     ASSERT_EQ(doc_RebaseTransparentPoint(DOC_TARGET_MAIN), 1);
-    EXPECT_EQ(At(&g_doc.mainImage, 0, 0), 0xFF123456u);
-    EXPECT_EQ(At(&g_doc.mainImage, 1, 0), 0xF0123456u);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 0, 0), 0xFF123456u);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 1, 0), 0xF0123456u);
     g_settings.colour1 = 0x00332211u;   // COLORREF: red 0x11
     ASSERT_EQ(doc_RemoveRedundantInfo(DOC_TARGET_MAIN), 1);
-    EXPECT_EQ(At(&g_doc.mainImage, 0, 0), 0xFF112233u);
-    EXPECT_EQ(At(&g_doc.mainImage, 1, 0), 0xF0123456u);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 0, 0), 0xFF112233u);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 1, 0), 0xF0123456u);
     ASSERT_EQ(doc_RemoveTransparency(), 1);
-    EXPECT_EQ(At(&g_doc.mainImage, 0, 0), 0x00112233u);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 0, 0), 0x00112233u);
     EXPECT_EQ(undo_UndoCount(), 3);
     EXPECT_EQ(doc_RebaseTransparentPoint(DOC_TARGET_SPRITE), 0);   // no sprite
 }
 
 TEST_F(DocTest, MaskingRoundTripGivesThePaintedLumaAsAlpha) {
-    Fill(&g_doc.mainImage, 0, 0, 63, 47, 0x00204080u);
+    FillWith(&g_doc.mainImage, 0, 0, 63, 47, 0x00204080u);
     EXPECT_EQ(doc_MaskActive(), 0);
     ASSERT_EQ(doc_MaskBegin(), 1);
     EXPECT_EQ(doc_MaskActive(), 1);
     uint32_t y = (19595 * 0x20 + 38470 * 0x40 + 7471 * 0x80 + 32768) >> 16;
-    EXPECT_EQ(At(&g_doc.mainImage, 3, 3), y * 0x010101u);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 3, 3), y * 0x010101u);
     // The user paints: black stays opaque, white turns transparent.
-    Fill(&g_doc.mainImage, 0, 0, 31, 47, 0x00000000u);
-    Fill(&g_doc.mainImage, 32, 0, 63, 47, 0x00FFFFFFu);
+    FillWith(&g_doc.mainImage, 0, 0, 31, 47, 0x00000000u);
+    FillWith(&g_doc.mainImage, 32, 0, 63, 47, 0x00FFFFFFu);
     ASSERT_EQ(doc_MaskEndAndFloat(), 1);
     EXPECT_EQ(doc_MaskActive(), 0);
     EXPECT_EQ(g_doc.spritePresent, 1);
-    EXPECT_EQ(At(&g_doc.sprite, 0, 0), 0x00204080u);
-    EXPECT_EQ(At(&g_doc.sprite, 40, 0), 0xFF204080u);
-    EXPECT_EQ(At(&g_doc.mainImage, 40, 0), 0x00204080u);   // the original returns
+    EXPECT_EQ(WordAt(&g_doc.sprite, 0, 0), 0x00204080u);
+    EXPECT_EQ(WordAt(&g_doc.sprite, 40, 0), 0xFF204080u);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 40, 0), 0x00204080u);   // the original returns
     EXPECT_EQ(g_doc.spriteX2, 63);
     // Without a cache it fails with its message.
     EXPECT_EQ(doc_MaskEndAndFloat(), 0);
@@ -154,9 +141,9 @@ TEST_F(DocTest, EndAndFloatAfterTheImageShrank) {
     g_doc.mainImage = smaller;
     ASSERT_EQ(doc_MaskEndAndFloat(), 1);
     EXPECT_EQ(g_doc.sprite.width, 64u);
-    EXPECT_EQ(At(&g_doc.sprite, 30, 5), 0xFF000000u);
-    EXPECT_EQ(At(&g_doc.sprite, 5, 20), 0xFF000000u);
-    EXPECT_EQ(At(&g_doc.sprite, 5, 5), 0x00FFFFFFu);   // black painted: opaque
+    EXPECT_EQ(WordAt(&g_doc.sprite, 30, 5), 0xFF000000u);
+    EXPECT_EQ(WordAt(&g_doc.sprite, 5, 20), 0xFF000000u);
+    EXPECT_EQ(WordAt(&g_doc.sprite, 5, 5), 0x00FFFFFFu);   // black painted: opaque
 }
 
 TEST_F(DocTest, ImageSizeRule) {
@@ -185,11 +172,11 @@ TEST_F(DocTest, ImageSizeRule) {
 TEST_F(DocTest, NewImageIsWhiteAndTransparentOnlyWhenAsked) {
     g_settings.newImageTransparent = 1;
     ASSERT_EQ(doc_NewImage(10, 7), 1);
-    EXPECT_EQ(At(&g_doc.mainImage, 9, 6), 0xFFFFFFFFu);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 9, 6), 0xFFFFFFFFu);
     EXPECT_STREQ(g_doc.fileName, "- untitled -");
     g_settings.newImageTransparent = 0;
     ASSERT_EQ(doc_NewImage(5, 5), 1);
-    EXPECT_EQ(At(&g_doc.mainImage, 0, 0), 0x00FFFFFFu);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 0, 0), 0x00FFFFFFu);
     EXPECT_EQ(doc_NewImage(0, 5), 0);
     EXPECT_EQ(g_doc.mainImage.width, 5u);
 }
@@ -206,7 +193,7 @@ TEST_F(DocTest, SendToBottomAsksAndNeverDestroysAnUnsavedImageWithoutASave) {
     std::strcpy(g_doc.fileName, "C:\\x.kv5");
     ASSERT_EQ(doc_SendToBottomAsMainImage(nullptr), 1);
     EXPECT_EQ(g_doc.mainImage.width, 8u);
-    EXPECT_EQ(At(&g_doc.mainImage, 7, 5), 0x00ABCDEFu);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 7, 5), 0x00ABCDEFu);
     EXPECT_EQ(g_doc.spritePresent, 0);
     EXPECT_STREQ(g_doc.fileName, "- untitled -");
 }
@@ -232,7 +219,7 @@ TEST_F(DocTest, TargetsAndEffectResults) {
     EXPECT_EQ(doc_CheckTransparencyFor(12, &g_doc.mainImage), 0);
     EXPECT_EQ(uiscript_Boxes().back().title, "No Transparency");
     EXPECT_EQ(doc_CheckTransparencyFor(13, &g_doc.mainImage), 1);
-    Fill(&g_doc.mainImage, 3, 3, 3, 3, 0x01FFFFFFu);
+    FillWith(&g_doc.mainImage, 3, 3, 3, 3, 0x01FFFFFFu);
     EXPECT_EQ(doc_CheckTransparencyFor(14 | (1u << 27), &g_doc.mainImage), 1);
     // No undo steps: no question; with steps, the answer decides.
     EXPECT_EQ(doc_ConfirmTransformWithoutUndo(DOC_TARGET_MAIN), 1);

@@ -11,20 +11,6 @@
 
 namespace {
 
-std::vector<uint32_t> Pixels(Surface* s) {
-    uint32_t* p = srf_Lock(s);
-    std::vector<uint32_t> v;
-    for (uint32_t y = 0; y < s->height; y++) v.insert(v.end(), p + y * s->stride, p + y * s->stride + s->width);
-    srf_Unlock(s);
-    return v;
-}
-
-void Paint(Surface* s, int x1, int y1, int x2, int y2, uint32_t colour) {
-    srf_Lock(s);
-    drw_FillRect(s, x1, y1, x2, y2, colour);
-    srf_Unlock(s);
-}
-
 struct UndoTest : ::testing::Test {
     Surface img{};
     void SetUp() override {
@@ -43,32 +29,32 @@ struct UndoTest : ::testing::Test {
 }  // namespace
 
 TEST_F(UndoTest, RecordUndoRecordDropsTheRedo) {
-    auto blank = Pixels(&img);
-    Paint(&img, 1, 1, 5, 5, 0x11);
+    auto blank = WordsOf(&img);
+    FillWith(&img, 1, 1, 5, 5, 0x11);
     ASSERT_EQ(undo_Record(&img, 1, 1, 5, 5, 0), 1);
-    auto first = Pixels(&img);
+    auto first = WordsOf(&img);
     ASSERT_EQ(undo_Undo(&img), 1);
-    EXPECT_EQ(Pixels(&img), blank);
+    EXPECT_EQ(WordsOf(&img), blank);
     EXPECT_EQ(undo_RedoCount(), 1);
     EXPECT_EQ(uiscript_Statuses().back(), " Undo completed successfully...");
-    Paint(&img, 10, 10, 12, 12, 0x22);
+    FillWith(&img, 10, 10, 12, 12, 0x22);
     ASSERT_EQ(undo_Record(&img, 10, 10, 12, 12, 0), 1);
     EXPECT_EQ(undo_RedoCount(), 0);
     EXPECT_EQ(undo_Redo(&img), 0);
     EXPECT_EQ(undo_UndoCount(), 1);
     ASSERT_EQ(undo_Undo(&img), 1);
-    EXPECT_EQ(Pixels(&img), blank);   // the first change is gone for good
+    EXPECT_EQ(WordsOf(&img), blank);   // the first change is gone for good
     ASSERT_EQ(undo_Redo(&img), 1);
-    EXPECT_NE(Pixels(&img), first);
+    EXPECT_NE(WordsOf(&img), first);
     EXPECT_EQ(uiscript_Statuses().back(), " Redo completed successfully...");
 }
 
 TEST_F(UndoTest, NothingToUndoOrRedoChangesNothing) {
-    Paint(&img, 0, 0, 39, 29, 0x77);
-    auto before = Pixels(&img);
+    FillWith(&img, 0, 0, 39, 29, 0x77);
+    auto before = WordsOf(&img);
     EXPECT_EQ(undo_Undo(&img), 0);
     EXPECT_EQ(undo_Redo(&img), 0);
-    EXPECT_EQ(Pixels(&img), before);
+    EXPECT_EQ(WordsOf(&img), before);
 }
 
 TEST_F(UndoTest, RectangleRules) {
@@ -79,14 +65,14 @@ TEST_F(UndoTest, RectangleRules) {
     EXPECT_EQ(undo_Record(&img, 50, 2, 60, 8, 0), 0);
     EXPECT_EQ(undo_Record(&img, -9, -9, -1, -2, 0), 0);
     // Reversed corners record the same pixels as ordered ones; partly outside is clipped.
-    auto base = Pixels(&img);
-    Paint(&img, 30, 20, 39, 29, 0x66);
+    auto base = WordsOf(&img);
+    FillWith(&img, 30, 20, 39, 29, 0x66);
     ASSERT_EQ(undo_Record(&img, 45, 35, 30, 20, 0), 1);
-    auto after = Pixels(&img);
+    auto after = WordsOf(&img);
     ASSERT_EQ(undo_Undo(&img), 1);
-    EXPECT_EQ(Pixels(&img), base);
+    EXPECT_EQ(WordsOf(&img), base);
     ASSERT_EQ(undo_Redo(&img), 1);
-    EXPECT_EQ(Pixels(&img), after);
+    EXPECT_EQ(WordsOf(&img), after);
     // Another surface, or a resized one, starts a new history.
     Surface other{};
     srf_Create(40, 30, &other);
@@ -101,13 +87,13 @@ TEST_F(UndoTest, WholeImageRecordsOverTheBudgetKeepOnlyTheNewest) {
     ASSERT_EQ(undo_Reset(&img), 1);
     std::vector<uint32_t> previous;
     for (uint32_t i = 1; i <= 4; i++) {
-        previous = Pixels(&img);
-        Paint(&img, 0, 0, 999, 999, i * 0x01010101u);
+        previous = WordsOf(&img);
+        FillWith(&img, 0, 0, 999, 999, i * 0x01010101u);
         ASSERT_EQ(undo_Record(&img, 0, 0, 0, 0, 1), 1);
         EXPECT_EQ(undo_UndoCount(), 1);
     }
     ASSERT_EQ(undo_Undo(&img), 1);
-    EXPECT_EQ(Pixels(&img), previous);
+    EXPECT_EQ(WordsOf(&img), previous);
     EXPECT_EQ(undo_Undo(&img), 0);
 }
 
@@ -119,21 +105,21 @@ TEST_F(UndoTest, LevelLimitFoldsTheOldestIntoTheBase) {
     std::vector<uint32_t> afterFirst;
     for (int i = 0; i < 1002; i++) {
         int x = (i + 1) % 40, y = ((i + 1) / 40) % 30;
-        Paint(&img, x, y, x, y, 0x1000u + i);
+        FillWith(&img, x, y, x, y, 0x1000u + i);
         ASSERT_EQ(undo_Record(&img, x, y, x, y, 0), 1);
-        if (i == 0) afterFirst = Pixels(&img);
+        if (i == 0) afterFirst = WordsOf(&img);
     }
     EXPECT_EQ(undo_UndoCount(), 1001);
     while (undo_Undo(&img)) {
     }
-    EXPECT_EQ(Pixels(&img), afterFirst);   // the first change became part of the base
+    EXPECT_EQ(WordsOf(&img), afterFirst);   // the first change became part of the base
 }
 
 TEST_F(UndoTest, AllocationFailureRetriesThenResetsKeepingTheImage) {
-    Paint(&img, 2, 2, 3, 3, 0x99);
+    FillWith(&img, 2, 2, 3, 3, 0x99);
     ASSERT_EQ(undo_Record(&img, 2, 2, 3, 3, 0), 1);
-    Paint(&img, 4, 4, 6, 6, 0xAA);
-    auto now = Pixels(&img);
+    FillWith(&img, 4, 4, 6, 6, 0xAA);
+    auto now = WordsOf(&img);
     mem_FailNext(6);
     EXPECT_EQ(undo_Record(&img, 4, 4, 6, 6, 0), 0);
     EXPECT_EQ(uiscript_SleptMs(), 2500u);
@@ -143,19 +129,19 @@ TEST_F(UndoTest, AllocationFailureRetriesThenResetsKeepingTheImage) {
     EXPECT_EQ(uiscript_Boxes()[0].title, "Undo Engine Error");
     EXPECT_EQ(uiscript_Boxes()[0].text, "Could not allocate memory.\nAll undo info will be lost!!!");
     EXPECT_EQ(undo_UndoCount(), 0);
-    EXPECT_EQ(Pixels(&img), now);
+    EXPECT_EQ(WordsOf(&img), now);
     // The reset took the present image as the new base: history works again.
-    Paint(&img, 7, 7, 8, 8, 0xBB);
+    FillWith(&img, 7, 7, 8, 8, 0xBB);
     ASSERT_EQ(undo_Record(&img, 7, 7, 8, 8, 0), 1);
     ASSERT_EQ(undo_Undo(&img), 1);
-    EXPECT_EQ(Pixels(&img), now);
+    EXPECT_EQ(WordsOf(&img), now);
 }
 
 TEST_F(UndoTest, RandomSequencesMatchAModelOfEveryImage) {
     const uint32_t budget = 6000;
     undo_Config(budget, UNDO_SET | 1);
     std::mt19937 rng(2024);
-    std::vector<std::vector<uint32_t>> history{Pixels(&img)};
+    std::vector<std::vector<uint32_t>> history{WordsOf(&img)};
     size_t at = 0;
     for (int step = 0; step < 3000; step++) {
         int action = rng() % 10;
@@ -164,13 +150,13 @@ TEST_F(UndoTest, RandomSequencesMatchAModelOfEveryImage) {
             int x2 = x1 + (int)(rng() % 12) - 3, y2 = y1 + (int)(rng() % 12) - 3;
             int whole = rng() % 20 == 0;
             if (!whole && x1 == 0 && y1 == 0 && x2 == 0 && y2 == 0) continue;   // "nothing changed"
-            Paint(&img, whole ? 0 : x1, whole ? 0 : y1, whole ? 39 : x2, whole ? 29 : y2, rng());
+            FillWith(&img, whole ? 0 : x1, whole ? 0 : y1, whole ? 39 : x2, whole ? 29 : y2, rng());
             if (undo_Record(&img, x1, y1, x2, y2, whole)) {
                 history.resize(at + 1);
-                history.push_back(Pixels(&img));
+                history.push_back(WordsOf(&img));
                 at++;
             } else {
-                ASSERT_EQ(Pixels(&img), history[at]) << step;   // only rectangles wholly outside
+                ASSERT_EQ(WordsOf(&img), history[at]) << step;   // only rectangles wholly outside
             }
             uint64_t records = undo_TotalBytes() - undo_BaseBytes();
             ASSERT_TRUE(records <= budget || undo_UndoCount() + undo_RedoCount() == 1) << step;
@@ -178,11 +164,11 @@ TEST_F(UndoTest, RandomSequencesMatchAModelOfEveryImage) {
         } else if (action < 8) {
             int expect = undo_UndoCount() > 0;
             ASSERT_EQ(undo_Undo(&img), expect);
-            if (expect) ASSERT_EQ(Pixels(&img), history[--at]) << step;
+            if (expect) ASSERT_EQ(WordsOf(&img), history[--at]) << step;
         } else {
             int expect = undo_RedoCount() > 0;
             ASSERT_EQ(undo_Redo(&img), expect);
-            if (expect) ASSERT_EQ(Pixels(&img), history[++at]) << step;
+            if (expect) ASSERT_EQ(WordsOf(&img), history[++at]) << step;
         }
     }
 }
