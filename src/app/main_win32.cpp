@@ -1,0 +1,301 @@
+// main_win32.cpp — the program's entry: the start-up stages with their splash
+// texts, the message loop with its idle-time work and broadcast service, and the
+// shutdown that writes the settings back and releases every surface.
+//
+// Exit codes: the quit message's wParam after a normal run, -1 when start-up fails
+// (after the fatal path), -99 from a failed erase stage, 0 after /nogui and the
+// self-uninstall switches.
+#include <windows.h>
+#include <cstdio>
+#include <cstring>
+
+#include "app/app_ids.h"
+#include "app/broadcast_win32.h"
+#include "app/cmdline.h"
+#include "app/dialogs_win32.h"
+#include "app/erase.h"
+#include "app/instances.h"
+#include "app/mainwnd_win32.h"
+#include "app/options_win32.h"
+#include "app/paths.h"
+#include "app/shell_win32.h"
+#include "app/sysio.h"
+#include "app/title.h"
+#include "app/view_win32.h"
+#include "app/winver.h"
+#include "document/document.h"
+#include "document/undo.h"
+#include "engine/engine.h"
+#include "engine/surface_win32.h"
+#include "formats/kv5_password_win32.h"
+#include "pixcode/pixcode_window_win32.h"
+#include "platform/ui.h"
+#include "platform/ui_win32.h"
+#include "safety/exguard.h"
+#include "safety/exreport.h"
+#include "safety/runlog.h"
+#include "settings/registry_win32.h"
+#include "settings/settings.h"
+
+static char g_fileName[KV_MAX_PATH];
+static char g_switches[CMD_SWITCH_CAP];
+
+static int has_switch(const char* name) { return cmd_HasSwitch(g_switches, name); }
+
+// ---- fatal path ----
+
+static int fatal(const char* stage) {
+    LogEntry(stage, 0, 0, 0);
+    eng_Shutdown();
+    sio_Tone(2000, 1000);
+    LogEntry("INITIALIZATION FAILED!", 0, 0, 0);
+    dlg_DestroySplash();
+    ui_MessageBox("Kelvara encountered an error while trying to load. Something must be very seriously wrong.",
+                  "Serious System Error!!", UI_OK | UI_ICONERROR);
+    UnregisterInstance();
+    return -1;
+}
+
+// ---- start-up stages ----
+
+static int load_start_image() {
+    for (int attempt = 0; attempt < 12; attempt++) {
+        HBITMAP b = (HBITMAP)LoadImageA(g_shell.instance, MAKEINTRESOURCEA(IDB_START), IMAGE_BITMAP, 0, 0,
+                                        LR_CREATEDIBSECTION);
+        if (!b) continue;
+        Surface s;
+        std::memset(&s, 0, sizeof s);
+        Surface* made = srf_FromBitmap(b, &s);
+        DeleteObject(b);
+        if (!made) continue;
+        if (uint32_t* p = srf_Lock(&s)) {
+            for (uint32_t y = 0; y < s.height; y++)
+                for (uint32_t x = 0; x < s.width; x++) p[y * s.stride + x] &= 0x00FFFFFF;
+            srf_Unlock(&s);
+        }
+        if (g_doc.mainImage.created) srf_Destroy(&g_doc.mainImage);
+        g_doc.mainImage = s;
+        return 1;
+    }
+    return 0;
+}
+
+static void test_write_access() {
+    char path[KV_MAX_PATH];
+    g_shell.writeAccess = 0;
+    if (path_Join(path, sizeof path, path_AppDir(), "test.tmp")) {
+        HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            CloseHandle(h);
+            g_shell.writeAccess = 1;
+        }
+    }
+    if (!g_shell.writeAccess)
+        ui_MessageBox("You don't have write priviledges on this\ndrive. You can't permanently change any\n"
+                      "settings, install any plugins, or use the\nAutosave feature.",
+                      "Drive Read-only!!", UI_OK | UI_ICONERROR);
+}
+
+static void check_mouse_and_display() {
+    splash_Show("Testing mouse/pen...");
+    if (!GetSystemMetrics(SM_MOUSEPRESENT)) {
+        ShowWindow(g_shell.splash, SW_HIDE);
+        ui_MessageBox("To use Kelvara, you'll need\na pointing device (e.g. mouse or pen).\nPlease install one.",
+                      "No Mouse", UI_OK | UI_ICONWARNING);
+        ShowWindow(g_shell.splash, SW_SHOW);
+        LogEntry("No mouse/pointing device!", 0, 0, 0);
+    }
+    splash_Show("Testing display...");
+    HDC dc = GetDC(nullptr);
+    int depth = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
+    ReleaseDC(nullptr, dc);
+    if (depth < 17) {
+        ShowWindow(g_shell.splash, SW_HIDE);
+        ui_MessageBox("You should run Kelvara at\n24 or 32 bits per pixel (true color).",
+                      "Low Color Depth (Resolution)", UI_OK | UI_ICONWARNING);
+        ShowWindow(g_shell.splash, SW_SHOW);
+        LogEntry("Low color depth", depth, 0, 0);
+    }
+}
+
+static void add_plugin() {
+    splash_Show("Adding Plugin...");
+    const char* name = g_fileName;
+    for (const char* p = g_fileName; *p; p++)
+        if (*p == '\\' || *p == '/') name = p + 1;
+    char target[KV_MAX_PATH];
+    if (*name && path_Join(target, sizeof target, path_PluginsDir(), name)) CopyFileA(g_fileName, target, TRUE);
+    g_fileName[0] = 0;
+}
+
+static void open_command_line_image() {
+    if (!g_fileName[0] || !sio_FileReadable(g_fileName)) {
+        shell_SetFileName(TTL_UNTITLED);
+        return;
+    }
+    splash_Show("Loading Image File...");
+    g_doc.noUnsavedChanges = 1;
+    if (!mw_OpenPath(g_fileName)) shell_SetFileName(TTL_UNTITLED);
+}
+
+static void make_working_surfaces() {
+    splash_Show("Initing KVDRAW2 Surfs...");
+    srf_Refresh(&g_doc.mainImage);
+    if (!g_doc.composite.created) srf_Duplicate(&g_doc.composite, &g_doc.mainImage);
+    if (!g_doc.sprite.created) srf_Create(128, 128, &g_doc.sprite);
+    if (!g_shell.magnifier.created) srf_Create(128, 128, &g_shell.magnifier);
+}
+
+static void start_undo() {
+    splash_Show("Loading Undo Engine...");
+    if (g_settings.undoMB == 0) g_settings.undoMB = 1;
+    if (g_settings.undoMB > 64) g_settings.undoMB = 64;
+    undo_Init(g_settings.undoMB * 1048576u);
+}
+
+static void offer_tutorial() {
+    if (g_settings.tutorialCount >= 3) {
+        if (g_settings.tutorialCount < 255) g_settings.tutorialCount++;
+        return;
+    }
+    if (ui_MessageBox("With OVER 70 tools and effects, Kelvara\nis quite complicated - which is why you need to read\n"
+                      "and understand the Brief Tutorial.\n\nDo you want to load the tutorial?\n\n"
+                      "NB: This dialog will appear until you use the\ntutorial a total of 3 times.",
+                      "READ THE BRIEF TUTORIAL?", UI_YESNO | UI_ICONQUESTION) == UI_IDYES) {
+        cmd_OpenHelp("tutorial.htm");
+        g_settings.tutorialCount++;
+    }
+}
+
+// ---- message loop ----
+
+struct DispatchArg {
+    MSG* msg;
+};
+
+static void dispatch_one(void* arg) {
+    MSG* m = ((DispatchArg*)arg)->msg;
+    if (g_shell.toolOptions && IsDialogMessageA(g_shell.toolOptions, m)) return;
+    if (g_shell.textArt && IsDialogMessageA(g_shell.textArt, m)) return;
+    if (g_shell.accel && g_shell.main && TranslateAcceleratorA(g_shell.main, g_shell.accel, m)) return;
+    TranslateMessage(m);
+    DispatchMessageA(m);
+}
+
+static void serve_pending() {
+    if (!g_shell.pending) return;
+    if (!g_shell.writeAccess) ui_SetStatus(" DESTINATION IS READ-ONLY!!...");
+    if ((g_shell.pending & PENDING_SETTINGS) && SaveSettings()) g_shell.pending &= ~PENDING_SETTINGS;
+    // Auto-save arrives with the safety nets; the bit is dropped rather than kept
+    // standing so the loop does not spin on it.
+    g_shell.pending &= ~PENDING_AUTOSAVE;
+}
+
+static WPARAM message_loop() {
+    MSG m;
+    while (GetMessageA(&m, nullptr, 0, 0) > 0) {
+        ServeBroadcast();
+        DispatchArg a = {&m};
+        if (!exg_Call(dispatch_one, &a)) ReportException();
+        serve_pending();
+    }
+    return m.wParam;
+}
+
+// ---- shutdown ----
+
+static void shutdown() {
+    mw_KillTimers();
+    SaveSettings();
+    res_Free();
+    undo_Shutdown();
+    if (g_shell.scratch.created) srf_Destroy(&g_shell.scratch);
+    view_Shutdown();
+    doc_Shutdown();
+    if (g_shell.magnifier.created) srf_Destroy(&g_shell.magnifier);
+    eng_Shutdown();
+    UnregisterInstance();
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
+    if (cmd_HasSwitch(cmdLine, "/erase_me")) return EraseStage(cmdLine);
+    RegisterInstance();
+    g_shell.instance = instance;
+    g_shell.firstInstance = IsFirstInstance();
+    g_doc.noUnsavedChanges = 1;
+    view_SetZoom(1);
+    path_Init();
+    path_CreateFolders();
+    ttl_ClearFileName();
+    ver_Query();
+
+    dlg_CreateSplash(instance);
+    SplitCommandLine(cmdLine, g_fileName, sizeof g_fileName, g_switches, sizeof g_switches);
+
+    splash_Show("Loading settings...");
+    LoadOrResetSettings();
+    g_shell.pending |= PENDING_SETTINGS;
+
+    splash_Show("Loading KVDRAW2...");
+    eng_Init();
+    eng_SetChecker(0x00EBEBF5, 0x009391BF);
+    srf_Create(128, 128, &g_shell.scratch);
+
+    splash_Show("Loading Resources...");
+    while (!res_LoadCursors()) Sleep(500);
+    if (!res_Load()) return fatal("Failed : Loading Resources");
+
+    splash_Show("Starting KVDRAW2...");
+    if (!load_start_image()) {
+        LogEntry("Failed : Loading StartImage", 0, 0, 0);
+        ui_MessageBox("The responsible engine could not load the startup\nimage due to an unknown error. Kelvara\n"
+                      "will be shut down to prevent any further damage.",
+                      "Loading Error!!", UI_OK | UI_ICONERROR);
+        return fatal("Failed : Loading StartImage");
+    }
+    if (has_switch("/install")) {
+        splash_Show("Installing...");
+        InstallSetup(nullptr);
+        splash_Show("Complete...");
+    }
+    if (has_switch("/addplugin")) add_plugin();
+    open_command_line_image();
+    if (has_switch("/deletesource")) {
+        splash_Show("Deleting Source File...");
+        if (g_fileName[0]) sio_DeleteFile(g_fileName);
+        shell_SetFileName(TTL_UNTITLED);
+    }
+    make_working_surfaces();
+    start_undo();
+    if (has_switch("/properties")) {
+        splash_Show("Loading Properties...");
+        dlg_Properties(nullptr);
+    }
+    if (has_switch("/nogui")) {
+        dlg_DestroySplash();
+        shutdown();
+        return 0;
+    }
+
+    splash_Show("Loading GUI...");
+    g_shell.accel = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCEL));
+    if (!g_shell.accel || !mw_RegisterClasses(instance) || !mw_Create(show)) return fatal("Failed : Loading Interface");
+    ViewUpdateScrollBars(1);
+    undo_Reset(&g_doc.mainImage);
+    SetTitle(nullptr);
+    kv5_RegisterPasswordPrompt();
+    pix_RegisterEditor();
+
+    splash_Show("Checking app's dir...");
+    test_write_access();
+    check_mouse_and_display();
+    if (g_shell.firstInstance) offer_tutorial();
+    mw_StartTimers();
+    SetProgramPathKey(path_ProgramFile());
+    dlg_DestroySplash();
+    view_FullRepaint();
+    ui_SetStatus(" All systems go!!");
+    WPARAM code = message_loop();
+    shutdown();
+    return (int)code;
+}

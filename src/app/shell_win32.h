@@ -1,0 +1,55 @@
+// shell_win32.h — the application shell's process-wide state: the windows, the
+// interface resources loaded at start-up, the pending-work bits and the modeless
+// windows the message loop feeds. One record, g_shell, filled by the start-up
+// stages and the main window, read by the view and the command layer.
+#pragma once
+#include <windows.h>
+#include "engine/surface.h"
+
+const unsigned PENDING_SETTINGS = 1;  // write the settings file at the next idle moment
+const unsigned PENDING_AUTOSAVE = 2;  // auto-save at the next idle moment
+
+const int CURSOR_SLOTS = 41;
+const int CURSOR_ARROW = 0, CURSOR_WAIT = 1, CURSOR_MOVE = 2, CURSOR_BAR = 3, CURSOR_ZOOM = 4;
+const int CURSOR_TOOL0 = 5;
+
+const COLORREF SHELL_BACKGROUND = 0xEFD7D7;
+const COLORREF SHELL_STATUS_TEXT = 0x400000;
+
+// Main-window timers; the view runs its own timer under the last id.
+const UINT_PTR TIMER_SETTINGS = 1, TIMER_AUTOSAVE = 2, TIMER_LOGO = 4369, TIMER_REDRAW = 4372;
+
+enum ShellPanel { PANEL_TOOLBAR, PANEL_COLORBAR, PANEL_LINKBAR, PANEL_COUNT };
+
+struct ShellState {
+    HINSTANCE instance;
+    HWND main, view, toolbar, colorbar, quickpal, linkbar, status, logo;
+    HWND splash;
+    HWND toolOptions, textArt, notepad;  // modeless windows (0 while closed)
+    HACCEL accel;
+    HBRUSH background, pattern, shadow;
+    HFONT arial8, comic12;
+    HBITMAP logos[3];
+    int logoIndex;
+    HCURSOR cursors[CURSOR_SLOTS];
+    Surface panels[PANEL_COUNT];
+    Surface scratch;     // 128 x 128, for the colour panels
+    Surface magnifier;   // 128 x 128, for the lens
+    volatile unsigned pending;
+    int writeAccess;
+    int firstInstance;
+    char statusHistory[4][256];  // F3 history for the notepad, newest first
+};
+extern ShellState g_shell;
+
+// Splash window texts (0 when there is no splash).
+void splash_Show(const char* text);
+
+// Interface resources (shellres_win32.cpp). res_LoadCursors returns 1 once the
+// pencil's cursor loaded; res_Load 0 when a bitmap, brush or font failed.
+int res_LoadCursors();
+int res_Load();
+void res_Free();
+
+// The shell keeps the document's file name and the title in step.
+void shell_SetFileName(const char* name);

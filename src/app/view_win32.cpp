@@ -1,0 +1,483 @@
+// view_win32.cpp — the image view. The window procedure only dispatches; painting
+// composes the document into g_doc.composite, draws the rulers, the background
+// and the drop shadow with GDI and copies the (zoomed) composite to the screen.
+#include "app/view_win32.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/preview_win32.h"
+#include "app/shell_win32.h"
+#include "app/viewgeom.h"
+#include "document/document.h"
+#include "document/undo.h"
+#include "engine/blit.h"
+#include "engine/color.h"
+#include "engine/engine.h"
+#include "engine/shape.h"
+#include "engine/surface_win32.h"
+#include "platform/ui.h"
+#include "platform/ui_win32.h"
+#include "settings/settings.h"
+
+struct ViewState {
+    int zoom;
+    int sx, sy;
+    VgScroll h, v;
+    int dirty;
+    Surface zoomBuf;
+    int buttons;
+    int modified;
+    RECT stroke;
+};
+static ViewState g_view = {1, 0, 0, {}, {}, 1, {}, 0, 0, {}};
+
+int view_Zoom() { return g_view.zoom; }
+// The factor is also kept in the window's user data, where other programs (the
+// end-to-end driver) can read it.
+static void publish_zoom() {
+    if (g_shell.view) SetWindowLongPtrA(g_shell.view, GWLP_USERDATA, g_view.zoom);
+}
+
+void view_SetZoom(int zoom) {
+    g_view.zoom = zoom < 1 ? 1 : zoom > 64 ? 64 : zoom;
+    publish_zoom();
+}
+
+static void client_size(int* cw, int* ch) {
+    RECT r;
+    GetClientRect(g_shell.view, &r);
+    *cw = r.right;
+    *ch = r.bottom;
+}
+
+static int image_ready(Surface* s) { return s->created && srf_Refresh(s) && s->width && s->height; }
+
+// Recreates the composite as a copy of the main image when it is missing, sized
+// differently or cannot be locked.
+static void ensure_composite() {
+    Surface* m = &g_doc.mainImage;
+    Surface* c = &g_doc.composite;
+    if (!image_ready(m)) return;
+    int fresh = !c->created || !srf_Refresh(c) || c->width != m->width || c->height != m->height;
+    if (!fresh && !srf_Lock(c)) fresh = 1;
+    else if (!fresh) srf_Unlock(c);
+    if (fresh) {
+        if (c->created) srf_Destroy(c);
+        srf_Duplicate(c, m);
+        g_view.dirty = 1;
+    }
+}
+
+void ViewRefresh(int flag) {
+    g_doc.noUnsavedChanges = 0;
+    if (flag) preview_Refresh();
+    ensure_composite();
+}
+
+void ViewCompose(const RECT* client) {
+    Surface* m = &g_doc.mainImage;
+    Surface* c = &g_doc.composite;
+    if (!image_ready(m) || !image_ready(c) || c->width != m->width) return;
+    int x1 = 0, y1 = 0, x2 = m->width - 1, y2 = m->height - 1;
+    if (client) {
+        int ax, ay, bx, by;
+        vg_ClientToImage(g_view.zoom, g_view.sx, g_view.sy, client->left - 2, client->top - 2, &ax, &ay);
+        vg_ClientToImage(g_view.zoom, g_view.sx, g_view.sy, client->right + 2, client->bottom + 2, &bx, &by);
+        x1 = ax > 0 ? ax : 0;
+        y1 = ay > 0 ? ay : 0;
+        if (bx < x2) x2 = bx;
+        if (by < y2) y2 = by;
+        if (x1 > x2 || y1 > y2) return;
+    }
+    eng_SetClip(x1, y1, x2, y2);
+    blt_Blend(c, x1, y1, x2, y2, m, x1, y1, x2, y2, BLT_CHECKER | BLT_CLIP);
+    if (g_doc.spritePresent && image_ready(&g_doc.sprite)) {
+        eng_SetClip(x1, y1, x2, y2);
+        int sx1 = g_doc.spriteX1, sy1 = g_doc.spriteY1, sx2 = g_doc.spriteX2, sy2 = g_doc.spriteY2;
+        if (srf_Lock(c)) {
+            drw_FillRectOp(c, sx1 > x1 ? sx1 : x1, sy1 > y1 ? sy1 : y1, sx2 < x2 ? sx2 : x2,
+                           sy2 < y2 ? sy2 : y2, 0xD0000000, 5);
+            srf_Unlock(c);
+        }
+        blt_Blend(c, sx1, sy1, sx2, sy2, &g_doc.sprite, 0, 0, sx2 - sx1, sy2 - sy1, BLT_CLIP);
+        if (srf_Lock(c)) {
+            drw_RectBlend(c, sx1, sy1, sx2, sy2, 0xD0000000);
+            srf_Unlock(c);
+        }
+    }
+    eng_SetClip(0, 0, 0x7FFFFFFF, 0x7FFFFFFF);
+}
+
+// ---- scroll bars ----
+
+static void apply_bar(int bar, const VgScroll& r, int pos, int redraw) {
+    SCROLLINFO si = {sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, r.min, r.max, (UINT)r.page, pos, 0};
+    SetScrollInfo(g_shell.view, bar, &si, redraw);
+}
+
+static int read_pos(int bar) {
+    SCROLLINFO si = {sizeof si, SIF_POS, 0, 0, 0, 0, 0};
+    GetScrollInfo(g_shell.view, bar, &si);
+    return si.nPos;
+}
+
+void ViewUpdateScrollBars(int centre) {
+    if (!g_shell.view || !image_ready(&g_doc.mainImage)) return;
+    int cw, ch;
+    client_size(&cw, &ch);
+    VgScroll h = vg_ScrollRange(g_view.zoom, g_doc.mainImage.width, cw);
+    VgScroll v = vg_ScrollRange(g_view.zoom, g_doc.mainImage.height, ch);
+    if (centre) {
+        int px, py;
+        vg_Centre(g_view.zoom, &h, &px);
+        vg_Centre(g_view.zoom, &v, &py);
+        apply_bar(SB_HORZ, h, px, TRUE);
+        apply_bar(SB_VERT, v, py, TRUE);
+    } else {
+        if (std::memcmp(&h, &g_view.h, sizeof h) || read_pos(SB_HORZ) != g_view.sx)
+            apply_bar(SB_HORZ, h, g_view.sx, TRUE);
+        if (std::memcmp(&v, &g_view.v, sizeof v) || read_pos(SB_VERT) != g_view.sy)
+            apply_bar(SB_VERT, v, g_view.sy, TRUE);
+    }
+    g_view.h = h;
+    g_view.v = v;
+    g_view.sx = read_pos(SB_HORZ);
+    g_view.sy = read_pos(SB_VERT);
+}
+
+static void scroll_to(int bar, int pos) {
+    VgScroll& r = bar == SB_HORZ ? g_view.h : g_view.v;
+    int floor = vg_ScrollFloor(r);
+    if (pos < floor) pos = floor;
+    apply_bar(bar, r, pos, TRUE);
+    (bar == SB_HORZ ? g_view.sx : g_view.sy) = read_pos(bar);
+    InvalidateRect(g_shell.view, nullptr, FALSE);
+}
+
+void view_ScrollBy(int bar, int code) {
+    SCROLLINFO si = {sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(g_shell.view, bar, &si);
+    int pos = si.nPos;
+    switch (code) {
+    case SB_LINEUP: pos -= 1; break;
+    case SB_LINEDOWN: pos += 1; break;
+    case SB_PAGEUP: pos -= 16; break;
+    case SB_PAGEDOWN: pos += 16; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: pos = si.nTrackPos; break;
+    case SB_TOP: pos = si.nMin; break;
+    case SB_BOTTOM: pos = si.nMax; break;
+    default: return;
+    }
+    scroll_to(bar, pos);
+}
+
+void view_ScrollToEnd(int end) {
+    view_ScrollBy(SB_HORZ, end ? SB_BOTTOM : SB_TOP);
+    view_ScrollBy(SB_VERT, end ? SB_BOTTOM : SB_TOP);
+}
+
+// ---- zoom ----
+
+static void pointer_image_point(int* ix, int* iy) {
+    POINT p;
+    GetCursorPos(&p);
+    ScreenToClient(g_shell.view, &p);
+    vg_ClientToImage(g_view.zoom, g_view.sx, g_view.sy, p.x, p.y, ix, iy);
+}
+
+void ViewZoom(int direction) {
+    HCURSOR old = SetCursor(g_shell.cursors[CURSOR_ZOOM]);
+    int z = vg_NextZoom(g_view.zoom, direction);
+    int rx, ry;
+    pointer_image_point(&rx, &ry);
+    if (z != g_view.zoom) {
+        ui_SetStatus(z > g_view.zoom ? " Zooming In... Please Wait" : " Zooming Out... Please Wait");
+        g_view.zoom = z;
+        publish_zoom();
+        ViewUpdateScrollBars(0);
+        for (int round = 0; round < 11; round++) {
+            int nx, ny;
+            pointer_image_point(&nx, &ny);
+            int dx = rx - nx, dy = ry - ny;
+            if (dx > -2 && dx < 2 && dy > -2 && dy < 2) break;
+            g_view.sx += dx * z / 2;
+            g_view.sy += dy * z / 2;
+            ViewUpdateScrollBars(0);
+        }
+        apply_bar(SB_HORZ, g_view.h, g_view.sx, TRUE);
+        apply_bar(SB_VERT, g_view.v, g_view.sy, TRUE);
+        g_view.sx = read_pos(SB_HORZ);
+        g_view.sy = read_pos(SB_VERT);
+    }
+    InvalidateRect(g_shell.view, nullptr, TRUE);
+    UpdateWindow(g_shell.view);
+    SetCursor(old);
+}
+
+void view_FullRepaint() {
+    g_view.dirty = 1;
+    InvalidateRect(g_shell.view, nullptr, TRUE);
+    UpdateWindow(g_shell.view);
+}
+
+void view_Shutdown() {
+    if (g_view.zoomBuf.created) srf_Destroy(&g_view.zoomBuf);
+}
+
+// ---- painting ----
+
+// A 1-pixel line from (x1, y1) up to, not including, (x2, y2).
+static void line(HDC dc, int x1, int y1, int x2, int y2, COLORREF c) {
+    if (x2 < x1 || y2 < y1 || (x1 == x2 && y1 == y2)) return;
+    HPEN pen = CreatePen(PS_SOLID, 1, c), old = (HPEN)SelectObject(dc, pen);
+    MoveToEx(dc, x1, y1, nullptr);
+    LineTo(dc, x2, y2);
+    DeleteObject(SelectObject(dc, old));
+}
+
+static COLORREF band(int i, COLORREF a, COLORREF b) {
+    if (i < 2) return a;
+    if (i >= 14) return b;
+    return clr_Lerp(i, 16, a, b);
+}
+
+static int max2(int a, int b) { return a > b ? a : b; }
+
+// One ruler line (row i of the top ruler when horizontal, column i of the left one).
+static void ruler_line(HDC dc, int i, int horizontal, int L, int R, int extent, const int* ticks,
+                       const int* longs, int nticks) {
+    // Along the ruler: position a..b on line i; `dot` sets one pixel at a.
+    auto seg = [&](int a, int b, COLORREF c) {
+        if (b <= a) return;
+        if (horizontal) line(dc, a, i, b, i, c);
+        else line(dc, i, a, i, b, c);
+    };
+    auto dot = [&](int a, COLORREF c) { horizontal ? SetPixel(dc, a, i, c) : SetPixel(dc, i, a, c); };
+    COLORREF out = band(i, 0xFDC0C0, 0xB07070), in = band(i, 0xFFE0E0, 0xD09090);
+    if (L >= i) seg(i, L, out);
+    if (R >= i) seg(max2(L, i), R, in);
+    seg(max2(R, i), extent, out);
+    dot(extent - 1, 0xB07070);
+    int z = g_view.zoom;
+    for (int k = 0; k < nticks; k++) {
+        int top = longs[k] ? 5 : 11;
+        if (i >= top && i <= 14 && ticks[k] > i) seg(ticks[k], ticks[k] + z, 0xFF0000);
+    }
+    if (i < 6) {
+        int c = vg_RulerCentre(extent);
+        seg(c - 4, c + 5, 0x007F00);
+        dot(c - 1, 0);
+        dot(c + 1, 0);
+        dot(c, 0x00FFFF);
+    }
+    if (i < 15) {
+        int M = (L + R) / 2;
+        seg(L, L + z, 0x0000FF);
+        seg(R - z, R, 0x0000FF);
+        seg(M - z, M, 0xFF00FF);
+    }
+}
+
+static void paint_rulers(HDC dc, int cw, int ch, const RECT& img) {
+    static int tx[2048], lx[2048], ty[2048], ly[2048];
+    int nx = vg_RulerTicks(img.left, g_view.zoom, cw, tx, lx, 2048);
+    int ny = vg_RulerTicks(img.top, g_view.zoom, ch, ty, ly, 2048);
+    if (nx > 2048) nx = 2048;
+    if (ny > 2048) ny = 2048;
+    for (int i = 0; i < 16; i++) {
+        ruler_line(dc, i, 1, img.left, img.right, cw, tx, lx, nx);
+        ruler_line(dc, i, 0, img.top, img.bottom, ch, ty, ly, ny);
+    }
+}
+
+static void paint_background(HDC dc, int cw, int ch, const RECT& img) {
+    int off = 2 * g_view.zoom + 6;
+    RECT shadow = {img.left + off, img.top + off, img.right + off, img.bottom + off};
+    HRGN area = CreateRectRgn(16, 16, cw, ch);
+    HRGN imgR = CreateRectRgnIndirect(&img);
+    HRGN shR = CreateRectRgnIndirect(&shadow);
+    HRGN back = CreateRectRgn(0, 0, 0, 0);
+    CombineRgn(back, area, imgR, RGN_DIFF);
+    CombineRgn(back, back, shR, RGN_DIFF);
+    FillRgn(dc, back, g_shell.pattern);
+    CombineRgn(back, shR, imgR, RGN_DIFF);
+    CombineRgn(back, back, area, RGN_AND);
+    FillRgn(dc, back, g_shell.shadow);
+    DeleteObject(area);
+    DeleteObject(imgR);
+    DeleteObject(shR);
+    DeleteObject(back);
+}
+
+static void paint_image(HDC dc, const RECT& inv, const RECT& img, int cw, int ch) {
+    Surface* c = &g_doc.composite;
+    RECT area = {16, 16, cw, ch}, r;
+    if (!IntersectRect(&r, &inv, &img) || !IntersectRect(&r, &r, &area)) return;
+    if (!image_ready(c)) return;
+    if (g_view.zoom == 1) {
+        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, (HDC)c->dc,
+               r.left - VG_MARGIN + g_view.sx, r.top - VG_MARGIN + g_view.sy, SRCCOPY);
+        return;
+    }
+    Surface* zb = &g_view.zoomBuf;
+    if (!zb->created || !vg_ZoomBufferFits(zb->width, zb->height, cw, ch)) {
+        if (zb->created) srf_Destroy(zb);
+        int w, h;
+        vg_ZoomBufferSize(cw, ch, &w, &h);
+        srf_Create(w, h, zb);
+        if (!srf_IsValid(zb)) return;
+    }
+    int z = g_view.zoom, ox = VG_MARGIN - g_view.sx, oy = VG_MARGIN - g_view.sy;
+    eng_SetClip(r.left - 1, r.top - 1, r.right, r.bottom);
+    int x2 = ox + z * (int)c->width - 1, y2 = oy + z * (int)c->height - 1;
+    if (g_settings.smoothZoom)
+        blt_CopySmooth(zb, ox, oy, x2, y2, c, 0, 0, c->width - 1, c->height - 1, BLT_CLIP);
+    else
+        blt_Copy(zb, ox, oy, x2, y2, c, 0, 0, c->width - 1, c->height - 1, BLT_CLIP);
+    eng_SetClip(0, 0, 0x7FFFFFFF, 0x7FFFFFFF);
+    srf_Refresh(zb);
+    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, (HDC)zb->dc, r.left, r.top, SRCCOPY);
+}
+
+static void OnPaint(HWND w) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(w, &ps);
+    Surface* m = &g_doc.mainImage;
+    if (image_ready(m)) {
+        Surface* c = &g_doc.composite;
+        if (!image_ready(c) || c->width != m->width || c->height != m->height) {
+            ensure_composite();  // painting never counts as a change
+            g_view.dirty = 1;
+        }
+        ViewUpdateScrollBars(0);
+        if (g_view.dirty) {
+            ViewCompose(&ps.rcPaint);
+            g_view.dirty = 0;
+        }
+        int cw, ch;
+        client_size(&cw, &ch);
+        RECT img;
+        vg_ImageToClient(g_view.zoom, g_view.sx, g_view.sy, 0, 0, (int*)&img.left, (int*)&img.top);
+        img.right = img.left + g_view.zoom * m->width;
+        img.bottom = img.top + g_view.zoom * m->height;
+        paint_rulers(dc, cw, ch, img);
+        paint_background(dc, cw, ch, img);
+        paint_image(dc, ps.rcPaint, img, cw, ch);
+    }
+    EndPaint(w, &ps);
+}
+
+// ---- mouse ----
+
+static void OnButtonDown(HWND w, UINT msg, WPARAM wp) {
+    int other = msg == WM_LBUTTONDOWN ? (wp & MK_RBUTTON) : (wp & MK_LBUTTON);
+    g_view.buttons = other ? 3 : msg == WM_LBUTTONDOWN ? 1 : 2;
+    g_view.modified = 0;
+    SetRectEmpty(&g_view.stroke);
+    SetCapture(w);
+    SetFocus(GetParent(w));
+}
+
+static void OnButtonUp(HWND w, UINT msg) {
+    g_view.buttons = msg == WM_LBUTTONUP ? 1 : 2;
+    ReleaseCapture();
+    // Strokes record their rectangle here once the tools paint.
+    if (g_view.modified) {
+        undo_Record(&g_doc.mainImage, g_view.stroke.left, g_view.stroke.top, g_view.stroke.right,
+                    g_view.stroke.bottom, 0);
+        ViewRefresh(1);
+    }
+    g_view.buttons = 0;
+}
+
+static void OnMiddleDown() {
+    uint8_t t = g_settings.currentTool;
+    g_settings.currentTool = g_settings.previousTool;
+    g_settings.previousTool = t;
+}
+
+static void OnMouseMove(HWND w, WPARAM wp, LPARAM lp) {
+    if (!g_settings.autoScroll) return;
+    if (!(GetAsyncKeyState(VK_LBUTTON) & 0x8000) && !(GetAsyncKeyState(VK_RBUTTON) & 0x8000)) return;
+    POINT p = {(short)LOWORD(lp), (short)HIWORD(lp)};
+    RECT r;
+    GetClientRect(w, &r);
+    if (PtInRect(&r, p)) return;
+    if (p.x < 0) view_ScrollBy(SB_HORZ, SB_PAGEUP);
+    else if (p.x >= r.right) view_ScrollBy(SB_HORZ, SB_PAGEDOWN);
+    else if (p.y < 0) view_ScrollBy(SB_VERT, SB_PAGEUP);
+    else view_ScrollBy(SB_VERT, SB_PAGEDOWN);
+    PostMessageA(w, WM_MOUSEMOVE, wp, lp);
+    UpdateWindow(w);
+}
+
+static int OnSetCursor(HWND w) {
+    POINT p;
+    GetCursorPos(&p);
+    ScreenToClient(w, &p);
+    int ix, iy;
+    vg_ClientToImage(g_view.zoom, g_view.sx, g_view.sy, p.x, p.y, &ix, &iy);
+    Surface* m = &g_doc.mainImage;
+    int inside = p.x >= VG_MARGIN - g_view.sx && p.y >= VG_MARGIN - g_view.sy && ix < (int)m->width &&
+                 iy < (int)m->height && p.x >= 16 && p.y >= 16;
+    int slot = CURSOR_ARROW;
+    if (inside) {
+        slot = CURSOR_TOOL0 + (g_settings.currentTool < 36 ? g_settings.currentTool : 18);
+        if (g_doc.spritePresent && ix >= g_doc.spriteX1 && ix <= g_doc.spriteX2 && iy >= g_doc.spriteY1 &&
+            iy <= g_doc.spriteY2)
+            slot = CURSOR_MOVE;
+    }
+    SetCursor(g_shell.cursors[slot] ? g_shell.cursors[slot] : LoadCursorA(nullptr, IDC_ARROW));
+    return 1;
+}
+
+// What the document asks of the view through the user-interface seam.
+static void OnDocumentChanged(unsigned what) {
+    if (what & UI_VIEW_TITLE) shell_SetFileName(g_doc.fileName);
+    ensure_composite();
+    if (what & UI_VIEW_RESIZED) ViewUpdateScrollBars(1);
+    if (what & (UI_VIEW_REPAINT | UI_VIEW_RESIZED)) view_FullRepaint();
+}
+
+static void OnCreate(HWND w) {
+    g_shell.view = w;
+    uiw_SetViewHandler(OnDocumentChanged);
+    publish_zoom();
+    SetTimer(w, TIMER_REDRAW, 1000, nullptr);
+    ViewUpdateScrollBars(1);
+    undo_Reset(&g_doc.mainImage);
+}
+
+static void OnSize() {
+    ViewUpdateScrollBars(1);
+    InvalidateRect(g_shell.view, nullptr, TRUE);
+}
+
+LRESULT CALLBACK ViewProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CREATE: OnCreate(w); return 0;
+    case WM_SIZE: OnSize(); return 0;
+    case WM_PAINT: OnPaint(w); return 0;
+    case WM_ERASEBKGND: g_view.dirty = 1; return 1;
+    case WM_HSCROLL: view_ScrollBy(SB_HORZ, LOWORD(wp)); return 0;
+    case WM_VSCROLL: view_ScrollBy(SB_VERT, LOWORD(wp)); return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: OnButtonDown(w, msg, wp); return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP: OnButtonUp(w, msg); return 0;
+    case WM_MBUTTONDOWN: OnMiddleDown(); return 0;
+    case WM_MOUSEMOVE: OnMouseMove(w, wp, lp); return 0;
+    case WM_SETCURSOR: if (LOWORD(lp) == HTCLIENT) return OnSetCursor(w); break;
+    case WM_KEYDOWN:
+    case WM_KEYUP: return SendMessageA(GetParent(w), msg, wp, lp);
+    case WM_TIMER: UpdateWindow(w); return 0;
+    case WM_DESTROY:
+        KillTimer(w, TIMER_REDRAW);
+        uiw_SetViewHandler(nullptr);
+        g_shell.view = nullptr;
+        return 0;
+    }
+    return DefWindowProcA(w, msg, wp, lp);
+}

@@ -1,0 +1,29 @@
+// view_win32.h — the image view ("kelvara_wnd_view"): the display composite, zoom,
+// scrolling, rulers, the drop shadow and the mouse strokes.
+//
+// Owns: the zoom factor, the scroll positions, the zoom buffer and the stroke state.
+// The composite itself is the document's (g_doc.composite). Everything runs on the
+// user-interface thread.
+#pragma once
+#include <windows.h>
+
+const char VIEW_CLASS[] = "kelvara_wnd_view";
+
+LRESULT CALLBACK ViewProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
+
+// Marks the image changed; recreates the composite when it is missing or sized
+// differently. `flag` also repaints the image previewer.
+void ViewRefresh(int flag);
+// Brings the composite up to date for a client rectangle (null = the whole image).
+void ViewCompose(const RECT* client);
+void ViewUpdateScrollBars(int centre);
+// 1 in, 2 out, 0 reset to 1.
+void ViewZoom(int direction);
+int view_Zoom();
+void view_SetZoom(int zoom);
+void view_ScrollBy(int bar, int code);  // SB_* codes, as from the keyboard
+void view_ScrollToEnd(int end);        // 0 both bars to the start, 1 to the end
+// Frees the zoom buffer (shutdown).
+void view_Shutdown();
+// Repaint of the whole view: the composite is rebuilt and every pixel drawn.
+void view_FullRepaint();

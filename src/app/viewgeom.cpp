@@ -1,0 +1,127 @@
+// viewgeom.cpp — see viewgeom.h.
+#include "app/viewgeom.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/title.h"
+
+void vg_ClientToImage(int zoom, int sx, int sy, int cx, int cy, int* ix, int* iy) {
+    if (zoom < 1) zoom = 1;
+    *ix = (sx - VG_MARGIN + cx) / zoom;
+    *iy = (sy - VG_MARGIN + cy) / zoom;
+}
+
+void vg_ImageToClient(int zoom, int sx, int sy, int ix, int iy, int* cx, int* cy) {
+    *cx = zoom * ix - sx + VG_MARGIN;
+    *cy = zoom * iy - sy + VG_MARGIN;
+}
+
+int vg_NextZoom(int zoom, int direction) {
+    if (direction == 0) return 1;
+    if (direction == 1) {
+        for (int z = 1; z <= VG_ZOOM_MAX; z *= 2)
+            if (z > zoom) return z;
+        return VG_ZOOM_MAX;
+    }
+    int best = VG_ZOOM_MIN;
+    for (int z = 1; z <= VG_ZOOM_MAX; z *= 2)
+        if (z < zoom) best = z;
+    return zoom <= VG_ZOOM_MIN ? VG_ZOOM_MIN : best;
+}
+
+VgScroll vg_ScrollRange(int zoom, int imageSize, int clientSize) {
+    VgScroll r;
+    r.page = (clientSize + 1) & ~1;
+    r.half = r.page / 2;
+    r.min = -r.half;
+    r.max = zoom * imageSize + r.half;
+    return r;
+}
+
+void vg_Centre(int zoom, VgScroll* r, int* pos) {
+    r->min = 31 - r->half;
+    int sum = zoom - r->min - r->page + r->max;
+    // Small images at low zoom make the sum negative; an arithmetic shift of a
+    // negative value still lands inside the range after the clamp below.
+    int p = (sum >> 1) - zoom + r->min;
+    if (p < r->min) p = r->min;
+    if (p > r->max) p = r->max;
+    *pos = p;
+}
+
+int vg_ScrollFloor(const VgScroll& r) { return 31 - r.half; }
+
+int vg_RulerTicks(int first, int zoom, int extent, int* pos, int* longTick, int cap) {
+    if (zoom < 1) zoom = 1;
+    int big = zoom * 100, step = zoom * 10;
+    int p0 = first;
+    if (p0 > 0) p0 -= ((p0 + big - 1) / big) * big;  // down to 0 or less by whole hundreds
+    int n = 0;
+    for (int p = p0; p <= extent; p += step, n++)
+        if (n < cap) {
+            pos[n] = p;
+            longTick[n] = (p - p0) % big == 0;
+        }
+    return n;
+}
+
+int vg_RulerCentre(int extent) { return ((extent - 15) >> 1) + 12; }
+
+void vg_Layout(int W, int H, VgPlace out[VG_CHILDREN]) {
+    out[VG_VIEW] = {50, 10, W - 60, H - 80, 1};
+    out[VG_TOOLBAR] = {5, 10, 40, 364, 1};
+    out[VG_COLORBAR] = {5, H - 66, 500, 40, 1};
+    out[VG_QUICKPAL] = {506, H - 66, W - 516, 40, W - 516 >= 16};
+    out[VG_LINKBAR] = {5, (H - 518) / 2 + 379, 40, 64, H - 454 >= 64};
+    out[VG_STATUS] = {0, H - 22, W - 78, 22, 1};
+    out[VG_LOGO] = {W - 76, H - 22, 76, 22, 1};
+}
+
+int vg_ZoomBufferFits(int bw, int bh, int cw, int ch) {
+    return bw >= cw && bh >= ch && bw * 4 <= cw * 6 && bh * 4 <= ch * 6;
+}
+
+void vg_ZoomBufferSize(int cw, int ch, int* w, int* h) {
+    *w = cw * 5 / 4 + 1;
+    *h = ch * 5 / 4 + 1;
+}
+
+int vg_RecentAdd(char recent[4][256], const char* path) {
+    if (!path || !*path || std::strlen(path) > 255) return 0;
+    if (std::strcmp(recent[0], path) == 0) return 0;
+    int from = 3;  // a new path drops the oldest
+    for (int i = 1; i < 4; i++)
+        if (std::strcmp(recent[i], path) == 0) {
+            from = i;
+            break;
+        }
+    for (int i = from; i > 0; i--) std::memcpy(recent[i], recent[i - 1], 256);
+    std::memset(recent[0], 0, 256);
+    std::strcpy(recent[0], path);
+    return 1;
+}
+
+int vg_RecentMenuText(const char* path, int index, char* out, size_t cap) {
+    if (std::strlen(path) < 3) {
+        std::snprintf(out, cap, "< empty >");
+        return 0;
+    }
+    const char* name = path;
+    for (const char* p = path; *p; p++)
+        if (*p == '\\' || *p == '/') name = p + 1;
+    char shown[64];
+    size_t n = std::strlen(name);
+    if (n <= (size_t)TTL_MAX_SHOWN) std::snprintf(shown, sizeof shown, "%s", name);
+    else std::snprintf(shown, sizeof shown, "%.10s...%s", name, name + n - 10);
+    std::snprintf(out, cap, "&%i - %s\tCtrl+%i", index + 1, shown, index + 1);
+    return 1;
+}
+
+void vg_UndoMenuText(int redo, int count, char* out, size_t cap) {
+    // "Ctlr" is how these captions have always read.
+    const char* name = redo ? "&Redo Changes" : "&Undo Changes";
+    const char* key = redo ? "Ctlr+R" : "Ctlr+U";
+    if (count > 0) std::snprintf(out, cap, "%s (1 of %i)\t%s", name, count, key);
+    else std::snprintf(out, cap, "%s\t%s", name, key);
+}

@@ -1,0 +1,122 @@
+// bench_shell_win32.cpp — timings of the running program, measured from outside:
+// start-up to " All systems go!!", shutdown after the exit question, and full
+// repaints of the view over a 4096 x 4096 image at zoom 1 and 8, with "Smoothen on
+// Zoom" off and on. Prints milliseconds; asserts nothing.
+// Usage (inside a Wine session): e2e_bench.exe
+#include <windows.h>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/app_ids.h"
+#include "e2e/driver_win32.h"
+#include "engine/engine.h"
+#include "engine/shape.h"
+#include "engine/surface.h"
+#include "formats/kv5_file.h"
+#include "settings/settings.h"
+
+static double now_ms() {
+    LARGE_INTEGER f, t;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t);
+    return 1000.0 * t.QuadPart / f.QuadPart;
+}
+
+static std::string settings_bytes(int smooth) {
+    SettingsRecord r;
+    std::memset(&r, 0, sizeof r);
+    r.undoMB = 64;
+    r.tutorialCount = 3;
+    r.smoothZoom = (uint8_t)smooth;
+    std::string b(SET_FILE_SIZE, '\0');
+    set_Encode(&r, (uint8_t*)&b[0]);
+    return b;
+}
+
+static int start_timed(KvProcess* p, const std::string& dir, const char* args, double* ms) {
+    double t0 = now_ms();
+    if (!drv_Start(p, dir, args) || !drv_WaitMain(p, 60000)) return 0;
+    while (drv_Status(p->main) != " All systems go!!") {
+        if (now_ms() - t0 > 60000) return 0;
+        Sleep(2);
+    }
+    *ms = now_ms() - t0;
+    return 1;
+}
+
+static double stop_timed(KvProcess* p) {
+    PostMessageA(p->main, WM_CLOSE, 0, 0);
+    HWND box = drv_FindOwned(p, "Confirm Exit", 10000);
+    if (!box) box = drv_FindOwned(p, "Confirm Save And Exit", 1000);
+    double t0 = now_ms();
+    if (box) PostMessageA(GetDlgItem(box, drv_Text(box) == "Confirm Exit" ? IDYES : IDNO), BM_CLICK, 0, 0);
+    drv_WaitExit(p, 30000);
+    return now_ms() - t0;
+}
+
+// Invalidate with erase (the composite is rebuilt) and paint synchronously: the
+// sent WM_PAINT returns only when the program has painted.
+static double repaint_ms(HWND main, int rounds) {
+    HWND view = FindWindowExA(main, nullptr, "kelvara_wnd_view", nullptr);
+    double total = 0;
+    for (int i = 0; i <= rounds; i++) {
+        InvalidateRect(view, nullptr, TRUE);
+        double t0 = now_ms();
+        SendMessageA(view, WM_PAINT, 0, 0);
+        if (i) total += now_ms() - t0;  // the first round warms the zoom buffer
+    }
+    return total / rounds;
+}
+
+static void set_zoom(HWND main, int zoom) {
+    HWND view = FindWindowExA(main, nullptr, "kelvara_wnd_view", nullptr);
+    drv_Command(main, CMD_ZOOM_RESET);
+    for (int z = 1; z < zoom; z *= 2) drv_Key(main, VK_PRIOR);
+    for (int t = 0; t < 200 && GetWindowLongPtrA(view, GWLP_USERDATA) != zoom; t++) Sleep(20);
+}
+
+int main() {
+    eng_Init();
+    std::string dir = drv_MakeFolder("bench", settings_bytes(0));
+    std::string big = dir + "\\big.kv5";
+    {
+        Surface s;
+        std::memset(&s, 0, sizeof s);
+        srf_Create(4096, 4096, &s);
+        if (srf_Lock(&s)) {
+            drw_GradientRect(&s, 0, 0, 4095, 4095, 0x00FF8040, 0x004080FF, 0x0040FF80, 0x00FFFFFF);
+            drw_FillEllipse(&s, 1000, 1000, 3000, 3000, 0x80203040);
+            srf_Unlock(&s);
+        }
+        kv5_Save(&s, big.c_str());
+        srf_Destroy(&s);
+    }
+    double startup = 0, shutdown = 0;
+    for (int round = 0; round < 3; round++) {  // the first warms Wine up
+        KvProcess p;
+        if (!start_timed(&p, dir, "", &startup)) return 1;
+        shutdown = stop_timed(&p);
+        drv_Kill(&p);
+    }
+    std::printf("start-up to \" All systems go!!\": %.0f ms (warm)\nshutdown after the exit question: %.0f ms\n",
+                startup, shutdown);
+    for (int smooth = 0; smooth < 2; smooth++) {
+        drv_MakeFolder("bench_view", settings_bytes(smooth));
+        std::string vdir = dir + "\\..\\bench_view";
+        CopyFileA(big.c_str(), (vdir + "\\big.kv5").c_str(), FALSE);
+        KvProcess p;
+        double ms;
+        std::string arg = "\"" + vdir + "\\big.kv5\"";
+        if (!start_timed(&p, vdir, arg.c_str(), &ms)) return 1;
+        SetWindowPos(p.main, nullptr, 0, 0, 1024, 768, SWP_NOMOVE | SWP_NOZORDER);
+        for (int zoom : {1, 8}) {
+            set_zoom(p.main, zoom);
+            std::printf("full repaint of the view, 4096 x 4096 image, zoom %i, smoothing %s: %.1f ms\n", zoom,
+                        smooth ? "on" : "off", repaint_ms(p.main, 10));
+        }
+        drv_Kill(&p);
+    }
+    eng_Shutdown();
+    return 0;
+}

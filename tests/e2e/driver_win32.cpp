@@ -1,0 +1,207 @@
+// driver_win32.cpp — see driver_win32.h.
+#include "e2e/driver_win32.h"
+
+#include <cstdio>
+#include <cstring>
+
+static const int POLL_MS = 50;
+
+std::string drv_ProgramPath() {
+    char me[MAX_PATH];
+    GetModuleFileNameA(nullptr, me, sizeof me);
+    std::string s(me);
+    s = s.substr(0, s.find_last_of('\\'));  // tests folder
+    s = s.substr(0, s.find_last_of('\\'));  // build folder
+    return s + "\\kelvara.exe";
+}
+
+static void remove_tree(const std::string& dir) {
+    WIN32_FIND_DATAA f;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &f);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string n = f.cFileName;
+            if (n == "." || n == "..") continue;
+            std::string p = dir + "\\" + n;
+            if (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) remove_tree(p);
+            else DeleteFileA(p.c_str());
+        } while (FindNextFileA(h, &f));
+        FindClose(h);
+    }
+    RemoveDirectoryA(dir.c_str());
+}
+
+std::string drv_MakeFolder(const char* name, const std::string& settingsFile) {
+    char me[MAX_PATH];
+    GetModuleFileNameA(nullptr, me, sizeof me);
+    std::string base(me);
+    base = base.substr(0, base.find_last_of('\\')) + "\\e2e_run";
+    CreateDirectoryA(base.c_str(), nullptr);
+    std::string dir = base + "\\" + name;
+    remove_tree(dir);
+    CreateDirectoryA(dir.c_str(), nullptr);
+    CopyFileA(drv_ProgramPath().c_str(), (dir + "\\kelvara.exe").c_str(), FALSE);
+    if (!settingsFile.empty()) {
+        FILE* f = std::fopen((dir + "\\Kelvara.kvr").c_str(), "wb");
+        if (f) {
+            std::fwrite(settingsFile.data(), 1, settingsFile.size(), f);
+            std::fclose(f);
+        }
+    }
+    return dir;
+}
+
+int drv_Start(KvProcess* p, const std::string& folder, const char* args) {
+    p->pi = PROCESS_INFORMATION{};
+    p->main = nullptr;
+    p->folder = folder;
+    std::string cmd = "\"" + folder + "\\kelvara.exe\" " + (args ? args : "");
+    STARTUPINFOA si;
+    std::memset(&si, 0, sizeof si);
+    si.cb = sizeof si;
+    std::string line = cmd;
+    return CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &p->pi);
+}
+
+struct FindArg {
+    DWORD pid;
+    const char* cls;
+    const char* title;
+    HWND found;
+};
+
+static BOOL CALLBACK find_top(HWND w, LPARAM lp) {
+    FindArg* a = (FindArg*)lp;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != a->pid || !IsWindowVisible(w)) return TRUE;
+    char buf[256];
+    if (a->cls) {
+        GetClassNameA(w, buf, sizeof buf);
+        if (std::strcmp(buf, a->cls)) return TRUE;
+    }
+    if (a->title) {
+        GetWindowTextA(w, buf, sizeof buf);
+        if (std::strcmp(buf, a->title)) return TRUE;
+    }
+    a->found = w;
+    return FALSE;
+}
+
+static HWND find_wait(KvProcess* p, const char* cls, const char* title, int timeoutMs) {
+    for (int t = 0; t <= timeoutMs; t += POLL_MS) {
+        FindArg a = {p->pi.dwProcessId, cls, title, nullptr};
+        EnumWindows(find_top, (LPARAM)&a);
+        if (a.found) return a.found;
+        if (WaitForSingleObject(p->pi.hProcess, POLL_MS) == WAIT_OBJECT_0) return nullptr;
+    }
+    return nullptr;
+}
+
+HWND drv_WaitMain(KvProcess* p, int timeoutMs) {
+    p->main = find_wait(p, "kelvara_wnd_main", nullptr, timeoutMs);
+    return p->main;
+}
+
+HWND drv_FindOwned(KvProcess* p, const char* title, int timeoutMs) { return find_wait(p, nullptr, title, timeoutMs); }
+
+DWORD drv_WaitExit(KvProcess* p, int timeoutMs) {
+    WaitForSingleObject(p->pi.hProcess, timeoutMs);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(p->pi.hProcess, &code);
+    return code;
+}
+
+void drv_Kill(KvProcess* p) {
+    if (!p->pi.hProcess) return;
+    if (drv_WaitExit(p, 0) == STILL_ACTIVE) {
+        TerminateProcess(p->pi.hProcess, 1);
+        WaitForSingleObject(p->pi.hProcess, 5000);
+    }
+    CloseHandle(p->pi.hProcess);
+    CloseHandle(p->pi.hThread);
+    p->pi.hProcess = nullptr;
+}
+
+std::string drv_Text(HWND w) {
+    char buf[512] = "";
+    DWORD_PTR r = 0;
+    SendMessageTimeoutA(w, WM_GETTEXT, sizeof buf, (LPARAM)buf, SMTO_ABORTIFHUNG, 5000, &r);
+    return buf;
+}
+
+HWND drv_Child(HWND main, const char* cls) { return FindWindowExA(main, nullptr, cls, nullptr); }
+
+std::string drv_Status(HWND main) {
+    HWND s = GetDlgItem(main, 6);
+    return s ? drv_Text(s) : std::string();
+}
+
+int drv_WaitStatus(HWND main, const char* text, int timeoutMs) {
+    for (int t = 0; t <= timeoutMs; t += POLL_MS) {
+        if (drv_Status(main) == text) return 1;
+        Sleep(POLL_MS);
+    }
+    return 0;
+}
+
+void drv_Command(HWND main, int id) { PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+void drv_Key(HWND main, int vk) {
+    PostMessageA(main, WM_KEYDOWN, vk, 1);
+    PostMessageA(main, WM_KEYUP, vk, 0xC0000001);
+}
+
+int drv_Answer(KvProcess* p, const char* title, int id, int timeoutMs) {
+    HWND w = drv_FindOwned(p, title, timeoutMs);
+    if (!w) return 0;
+    // The box may show its title before its buttons exist.
+    HWND b = nullptr;
+    for (int t = 0; t < 5000 && !(b = GetDlgItem(w, id)); t += POLL_MS) Sleep(POLL_MS);
+    if (b) PostMessageA(b, BM_CLICK, 0, 0);
+    else PostMessageA(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    return 1;
+}
+
+RECT drv_ChildRect(HWND main, HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, main, (POINT*)&r, 2);
+    return r;
+}
+
+int drv_SaveScreen(const std::string& path) {
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi;
+    std::memset(&bi, 0, sizeof bi);
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP b = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, b);
+    BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    BITMAPFILEHEADER fh;
+    std::memset(&fh, 0, sizeof fh);
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+    fh.bfSize = fh.bfOffBits + w * h * 4;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    int ok = f != nullptr;
+    if (f) {
+        std::fwrite(&fh, sizeof fh, 1, f);
+        std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f);
+        std::fwrite(bits, 4, (size_t)w * h, f);
+        std::fclose(f);
+    }
+    SelectObject(mem, old);
+    DeleteObject(b);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}

@@ -1,0 +1,43 @@
+// driver_win32.h — drives a running kelvara.exe from outside, as a user would:
+// starts it in a private program folder, finds its windows by class and title,
+// sends menu commands and keys, answers message boxes by title and reads the
+// status line. Every wait polls with a deadline; nothing here sleeps blindly.
+#pragma once
+#include <windows.h>
+#include <string>
+
+struct KvProcess {
+    PROCESS_INFORMATION pi;
+    HWND main;
+    std::string folder;  // the private program folder (holds kelvara.exe)
+};
+
+// The kelvara.exe beside the test folder of the build.
+std::string drv_ProgramPath();
+// A fresh folder under the test's own folder with a copy of kelvara.exe; a settings
+// file with `settings` (1356 bytes) is written there when it is not empty.
+std::string drv_MakeFolder(const char* name, const std::string& settingsFile);
+// Starts the copy in `folder` with arguments; 0 when it could not be started.
+int drv_Start(KvProcess* p, const std::string& folder, const char* args);
+// Waits for the process's main window; null on timeout.
+HWND drv_WaitMain(KvProcess* p, int timeoutMs);
+// Exit code after waiting up to timeoutMs; STILL_ACTIVE when it is still running.
+DWORD drv_WaitExit(KvProcess* p, int timeoutMs);
+void drv_Kill(KvProcess* p);
+std::string drv_Text(HWND w);
+std::string drv_Status(HWND main);
+// Waits until the status line reads `text`; 1 when it did.
+int drv_WaitStatus(HWND main, const char* text, int timeoutMs);
+// Sends a command (as from the menu) without waiting for it to finish.
+void drv_Command(HWND main, int id);
+void drv_Key(HWND main, int vk);
+// Waits for a top-level window with this title belonging to the process and
+// presses the button `id` in it; 1 when it did.
+int drv_Answer(KvProcess* p, const char* title, int id, int timeoutMs);
+HWND drv_FindOwned(KvProcess* p, const char* title, int timeoutMs);
+// The child of `main` with this class (the n-th), or null.
+HWND drv_Child(HWND main, const char* cls);
+// Client rectangle of a child in the main window's client coordinates.
+RECT drv_ChildRect(HWND main, HWND child);
+// Saves the whole screen as a 32-bit BMP; 1 when written.
+int drv_SaveScreen(const std::string& path);

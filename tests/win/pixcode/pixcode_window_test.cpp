@@ -1,0 +1,183 @@
+// The programming window under Wine, driven from a second thread like a user: typing
+// and Done, Cancel, a compile error that brings the window back with the bad word
+// selected, and Escape stopping an endless program.
+#include <gtest/gtest.h>
+#include <atomic>
+#include <string>
+#include <thread>
+#include "pixcode/pix_compile.h"
+#include "pixcode/pix_program.h"
+#include "pixcode/pix_run.h"
+#include "pixcode/pixcode_ids.h"
+#include "pixcode/pixcode_window_win32.h"
+#include "support/test_surface.h"
+#include "support/win_driver_win32.h"
+
+namespace {
+const char* kTitle = "Kelvara - Programming Window";
+
+struct Seen {
+    DWORD selStart = 0, selEnd = 0;
+    std::string text;
+    bool found = false;
+};
+
+DWORD g_testThread;
+
+BOOL CALLBACK CancelWindow(HWND w, LPARAM) {
+    PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+}
+
+// Waits for the window, notes its selection and text, then presses `button`. When it
+// never shows, whatever the test thread has open is cancelled, so the test fails
+// instead of waiting for ever.
+void Answer(int button, Seen* seen, const char* type = nullptr) {
+    HWND w = FindWindowWait(kTitle, nullptr, 10000);
+    if (!w) {
+        EnumThreadWindows(g_testThread, CancelWindow, 0);
+        return;
+    }
+    HWND edit = GetDlgItem(w, IDC_PIX_EDIT);
+    char buf[PIX_TEXT_SIZE] = "";
+    GetWindowTextA(edit, buf, sizeof buf);
+    seen->text = buf;
+    SendMessageA(edit, EM_GETSEL, (WPARAM)&seen->selStart, (LPARAM)&seen->selEnd);
+    seen->found = true;
+    if (type) SetWindowTextA(edit, type);
+    PostMessageA(GetDlgItem(w, button), BM_CLICK, 0, 0);
+    // Wait until it is gone, so that a later search finds the next window.
+    for (int i = 0; i < 500 && IsWindow(w) && IsWindowVisible(w); i++) Sleep(10);
+}
+
+struct PixcodeWindow : ::testing::Test {
+    void SetUp() override { g_testThread = GetCurrentThreadId(); }
+    void TearDown() override { pix_ResetProgramText(); }
+};
+}  // namespace
+
+TEST_F(PixcodeWindow, DoneTakesTheTypedProgram) {
+    pix_SetProgramText("copy red,#1");
+    Seen seen;
+    std::thread user(Answer, IDC_PIX_DONE, &seen, "add green,green,#9\r\n");
+    int r = pix_EditProgram(nullptr, nullptr);
+    user.join();
+    ASSERT_TRUE(seen.found);
+    EXPECT_EQ(r, 1);
+    EXPECT_EQ(seen.text, "copy red,#1");
+    EXPECT_EQ(seen.selStart, 0u);   // the whole text is selected
+    EXPECT_EQ(seen.selEnd, 11u);
+    EXPECT_STREQ(pix_ProgramText(), "add green,green,#9\r\n");
+}
+
+TEST_F(PixcodeWindow, CancelKeepsTheProgram) {
+    pix_SetProgramText("copy red,#1");
+    Seen seen;
+    std::thread user(Answer, IDCANCEL, &seen, "something else");
+    int r = pix_EditProgram(nullptr, "RED");
+    user.join();
+    EXPECT_EQ(r, 0);
+    EXPECT_EQ(seen.selStart, 5u);   // the token, found whatever its case
+    EXPECT_EQ(seen.selEnd, 8u);
+    EXPECT_STREQ(pix_ProgramText(), "copy red,#1");
+}
+
+TEST_F(PixcodeWindow, OpeningASecondWindowClosesTheFirst) {
+    pix_SetProgramText("copy red,#1");
+    int second = -1;
+    HWND first = nullptr;
+    std::thread other([&]() {
+        first = FindWindowWait(kTitle, nullptr, 10000);
+        if (!first) return;
+        std::thread user([&]() {
+            for (int i = 0; i < 500; i++) {
+                HWND w = FindWindowA(nullptr, kTitle);
+                if (w && w != first && IsWindowVisible(w)) {
+                    SetDlgItemTextA(w, IDC_PIX_EDIT, "copy green,#2");
+                    PostMessageA(GetDlgItem(w, IDC_PIX_DONE), BM_CLICK, 0, 0);
+                    return;
+                }
+                Sleep(20);
+            }
+        });
+        second = pix_EditProgram(nullptr, nullptr);
+        user.join();
+    });
+    int r = pix_EditProgram(nullptr, nullptr);
+    other.join();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(r, 0);        // closed as Cancel by the second window
+    EXPECT_EQ(second, 1);
+    EXPECT_STREQ(pix_ProgramText(), "copy green,#2");
+}
+
+TEST_F(PixcodeWindow, CompileErrorReopensWithTheBadWordSelected) {
+    pix_SetProgramText("// first\r\nBlend red");
+    TestSurface t(4, 4);
+    t.at(1, 1) = 0x00ABCDEFu;
+    Seen first, second;
+    std::string boxText;
+    std::thread user([&]() {
+        Answer(IDC_PIX_DONE, &first);
+        HWND box = FindWindowWait("Compiler Error", nullptr, 10000);
+        if (box) {
+            // The message is the longest static text of the box.
+            EnumChildWindows(box, [](HWND c, LPARAM out) -> BOOL {
+                char cls[16] = "", b[256] = "";
+                GetClassNameA(c, cls, sizeof cls);
+                std::string* best = (std::string*)out;
+                if (lstrcmpiA(cls, "Static") == 0 && GetWindowTextA(c, b, sizeof b) > (int)best->size())
+                    *best = b;
+                return TRUE;
+            }, (LPARAM)&boxText);
+            PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+        }
+        Answer(IDCANCEL, &second);
+    });
+    int r = pix_RunCommand(t.get());
+    user.join();
+    EXPECT_EQ(r, 0);
+    EXPECT_EQ(first.selEnd - first.selStart, (DWORD)first.text.size());
+    ASSERT_TRUE(second.found);
+    EXPECT_EQ(second.selStart, 10u);
+    EXPECT_EQ(second.selEnd, 15u);
+    EXPECT_EQ(boxText, "'blend' is not a recognized Pixcode command, symbol or numeral");
+    EXPECT_EQ(t.at(1, 1), 0x00ABCDEFu);
+}
+
+TEST_F(PixcodeWindow, DoneRunsTheProgram) {
+    pix_ResetProgramText();
+    TestSurface t(3, 2);
+    t.at(2, 1) = 0x40112233u;
+    Seen seen;
+    std::thread user(Answer, IDC_PIX_DONE, &seen, nullptr);
+    int r = pix_RunCommand(t.get());
+    user.join();
+    EXPECT_EQ(r, 1);
+    EXPECT_EQ(t.at(2, 1), 0x40221133u);
+}
+
+TEST_F(PixcodeWindow, EscapeStopsAnEndlessProgram) {
+    TestSurface t(4, 4);
+    PixCell cells[PIX_CELLS];
+    PixMachine m;
+    PixCompileOut out;
+    ASSERT_EQ(pix_Compile("label #1 goto #1", cells, &m, t.get(), &out), 1);
+    // A backstop so that a broken Escape ends the test instead of hanging it.
+    m.jumpBudget = 4000000000u;
+    std::atomic<bool> done(false);
+    std::thread user([&]() {
+        Sleep(50);
+        while (!done) {
+            keybd_event(VK_ESCAPE, 0, 0, 0);
+            Sleep(20);
+            keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+            Sleep(20);
+        }
+    });
+    int r = pix_RunPixels(t.get(), cells, &m);
+    done = true;
+    user.join();
+    EXPECT_EQ(r, 0);
+    EXPECT_EQ(m.stop, PIX_STOP_ESCAPE);
+}
