@@ -47,7 +47,7 @@ static int has_switch(const char* name) { return cmd_HasSwitch(g_switches, name)
 static int fatal(const char* stage) {
     LogEntry(stage, 0, 0, 0);
     eng_Shutdown();
-    sio_Tone(2000, 1000);
+    ui_Tone(2000, 1000);
     LogEntry("INITIALIZATION FAILED!", 0, 0, 0);
     dlg_DestroySplash();
     ui_MessageBox("Kelvara encountered an error while trying to load. Something must be very seriously wrong.",

@@ -44,6 +44,3 @@ int sio_UserName(char* out, size_t cap);
 int sio_SearchPath(const char* name, char* out, size_t cap);
 // Full path of the running executable; 0 when it does not fit in cap.
 int sio_ModulePath(char* out, size_t cap);
-// A tone on the speaker, synchronous where the system supports it (modules that
-// report to the user sound theirs through ui_Tone, which tests can count).
-void sio_Tone(unsigned hertz, unsigned milliseconds);

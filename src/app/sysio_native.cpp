@@ -127,4 +127,3 @@ int sio_ModulePath(char* out, size_t cap) {
     return ProgramPath(buf, out, cap);
 }
 
-void sio_Tone(unsigned, unsigned) {}

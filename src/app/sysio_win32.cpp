@@ -86,4 +86,3 @@ int sio_ModulePath(char* out, size_t cap) {
     return 1;
 }
 
-void sio_Tone(unsigned hertz, unsigned milliseconds) { Beep(hertz, milliseconds); }

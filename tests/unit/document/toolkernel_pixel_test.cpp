@@ -1,5 +1,5 @@
 // Spray, roughen, the smoothers, the soft dab and the sparkle against plain
-// per-pixel readings of their rules on random layouts, plus their worked examples.
+// per-pixel readings of their rules on random layouts, plus hand-checked cases.
 #include <gtest/gtest.h>
 #include <cmath>
 #include <random>
