@@ -74,3 +74,19 @@ int fio_WriteReplace(const char* path, const FioPiece* pieces, int count) {
     if (!ok) sio_DeleteFile(temp);
     return ok;
 }
+
+int fio_LoadFile(const char* path, size_t limit, FioLoadBytes loadBytes, Surface* out, ImageFileInfo* info) {
+    uint8_t* data;
+    size_t size;
+    if (!path || !fio_ReadPrefix(path, limit, &data, &size)) return 0;
+    int ok = loadBytes(out, data, size, info);
+    std::free(data);
+    return ok;
+}
+
+int fio_WriteBlock(const char* path, uint8_t* data, size_t size) {
+    FioPiece piece = {data, size};
+    int ok = path ? fio_WriteReplace(path, &piece, 1) : 0;
+    std::free(data);
+    return ok;
+}

@@ -19,6 +19,15 @@ struct FioPiece {
 int fio_ReadPrefix(const char* path, size_t limit, uint8_t** data, size_t* size);
 int fio_WriteReplace(const char* path, const FioPiece* pieces, int count);
 
+// The file shells of the memory-to-memory codecs: read at most `limit` bytes and
+// hand them to `loadBytes`; write one block through fio_WriteReplace. Both free
+// the block they handled.
+struct Surface;
+struct ImageFileInfo;
+typedef int (*FioLoadBytes)(Surface* out, const uint8_t* data, size_t size, ImageFileInfo* info);
+int fio_LoadFile(const char* path, size_t limit, FioLoadBytes loadBytes, Surface* out, ImageFileInfo* info);
+int fio_WriteBlock(const char* path, uint8_t* data, size_t size);
+
 // The temporary file's name: the target's with its last character replaced by '~'
 // (or '!' when it already is '~') — same folder, same length.
 void fio_TempName(const char* path, char* out, size_t cap);

@@ -95,12 +95,7 @@ int pcx_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo*
 }
 
 int pcx_Load(Surface* out, const char* path, ImageFileInfo* info) {
-    uint8_t* data;
-    size_t size;
-    if (!path || !fio_ReadPrefix(path, MAX_FILE, &data, &size)) return 0;
-    int ok = pcx_LoadBytes(out, data, size, info);
-    std::free(data);
-    return ok;
+    return fio_LoadFile(path, MAX_FILE, pcx_LoadBytes, out, info);
 }
 
 int pcx_SaveBytes(Surface* s, uint8_t** data, size_t* size) {
@@ -169,8 +164,5 @@ int pcx_Save(Surface* s, const char* path) {
     uint8_t* data;
     size_t size;
     if (!path || !pcx_SaveBytes(s, &data, &size)) return 0;
-    FioPiece piece = {data, size};
-    int ok = fio_WriteReplace(path, &piece, 1);
-    std::free(data);
-    return ok;
+    return fio_WriteBlock(path, data, size);
 }

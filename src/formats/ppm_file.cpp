@@ -153,12 +153,7 @@ int ppm_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo*
 }
 
 int ppm_Load(Surface* out, const char* path, ImageFileInfo* info) {
-    uint8_t* data;
-    size_t size;
-    if (!path || !fio_ReadPrefix(path, MAX_FILE, &data, &size)) return 0;
-    int ok = ppm_LoadBytes(out, data, size, info);
-    std::free(data);
-    return ok;
+    return fio_LoadFile(path, MAX_FILE, ppm_LoadBytes, out, info);
 }
 
 int ppm_SaveBytes(Surface* s, int binary, uint8_t** data, size_t* size) {
@@ -204,8 +199,5 @@ int ppm_Save(Surface* s, const char* path) {
     uint8_t* data;
     size_t size;
     if (!ppm_SaveBytes(s, binary, &data, &size)) return 0;
-    FioPiece piece = {data, size};
-    int ok = fio_WriteReplace(path, &piece, 1);
-    std::free(data);
-    return ok;
+    return fio_WriteBlock(path, data, size);
 }

@@ -129,12 +129,7 @@ int tga_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo*
 }
 
 int tga_Load(Surface* out, const char* path, ImageFileInfo* info) {
-    uint8_t* data;
-    size_t size;
-    if (!path || !fio_ReadPrefix(path, MAX_FILE, &data, &size)) return 0;
-    int ok = tga_LoadBytes(out, data, size, info);
-    std::free(data);
-    return ok;
+    return fio_LoadFile(path, MAX_FILE, tga_LoadBytes, out, info);
 }
 
 int tga_SaveBytes(Surface* s, uint8_t** data, size_t* size) {
@@ -206,8 +201,5 @@ int tga_Save(Surface* s, const char* path) {
     uint8_t* data;
     size_t size;
     if (!path || !tga_SaveBytes(s, &data, &size)) return 0;
-    FioPiece piece = {data, size};
-    int ok = fio_WriteReplace(path, &piece, 1);
-    std::free(data);
-    return ok;
+    return fio_WriteBlock(path, data, size);
 }
