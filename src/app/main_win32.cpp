@@ -25,6 +25,7 @@
 #include "app/winver.h"
 #include "document/document.h"
 #include "document/undo.h"
+#include "engine/anim_win32.h"
 #include "engine/engine.h"
 #include "engine/surface_win32.h"
 #include "formats/kv5_password_win32.h"
@@ -209,7 +210,7 @@ static void shutdown() {
     SaveSettings();
     res_Free();
     undo_Shutdown();
-    if (g_shell.scratch.created) srf_Destroy(&g_shell.scratch);
+    anim_ScratchFree();
     view_Shutdown();
     doc_Shutdown();
     if (g_shell.magnifier.created) srf_Destroy(&g_shell.magnifier);
@@ -239,7 +240,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     splash_Show("Loading KVDRAW2...");
     eng_Init();
     eng_SetChecker(0x00EBEBF5, 0x009391BF);
-    srf_Create(128, 128, &g_shell.scratch);
+    anim_ScratchCreate();   // the 128 x 128 scratch of the panels and highlights
 
     splash_Show("Loading Resources...");
     while (!res_LoadCursors()) Sleep(500);
@@ -280,8 +281,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     splash_Show("Loading GUI...");
     g_shell.accel = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCEL));
     if (!g_shell.accel || !mw_RegisterClasses(instance) || !mw_Create(show)) return fatal("Failed : Loading Interface");
-    ViewUpdateScrollBars(1);
-    undo_Reset(&g_doc.mainImage);
+    // Creating the view took the first undo base and set the scroll bars.
     SetTitle(nullptr);
     kv5_RegisterPasswordPrompt();
     pix_RegisterEditor();

@@ -33,7 +33,6 @@ struct ShellState {
     int logoIndex;
     HCURSOR cursors[CURSOR_SLOTS];
     Surface panels[PANEL_COUNT];
-    Surface scratch;     // 128 x 128, for the colour panels
     Surface magnifier;   // 128 x 128, for the lens
     volatile unsigned pending;
     int writeAccess;
