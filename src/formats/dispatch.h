@@ -1,0 +1,17 @@
+// dispatch.h — turning a path into a Surface and a Surface into a file.
+//
+// Loading picks a loader by extension (case-insensitive) and, when that fails or
+// the extension is unknown, probes every loader in a fixed order; then it inspects
+// the alpha channel and may invert an image that uses the opacity convention.
+// Saving picks a writer by the lower-cased extension only.
+#pragma once
+#include "engine/surface.h"
+#include "formats/imageinfo.h"
+
+int img_LoadFile(Surface* out, char* path, ImageFileInfo* info);
+// Loads (not quiet) into a temporary Surface and moves it into `target` on success;
+// on failure shows the "Loader Error" dialog and leaves `target` as it was.
+int img_LoadReporting(Surface* target, const char* path);
+int img_SaveFile(Surface* s, const char* path);
+void img_DetectAlphaConvention(Surface* s, ImageFileInfo* info);
+int img_HasAlpha(Surface* s);
