@@ -17,6 +17,7 @@
 #include <cctype>
 #include <cstring>
 #include "app/sysio.h"
+#include "formats/shortcut.h"
 
 namespace {
 
@@ -97,7 +98,7 @@ int SplitCommandLine(const char* line, char* fileName, size_t fileCap, char* swi
     if (found) {
         size_t len = std::strlen(fileName);
         if (len >= 4 && std::strcmp(fileName + len - 4, ".lnk") == 0)
-            cmd_ResolveShortcut(fileName, fileCap);
+            lnk_ResolveShortcut(fileName, fileCap);
         const char* after = std::strchr(line + nameEnd, '/');
         if (after) {
             CopyTail(after, n - (size_t)(after - line), switches, switchCap);

@@ -24,7 +24,3 @@ void cmd_NameSpan(const char* line, size_t* start, size_t* end);
 // 1 when `name` (e.g. "/nogui") occurs anywhere in `text` (case-sensitive). The
 // program tests the switch text this way, and "/erase_me" against the whole line.
 int cmd_HasSwitch(const char* text, const char* name);
-// Replaces a shortcut file's path by its target's, in place. 0 (path unchanged)
-// when it cannot be read, has no file target or the target does not fit.
-// Natively there are no shortcuts: always 0.
-int cmd_ResolveShortcut(char* path, size_t cap);

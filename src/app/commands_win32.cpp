@@ -9,6 +9,7 @@
 
 #include "app/app_ids.h"
 #include "app/dialogs_win32.h"
+#include "app/instances.h"
 #include "app/mainwnd_win32.h"
 #include "app/options_win32.h"
 #include "app/paths.h"
@@ -16,6 +17,7 @@
 #include "app/shell_win32.h"
 #include "app/sysio.h"
 #include "app/title.h"
+#include "app/uninstall_win32.h"
 #include "app/view_win32.h"
 #include "app/viewgeom.h"
 #include "document/doc_dialogs_win32.h"
@@ -23,6 +25,10 @@
 #include "document/undo.h"
 #include "effects/fx_alpha.h"
 #include "effects/fx_colour.h"
+#include "formats/dispatch.h"
+#include "formats/filedlg_win32.h"
+#include "effects/fx_key.h"
+#include "effects/palette.h"
 #include "pixcode/pixcode_window_win32.h"
 #include "platform/ui.h"
 #include "settings/settings.h"
@@ -67,15 +73,15 @@ const char* cmd_HelpText(int id) {
 static const int kNotBuilt[] = {
     CMD_NEW, CMD_PRINT, CMD_SCAN, CMD_RELOAD_AUTOSAVE, CMD_CUT, CMD_COPY, CMD_PASTE_SPRITE,
     CMD_PASTE_NEW, CMD_TOOL_OPTIONS, CMD_COLOR_PALETTE, CMD_TEXTART, CMD_RESIZE_IMAGE,
-    CMD_SPRITE_FROM_FILE, CMD_SPRITE_TO_FILE, CMD_SPRITE_RESIZE, CMD_TR_FLIP, CMD_TR_PERSPECTIVE,
+    CMD_SPRITE_RESIZE, CMD_TR_FLIP, CMD_TR_PERSPECTIVE,
     CMD_TR_SKEW, CMD_TR_STRETCH, CMD_TR_ROTATE, CMD_TR_ROTATE90, CMD_TR_TILE, CMD_FX_COLOR_SHIFT,
     CMD_FX_GAMMA, CMD_FX_CHROMA, CMD_FX_CONTRAST, CMD_FX_BRIGHTNESS, CMD_FX_BLUR, CMD_FX_SHARPEN,
     CMD_FX_EDGE, CMD_FX_POSTERIZE, CMD_FX_EMBOSS, CMD_FX_PIXILATE, CMD_FX_SMOOTHING,
     CMD_FX_DROP_SHADOW, CMD_FX_MASK_FILTER, CMD_FX_AA_SPRITE, CMD_FX_AA_IMAGE, CMD_FX_BILEVEL,
     CMD_FX_REPLACE, CMD_FX_BLUE_NORMAL, CMD_FX_BLUE_EXACT, CMD_FX_ALPHA_CONTRAST, CMD_FX_SET_ALPHA,
-    CMD_FX_WHITE_BASE, CMD_FX_BLACK_BASE, CMD_FX_DITHER, CMD_FX_MATRIX, CMD_ICON_CREATOR,
+    CMD_FX_MATRIX, CMD_ICON_CREATOR,
     CMD_SCREEN_CAPTURE, CMD_WALLPAPER, CMD_IMPORT_PLUGIN, CMD_EXPORT_PLUGIN, CMD_PLUGIN_MANAGER,
-    CMD_UNINSTALL, CMD_HEADING,
+    CMD_HEADING,
 };
 
 // Commands that need a sprite.
@@ -191,17 +197,34 @@ static void repaint_after(int changedMain) {
     (void)changedMain;
 }
 
-// Effects that run at once on the chosen target.
-static void direct_effect(HWND w, int (*effect)(Surface*), int askTarget) {
+// Effects that run at once on the chosen target. Returns the target the effect
+// changed, or -1 (cancelled or failed). `busyText` goes to the status line first.
+static int direct_effect(HWND w, int (*effect)(Surface*), int askTarget, const char* busyText = nullptr) {
     int target = askTarget ? SelectTarget(w) : (g_doc.spritePresent ? DOC_TARGET_SPRITE : DOC_TARGET_MAIN);
-    if (target < 0) return;
+    if (target < 0) return -1;
     Surface* s = doc_TargetSurface(target);
-    if (!s) return;
+    if (!s) return -1;
+    if (busyText) ui_SetStatus(busyText);
     ui_WaitCursor(1);
     int ok = effect(s);
     ui_WaitCursor(0);
     if (ok && target == DOC_TARGET_MAIN) image_changed_whole();
     repaint_after(target == DOC_TARGET_MAIN);
+    return ok ? target : -1;
+}
+
+static int white_base(Surface* s) { return fx_KeyBasal(s, 1); }
+static int black_base(Surface* s) { return fx_KeyBasal(s, 0); }
+
+// A 256-colour result is only kept by saving it before anything adds colours again.
+static void smart_dither(HWND w) {
+    int target = direct_effect(w, pal_SmartDither, 1, "Smart-dithering to 256 colors...");
+    if (target < 0) return;
+    ui_SetStatus("Smart-dither process complete");
+    if (ui_MessageBox("  To make sure you don't lose the\nbenefit of smart-dithering due to\nthe number of colors "
+                      "going beyond\n256, you should save immediately.\n\nSave Now?",
+                      "Save In 256 Colors", UI_YESNO | UI_ICONINFORMATION) == UI_IDYES)
+        SendMessageA(w, WM_COMMAND, target == DOC_TARGET_MAIN ? CMD_SAVE_AS : CMD_SPRITE_TO_FILE, 0);
 }
 
 static void run_pixcode(HWND w) {
@@ -266,6 +289,46 @@ static void reinstall(HWND w) {
     view_FullRepaint();
 }
 
+static void uninstall_now() {
+    dlg_CreateSplash(g_shell.instance);
+    splash_Show("Uninstalling...");
+    int done = SelfUninstall(0);
+    dlg_DestroySplash();
+    if (done == UNINST_DONE) {
+        // The erase copy waits for this process to end; the settings file it just
+        // removed must not be written back by the usual shutdown.
+        UnregisterInstance();
+        ExitProcess(0);
+    }
+    ui_MessageBox("Uninstallation was cancelled.", "Uninstaller", UI_OK | UI_ICONINFORMATION);
+    view_FullRepaint();
+}
+
+// A file opened as the sprite. The loader reports its own failure, and the sprite
+// there was before stays when loading fails.
+static void sprite_from_file() {
+    char path[512];
+    if (!img_OpenSpriteDialog(path)) return;
+    Surface loaded;
+    std::memset(&loaded, 0, sizeof loaded);
+    if (!img_LoadReporting(&loaded, path)) return;
+    const uint8_t toolBefore = g_settings.currentTool;
+    if (!doc_AdoptSprite(&loaded)) {  // it selects the rectangle tool
+        if (srf_IsValid(&loaded)) srf_Destroy(&loaded);
+        return;
+    }
+    if (toolBefore != g_settings.currentTool) g_settings.previousTool = toolBefore;
+    if (g_settings.spritesInRecent) mw_AddRecent(path);
+    repaint_after(0);
+}
+
+// The sprite saved through the sprite save dialog; the save dispatcher reports failures.
+static void sprite_to_file() {
+    char path[512];
+    if (!g_doc.spritePresent || !img_SaveSpriteDialog(path)) return;
+    img_SaveFile(&g_doc.sprite, path);
+}
+
 static void sprite_command(int (*op)()) {
     if (g_doc.spritePresent && op()) repaint_after(0);
 }
@@ -309,6 +372,8 @@ void cmd_Dispatch(HWND w, int id) {
             ViewUpdateScrollBars(1);
         }
         break;
+    case CMD_SPRITE_FROM_FILE: sprite_from_file(); break;
+    case CMD_SPRITE_TO_FILE: sprite_to_file(); break;
     case CMD_SPRITE_ADD: sprite_command(doc_AddToImage); break;
     case CMD_SPRITE_ADD_COPY: sprite_command(doc_AddCopyToImage); break;
     case CMD_SPRITE_DISCARD: sprite_command(doc_Discard); break;
@@ -319,10 +384,14 @@ void cmd_Dispatch(HWND w, int id) {
     case CMD_FX_NEGATIVE: direct_effect(w, fx_Negative, 1); break;
     case CMD_FX_INVERT_ALPHA: direct_effect(w, fx_InvertAlpha, 1); break;
     case CMD_FX_ENHANCE: direct_effect(w, fx_SyntheticEnhance, 0); break;
+    case CMD_FX_WHITE_BASE: direct_effect(w, white_base, 1); break;
+    case CMD_FX_BLACK_BASE: direct_effect(w, black_base, 1); break;
+    case CMD_FX_DITHER: smart_dither(w); break;
     case CMD_FX_PIXCODE: run_pixcode(w); break;
     case CMD_OPTIONS: if (RunOptionsDialog(w)) view_FullRepaint(); break;
     case CMD_ASSOCIATIONS: RunAssociationsDialog(w); break;
     case CMD_REINSTALL: reinstall(w); break;
+    case CMD_UNINSTALL: uninstall_now(); break;
     case CMD_ABOUT: dlg_About(w); break;
     case CMD_SYSINFO: dlg_SystemInfo(w); break;
     case CMD_HELP_CONTENTS: cmd_OpenHelp("index.htm"); break;

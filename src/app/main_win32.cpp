@@ -21,6 +21,7 @@
 #include "app/shell_win32.h"
 #include "app/sysio.h"
 #include "app/title.h"
+#include "app/uninstall_win32.h"
 #include "app/view_win32.h"
 #include "app/winver.h"
 #include "document/document.h"
@@ -29,6 +30,7 @@
 #include "engine/engine.h"
 #include "engine/surface_win32.h"
 #include "formats/kv5_password_win32.h"
+#include "formats/loaderror_win32.h"
 #include "pixcode/pixcode_window_win32.h"
 #include "platform/ui.h"
 #include "platform/ui_win32.h"
@@ -82,15 +84,7 @@ static int load_start_image() {
 }
 
 static void test_write_access() {
-    char path[KV_MAX_PATH];
-    g_shell.writeAccess = 0;
-    if (path_Join(path, sizeof path, path_AppDir(), "test.tmp")) {
-        HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            CloseHandle(h);
-            g_shell.writeAccess = 1;
-        }
-    }
+    g_shell.writeAccess = uninst_CanWriteAppDir();
     if (!g_shell.writeAccess)
         ui_MessageBox("You don't have write priviledges on this\ndrive. You can't permanently change any\n"
                       "settings, install any plugins, or use the\nAutosave feature.",
@@ -254,12 +248,33 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
                       "Loading Error!!", UI_OK | UI_ICONERROR);
         return fatal("Failed : Loading StartImage");
     }
+    if (has_switch("/forceuninstall")) {
+        splash_Show("Uninstalling...");
+        dlg_DestroySplash();
+        SelfUninstall(1);
+        UnregisterInstance();
+        return 0;
+    }
     if (has_switch("/install")) {
         splash_Show("Installing...");
         InstallSetup(nullptr);
         splash_Show("Complete...");
     }
+    if (has_switch("/uninstall")) {
+        splash_Show("Uninstalling...");
+        if (SelfUninstall(0) == UNINST_DONE) {
+            // The erase copy waits for this process to end; nothing is written back.
+            dlg_DestroySplash();
+            UnregisterInstance();
+            return 0;
+        }
+        ui_MessageBox("Uninstallation failed. Close all running copies\nof Kelvara then retry.", "Setup Error!!",
+                      UI_OK | UI_ICONERROR);
+    }
     if (has_switch("/addplugin")) add_plugin();
+    // The dialogs a load may need, ready before the command line's image loads.
+    kv5_RegisterPasswordPrompt();
+    img_RegisterLoaderError();
     open_command_line_image();
     if (has_switch("/deletesource")) {
         splash_Show("Deleting Source File...");
@@ -283,7 +298,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     if (!g_shell.accel || !mw_RegisterClasses(instance) || !mw_Create(show)) return fatal("Failed : Loading Interface");
     // Creating the view took the first undo base and set the scroll bars.
     SetTitle(nullptr);
-    kv5_RegisterPasswordPrompt();
     pix_RegisterEditor();
 
     splash_Show("Checking app's dir...");

@@ -18,7 +18,9 @@
 #include "document/document.h"
 #include "document/undo.h"
 #include "engine/surface_win32.h"
-#include "formats/kv5_file.h"
+#include "formats/dispatch.h"
+#include "formats/filedlg_win32.h"
+#include "formats/shortcut.h"
 #include "platform/ui.h"
 #include "platform/ui_win32.h"
 #include "settings/settings.h"
@@ -125,63 +127,53 @@ static void after_new_main_image() {
     g_doc.noUnsavedChanges = 1;
 }
 
-static int has_extension(const char* path, const char* ext) {
-    size_t n = std::strlen(path), e = std::strlen(ext);
-    return n >= e && _stricmp(path + n - e, ext) == 0;
-}
-
 int mw_OpenPath(const char* path) {
-    if (!has_extension(path, ".kv5")) {
-        ui_MessageBox("Kelvara can only open .kv5 images in this version.", "Unknown File Type",
-                      UI_OK | UI_ICONWARNING);
-        return 0;
+    // A shortcut opens its target, and the target is what the document is called.
+    char name[MAX_PATH];
+    const char* open = path;
+    if (std::strlen(path) < sizeof name) {
+        std::memcpy(name, path, std::strlen(path) + 1);
+        size_t n = std::strlen(name);
+        if (n >= 4 && std::strcmp(name + n - 4, ".lnk") == 0) lnk_ResolveShortcut(name, sizeof name);
+        open = name;
     }
     Surface loaded;
     std::memset(&loaded, 0, sizeof loaded);
-    ImageFileInfo info;
-    std::memset(&info, 0, sizeof info);
-    ui_WaitCursor(1);
-    int ok = kv5_Load(&loaded, path, &info);
-    ui_WaitCursor(0);
-    if (!ok) return 0;
-    if (info.hasAlpha &&
+    if (!img_LoadReporting(&loaded, open)) return 0;
+    if (img_HasAlpha(&loaded) &&
         ui_MessageBox("This image has some transparent regions. Would you like to load\nit as a sprite?",
                       "Transparency Detected", UI_YESNO | UI_ICONQUESTION) == UI_IDYES) {
         g_settings.previousTool = g_settings.currentTool;
         g_settings.currentTool = TOOL_RECT_SELECT;
         doc_AdoptSprite(&loaded);
-        if (g_settings.spritesInRecent) mw_AddRecent(path);
+        if (g_settings.spritesInRecent) mw_AddRecent(open);
         view_FullRepaint();
         return 1;
     }
     if (g_doc.mainImage.created) srf_Destroy(&g_doc.mainImage);
     g_doc.mainImage = loaded;
-    shell_SetFileName(path);
-    mw_AddRecent(path);
+    shell_SetFileName(open);
+    mw_AddRecent(open);
     after_new_main_image();
     return 1;
 }
 
+// The image dialogs hand back up to 511 characters; a path the caller's buffer
+// cannot hold is refused rather than cut.
 static int ask_file(int save, char* path, size_t cap) {
-    OPENFILENAMEA of;
-    std::memset(&of, 0, sizeof of);
-    of.lStructSize = sizeof of;
-    of.hwndOwner = g_shell.main;
-    of.lpstrFilter = "Kelvara Images (*.kv5)\0*.kv5\0All Files (*.*)\0*.*\0";
-    of.lpstrFile = path;
-    of.nMaxFile = (DWORD)cap;
-    of.lpstrDefExt = "kv5";
-    of.Flags = save ? OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
-    return save ? GetSaveFileNameA(&of) : GetOpenFileNameA(&of);
+    char chosen[512] = "";
+    if (!(save ? img_SaveImageDialog(chosen) : img_OpenImageDialog(chosen))) return 0;
+    size_t n = std::strlen(chosen);
+    if (n >= cap) {
+        ui_MessageBox("The path of the file you chose is too long.", "File Error", UI_OK | UI_ICONWARNING);
+        return 0;
+    }
+    std::memcpy(path, chosen, n + 1);
+    return 1;
 }
 
-static int save_to(const char* path) {
-    if (!has_extension(path, ".kv5")) return 0;
-    ui_WaitCursor(1);
-    int ok = kv5_Save(&g_doc.mainImage, path);
-    ui_WaitCursor(0);
-    return ok;
-}
+// The save dispatcher reports its own failures.
+static int save_to(const char* path) { return img_SaveFile(&g_doc.mainImage, path) != 0; }
 
 int mw_Save() {
     if (ttl_IsUntitled() || !save_to(ttl_FileName())) return mw_SaveAs();
@@ -191,15 +183,15 @@ int mw_Save() {
 }
 
 int mw_SaveAs() {
-    // The transparency question offers the sprite save dialog, which arrives with
-    // the file layer; until then the whole image is saved, alpha included.
-    char path[MAX_PATH] = "";
-    if (!ttl_IsUntitled()) std::snprintf(path, sizeof path, "%s", ttl_FileName());
-    if (!ask_file(1, path, sizeof path)) return 0;
-    if (!save_to(path)) {
-        ui_MessageBox("The image could not be saved.", "Save Error", UI_OK | UI_ICONERROR);
-        return 0;
+    if (img_HasAlpha(&g_doc.mainImage) &&
+        ui_MessageBox("This image has some transparent regions. Would you like to save\nit as a sprite?",
+                      "Transparency Detected", UI_YESNO | UI_ICONQUESTION) == UI_IDYES) {
+        // Kept as a sprite file: the document keeps its name and its unsaved state.
+        char sprite[512] = "";
+        return img_SaveSpriteDialog(sprite) && save_to(sprite);
     }
+    char path[MAX_PATH] = "";
+    if (!ask_file(1, path, sizeof path) || !save_to(path)) return 0;
     shell_SetFileName(path);
     g_doc.noUnsavedChanges = 1;
     mw_AddRecent(path);

@@ -2,15 +2,20 @@
 //
 // Loading picks a loader by extension (case-insensitive) and, when that fails or
 // the extension is unknown, probes every loader in a fixed order; then it inspects
-// the alpha channel and may invert an image that uses the opacity convention.
+// the alpha channel and may invert an image that uses the opacity convention. A
+// loader that faults counts as one that refused the file.
 // Saving picks a writer by the lower-cased extension only.
 #pragma once
 #include "engine/surface.h"
 #include "formats/imageinfo.h"
 
+// `path` must have room for KV_MAX_PATH bytes: a ".lnk" path is replaced there by the
+// shortcut's target.
 int img_LoadFile(Surface* out, char* path, ImageFileInfo* info);
 // Loads (not quiet) into a temporary Surface and moves it into `target` on success;
-// on failure shows the "Loader Error" dialog and leaves `target` as it was.
+// on failure shows the "Loader Error" dialog and leaves `target` as it was. The
+// dialog comes through the seam's prompt of this name, the message as its inText.
+const char IMG_LOADER_ERROR_PROMPT[] = "Loader Error";
 int img_LoadReporting(Surface* target, const char* path);
 int img_SaveFile(Surface* s, const char* path);
 void img_DetectAlphaConvention(Surface* s, ImageFileInfo* info);

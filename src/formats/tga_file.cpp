@@ -2,6 +2,7 @@
 #include "formats/tga_file.h"
 #include <cstdlib>
 #include <cstring>
+#include "formats/bmp_file.h"
 #include "formats/fileio.h"
 #include "formats/kv5_file.h"
 #include "formats/rdwr.h"
@@ -15,11 +16,10 @@ const uint32_t MAX_PIXELS = 1u << 24;
 // A file never needs more than header, id, map and raw pixels at 4 bytes.
 const size_t MAX_FILE = HEADER + 255 + 65536 * 4 + (size_t)MAX_PIXELS * 4;
 
-uint8_t Five(uint32_t v) { return (uint8_t)(((v & 31) * 255 + 15) / 31); }
-
 uint32_t From555(uint32_t v, int attribute) {
     uint32_t a = attribute && (v & 0x8000) ? 0xFFu : 0;
-    return a << 24 | (uint32_t)Five(v >> 10) << 16 | (uint32_t)Five(v >> 5) << 8 | Five(v);
+    return a << 24 | (uint32_t)FIVE_BIT_EXPAND[v >> 10 & 31] << 16 |
+           (uint32_t)FIVE_BIT_EXPAND[v >> 5 & 31] << 8 | FIVE_BIT_EXPAND[v & 31];
 }
 
 uint32_t Value(const uint8_t* p, int bpp) {

@@ -1,6 +1,7 @@
 // driver_win32.cpp — see driver_win32.h.
 #include "e2e/driver_win32.h"
 
+#include <shlobj.h>
 #include <cstdio>
 #include <cstring>
 
@@ -204,4 +205,59 @@ int drv_SaveScreen(const std::string& path) {
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     return ok;
+}
+
+int drv_GrabClient(HWND w, std::vector<uint32_t>* pixels, int* width, int* height) {
+    RECT r;
+    if (!GetClientRect(w, &r) || r.right <= 0 || r.bottom <= 0) return 0;
+    POINT origin = {0, 0};
+    ClientToScreen(w, &origin);
+    int cw = r.right, ch = r.bottom;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi;
+    std::memset(&bi, 0, sizeof bi);
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = cw;
+    bi.bmiHeader.biHeight = -ch;  // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP b = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    int ok = 0;
+    if (b) {
+        HGDIOBJ old = SelectObject(mem, b);
+        ok = BitBlt(mem, 0, 0, cw, ch, screen, origin.x, origin.y, SRCCOPY);
+        GdiFlush();
+        if (ok) {
+            const uint32_t* p = (const uint32_t*)bits;
+            pixels->assign(p, p + (size_t)cw * ch);
+            for (uint32_t& v : *pixels) v &= 0x00FFFFFF;
+        }
+        SelectObject(mem, old);
+        DeleteObject(b);
+    }
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    *width = cw;
+    *height = ch;
+    return ok;
+}
+
+int drv_DropFiles(KvProcess* p, HWND target, const std::vector<std::string>& files) {
+    std::string names;
+    for (const std::string& f : files) names += f + '\0';
+    names += '\0';
+    DROPFILES head;
+    std::memset(&head, 0, sizeof head);
+    head.pFiles = sizeof head;
+    std::string block((const char*)&head, sizeof head);
+    block += names;
+    void* remote = VirtualAllocEx(p->pi.hProcess, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote) return 0;
+    SIZE_T written = 0;
+    if (!WriteProcessMemory(p->pi.hProcess, remote, block.data(), block.size(), &written) ||
+        written != block.size())
+        return 0;
+    return PostMessageA(target, WM_DROPFILES, (WPARAM)remote, 0);
 }

@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <vector>
 
 struct KvProcess {
     PROCESS_INFORMATION pi;
@@ -41,3 +42,11 @@ HWND drv_Child(HWND main, const char* cls);
 RECT drv_ChildRect(HWND main, HWND child);
 // Saves the whole screen as a 32-bit BMP; 1 when written.
 int drv_SaveScreen(const std::string& path);
+// The client area of a window as it is on the screen, 0x00RRGGBB per pixel, rows
+// top-down; 0 when it could not be read. The window must not be covered.
+int drv_GrabClient(HWND w, std::vector<uint32_t>* pixels, int* width, int* height);
+// Drops files on a window as the shell does: a DROPFILES block in the target
+// process's memory, its address as the WM_DROPFILES handle. The program's
+// DragQueryFile reads it there; its DragFinish cannot free a block that no heap
+// owns, so the page stays (one per drop, for the test's lifetime). 1 when posted.
+int drv_DropFiles(KvProcess* p, HWND target, const std::vector<std::string>& files);

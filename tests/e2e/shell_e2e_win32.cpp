@@ -1,17 +1,24 @@
 // shell_e2e_win32.cpp — end-to-end checks of kelvara.exe: start-up, title and status
 // line, the child layout, zoom through menu commands and keys, the recent-files
-// order, Save of an untitled image, the close questions and /nogui.
+// order, Save of an untitled image, the close questions, /nogui, the rulers as
+// drawn on the screen, dropped files, the transparency question of Save As, the
+// direct effects with their undo, and opening and saving other formats.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/app_ids.h"
+#include "app/viewgeom.h"
 #include "e2e/driver_win32.h"
+#include "engine/color.h"
 #include "engine/engine.h"
 #include "engine/shape.h"
 #include "engine/surface.h"
+#include "formats/bmp_file.h"
 #include "formats/kv5_file.h"
 #include "settings/settings.h"
 
@@ -220,7 +227,7 @@ TEST(Shell, SavingAnUntitledImageAsksWhereToSave) {
     Running r;
     start(&r, "save", quiet_settings());
     drv_Command(r.p.main, CMD_SAVE);
-    HWND dialog = drv_FindOwned(&r.p, "Save As", 20000);
+    HWND dialog = drv_FindOwned(&r.p, "Save Image", 20000);
     ASSERT_NE(dialog, nullptr);
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     Sleep(300);
@@ -279,6 +286,193 @@ TEST(Shell, NoGuiRunsAndEndsWithExitCodeZero) {
     // Shutdown wrote the settings back.
     SettingsRecord after = read_settings(dir);
     EXPECT_EQ(after.undoMB, 8);
+}
+
+
+// ---- the screen, dropped files, Save As of transparent images, direct effects ----
+
+void resize_client(HWND main, int w, int h) {
+    RECT wr, cr;
+    GetWindowRect(main, &wr);
+    GetClientRect(main, &cr);
+    SetWindowPos(main, nullptr, 0, 0, w + (wr.right - wr.left) - cr.right, h + (wr.bottom - wr.top) - cr.bottom,
+                 SWP_NOZORDER);
+}
+
+struct Grab {
+    std::vector<uint32_t> px;
+    int w = 0, h = 0;
+    uint32_t at(int x, int y) const { return px[(size_t)y * w + x]; }
+};
+
+// The view as the screen shows it, once two grabs a moment apart agree (a paint
+// may be under way).
+Grab grab_view(HWND main) {
+    HWND view = drv_Child(main, "kelvara_wnd_view");
+    Grab a, b;
+    for (int t = 0; t < 40; t++) {
+        Sleep(250);
+        drv_GrabClient(view, &b.px, &b.w, &b.h);
+        if (!b.px.empty() && b.px == a.px) break;
+        a = b;
+    }
+    return b;
+}
+
+uint32_t rgb_of(uint32_t colorref) { return clr_SwapRB(colorref) & 0x00FFFFFF; }
+
+TEST(Shell, TopRulerShowsTicksAndImageMarksWhereTheGeometrySaysSo) {
+    Running r;
+    start(&r, "ruler", quiet_settings());
+    resize_client(r.p.main, 1200, 800);  // the 640-pixel start image fits with room on both sides
+    // Off centre by 20 pixels, so that the image's centre mark and the view's do not meet.
+    for (int i = 0; i < 20; i++) drv_Key(r.p.main, VK_RIGHT);
+    Sleep(500);
+    Grab g = grab_view(r.p.main);
+    ASSERT_GT(g.w, 700);
+    const uint32_t RED = rgb_of(0x0000FF), BLUE = rgb_of(0xFF0000), MAGENTA = rgb_of(0xFF00FF);
+    // The image's first column carries the red mark on rows 0-14; find it on row 10.
+    int L = -1;
+    for (int x = 16; x < g.w && L < 0; x++)
+        if (g.at(x, 10) == RED) L = x;
+    ASSERT_GT(L, 16) << "no image mark on the top ruler";
+    int R = L + 640;
+    EXPECT_EQ(g.at(R - 1, 10), RED);
+    EXPECT_EQ(g.at((L + R) / 2 - 1, 10), MAGENTA);
+    EXPECT_EQ(g.at(L, 15), g.at(L + 1, 15));  // row 15 has no marks
+    // The view-centre marker on rows 0-5: green, black either side of a yellow middle.
+    int c = vg_RulerCentre(g.w);
+    EXPECT_EQ(g.at(c, 3), rgb_of(0x00FFFF));
+    EXPECT_EQ(g.at(c - 1, 3), 0u);
+    EXPECT_EQ(g.at(c + 1, 3), 0u);
+    EXPECT_EQ(g.at(c - 3, 3), rgb_of(0x007F00));
+    EXPECT_NE(g.at(c, 6), rgb_of(0x00FFFF));
+    int pos[256], isLong[256];
+    int n = vg_RulerTicks(L, 1, g.w, pos, isLong, 256);
+    ASSERT_GT(n, 40);
+    int checked = 0;
+    for (int k = 0; k < n && k < 256; k++) {
+        int p = pos[k];
+        if (p <= 16 || p >= g.w - 1 || p == L || p == R - 1 || p == (L + R) / 2 - 1) continue;
+        if (p >= c - 4 && p < c + 5) continue;  // under the centre marker
+        uint32_t inside = rgb_of(clr_Lerp(7, 16, 0xFFE0E0, 0xD09090));
+        uint32_t outside = rgb_of(clr_Lerp(7, 16, 0xFDC0C0, 0xB07070));
+        uint32_t band7 = (p >= L && p < R) ? inside : outside;
+        EXPECT_EQ(g.at(p, 12), BLUE) << "tick at " << p;          // every tick reaches row 12
+        EXPECT_EQ(g.at(p, 7), isLong[k] ? BLUE : band7) << "row 7 at " << p;  // long ones row 5 up
+        EXPECT_EQ(g.at(p, 4), (p >= L && p < R) ? rgb_of(clr_Lerp(4, 16, 0xFFE0E0, 0xD09090))
+                                                 : rgb_of(clr_Lerp(4, 16, 0xFDC0C0, 0xB07070)))
+            << "row 4 at " << p;
+        EXPECT_NE(g.at(p + 1, 12), BLUE) << "one pixel wide at zoom 1, at " << p;
+        checked++;
+    }
+    EXPECT_GT(checked, 40);
+    close_with_yes(&r);
+}
+
+TEST(Shell, DroppingThreeFilesOpensOnlyTheFirst) {
+    eng_Init();
+    std::string dir = drv_MakeFolder("drop", settings_file(quiet_settings()));
+    std::vector<std::string> files;
+    for (const char* name : {"first.kv5", "second.kv5", "third.kv5"}) {
+        files.push_back(dir + "\\" + name);
+        write_image(files.back(), 0x00336699);
+    }
+    eng_Shutdown();
+    Running r;
+    ASSERT_TRUE(drv_Start(&r.p, dir, ""));
+    ASSERT_NE(drv_WaitMain(&r.p, START_MS), nullptr);
+    ASSERT_TRUE(drv_WaitStatus(r.p.main, " All systems go!!", START_MS));
+    ASSERT_TRUE(drv_DropFiles(&r.p, r.p.main, files));
+    std::string want = "Kelvara 1.80 - [ first.kv5 ]";
+    for (int t = 0; t < 200 && drv_Text(r.p.main) != want; t++) Sleep(50);
+    EXPECT_EQ(drv_Text(r.p.main), want);
+    close_with_yes(&r);
+    SettingsRecord after = read_settings(dir);
+    EXPECT_EQ(std::string(after.recent[0]), files[0]);
+    EXPECT_EQ(std::string(after.recent[1]), "");
+}
+
+TEST(Shell, SaveAsOfAnImageWithTransparencyOffersTheSpriteSave) {
+    Running r;
+    start(&r, "saveassprite", quiet_settings());
+    drv_Command(r.p.main, CMD_FX_INVERT_ALPHA);  // every pixel fully transparent now
+    Sleep(500);
+    // No: the ordinary save dialog.
+    drv_Command(r.p.main, CMD_SAVE_AS);
+    ASSERT_TRUE(drv_Answer(&r.p, "Transparency Detected", IDNO, 10000));
+    HWND dialog = drv_FindOwned(&r.p, "Save Image", 10000);
+    ASSERT_NE(dialog, nullptr);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    for (int t = 0; t < 100 && IsWindow(dialog); t++) Sleep(50);
+    // Yes: the image is offered as a sprite instead; the title stays as it was.
+    drv_Command(r.p.main, CMD_SAVE_AS);
+    ASSERT_TRUE(drv_Answer(&r.p, "Transparency Detected", IDYES, 10000));
+    HWND sprite = drv_FindOwned(&r.p, "Save Sprite", 10000);
+    ASSERT_NE(sprite, nullptr);
+    PostMessageA(sprite, WM_COMMAND, IDCANCEL, 0);
+    for (int t = 0; t < 100 && IsWindow(sprite); t++) Sleep(50);
+    EXPECT_EQ(drv_Text(r.p.main), "Kelvara 1.80");
+    PostMessageA(r.p.main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(drv_Answer(&r.p, "Confirm Save And Exit", IDNO, 10000));
+    EXPECT_EQ(drv_WaitExit(&r.p, 20000), 0u);
+}
+
+TEST(Shell, WhiteBaseChangesTheImageAndUndoRestoresIt) {
+    Running r;
+    start(&r, "whitebase", quiet_settings());
+    Grab before = grab_view(r.p.main);
+    drv_Command(r.p.main, CMD_FX_WHITE_BASE);
+    Grab after = grab_view(r.p.main);
+    ASSERT_EQ(after.px.size(), before.px.size());
+    EXPECT_NE(after.px, before.px);  // keyed pixels show the checkerboard
+    drv_Command(r.p.main, CMD_UNDO);
+    Grab undone = grab_view(r.p.main);
+    EXPECT_EQ(undone.px, before.px);
+    // Smart dithering reports itself and offers to save at once.
+    drv_Command(r.p.main, CMD_FX_DITHER);
+    ASSERT_TRUE(drv_Answer(&r.p, "Save In 256 Colors", IDNO, 20000));
+    EXPECT_TRUE(drv_WaitStatus(r.p.main, "Smart-dither process complete", 5000));
+    PostMessageA(r.p.main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(drv_Answer(&r.p, "Confirm Save And Exit", IDNO, 10000));
+    EXPECT_EQ(drv_WaitExit(&r.p, 20000), 0u);
+}
+
+// Opening goes through the load dispatcher: a bitmap opens and is saved back by its
+// extension; a file nothing can read shows "Loader Error" and leaves the image alone.
+TEST(Shell, OpensOtherFormatsAndReportsWhatItCannotLoad) {
+    eng_Init();
+    std::string dir = drv_MakeFolder("dispatch", settings_file(quiet_settings()));
+    const std::string bmp = dir + "\\pic.bmp", junk = dir + "\\junk.kv5";
+    write_image(dir + "\\pic.kv5", 0x00336699);
+    Surface s{};
+    ImageFileInfo info{};
+    ASSERT_TRUE(kv5_Load(&s, (dir + "\\pic.kv5").c_str(), &info));
+    ASSERT_TRUE(bmp_Save(&s, bmp.c_str()));
+    srf_Destroy(&s);
+    eng_Shutdown();
+    FILE* f = std::fopen(junk.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("neither an image nor anything like one", f);
+    std::fclose(f);
+
+    Running r;
+    ASSERT_TRUE(drv_Start(&r.p, dir, ("\"" + bmp + "\"").c_str()));
+    ASSERT_NE(drv_WaitMain(&r.p, START_MS), nullptr);
+    ASSERT_TRUE(drv_WaitStatus(r.p.main, " All systems go!!", START_MS));
+    EXPECT_EQ(drv_Text(r.p.main), "Kelvara 1.80 - [ pic.bmp ]");
+    ASSERT_TRUE(drv_DropFiles(&r.p, r.p.main, {junk}));
+    ASSERT_TRUE(drv_Answer(&r.p, "Loader Error", IDCANCEL, 10000));
+    EXPECT_TRUE(drv_WaitStatus(r.p.main, " Error :: Image Not Loaded!!", 5000)) << drv_Status(r.p.main);
+    EXPECT_EQ(drv_Text(r.p.main), "Kelvara 1.80 - [ pic.bmp ]");
+    std::remove(bmp.c_str());
+    drv_Command(r.p.main, CMD_SAVE);
+    const std::string saved = " Saved '" + bmp + "' ";
+    EXPECT_TRUE(drv_WaitStatus(r.p.main, saved.c_str(), 10000)) << drv_Status(r.p.main);
+    f = std::fopen(bmp.c_str(), "rb");
+    EXPECT_NE(f, nullptr);  // written again by the BMP writer
+    if (f) std::fclose(f);
+    close_with_yes(&r);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@ struct ScriptState {
     std::vector<UiRecordedBox> boxes;
     std::vector<std::string> statuses;
     std::vector<std::string> prompts;
+    std::vector<std::string> promptTexts;
     std::map<std::string, std::deque<int>> boxAnswers;
     std::map<std::string, std::deque<UiScriptedAnswer>> promptAnswers;
     int escape = 0;
@@ -37,6 +38,8 @@ void uiscript_SetEscape(int pressed) { g_script.escape = pressed; }
 const std::vector<UiRecordedBox>& uiscript_Boxes() { return g_script.boxes; }
 const std::vector<std::string>& uiscript_Statuses() { return g_script.statuses; }
 const std::vector<std::string>& uiscript_PromptsAsked() { return g_script.prompts; }
+const std::vector<std::string>& uiscript_PromptTexts() { return g_script.promptTexts; }
+int uiscript_WaitDepth() { return g_script.waitDepth; }
 int uiscript_BeepCount() { return g_script.beeps; }
 unsigned uiscript_SleptMs() { return g_script.sleptMs; }
 
@@ -65,6 +68,7 @@ void ui_RegisterPrompt(const char*, UiPromptHandler) {}
 int ui_Prompt(UiPrompt* p) {
     std::string name = p->name ? p->name : "";
     g_script.prompts.push_back(name);
+    g_script.promptTexts.push_back(p->inText ? p->inText : "");
     auto it = g_script.promptAnswers.find(name);
     if (it == g_script.promptAnswers.end() || it->second.empty()) return 0;
     UiScriptedAnswer a = it->second.front();

@@ -25,6 +25,10 @@ void uiscript_SetEscape(int pressed);
 const std::vector<UiRecordedBox>& uiscript_Boxes();
 const std::vector<std::string>& uiscript_Statuses();
 const std::vector<std::string>& uiscript_PromptsAsked();
+// The inText of each prompt asked, in the same order.
+const std::vector<std::string>& uiscript_PromptTexts();
+// Wait-cursor calls still open (0 when every show was matched by a removal).
+int uiscript_WaitDepth();
 // Beeps and tones together.
 int uiscript_BeepCount();
 // Milliseconds asked of ui_Sleep (the scripted seam does not sleep).

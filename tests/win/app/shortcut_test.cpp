@@ -5,6 +5,7 @@
 #include <shlobj.h>
 #include <string>
 #include "app/cmdline.h"
+#include "formats/shortcut.h"
 #include "win/settings/win_scratch.h"
 
 namespace {
@@ -65,6 +66,6 @@ TEST(ShortcutWin32, ABrokenLinkStaysAsItIs) {
     // Read directly it fails the same way and leaves the path alone.
     char copy[MAX_PATH];
     lstrcpyA(copy, path.c_str());
-    EXPECT_EQ(cmd_ResolveShortcut(copy, sizeof copy), 0);
+    EXPECT_EQ(lnk_ResolveShortcut(copy, sizeof copy), 0);
     EXPECT_STREQ(copy, path.c_str());
 }

@@ -1,12 +1,12 @@
-// cmdline_win32.cpp — shortcut resolution through the shell's link object.
-#include "app/cmdline.h"
+// shortcut_win32.cpp — shortcut resolution through the shell's link object.
+#include "formats/shortcut.h"
 #include <windows.h>
 #include <objbase.h>
 #include <objidl.h>
 #include <shlobj.h>
 #include <cstring>
 
-int cmd_ResolveShortcut(char* path, size_t cap) {
+int lnk_ResolveShortcut(char* path, size_t cap) {
     if (!path || !*path || cap == 0) return 0;
     wchar_t wide[MAX_PATH];
     if (!MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH)) return 0;

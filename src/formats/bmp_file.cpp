@@ -1,0 +1,257 @@
+// bmp_file.cpp — the own BMP reader and the BMP writer (layout in bmp_file.h).
+#include "formats/bmp_file.h"
+#include <cstdlib>
+#include <cstring>
+#include "formats/fileio.h"
+#include "formats/kv5_file.h"
+#include "formats/rdwr.h"
+
+const uint8_t FIVE_BIT_EXPAND[32] = {0,   8,   16,  25,  33,  41,  49,  58,  66,  74,  82,
+                                     90,  99,  107, 115, 123, 132, 140, 148, 156, 165, 173,
+                                     181, 189, 197, 206, 214, 222, 230, 239, 247, 255};
+
+namespace {
+
+const size_t FILE_HEADER = 14;
+const size_t INFO_HEADER = 40;
+const size_t PALETTE_BYTES = 256 * 4;
+// Headers and palette gaps of up to 1 MiB, then the largest pixel block a Surface can
+// take: 2^24 pixels at 4 bytes plus up to 3 padding bytes per row.
+const size_t MAX_FILE = ((size_t)1 << 20) + (size_t)7 * SRF_MAX_PIXELS;
+
+uint32_t PixelMask(uint32_t bits) {
+    switch (bits) {
+    case 24: return 0xFFFFFF;
+    case 16: return 0xFFFF;
+    case 15: return 0x7FFF;
+    case 8: return 0xFF;
+    default: return bits < 32 ? (1u << bits) - 1 : 0xFFFFFFFFu;
+    }
+}
+
+// Byte / u32 at `at` of the file, zero past its end (masks and palette entries are
+// read before the pixel rows are known to fit).
+uint8_t ByteOrZero(const uint8_t* data, size_t size, uint64_t at) { return at < size ? data[at] : 0; }
+uint32_t U32OrZero(const uint8_t* data, size_t size, uint64_t at) {
+    uint32_t v = 0;
+    for (int k = 0; k < 4; k++) v |= (uint32_t)ByteOrZero(data, size, at + k) << 8 * k;
+    return v;
+}
+
+uint32_t Value(const uint8_t* p, uint32_t bytes) {
+    uint32_t v = 0;
+    for (uint32_t i = 0; i < bytes; i++) v |= (uint32_t)p[i] << 8 * i;
+    return v;
+}
+
+uint32_t From555(uint32_t v) {
+    return (uint32_t)FIVE_BIT_EXPAND[v >> 10 & 31] << 16 | (uint32_t)FIVE_BIT_EXPAND[v >> 5 & 31] << 8 |
+           FIVE_BIT_EXPAND[v & 31];
+}
+
+// The values of an image with at most 256 of them, sorted, each with the highest
+// palette index that holds it.
+struct PaletteIndex {
+    uint32_t keys[256];
+    uint8_t index[256];
+    int count;
+};
+
+// Position of v in keys, or where it would go (then keys[pos] != v).
+int Find(const PaletteIndex* p, uint32_t v) {
+    int lo = 0, hi = p->count;
+    while (lo < hi) {
+        int mid = (lo + hi) / 2;
+        if (p->keys[mid] < v) lo = mid + 1;
+        else hi = mid;
+    }
+    return lo;
+}
+
+// 1 and the file palette when the surface holds at most 256 values.
+int BuildPalette(Surface* s, uint32_t palette[256], PaletteIndex* pi) {
+    const uint32_t first = s->pixels[0];
+    for (int i = 0; i < 256; i++) palette[i] = first;
+    pi->keys[0] = first;
+    pi->index[0] = 255;
+    pi->count = 1;
+    int appended = 0;
+    for (uint32_t y = 0; y < s->height; y++) {
+        const uint32_t* row = s->pixels + (size_t)y * s->stride;
+        for (uint32_t x = 0; x < s->width; x++) {
+            const uint32_t v = row[x];
+            const int at = Find(pi, v);
+            if (at < pi->count && pi->keys[at] == v) continue;
+            if (appended == 255) return 0;
+            palette[appended] = v;
+            std::memmove(pi->keys + at + 1, pi->keys + at, (size_t)(pi->count - at) * sizeof pi->keys[0]);
+            std::memmove(pi->index + at + 1, pi->index + at, (size_t)(pi->count - at));
+            pi->keys[at] = v;
+            pi->index[at] = (uint8_t)appended++;
+            pi->count++;
+        }
+    }
+    return 1;
+}
+
+}  // namespace
+
+int bmp_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo* info) {
+    ImageFileInfo local{};
+    if (!info) info = &local;
+    if (!out || !data) return 0;
+    RdCursor c = rd_Make(data, size);
+    const uint8_t* fh = rd_Bytes(&c, FILE_HEADER);
+    if (!fh || fh[0] != 'B' || fh[1] != 'M') return 0;
+    const uint32_t dataOffset = rd_U32At(fh, 10);
+    if (rd_Left(&c) < 4) return 0;
+    const uint32_t headerSize = rd_U32At(c.p, 0);
+    uint8_t ih[INFO_HEADER] = {};
+    const size_t take = headerSize < INFO_HEADER ? headerSize : INFO_HEADER;
+    const uint8_t* stored = rd_Bytes(&c, take);
+    if (!stored) return 0;
+    std::memcpy(ih, stored, take);
+
+    const int32_t width = (int32_t)rd_U32At(ih, 4), height = (int32_t)rd_U32At(ih, 8);
+    const uint32_t bits = (uint32_t)rd_U16At(ih, 12) * rd_U16At(ih, 14);
+    const uint32_t compression = rd_U32At(ih, 16);
+    // Fewer than 8 bits are not unpacked; beyond 32 a pixel has no place to go.
+    if (bits < 8 || bits > 32) return 0;
+    if (compression != 0 && compression != 3) return 0;
+    if (width <= 0 || height == 0) return 0;
+    const uint32_t w = (uint32_t)width;
+    const uint32_t h = height < 0 ? 0u - (uint32_t)height : (uint32_t)height;
+    size_t pixels;
+    if (!kv5_SizeAccepted(w, h, &pixels)) return 0;
+    info->width = w;
+    info->height = h;
+    info->isProtected = 0;
+
+    // Palette: the entries the gap before the pixel data holds, the rest zero. Windows
+    // headers (40 bytes and more) always have four-byte entries (the fourth byte is
+    // alpha); a shorter header goes by the gap: up to 768 bytes of three-byte entries.
+    uint32_t palette[256] = {};
+    const uint64_t infoEnd = FILE_HEADER + (uint64_t)headerSize;
+    const uint64_t gap = dataOffset > infoEnd ? dataOffset - infoEnd : 0;
+    const uint64_t entry = headerSize >= INFO_HEADER || gap > 768 ? 4 : 3;
+    const uint64_t held = gap / entry < 256 ? gap / entry : 256;
+    for (uint64_t i = 0; i < held; i++)
+        palette[i] = U32OrZero(data, size, infoEnd + i * entry) & (entry == 4 ? 0xFFFFFFFFu : 0xFFFFFFu);
+    // Indices must stay inside the palette the file gives; a count above 256 is a lie.
+    const uint32_t coloursUsed = rd_U32At(ih, 32);
+    if (bits / 8 == 1 && coloursUsed > 256) return 0;
+    const uint32_t usable = coloursUsed && coloursUsed < held ? coloursUsed : (uint32_t)held;
+    // The bit-field masks lie at offset 54 (after a 40-byte header, inside a longer
+    // one); a colour without bits makes no sense, so such a file is refused.
+    if (compression == 3)
+        for (uint64_t at = 54; at < 66; at += 4)
+            if (!U32OrZero(data, size, at)) return 0;
+
+    const uint32_t mask = PixelMask(bits), bytes = bits / 8;
+    const size_t rowSize = ((size_t)w * bytes + 3) & ~(size_t)3;
+    // Every row must be there; only the last one's padding may be cut off.
+    const uint64_t need = (uint64_t)dataOffset + (uint64_t)rowSize * (h - 1) + (uint64_t)w * bytes;
+    if (need > size) return 0;
+
+    if (bytes == 1)
+        for (uint32_t r = 0; r < h; r++) {
+            const uint8_t* src = data + dataOffset + (size_t)r * rowSize;
+            for (uint32_t x = 0; x < w; x++)
+                if (src[x] >= usable) return 0;
+        }
+
+    Surface made;
+    if (!kv5_NewSurface(w, h, &made)) return 0;
+    for (uint32_t r = 0; r < h; r++) {
+        const uint8_t* src = data + dataOffset + (size_t)r * rowSize;
+        const uint32_t y = height > 0 ? h - 1 - r : r;
+        uint32_t* dst = made.pixels + (size_t)y * made.stride;
+        for (uint32_t x = 0; x < w; x++, src += bytes) {
+            const uint32_t v = Value(src, bytes) & mask;
+            if (bytes == 1) dst[x] = palette[v];
+            else if (bytes == 2) dst[x] = From555(v);
+            else dst[x] = v;
+        }
+    }
+    kv5_InstallSurface(out, &made);
+    return 1;
+}
+
+int bmp_Load(Surface* out, const char* path, ImageFileInfo* info) {
+    return fio_LoadFile(path, MAX_FILE, bmp_LoadBytes, out, info);
+}
+
+int bmp_SaveBytes(Surface* s, uint8_t** data, size_t* size) {
+    *data = nullptr;
+    *size = 0;
+    if (!s || !srf_IsValid(s) || !srf_Lock(s)) return 0;
+    const uint32_t w = s->width, h = s->height;
+    if (!w || !h) {
+        srf_Unlock(s);
+        return 0;
+    }
+    uint32_t palette[256];
+    PaletteIndex pi;
+    const int paletted = BuildPalette(s, palette, &pi);
+    int alpha = 0;
+    for (uint32_t y = 0; y < h && !alpha && !paletted; y++)
+        for (uint32_t x = 0; x < w; x++)
+            if (s->pixels[(size_t)y * s->stride + x] >> 24) {
+                alpha = 1;
+                break;
+            }
+    const uint32_t bytes = paletted ? 1 : alpha ? 4 : 3;
+    const size_t rowSize = ((size_t)w * bytes + 3) & ~(size_t)3;
+    const size_t offset = FILE_HEADER + INFO_HEADER + (paletted ? PALETTE_BYTES : 0);
+    const size_t imageSize = rowSize * h, fileSize = offset + imageSize;
+    uint8_t* file = (uint8_t*)std::malloc(fileSize);
+    if (!file) {
+        srf_Unlock(s);
+        return 0;
+    }
+    WrCursor c = wr_Make(file, fileSize);
+    wr_Bytes(&c, "BM", 2);
+    wr_U32LE(&c, (uint32_t)fileSize);
+    wr_U32LE(&c, 0);
+    wr_U32LE(&c, (uint32_t)offset);
+    wr_U32LE(&c, INFO_HEADER);
+    wr_U32LE(&c, w);
+    wr_U32LE(&c, h);
+    wr_U16LE(&c, 1);
+    wr_U16LE(&c, bytes * 8);
+    wr_U32LE(&c, 0);
+    wr_U32LE(&c, (uint32_t)imageSize);
+    wr_Zeros(&c, 16);
+    if (paletted)
+        for (int i = 0; i < 256; i++) wr_U32LE(&c, palette[i]);
+    for (uint32_t r = 0; r < h; r++) {
+        const uint32_t* row = s->pixels + (size_t)(h - 1 - r) * s->stride;
+        uint8_t* dst = c.p;
+        if (!wr_Room(&c, rowSize)) break;
+        for (uint32_t x = 0; x < w; x++) {
+            const uint32_t v = row[x];
+            if (paletted) {
+                *dst++ = pi.index[Find(&pi, v)];
+            } else {
+                for (uint32_t k = 0; k < bytes; k++) *dst++ = (uint8_t)(v >> 8 * k);
+            }
+        }
+        std::memset(dst, 0, rowSize - (size_t)w * bytes);
+        c.p += rowSize;
+    }
+    srf_Unlock(s);
+    if (!c.ok || c.p != file + fileSize) {
+        std::free(file);
+        return 0;
+    }
+    *data = file;
+    *size = fileSize;
+    return 1;
+}
+
+int bmp_Save(Surface* s, const char* path) {
+    uint8_t* data;
+    size_t size;
+    if (!path || !bmp_SaveBytes(s, &data, &size)) return 0;
+    return fio_WriteBlock(path, data, size);
+}
