@@ -1,4 +1,5 @@
-// Fuzzes the own BMP reader on arbitrary file bytes: a load either succeeds with a
+// Fuzzes the BMP structure check and the own BMP reader on arbitrary file bytes: the
+// reader loads only what the check calls sound, and a load either succeeds with a
 // Surface of the size it reports or refuses and leaves nothing behind. Whatever it
 // loads, the writer must store and the reader give back word for word.
 #include <cstdint>
@@ -25,8 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Surface out{};
     ImageFileInfo info{};
     info.quiet = 1;
+    const int sound = bmp_CheckStructure(data, size);
     if (bmp_LoadBytes(&out, data, size, &info)) {
-        if (!srf_IsValid(&out) || out.width != info.width || out.height != info.height) std::abort();
+        if (!sound || !srf_IsValid(&out) || out.width != info.width || out.height != info.height) std::abort();
         uint8_t* file;
         size_t n;
         if (!bmp_SaveBytes(&out, &file, &n)) std::abort();

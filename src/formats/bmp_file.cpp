@@ -2,6 +2,7 @@
 #include "formats/bmp_file.h"
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include "formats/fileio.h"
 #include "formats/kv5_file.h"
 #include "formats/rdwr.h"
@@ -94,77 +95,167 @@ int BuildPalette(Surface* s, uint32_t palette[256], PaletteIndex* pi) {
     return 1;
 }
 
+const uint32_t BMP_RGB = 0, BMP_RLE8 = 1, BMP_RLE4 = 2, BMP_BITFIELDS = 3;
+
+bool KnownHeaderSize(uint32_t n) {
+    for (uint32_t k : {12u, 16u, 40u, 52u, 56u, 64u, 108u, 124u})
+        if (n == k) return true;
+    return false;
+}
+
+// The n-th pixel value of a packed row of 1, 2, 4 or 8 bits, most significant first.
+uint32_t PackedValue(const uint8_t* row, uint32_t bits, uint32_t n) {
+    const uint32_t bit = n * bits;
+    return (uint32_t)(row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
+}
+
+// Walks a run-length stream of a w × h image: 0 when a code writes outside the image
+// or reads past the data. Ends at end-of-bitmap, or at the end of the data when that
+// falls between codes.
+int RleFits(const uint8_t* p, size_t n, uint64_t w, uint64_t h, bool four) {
+    uint64_t x = 0, y = 0;
+    size_t i = 0;
+    while (i < n) {
+        if (n - i < 2) return 0;
+        const uint32_t count = p[i], code = p[i + 1];
+        i += 2;
+        if (count) {  // a run of one value
+            if (y >= h || x + count > w) return 0;
+            x += count;
+        } else if (code == 0) {  // end of line
+            x = 0;
+            if (++y > h) return 0;
+        } else if (code == 1) {  // end of bitmap
+            return 1;
+        } else if (code == 2) {  // move right and up
+            if (n - i < 2) return 0;
+            x += p[i];
+            y += p[i + 1];
+            i += 2;
+            if (x > w || y > h) return 0;
+        } else {  // literal pixels, padded to an even byte count
+            size_t bytes = four ? (code + 1) / 2 : code;
+            bytes += bytes & 1;
+            if (n - i < bytes || y >= h || x + code > w) return 0;
+            x += code;
+            i += bytes;
+        }
+    }
+    return 1;
+}
+
 }  // namespace
+
+int bmp_CheckStructure(const uint8_t* file, size_t size, BmpLayout* layout) {
+    if (!file || size < FILE_HEADER + 4 || file[0] != 'B' || file[1] != 'M') return 0;
+    const uint32_t fileSize = rd_U32At(file, 2), dataOffset = rd_U32At(file, 10);
+    const uint32_t headerSize = rd_U32At(file, 14);
+    if (!KnownHeaderSize(headerSize) || FILE_HEADER + (uint64_t)headerSize > size || dataOffset >= size) return 0;
+    const uint8_t* ih = file + FILE_HEADER;
+    int64_t width, height;
+    uint32_t planes, bits, compression = BMP_RGB, imageSize = 0, coloursUsed = 0, xDensity = 0, yDensity = 0;
+    if (headerSize == 12) {
+        width = rd_U16At(ih, 4);
+        height = rd_U16At(ih, 6);
+        planes = rd_U16At(ih, 8);
+        bits = rd_U16At(ih, 10);
+    } else {
+        width = (int32_t)rd_U32At(ih, 4);
+        height = (int32_t)rd_U32At(ih, 8);
+        planes = rd_U16At(ih, 12);
+        bits = rd_U16At(ih, 14);
+        if (headerSize >= INFO_HEADER) {
+            compression = rd_U32At(ih, 16);
+            imageSize = rd_U32At(ih, 20);
+            xDensity = rd_U32At(ih, 24);
+            yDensity = rd_U32At(ih, 28);
+            coloursUsed = rd_U32At(ih, 32);
+        }
+    }
+    const bool rle = compression == BMP_RLE8 || compression == BMP_RLE4;
+    if (planes != 1 || width <= 0 || height == 0 || (rle && height < 0)) return 0;
+    if (xDensity && yDensity && ((uint64_t)xDensity > 1000ull * yDensity || (uint64_t)yDensity > 1000ull * xDensity))
+        return 0;
+    const uint64_t w = (uint64_t)width, h = (uint64_t)(height < 0 ? -height : height);
+    const uint64_t held = dataOffset < size ? size - dataOffset : 0;
+    // What the rows need and the padding the last one may lack.
+    const uint64_t rowBytes = (w * bits + 7) / 8, rowSize = (w * bits + 31) / 32 * 4;
+    const uint64_t lastPad = compression == BMP_RGB || compression == BMP_BITFIELDS ? rowSize - rowBytes : 0;
+    if (fileSize > size + lastPad || imageSize > held + lastPad) return 0;
+
+    if (compression == BMP_BITFIELDS)
+        for (uint64_t at = 54; at < 66; at += 4)
+            if (!U32OrZero(file, size, at)) return 0;
+
+    const uint64_t infoEnd = FILE_HEADER + (uint64_t)headerSize;
+    const uint64_t gap = dataOffset > infoEnd ? dataOffset - infoEnd : 0;
+    const uint32_t entry = headerSize >= INFO_HEADER || gap > 768 ? 4 : 3;
+    const uint32_t paletteHeld = (uint32_t)(gap / entry < 256 ? gap / entry : 256);
+    const bool indexed = bits <= 8 && compression != BMP_BITFIELDS;
+    if (indexed && coloursUsed > 256) return 0;
+    const uint32_t usable = coloursUsed && coloursUsed < paletteHeld ? coloursUsed : paletteHeld;
+
+    if (compression == BMP_RGB || compression == BMP_BITFIELDS) {
+        // Every row there; the division keeps huge sizes from overflowing.
+        if (!rowBytes || rowBytes > held || h - 1 > (held - rowBytes) / rowSize) return 0;
+        if (indexed && (bits == 1 || bits == 2 || bits == 4 || bits == 8))
+            for (uint64_t r = 0; r < h; r++) {
+                const uint8_t* row = file + dataOffset + r * rowSize;
+                for (uint32_t x = 0; x < w; x++)
+                    if (PackedValue(row, bits, x) >= usable) return 0;
+            }
+    } else if (rle) {
+        if (compression == BMP_RLE8 ? bits != 8 : bits != 4) return 0;
+        const uint64_t coded = imageSize ? imageSize : held;
+        if (!RleFits(file + dataOffset, (size_t)coded, w, h, compression == BMP_RLE4)) return 0;
+    }
+    if (layout) {
+        layout->headerSize = headerSize;
+        layout->width = (uint32_t)w;
+        layout->height = (uint32_t)h;
+        layout->topDown = height < 0;
+        layout->bits = bits;
+        layout->compression = compression;
+        layout->dataOffset = dataOffset;
+        layout->paletteEntry = entry;
+        layout->paletteHeld = paletteHeld;
+    }
+    return 1;
+}
 
 int bmp_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo* info) {
     ImageFileInfo local{};
     if (!info) info = &local;
     if (!out || !data) return 0;
-    RdCursor c = rd_Make(data, size);
-    const uint8_t* fh = rd_Bytes(&c, FILE_HEADER);
-    if (!fh || fh[0] != 'B' || fh[1] != 'M') return 0;
-    const uint32_t dataOffset = rd_U32At(fh, 10);
-    if (rd_Left(&c) < 4) return 0;
-    const uint32_t headerSize = rd_U32At(c.p, 0);
-    uint8_t ih[INFO_HEADER] = {};
-    const size_t take = headerSize < INFO_HEADER ? headerSize : INFO_HEADER;
-    const uint8_t* stored = rd_Bytes(&c, take);
-    if (!stored) return 0;
-    std::memcpy(ih, stored, take);
-
-    const int32_t width = (int32_t)rd_U32At(ih, 4), height = (int32_t)rd_U32At(ih, 8);
-    const uint32_t bits = (uint32_t)rd_U16At(ih, 12) * rd_U16At(ih, 14);
-    const uint32_t compression = rd_U32At(ih, 16);
-    // Fewer than 8 bits are not unpacked; beyond 32 a pixel has no place to go.
-    if (bits < 8 || bits > 32) return 0;
-    if (compression != 0 && compression != 3) return 0;
-    if (width <= 0 || height == 0) return 0;
-    const uint32_t w = (uint32_t)width;
-    const uint32_t h = height < 0 ? 0u - (uint32_t)height : (uint32_t)height;
+    // The check has seen every row, the masks and the palette indices in the file.
+    BmpLayout l;
+    if (!bmp_CheckStructure(data, size, &l)) return 0;
+    // Fewer than 8 bits are not unpacked; beyond 32 a pixel has no place to go. A core
+    // header's fields do not fit the 40-byte layout read here.
+    if (l.headerSize < 16 || l.bits < 8 || l.bits > 32) return 0;
+    if (l.compression != BMP_RGB && l.compression != BMP_BITFIELDS) return 0;
+    const uint32_t w = l.width, h = l.height;
     size_t pixels;
     if (!kv5_SizeAccepted(w, h, &pixels)) return 0;
     info->width = w;
     info->height = h;
     info->isProtected = 0;
 
-    // Palette: the entries the gap before the pixel data holds, the rest zero. Windows
-    // headers (40 bytes and more) always have four-byte entries (the fourth byte is
-    // alpha); a shorter header goes by the gap: up to 768 bytes of three-byte entries.
+    // Palette: the entries the gap before the pixel data holds, the rest zero; a
+    // three-byte entry gets a zero fourth byte, a four-byte one keeps it as alpha.
     uint32_t palette[256] = {};
-    const uint64_t infoEnd = FILE_HEADER + (uint64_t)headerSize;
-    const uint64_t gap = dataOffset > infoEnd ? dataOffset - infoEnd : 0;
-    const uint64_t entry = headerSize >= INFO_HEADER || gap > 768 ? 4 : 3;
-    const uint64_t held = gap / entry < 256 ? gap / entry : 256;
-    for (uint64_t i = 0; i < held; i++)
-        palette[i] = U32OrZero(data, size, infoEnd + i * entry) & (entry == 4 ? 0xFFFFFFFFu : 0xFFFFFFu);
-    // Indices must stay inside the palette the file gives; a count above 256 is a lie.
-    const uint32_t coloursUsed = rd_U32At(ih, 32);
-    if (bits / 8 == 1 && coloursUsed > 256) return 0;
-    const uint32_t usable = coloursUsed && coloursUsed < held ? coloursUsed : (uint32_t)held;
-    // The bit-field masks lie at offset 54 (after a 40-byte header, inside a longer
-    // one); a colour without bits makes no sense, so such a file is refused.
-    if (compression == 3)
-        for (uint64_t at = 54; at < 66; at += 4)
-            if (!U32OrZero(data, size, at)) return 0;
+    const uint64_t infoEnd = FILE_HEADER + (uint64_t)l.headerSize;
+    for (uint64_t i = 0; i < l.paletteHeld; i++)
+        palette[i] = U32OrZero(data, size, infoEnd + i * l.paletteEntry) &
+                     (l.paletteEntry == 4 ? 0xFFFFFFFFu : 0xFFFFFFu);
 
-    const uint32_t mask = PixelMask(bits), bytes = bits / 8;
+    const uint32_t mask = PixelMask(l.bits), bytes = l.bits / 8;
     const size_t rowSize = ((size_t)w * bytes + 3) & ~(size_t)3;
-    // Every row must be there; only the last one's padding may be cut off.
-    const uint64_t need = (uint64_t)dataOffset + (uint64_t)rowSize * (h - 1) + (uint64_t)w * bytes;
-    if (need > size) return 0;
-
-    if (bytes == 1)
-        for (uint32_t r = 0; r < h; r++) {
-            const uint8_t* src = data + dataOffset + (size_t)r * rowSize;
-            for (uint32_t x = 0; x < w; x++)
-                if (src[x] >= usable) return 0;
-        }
-
     Surface made;
     if (!kv5_NewSurface(w, h, &made)) return 0;
     for (uint32_t r = 0; r < h; r++) {
-        const uint8_t* src = data + dataOffset + (size_t)r * rowSize;
-        const uint32_t y = height > 0 ? h - 1 - r : r;
+        const uint8_t* src = data + l.dataOffset + (size_t)r * rowSize;
+        const uint32_t y = l.topDown ? r : h - 1 - r;
         uint32_t* dst = made.pixels + (size_t)y * made.stride;
         for (uint32_t x = 0; x < w; x++, src += bytes) {
             const uint32_t v = Value(src, bytes) & mask;

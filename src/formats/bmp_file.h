@@ -8,20 +8,27 @@
 //   then, up to the pixel data offset, the palette (or bit-field masks); rows padded
 //   to 4 bytes, bottom row first for a positive height, top row first for a negative.
 //
-// Reader: bits per pixel = planes × bit count, 8 to 32 (below 8, above 32, run-length,
-// embedded JPEG/PNG and other compressions are refused); the info header is read up to
-// 40 bytes, zero-filled when shorter. The palette holds the entries that fit in the
-// gap between the end of the info header and the pixel data (at most 256, the rest
-// zero): four-byte entries for a header of 40 bytes or more (the fourth byte becomes
-// alpha), for a shorter header three-byte entries when the gap is 768 bytes or less.
-// Pixels: 1 byte through the palette; 2 bytes as 5-5-5 through the expansion table
-// with alpha 0, whatever bit-field masks say; 3 and 4 bytes taken as they stand (the
-// fourth byte is alpha, as stored). Positive height: bottom row first; negative: top
-// row first. Refused besides: a missing "BM"; a zero or negative width; a zero
-// height; sizes a Surface cannot hold exactly; pixel rows that end past the end of
-// the file (only the last row's padding may be missing); 8-bit files that count more
-// than 256 colours or use an index beyond the palette the file holds (the colours-used
-// count when it is smaller); bit-field files with an empty red, green or blue mask.
+// Structure check (bmp_CheckStructure), shared by this reader and the system loaders,
+// so that no decoder is handed a file whose headers lie: the info header must be of a
+// known size (12, 16, 40, 52, 56, 64, 108, 124) and lie inside the file; planes 1;
+// width > 0, height ≠ 0 (run-length files bottom-up only); a stored file size or image
+// size above what the file holds (the last row's padding aside) marks a cut or lying
+// file; uncompressed rows must all be there (only the last row's padding may be
+// missing); bit-field files need a non-empty red, green and blue mask; uncompressed
+// files of 1 to 8 bits may count at most 256 colours and use only indices the file's
+// palette holds (the colours-used count when smaller); run-length streams are walked
+// and refused when a code writes outside the image or reads past the coded data (end
+// of data on a code boundary ends the image); both densities non-zero and one more
+// than 1000 times the other is refused as nonsense.
+// Reader: first the structure check; then bits per pixel 8 to 32 (below 8, above 32,
+// run-length, embedded JPEG/PNG and other compressions, and 12-byte core headers are
+// refused); the info header is read up to 40 bytes. The palette holds the entries
+// that fit in the gap between the end of the info header and the pixel data (at most
+// 256, the rest zero; a four-byte entry's fourth byte becomes alpha). Pixels: 1 byte
+// through the palette; 2 bytes as 5-5-5 through the expansion table with alpha 0,
+// whatever bit-field masks say; 3 and 4 bytes taken as they stand (the fourth byte is
+// alpha, as stored). Positive height: bottom row first; negative: top row first.
+// Sizes a Surface cannot hold exactly are refused too.
 // info->width / height are the loaded size (a top-down file's height without its
 // sign). A refused file leaves surface_out as it was.
 // Writer: 8 bits with a palette when the image has at most 256 values (alpha
@@ -38,6 +45,18 @@
 
 // Entry i = i × 255 / 31 rounded: the 5-bit channel expansion of BMP and TGA.
 extern const uint8_t FIVE_BIT_EXPAND[32];
+
+// What the check read from a sound file. Palette entries are four bytes for headers
+// of 40 bytes and more, else three when the gap before the pixels is at most 768.
+struct BmpLayout {
+    uint32_t headerSize;
+    uint32_t width, height;  // height without its sign
+    bool topDown;
+    uint32_t bits, compression, dataOffset;
+    uint32_t paletteEntry, paletteHeld;  // entry size, entries in the gap (at most 256)
+};
+// 1 when the file is sound by the rules above (layout filled when given), else 0.
+int bmp_CheckStructure(const uint8_t* file, size_t size, BmpLayout* layout = nullptr);
 
 int bmp_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo* info);
 int bmp_Load(Surface* out, const char* path, ImageFileInfo* info);

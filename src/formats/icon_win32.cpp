@@ -2,10 +2,16 @@
 // Surfaces: the shell extracts them at the system's large-icon size, ico_ToSurface
 // draws one over the key colour and makes the key transparent, and the picker
 // dialog (template IDD_ICON_PICK) lets the user step through a file's icons.
+// An ".ico" or ".cur" file in which the extractor finds no icon (cursor files, for
+// one) is loaded whole as an icon or cursor image at the default size instead, with
+// nothing to pick. A monochrome icon (no colour bitmap, the mask twice the height:
+// image over mask) becomes a Surface of the mask's width by half its height.
 #include <windows.h>
 #include <shellapi.h>
 #include <climits>
 #include <cstdio>
+#include <cstring>
+#include <initializer_list>
 #include "engine/surface_win32.h"
 #include "formats/formats_ids.h"
 #include "formats/kv5_file.h"
@@ -22,6 +28,24 @@ HICON ExtractLarge(const char* path, int index) {
     HICON large = nullptr;
     if (ExtractIconExA(path, index, &large, nullptr, 1) < 1) return nullptr;
     return large;
+}
+
+bool IconOrCursorFile(const char* path) {
+    const size_t n = std::strlen(path);
+    return n >= 4 && (lstrcmpiA(path + n - 4, ".ico") == 0 || lstrcmpiA(path + n - 4, ".cur") == 0);
+}
+
+// The file's image through the system image loader, as an icon or else as a cursor.
+int LoadWhole(const char* path, Surface* made) {
+    for (UINT type : {IMAGE_ICON, IMAGE_CURSOR}) {
+        HANDLE h = LoadImageA(nullptr, path, type, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
+        if (!h) continue;
+        const int ok = ico_ToSurface(made, (HICON)h);
+        if (type == IMAGE_ICON) DestroyIcon((HICON)h);
+        else DestroyCursor((HCURSOR)h);
+        return ok;
+    }
+    return 0;
 }
 
 // The picker's in/out record, handed over through lParam and kept in GWLP_USERDATA.
@@ -96,7 +120,8 @@ int ico_ToSurface(Surface* out, HICON icon) {
     if (!GetIconInfo(icon, &ii)) return 0;
     BITMAP bm;
     LONG w = 0, h = 0;
-    if (ii.hbmMask && GetObjectA(ii.hbmMask, sizeof bm, &bm)) w = bm.bmWidth, h = bm.bmHeight;
+    // Without a colour bitmap the mask holds the image above the mask proper.
+    if (ii.hbmMask && GetObjectA(ii.hbmMask, sizeof bm, &bm)) w = bm.bmWidth, h = bm.bmHeight / 2;
     if (ii.hbmColor && GetObjectA(ii.hbmColor, sizeof bm, &bm)) w = bm.bmWidth, h = bm.bmHeight;
     Surface made;
     int ok = w > 0 && h > 0 && kv5_NewSurface((uint32_t)w, (uint32_t)h, &made);
@@ -104,8 +129,8 @@ int ico_ToSurface(Surface* out, HICON icon) {
         for (LONG y = 0; y < h; y++)
             for (LONG x = 0; x < w; x++) made.pixels[(size_t)y * made.stride + x] = ICO_KEY_COLOUR;
         HDC dc;
-        // Drawn square: a monochrome icon's mask is twice its height, and the part
-        // below the drawing keeps the key colour, that is, stays transparent.
+        // Drawn square: for a non-square icon the part below the drawing keeps the
+        // key colour, that is, stays transparent.
         ok = srf_GetDC(&dc, nullptr, &made) && DrawIconEx(dc, 0, 0, icon, w, w, 0, nullptr, DI_NORMAL);
         srf_ReleaseDC(&dc, &made);
         if (ok) {
@@ -131,7 +156,9 @@ int ico_Load(Surface* out, const char* path, ImageFileInfo* info) {
     if (!out || !path) return 0;
     Surface made{};
     int ok;
-    if (info && info->quiet) {
+    if (IconCount(path) < 1 && IconOrCursorFile(path)) {
+        ok = LoadWhole(path, &made);
+    } else if (info && info->quiet) {
         HICON icon = ExtractLarge(path, 0);
         ok = icon && ico_ToSurface(&made, icon);
         if (icon) DestroyIcon(icon);

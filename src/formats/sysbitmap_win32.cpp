@@ -4,6 +4,8 @@
 //
 // bmp_LoadSystem hands GDI a BITMAPINFO and pixel rows straight out of the file, so
 // GDI reads as far as the header says. Before that happens:
+//   - the file must pass the BMP structure check (bmp_file.h): a cut, lying or
+//     overrunning file is refused rather than decoded with made-up rows;
 //   - the header kind (12-byte core, or 40 bytes and more), bit count (1, 4, 8, 16,
 //     24, 32) and compression (none, RLE8, RLE4, bit fields) must be ones GDI decodes
 //     from the given bytes alone; the colour table may hold at most 256 entries;
@@ -11,18 +13,18 @@
 //   - header and pixel offset must lie inside the file;
 //   - the buffer is zero-filled and at least as long as every byte GDI can read:
 //     header, masks and a full colour table, and the rows (uncompressed) or the
-//     coded data, whose stated size is cut to what the file holds (RLE).
+//     coded data (RLE; a stated size of 0 becomes what the file holds).
 #include "formats/sysload_win32.h"
 #include <cstdlib>
 #include <cstring>
 #include "engine/surface_win32.h"
+#include "formats/bmp_file.h"
 #include "formats/fileio.h"
 #include "formats/kv5_file.h"
 #include "formats/rdwr.h"
 
 namespace {
 
-const size_t BMP_PREFIX = 96;
 const size_t FILE_HEADER = 14;
 const size_t CORE_HEADER = 12;
 const size_t INFO_HEADER = 40;
@@ -56,10 +58,11 @@ bool CompressionFits(uint32_t compression, uint32_t bits) {
 
 uint64_t Max64(uint64_t a, uint64_t b) { return a > b ? a : b; }
 
-// Checks the headers against the file (fileSize bytes, the first 96 in `head`) and
-// works out the buffer GDI may read from. 0 refuses the file.
+// Checks the whole file (fileSize bytes at `head`) and works out the buffer GDI may
+// read from. 0 refuses the file.
 int PlanDib(const uint8_t* head, size_t fileSize, DibPlan* plan) {
-    if (head[0] != 'B' || head[1] != 'M') return 0;
+    // Also makes sure the info header the file declares is there to read below.
+    if (!bmp_CheckStructure(head, fileSize)) return 0;
     const uint32_t dataOffset = rd_U32At(head, 10);
     const uint32_t headerSize = rd_U32At(head, 14);
     int64_t width, height;
@@ -122,7 +125,7 @@ uint8_t* LoadDib(const char* path, DibPlan* plan) {
     uint8_t* data;
     size_t size;
     if (!fio_ReadPrefix(path, BMP_MAX_FILE + 1, &data, &size)) return nullptr;
-    if (size < BMP_PREFIX || size > BMP_MAX_FILE || !PlanDib(data, size, plan)) {
+    if (size > BMP_MAX_FILE || !PlanDib(data, size, plan)) {
         std::free(data);
         return nullptr;
     }
@@ -150,7 +153,7 @@ uint8_t* LoadDib(const char* path, DibPlan* plan) {
 
 int sys_DibIsWhole(const uint8_t* data, size_t size) {
     DibPlan plan;
-    return data && size >= BMP_PREFIX && size <= BMP_MAX_FILE && PlanDib(data, size, &plan) && plan.whole;
+    return data && size <= BMP_MAX_FILE && PlanDib(data, size, &plan) && plan.whole;
 }
 
 void sys_Install(Surface* out, Surface* made, ImageFileInfo* info) {
@@ -180,11 +183,12 @@ int sys_InstallBitmap(Surface* out, HBITMAP bitmap, ImageFileInfo* info, int opa
 
 int bmp_LoadSystem(Surface* out, const char* path, ImageFileInfo* info) {
     if (!out || !path) return 0;
-    // The signature and header sizes first, so foreign files are not read whole.
+    // The signature and header size first, so foreign files are not read whole; the
+    // info header itself need only be as long as the file says.
     uint8_t* head;
     size_t got;
-    if (!fio_ReadPrefix(path, BMP_PREFIX, &head, &got)) return 0;
-    const bool bm = got == BMP_PREFIX && head[0] == 'B' && head[1] == 'M';
+    if (!fio_ReadPrefix(path, FILE_HEADER + 4, &head, &got)) return 0;
+    const bool bm = got == FILE_HEADER + 4 && head[0] == 'B' && head[1] == 'M';
     std::free(head);
     if (!bm) return 0;
 

@@ -6,8 +6,10 @@
 // leaves surface_out as it was on failure (a new Surface replaces it on success).
 //
 // bmp_LoadSystem checks every header field GDI will act on before GDI sees the file:
-// the headers, colour table and pixel rows GDI reads all lie inside a zero-filled
-// buffer; unsupported bit counts and compressions (JPEG/PNG inside BMP) are refused.
+// the file must pass the BMP structure check (bmp_file.h; cut, lying and overrunning
+// files are refused), the headers, colour table and pixel rows GDI reads all lie
+// inside a zero-filled buffer; unsupported bit counts and compressions (JPEG/PNG
+// inside BMP) are refused.
 // img_LoadSystemImage and pic_LoadSystem give BMP data to the system only when the
 // same checks pass and the colour table and pixels lie wholly inside the file.
 // emf_Load refuses bounds whose right or bottom edge is negative or whose size the
@@ -28,7 +30,8 @@ const int PIC_MAX_METAFILE_SIDE = 4096;
 int bmp_LoadSystem(Surface* out, const char* path, ImageFileInfo* info);
 int img_LoadSystemImage(Surface* out, const char* path, ImageFileInfo* info);
 // quiet: the file's first large icon; otherwise the user picks one in "Select a
-// resource to load" (Cancel or a file without icons → 0).
+// resource to load" (Cancel or a file without icons → 0). An .ico or .cur file in
+// which the extractor finds no icon loads as one icon or cursor image instead.
 int ico_Load(Surface* out, const char* path, ImageFileInfo* info);
 // Draws the icon over the key colour 0xF0E0E0 at width × width; key pixels become
 // fully transparent, all others opaque. Replaces what out held; 0 leaves it.

@@ -1,6 +1,7 @@
 // BMP: the writer's choice of depth and its palette, round trips of every depth with
 // odd widths, the reader's pixel kinds (16-bit expansion, the palette gap rule, both
-// row orders) and its refusals. Icon: the 2238-byte layout, the mask, the dither.
+// row orders) and its refusals, the structure check on lying, cut and overrunning
+// files. Icon: the 2238-byte layout, the mask, the dither.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -174,6 +175,56 @@ TEST(BmpReader, Refusals) {
     for (size_t n = 0; n < good.size() - 2; n++) {
         Surface s{};
         EXPECT_FALSE(bmp_LoadBytes(&s, good.data(), n, nullptr)) << n;
+    }
+}
+
+TEST(BmpStructure, LyingOrCutFilesAreRefused) {
+    const std::vector<uint8_t> pal4(16, 0x40), px = {0, 1, 2, 3, 3, 2, 1, 0};
+    const auto good = File(4, 2, 8, 0, pal4, px);
+    auto patched = [&](size_t at, uint32_t v) {
+        auto b = good;
+        wr_U32At(&b[at], v);
+        return b;
+    };
+    auto densities = [&](uint32_t x, uint32_t y) {
+        auto b = patched(38, x);
+        wr_U32At(&b[42], y);
+        return b;
+    };
+    const uint32_t size = (uint32_t)good.size();
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> file;
+        bool sound;
+    } cases[] = {
+        {"good", good, true},
+        {"smaller stored file size", patched(2, size - 5), true},
+        {"stored file size beyond the file", patched(2, size + 1), false},
+        {"image size beyond the rows", patched(34, 9), false},
+        {"unknown header size", File(4, 2, 8, 0, pal4, px, 1, 66), false},
+        {"two planes", File(4, 2, 8, 0, pal4, px, 2), false},
+        {"densities alike", densities(2835, 2834), true},
+        {"densities 10^7 apart", densities(30000000, 3), false},
+        {"index past the four colours", File(4, 2, 8, 0, pal4, {0, 1, 2, 3, 3, 4, 1, 0}), false},
+        {"4-bit padding nibble ignored", File(3, 1, 4, 0, std::vector<uint8_t>(8, 0), {0x01, 0x1F, 0, 0}), true},
+        {"4-bit index past two colours", File(3, 1, 4, 0, std::vector<uint8_t>(8, 0), {0x01, 0x20, 0, 0}), false},
+        {"a row cut off", std::vector<uint8_t>(good.begin(), good.end() - 4), false},
+        {"empty red mask", File(1, 1, 32, 3, {0, 0, 0, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0}, {1, 2, 3, 4}), false},
+        // Run-length: runs, end of line, literal pixels padded to even, delta.
+        {"RLE8 that fits", File(4, 2, 8, 1, pal4, {4, 1, 0, 0, 0, 4, 1, 2, 3, 0, 0, 1}), true},
+        {"RLE8 run past the row", File(4, 2, 8, 1, pal4, {5, 1, 0, 1}), false},
+        {"RLE8 literal past the data", File(4, 2, 8, 1, pal4, {0, 4, 1, 2}), false},
+        {"RLE8 delta out of the image", File(4, 2, 8, 1, pal4, {0, 2, 5, 0, 0, 1}), false},
+        {"RLE8 pixels below the image", File(4, 2, 8, 1, pal4, {0, 0, 0, 0, 1, 1, 0, 1}), false},
+        {"RLE8 top-down", File(4, -2, 8, 1, pal4, {0, 1}), false},
+        {"RLE4 that fits", File(4, 2, 4, 2, pal4, {0, 3, 0x12, 0x30, 0, 0, 4, 0x11, 0, 1}), true},
+        {"RLE4 literal padding cut", File(8, 1, 4, 2, pal4, {0, 5, 0x12, 0x34, 0x50}), false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(bmp_CheckStructure(c.file.data(), c.file.size()), c.sound ? 1 : 0) << c.what;
+        if (!c.sound) {
+            EXPECT_FALSE(LoadWith(bmp_LoadBytes, c.file).ok) << c.what;
+        }
     }
 }
 

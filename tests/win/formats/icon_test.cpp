@@ -2,6 +2,7 @@
 // "Select a resource to load" picker on a five-icon file, driven like a user would.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -126,7 +127,7 @@ TEST(IcoToSurface, KeyColouredAndMaskedPixelsBecomeTransparent) {
     DeleteObject(ii.hbmColor);
 }
 
-TEST(IcoToSurface, MonochromeIconKeepsItsLowerHalfTransparent) {
+TEST(IcoToSurface, MonochromeIconIsHalfItsMasksHeight) {
     // AND mask over XOR mask, 32 × 64: black ink on a transparent field.
     uint8_t bits[64 * 4];
     std::memset(bits, 0xFF, 32 * 4);  // AND: transparent...
@@ -138,10 +139,9 @@ TEST(IcoToSurface, MonochromeIconKeepsItsLowerHalfTransparent) {
     Owned out;
     ASSERT_EQ(ico_ToSurface(&out.s, icon), 1);
     EXPECT_EQ(out.s.width, 32u);
-    EXPECT_EQ(out.s.height, 64u);
+    EXPECT_EQ(out.s.height, 32u);
     EXPECT_EQ(WordAt(&out.s, 3, 10), 0x00000000u);  // ink, opaque black
     EXPECT_EQ(WordAt(&out.s, 20, 10), 0xFF000000 | ICO_KEY_COLOUR);
-    for (uint32_t y = 32; y < 64; y += 7) EXPECT_EQ(WordAt(&out.s, 5, y), 0xFF000000 | ICO_KEY_COLOUR);
     DestroyIcon(icon);
     DeleteObject(ii.hbmMask);
 }
@@ -202,6 +202,18 @@ TEST(IcoLoad, AnIcoFileIsOneIconWhateverItsImageCount) {
     EXPECT_EQ(atStart, "1 of 1");
     EXPECT_EQ(afterNext, "1 of 1");
     EXPECT_EQ(out.s.width, 32u);
+
+    // A cursor file, where the extractor finds no icon, loads whole, without a picker.
+    Bytes cursor = IconFile(1);
+    cursor[2] = 2;
+    std::string cur = WriteTemp("one.cur", cursor);
+    ASSERT_EQ(ExtractIconExA(cur.c_str(), -1, nullptr, nullptr, 0), 0u);  // else a picker would wait
+    info.quiet = 0;
+    ASSERT_EQ(ico_Load(&out.s, cur.c_str(), &info), 1);
+    EXPECT_EQ(info.width, 32u);
+    EXPECT_EQ(info.height, 32u);
+    EXPECT_EQ(WordAt(&out.s, 16, 16), IconColour(0));
+    DeleteFileA(cur.c_str());
 
     // A file without icons: no dialog, 0, quiet or not.
     std::string none = WriteTemp("none.ico", Bytes(64, 0x33));
