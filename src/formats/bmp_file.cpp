@@ -340,9 +340,4 @@ int bmp_SaveBytes(Surface* s, uint8_t** data, size_t* size) {
     return 1;
 }
 
-int bmp_Save(Surface* s, const char* path) {
-    uint8_t* data;
-    size_t size;
-    if (!path || !bmp_SaveBytes(s, &data, &size)) return 0;
-    return fio_WriteBlock(path, data, size);
-}
+int bmp_Save(Surface* s, const char* path) { return fio_SaveFile(s, path, bmp_SaveBytes); }

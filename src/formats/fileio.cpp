@@ -90,3 +90,10 @@ int fio_WriteBlock(const char* path, uint8_t* data, size_t size) {
     std::free(data);
     return ok;
 }
+
+int fio_SaveFile(Surface* s, const char* path, FioSaveBytes saveBytes) {
+    uint8_t* data;
+    size_t size;
+    if (!path || !saveBytes(s, &data, &size)) return 0;
+    return fio_WriteBlock(path, data, size);
+}

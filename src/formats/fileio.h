@@ -27,6 +27,9 @@ struct ImageFileInfo;
 typedef int (*FioLoadBytes)(Surface* out, const uint8_t* data, size_t size, ImageFileInfo* info);
 int fio_LoadFile(const char* path, size_t limit, FioLoadBytes loadBytes, Surface* out, ImageFileInfo* info);
 int fio_WriteBlock(const char* path, uint8_t* data, size_t size);
+// The writer shell: encode the whole file with `saveBytes`, then fio_WriteBlock it.
+typedef int (*FioSaveBytes)(Surface* s, uint8_t** data, size_t* size);
+int fio_SaveFile(Surface* s, const char* path, FioSaveBytes saveBytes);
 
 // The temporary file's name: the target's with its last character replaced by '~'
 // (or '!' when it already is '~') — same folder, same length.

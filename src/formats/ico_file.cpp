@@ -97,9 +97,4 @@ int ico_SaveBytes(Surface* s, uint8_t** data, size_t* size) {
     return 1;
 }
 
-int ico_Save(Surface* s, const char* path) {
-    uint8_t* data;
-    size_t size;
-    if (!path || !ico_SaveBytes(s, &data, &size)) return 0;
-    return fio_WriteBlock(path, data, size);
-}
+int ico_Save(Surface* s, const char* path) { return fio_SaveFile(s, path, ico_SaveBytes); }

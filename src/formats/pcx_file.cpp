@@ -160,9 +160,4 @@ int pcx_SaveBytes(Surface* s, uint8_t** data, size_t* size) {
     return 1;
 }
 
-int pcx_Save(Surface* s, const char* path) {
-    uint8_t* data;
-    size_t size;
-    if (!path || !pcx_SaveBytes(s, &data, &size)) return 0;
-    return fio_WriteBlock(path, data, size);
-}
+int pcx_Save(Surface* s, const char* path) { return fio_SaveFile(s, path, pcx_SaveBytes); }

@@ -197,9 +197,4 @@ int tga_SaveBytes(Surface* s, uint8_t** data, size_t* size) {
     return 1;
 }
 
-int tga_Save(Surface* s, const char* path) {
-    uint8_t* data;
-    size_t size;
-    if (!path || !tga_SaveBytes(s, &data, &size)) return 0;
-    return fio_WriteBlock(path, data, size);
-}
+int tga_Save(Surface* s, const char* path) { return fio_SaveFile(s, path, tga_SaveBytes); }
