@@ -1,18 +1,34 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks (native, optimised); each figure is printed beside
-# the anchor measured in the same run.
+# the anchor measured in the same run. Last, e2e_bench times the running program
+# under Wine (start-up, shutdown, full repaints).
+# KV_BENCH picks one program (e.g. KV_BENCH=kvbench_undo or KV_BENCH=e2e_bench).
 set -euo pipefail
 export GNUMAKEFLAGS=--no-print-directory
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-bash scripts/deps.sh native
-if [ ! -f build/native/CMakeCache.txt ]; then
-  cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
+jobs=$(nproc 2>/dev/null || echo 2)
+pick=${KV_BENCH:-}
+
+if [ "$pick" != e2e_bench ]; then
+  bash scripts/deps.sh native
+  if [ ! -f build/native/CMakeCache.txt ]; then
+    cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
+  fi
+  cmake --build build/native -j"$jobs" --target benchmarks
+  for b in build/native/bench/kvbench build/native/bench/kvbench_*; do
+    [ -x "$b" ] || continue
+    [ -n "$pick" ] && [ "$(basename "$b")" != "$pick" ] && continue
+    echo
+    "$b" "$@"
+  done
 fi
-cmake --build build/native -j"$(nproc 2>/dev/null || echo 2)" --target benchmarks
-# KV_BENCH picks one program (e.g. KV_BENCH=kvbench_undo); by default all run.
-for b in build/native/bench/kvbench build/native/bench/kvbench_*; do
-  [ -x "$b" ] || continue
-  [ -n "${KV_BENCH:-}" ] && [ "$(basename "$b")" != "$KV_BENCH" ] && continue
+
+if [ -z "$pick" ] || [ "$pick" = e2e_bench ]; then
+  bash scripts/deps.sh
+  if [ ! -f build/win/CMakeCache.txt ]; then
+    cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
+  fi
+  cmake --build build/win -j"$jobs" --target e2e_bench
   echo
-  "$b" "$@"
-done
+  bash scripts/wine-session.sh build/win/tests/e2e_bench.exe
+fi
