@@ -73,8 +73,10 @@ int InstallMetafile(Surface* out, IPicture* pic, ImageFileInfo* info) {
     int ok = 0;
     if (srf_GetDC(&dc, nullptr, &made)) {
         // Rendering sets mapping modes and origins; the surface's DC outlives this.
+        // Metafiles set their own window, so only the destination decides which way
+        // up they land: it is given bottom-up, and the flip below turns it upright.
         const int saved = SaveDC(dc);
-        ok = SUCCEEDED(pic->Render(dc, 0, 0, (LONG)w, (LONG)h, 0, 0, hmWidth, hmHeight, nullptr));
+        ok = SUCCEEDED(pic->Render(dc, 0, (LONG)h, (LONG)w, -(LONG)h, 0, 0, hmWidth, hmHeight, nullptr));
         RestoreDC(dc, saved);
     }
     srf_ReleaseDC(&dc, &made);

@@ -297,10 +297,13 @@ TEST(PicLoadSystem, MetafileOf50By20MillimetresFits4096) {
     EXPECT_EQ(l.s.width, 4096u);
     EXPECT_EQ(l.s.height, 1638u);  // 2000 × 4096 / 5000, truncated
     EXPECT_EQ(l.info.height, 1638u);
-    // The white quarter is drawn to scale (wherever the flip puts it).
+    // The white quarter is drawn to scale, and the right way up: top left.
     size_t white = 0;
     const uint32_t* px = srf_Lock(&l.s);
     ASSERT_TRUE(px);
+    EXPECT_EQ(px[(size_t)100 * l.s.stride + 100], 0x00FFFFFFu);
+    EXPECT_NE(px[(size_t)1500 * l.s.stride + 100], 0x00FFFFFFu);
+    EXPECT_NE(px[(size_t)100 * l.s.stride + 4000], 0x00FFFFFFu);
     for (uint32_t y = 0; y < 1638; y++)
         for (uint32_t x = 0; x < 4096; x++) white += px[(size_t)y * l.s.stride + x] == 0x00FFFFFF;
     srf_Unlock(&l.s);
