@@ -171,55 +171,15 @@ RECT drv_ChildRect(HWND main, HWND child) {
     return r;
 }
 
-int drv_SaveScreen(const std::string& path) {
-    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+// Copies a rectangle of the screen, top row first, as 0x00RRGGBB words.
+static int grab_screen(int x, int y, int w, int h, std::vector<uint32_t>* pixels) {
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
     BITMAPINFO bi;
     std::memset(&bi, 0, sizeof bi);
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP b = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, b);
-    BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    BITMAPFILEHEADER fh;
-    std::memset(&fh, 0, sizeof fh);
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-    fh.bfSize = fh.bfOffBits + w * h * 4;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    int ok = f != nullptr;
-    if (f) {
-        std::fwrite(&fh, sizeof fh, 1, f);
-        std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f);
-        std::fwrite(bits, 4, (size_t)w * h, f);
-        std::fclose(f);
-    }
-    SelectObject(mem, old);
-    DeleteObject(b);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return ok;
-}
-
-int drv_GrabClient(HWND w, std::vector<uint32_t>* pixels, int* width, int* height) {
-    RECT r;
-    if (!GetClientRect(w, &r) || r.right <= 0 || r.bottom <= 0) return 0;
-    POINT origin = {0, 0};
-    ClientToScreen(w, &origin);
-    int cw = r.right, ch = r.bottom;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi;
-    std::memset(&bi, 0, sizeof bi);
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = cw;
-    bi.bmiHeader.biHeight = -ch;  // top-down
+    bi.bmiHeader.biHeight = -h;  // top-down
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
@@ -227,11 +187,11 @@ int drv_GrabClient(HWND w, std::vector<uint32_t>* pixels, int* width, int* heigh
     int ok = 0;
     if (b) {
         HGDIOBJ old = SelectObject(mem, b);
-        ok = BitBlt(mem, 0, 0, cw, ch, screen, origin.x, origin.y, SRCCOPY);
+        ok = BitBlt(mem, 0, 0, w, h, screen, x, y, SRCCOPY);
         GdiFlush();
         if (ok) {
             const uint32_t* p = (const uint32_t*)bits;
-            pixels->assign(p, p + (size_t)cw * ch);
+            pixels->assign(p, p + (size_t)w * h);
             for (uint32_t& v : *pixels) v &= 0x00FFFFFF;
         }
         SelectObject(mem, old);
@@ -239,9 +199,40 @@ int drv_GrabClient(HWND w, std::vector<uint32_t>* pixels, int* width, int* heigh
     }
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
-    *width = cw;
-    *height = ch;
     return ok;
+}
+
+int drv_SaveScreen(const std::string& path) {
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    std::vector<uint32_t> pixels;
+    if (!grab_screen(0, 0, w, h, &pixels)) return 0;
+    BITMAPINFOHEADER ih;
+    std::memset(&ih, 0, sizeof ih);
+    ih.biSize = sizeof ih;
+    ih.biWidth = w;
+    ih.biHeight = -h;  // rows stored top-down, as grabbed
+    ih.biPlanes = 1;
+    ih.biBitCount = 32;
+    BITMAPFILEHEADER fh;
+    std::memset(&fh, 0, sizeof fh);
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof ih;
+    fh.bfSize = fh.bfOffBits + w * h * 4;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return 0;
+    int ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 && std::fwrite(&ih, sizeof ih, 1, f) == 1 &&
+             std::fwrite(pixels.data(), 4, pixels.size(), f) == pixels.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+int drv_GrabClient(HWND w, std::vector<uint32_t>* pixels, int* width, int* height) {
+    RECT r;
+    if (!GetClientRect(w, &r) || r.right <= 0 || r.bottom <= 0) return 0;
+    POINT origin = {0, 0};
+    ClientToScreen(w, &origin);
+    *width = r.right;
+    *height = r.bottom;
+    return grab_screen(origin.x, origin.y, r.right, r.bottom, pixels);
 }
 
 int drv_DropFiles(KvProcess* p, HWND target, const std::vector<std::string>& files) {
