@@ -29,6 +29,7 @@
 #include "engine/anim_win32.h"
 #include "engine/engine.h"
 #include "engine/surface_win32.h"
+#include "formats/dispatch.h"
 #include "formats/kv5_password_win32.h"
 #include "formats/loaderror_win32.h"
 #include "pixcode/pixcode_window_win32.h"
@@ -130,7 +131,17 @@ static void open_command_line_image() {
     }
     splash_Show("Loading Image File...");
     g_doc.noUnsavedChanges = 1;
-    if (!mw_OpenPath(g_fileName)) shell_SetFileName(TTL_UNTITLED);
+    // Always the main image: the sprite question belongs to the Open command.
+    Surface loaded;
+    std::memset(&loaded, 0, sizeof loaded);
+    if (!img_LoadReporting(&loaded, g_fileName)) {
+        shell_SetFileName(TTL_UNTITLED);
+        return;
+    }
+    if (g_doc.mainImage.created) srf_Destroy(&g_doc.mainImage);
+    g_doc.mainImage = loaded;
+    shell_SetFileName(g_fileName);
+    mw_AddRecent(g_fileName);
 }
 
 static void make_working_surfaces() {

@@ -86,7 +86,7 @@ int main() {
         srf_Create(4096, 4096, &s);
         if (srf_Lock(&s)) {
             drw_GradientRect(&s, 0, 0, 4095, 4095, 0x00FF8040, 0x004080FF, 0x0040FF80, 0x00FFFFFF);
-            drw_FillEllipse(&s, 1000, 1000, 3000, 3000, 0x00203040);  // opaque: no sprite question
+            drw_FillEllipse(&s, 1000, 1000, 3000, 3000, 0x00203040);
             srf_Unlock(&s);
         }
         kv5_Save(&s, big.c_str());

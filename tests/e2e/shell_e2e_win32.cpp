@@ -438,6 +438,22 @@ TEST(Shell, WhiteBaseChangesTheImageAndUndoRestoresIt) {
     EXPECT_EQ(drv_WaitExit(&r.p, 20000), 0u);
 }
 
+// An image named on the command line becomes the main image, transparent or not:
+// the sprite question belongs to the Open command.
+TEST(Shell, CommandLineImageWithTransparencyIsTheMainImage) {
+    std::string dir = drv_MakeFolder("cmdlinealpha", settings_file(quiet_settings()));
+    const std::string path = dir + "\\alpha.kv5";
+    eng_Init();
+    write_image(path, 0x80336699);
+    eng_Shutdown();
+    Running r;
+    ASSERT_TRUE(drv_Start(&r.p, dir, ("\"" + path + "\"").c_str()));
+    ASSERT_NE(drv_WaitMain(&r.p, START_MS), nullptr);
+    ASSERT_TRUE(drv_WaitStatus(r.p.main, " All systems go!!", START_MS)) << drv_Status(r.p.main);
+    EXPECT_EQ(drv_Text(r.p.main), "Kelvara 1.80 - [ alpha.kv5 ]");
+    close_with_yes(&r);
+}
+
 // Opening goes through the load dispatcher: a bitmap opens and is saved back by its
 // extension; a file nothing can read shows "Loader Error" and leaves the image alone.
 TEST(Shell, OpensOtherFormatsAndReportsWhatItCannotLoad) {
