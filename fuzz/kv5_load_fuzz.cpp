@@ -6,6 +6,7 @@
 #include "formats/kv5_file.h"
 #include "formats/kv5_protect.h"
 #include "support/ui_script.h"
+#include "loader_contract.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t use = kv5_LoadExtent(data, size);
@@ -20,12 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         uiscript_QueuePrompt(KV5_PASSWORD_PROMPT, a);
     }
     Surface out{};
-    if (kv5_LoadBytes(&out, data, use, &info)) {
-        if (!srf_IsValid(&out) || out.width != info.width || out.height != info.height) std::abort();
-        srf_Destroy(&out);
-    } else if (out.created) {
-        std::abort();  // a refused file leaves nothing behind
-    }
+    if (fz_CheckLoad(kv5_LoadBytes(&out, data, use, &info), &out, info)) srf_Destroy(&out);
     if (info.quiet && !uiscript_PromptsAsked().empty()) std::abort();
     ImageFileInfo probe{};
     size_t probeUse = kv5_ProbeExtent(data, size);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include "formats/kv5_tiled.h"
+#include "loader_contract.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t use = kv5_TiledExtent(data, size);
@@ -10,11 +11,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ImageFileInfo info{};
     info.quiet = 1;
     Surface out{};
-    if (kv5_LoadTiledBytes(&out, data, use, &info)) {
-        if (!srf_IsValid(&out) || out.width != info.width || out.height != info.height) std::abort();
-        srf_Destroy(&out);
-    } else if (out.created) {
-        std::abort();
-    }
+    if (fz_CheckLoad(kv5_LoadTiledBytes(&out, data, use, &info), &out, info)) srf_Destroy(&out);
     return 0;
 }

@@ -3,16 +3,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include "formats/tga_file.h"
+#include "loader_contract.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Surface out{};
     ImageFileInfo info{};
     info.quiet = 1;
-    if (tga_LoadBytes(&out, data, size, &info)) {
-        if (!srf_IsValid(&out) || out.width != info.width || out.height != info.height) std::abort();
-        srf_Destroy(&out);
-    } else if (out.created) {
-        std::abort();
-    }
+    if (fz_CheckLoad(tga_LoadBytes(&out, data, size, &info), &out, info)) srf_Destroy(&out);
     return 0;
 }

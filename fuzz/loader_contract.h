@@ -1,0 +1,17 @@
+// loader_contract.h — the contract every image reader's fuzz target checks: a load
+// either succeeds with a Surface of the size it reports, or refuses and leaves
+// nothing behind. Anything else aborts, which libFuzzer reports as a crash.
+#pragma once
+#include <cstdlib>
+#include "engine/surface.h"
+#include "formats/imageinfo.h"
+
+// Returns `loaded`; a loaded Surface stays in `out` for the caller to destroy.
+inline int fz_CheckLoad(int loaded, Surface* out, const ImageFileInfo& info) {
+    if (loaded) {
+        if (!srf_IsValid(out) || out->width != info.width || out->height != info.height) std::abort();
+    } else if (out->created) {
+        std::abort();
+    }
+    return loaded;
+}
