@@ -16,8 +16,8 @@
 #include "app/cmdline.h"
 #include <cctype>
 #include <cstring>
-#include "app/sysio.h"
-#include "formats/shortcut.h"
+#include "platform/sysio.h"
+#include "platform/shortcut.h"
 
 namespace {
 
@@ -96,9 +96,7 @@ int SplitCommandLine(const char* line, char* fileName, size_t fileCap, char* swi
     }
 
     if (found) {
-        size_t len = std::strlen(fileName);
-        if (len >= 4 && std::strcmp(fileName + len - 4, ".lnk") == 0)
-            lnk_ResolveShortcut(fileName, fileCap);
+        lnk_ResolveIfShortcut(fileName, fileCap);
         const char* after = std::strchr(line + nameEnd, '/');
         if (after) {
             CopyTail(after, n - (size_t)(after - line), switches, switchCap);

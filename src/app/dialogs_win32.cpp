@@ -85,8 +85,8 @@ void dlg_Properties(HWND owner) {
     std::snprintf(d.text, sizeof d.text,
                   "File: %s\nSize: %u x %u pixels\nMemory: %u KB\nSprite: %s\nUnsaved changes: %s\n"
                   "Undo steps: %i",
-                  ttl_FileName(), m->width, m->height, (unsigned)(m->byteSize / 1024),
-                  g_doc.spritePresent ? "present" : "none", g_doc.noUnsavedChanges ? "no" : "yes",
+                  doc_FileName(), m->width, m->height, (unsigned)(m->byteSize / 1024),
+                  g_doc.spritePresent ? "present" : "none", doc_HasUnsavedChanges() ? "yes" : "no",
                   undo_UndoCount());
     run_text(owner, IDD_PROPERTIES, &d);
 }

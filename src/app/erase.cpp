@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include "app/sysio.h"
+#include "platform/sysio.h"
 #include "platform/ui.h"
 
 namespace {

@@ -14,12 +14,14 @@
 #include "app/cmdline.h"
 #include "app/dialogs_win32.h"
 #include "app/erase.h"
+#include "app/files_win32.h"
 #include "app/instances.h"
+#include "app/commands.h"
 #include "app/mainwnd_win32.h"
 #include "app/options_win32.h"
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "app/shell_win32.h"
-#include "app/sysio.h"
+#include "platform/sysio.h"
 #include "app/title.h"
 #include "app/uninstall_win32.h"
 #include "app/view_win32.h"
@@ -49,10 +51,10 @@ static int has_switch(const char* name) { return cmd_HasSwitch(g_switches, name)
 // ---- fatal path ----
 
 static int fatal(const char* stage) {
-    LogEntry(stage, 0, 0, 0);
+    LogEntry(stage, 0, 0, 1);
     eng_Shutdown();
     ui_Tone(2000, 1000);
-    LogEntry("INITIALIZATION FAILED!", 0, 0, 0);
+    LogEntry("INITIALIZATION FAILED!", 0, 0, 1);
     dlg_DestroySplash();
     ui_MessageBox("Kelvara encountered an error while trying to load. Something must be very seriously wrong.",
                   "Serious System Error!!", UI_OK | UI_ICONERROR);
@@ -77,8 +79,7 @@ static int load_start_image() {
                 for (uint32_t x = 0; x < s.width; x++) p[y * s.stride + x] &= 0x00FFFFFF;
             srf_Unlock(&s);
         }
-        if (g_doc.mainImage.created) srf_Destroy(&g_doc.mainImage);
-        g_doc.mainImage = s;
+        doc_ReplaceMainImage(&s, nullptr, 1);
         return 1;
     }
     return 0;
@@ -99,7 +100,7 @@ static void check_mouse_and_display() {
         ui_MessageBox("To use Kelvara, you'll need\na pointing device (e.g. mouse or pen).\nPlease install one.",
                       "No Mouse", UI_OK | UI_ICONWARNING);
         ShowWindow(g_shell.splash, SW_SHOW);
-        LogEntry("No mouse/pointing device!", 0, 0, 0);
+        LogEntry("No mouse/pointing device!", 0, 0, 1);
     }
     splash_Show("Testing display...");
     HDC dc = GetDC(nullptr);
@@ -116,32 +117,16 @@ static void check_mouse_and_display() {
 
 static void add_plugin() {
     splash_Show("Adding Plugin...");
-    const char* name = g_fileName;
-    for (const char* p = g_fileName; *p; p++)
-        if (*p == '\\' || *p == '/') name = p + 1;
+    const char* name = path_NamePart(g_fileName);
     char target[KV_MAX_PATH];
     if (*name && path_Join(target, sizeof target, path_PluginsDir(), name)) CopyFileA(g_fileName, target, TRUE);
     g_fileName[0] = 0;
 }
 
+// Always the main image: the sprite question belongs to the Open command.
 static void open_command_line_image() {
-    if (!g_fileName[0] || !sio_FileReadable(g_fileName)) {
-        shell_SetFileName(TTL_UNTITLED);
-        return;
-    }
-    splash_Show("Loading Image File...");
-    g_doc.noUnsavedChanges = 1;
-    // Always the main image: the sprite question belongs to the Open command.
-    Surface loaded;
-    std::memset(&loaded, 0, sizeof loaded);
-    if (!img_LoadReporting(&loaded, g_fileName)) {
-        shell_SetFileName(TTL_UNTITLED);
-        return;
-    }
-    if (g_doc.mainImage.created) srf_Destroy(&g_doc.mainImage);
-    g_doc.mainImage = loaded;
-    shell_SetFileName(g_fileName);
-    mw_AddRecent(g_fileName);
+    if (g_fileName[0] && sio_FileReadable(g_fileName)) splash_Show("Loading Image File...");
+    files_OpenAtStart(g_fileName);
 }
 
 static void make_working_surfaces() {
@@ -183,7 +168,10 @@ static void dispatch_one(void* arg) {
     MSG* m = ((DispatchArg*)arg)->msg;
     if (g_shell.toolOptions && IsDialogMessageA(g_shell.toolOptions, m)) return;
     if (g_shell.textArt && IsDialogMessageA(g_shell.textArt, m)) return;
-    if (g_shell.accel && g_shell.main && TranslateAcceleratorA(g_shell.main, g_shell.accel, m)) return;
+    if (g_shell.accel && g_shell.main && TranslateAcceleratorA(g_shell.main, g_shell.accel, m)) {
+        if (m->message == WM_SYSKEYDOWN) mw_NoteAltAccelerator();
+        return;
+    }
     TranslateMessage(m);
     DispatchMessageA(m);
 }
@@ -192,8 +180,8 @@ static void serve_pending() {
     if (!g_shell.pending) return;
     if (!g_shell.writeAccess) ui_SetStatus(" DESTINATION IS READ-ONLY!!...");
     if ((g_shell.pending & PENDING_SETTINGS) && SaveSettings()) g_shell.pending &= ~PENDING_SETTINGS;
-    // Auto-save arrives with the safety nets; the bit is dropped rather than kept
-    // standing so the loop does not spin on it.
+    // Until auto-save is built the bit is dropped rather than kept standing, so the
+    // loop does not spin on it.
     g_shell.pending &= ~PENDING_AUTOSAVE;
 }
 
@@ -228,11 +216,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     RegisterInstance();
     g_shell.instance = instance;
     g_shell.firstInstance = IsFirstInstance();
-    g_doc.noUnsavedChanges = 1;
-    view_SetZoom(1);
+    doc_MarkSaved();
+    view_SetZoomFactor(1);
     path_Init();
     path_CreateFolders();
-    ttl_ClearFileName();
+    doc_SetFileName("");
     ver_Query();
 
     dlg_CreateSplash(instance);
@@ -285,12 +273,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     if (has_switch("/addplugin")) add_plugin();
     // The dialogs a load may need, ready before the command line's image loads.
     kv5_RegisterPasswordPrompt();
-    img_RegisterLoaderError();
+    lerr_RegisterPrompt();
     open_command_line_image();
     if (has_switch("/deletesource")) {
         splash_Show("Deleting Source File...");
         if (g_fileName[0]) sio_DeleteFile(g_fileName);
-        shell_SetFileName(TTL_UNTITLED);
+        SetTitle(DOC_UNTITLED);
     }
     make_working_surfaces();
     start_undo();

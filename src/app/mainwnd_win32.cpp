@@ -1,215 +1,37 @@
-// mainwnd_win32.cpp — the main window, its child panels and the document's
-// open/save/close paths. Window procedures only dispatch to OnXxx handlers;
-// WM_COMMAND goes to cmd_Dispatch.
+// mainwnd_win32.cpp — the main window ("kelvara_wnd_main"): creating its children,
+// the layout, timers, the close question, menu states and status-line help, keys,
+// the wheel and dropped files. The procedure only dispatches to OnXxx handlers;
+// WM_COMMAND goes to the command table, the open/save workflow to files_win32.
 #include "app/mainwnd_win32.h"
 
-#include <commdlg.h>
 #include <shellapi.h>
 #include <cstdio>
 #include <cstring>
 
 #include "app/app_ids.h"
+#include "app/commands.h"
+#include "app/files_win32.h"
+#include "app/panelwnd_win32.h"
 #include "app/shell_win32.h"
 #include "app/title.h"
 #include "app/title_win32.h"
 #include "app/view_win32.h"
 #include "app/viewgeom.h"
-#include "app/sysio.h"
 #include "document/document.h"
 #include "document/undo.h"
-#include "engine/surface_win32.h"
-#include "formats/dispatch.h"
-#include "formats/filedlg_win32.h"
-#include "formats/shortcut.h"
 #include "platform/ui.h"
 #include "platform/ui_win32.h"
 #include "settings/settings.h"
 
 static const char MAIN_CLASS[] = "kelvara_wnd_main";
 
-void shell_SetFileName(const char* name) {
-    SetTitle(name);
-    std::snprintf(g_doc.fileName, sizeof g_doc.fileName, "%s", ttl_FileName());
-}
+// Set when an accelerator with Alt ran a command: the Alt key's release that follows
+// must not put the menu bar in charge of the next key.
+static int g_altAccelerator;
 
-// ---- panels: tool bar, colour bar, link bar draw their picture; the quick palette
-// shows the user colours ----
-
-static void paint_panel(HWND w, Surface* s) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(w, &ps);
-    RECT r;
-    GetClientRect(w, &r);
-    FillRect(dc, &r, g_shell.background);
-    if (s && s->created && srf_Refresh(s)) {
-        // Pixels keyed out at load carry full translucency: draw only the others.
-        uint32_t* p = srf_Lock(s);
-        if (p) {
-            for (uint32_t y = 0; y < s->height; y++)
-                for (uint32_t x = 0; x < s->width; x++) {
-                    uint32_t v = p[y * s->stride + x];
-                    if (!(v >> 24)) SetPixelV(dc, x, y, RGB((v >> 16) & 255, (v >> 8) & 255, v & 255));
-                }
-            srf_Unlock(s);
-        }
-    }
-    EndPaint(w, &ps);
-}
-
-static void paint_quickpal(HWND w) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(w, &ps);
-    RECT r;
-    GetClientRect(w, &r);
-    FillRect(dc, &r, g_shell.background);
-    int cell = (r.right - 4) / 16;
-    if (cell > 20) cell = 20;
-    for (int i = 0; i < 16 && cell > 2; i++) {
-        RECT c = {2 + i * cell, 4, 2 + (i + 1) * cell - 2, r.bottom - 4};
-        HBRUSH b = CreateSolidBrush(g_settings.userColours[i]);
-        FillRect(dc, &c, b);
-        DeleteObject(b);
-        FrameRect(dc, &c, (HBRUSH)GetStockObject(GRAY_BRUSH));
-    }
-    EndPaint(w, &ps);
-}
-
-// The tool bar picks a tool by its cell: two columns of 20 pixels, rows of 20 from y 2.
-static void toolbar_click(HWND w, LPARAM lp) {
-    int x = (short)LOWORD(lp), y = (short)HIWORD(lp) - 2;
-    if (x < 0 || y < 0 || x >= 40) return;
-    int t = (y / 20) * 2 + x / 20;
-    if (t >= 36 || t == g_settings.currentTool) return;
-    g_settings.previousTool = g_settings.currentTool;
-    g_settings.currentTool = (uint8_t)t;
-}
-
-static LRESULT CALLBACK PanelProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_PAINT:
-        if (w == g_shell.quickpal) paint_quickpal(w);
-        else paint_panel(w, w == g_shell.toolbar    ? &g_shell.panels[PANEL_TOOLBAR]
-                            : w == g_shell.colorbar ? &g_shell.panels[PANEL_COLORBAR]
-                                                    : &g_shell.panels[PANEL_LINKBAR]);
-        return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_LBUTTONDOWN:
-        if (w == g_shell.toolbar) toolbar_click(w, lp);
-        if (w == g_shell.linkbar) cmd_Dispatch(g_shell.main, (short)HIWORD(lp) < 32 ? CMD_WEB_PROGRAM : CMD_HELP_CONTENTS);
-        return 0;
-    }
-    return DefWindowProcA(w, msg, wp, lp);
-}
-
-// ---- recent files ----
-
-void mw_AddRecent(const char* path) {
-    if (!sio_FileReadable(path)) return;
-    vg_RecentAdd(g_settings.recent, path);
-}
-
-// ---- open and save ----
-
-int mw_ConfirmReplace() {
-    if (g_doc.noUnsavedChanges) return 1;
-    int a = ui_MessageBox("Do you wish to save the changes you've made?", "Confirm Save",
-                          UI_YESNOCANCEL | UI_ICONQUESTION);
-    if (a == UI_IDCANCEL) return 0;
-    if (a == UI_IDYES) mw_Save();
-    return 1;
-}
-
-static void after_new_main_image() {
-    undo_Reset(&g_doc.mainImage);
-    ViewRefresh(1);
-    ViewUpdateScrollBars(1);
-    view_FullRepaint();
-    g_doc.noUnsavedChanges = 1;
-}
-
-int mw_OpenPath(const char* path) {
-    // A shortcut opens its target, and the target is what the document is called.
-    char name[MAX_PATH];
-    const char* open = path;
-    if (std::strlen(path) < sizeof name) {
-        std::memcpy(name, path, std::strlen(path) + 1);
-        size_t n = std::strlen(name);
-        if (n >= 4 && std::strcmp(name + n - 4, ".lnk") == 0) lnk_ResolveShortcut(name, sizeof name);
-        open = name;
-    }
-    Surface loaded;
-    std::memset(&loaded, 0, sizeof loaded);
-    if (!img_LoadReporting(&loaded, open)) return 0;
-    if (img_HasAlpha(&loaded) &&
-        ui_MessageBox("This image has some transparent regions. Would you like to load\nit as a sprite?",
-                      "Transparency Detected", UI_YESNO | UI_ICONQUESTION) == UI_IDYES) {
-        g_settings.previousTool = g_settings.currentTool;
-        g_settings.currentTool = TOOL_RECT_SELECT;
-        doc_AdoptSprite(&loaded);
-        if (g_settings.spritesInRecent) mw_AddRecent(open);
-        view_FullRepaint();
-        return 1;
-    }
-    if (g_doc.mainImage.created) srf_Destroy(&g_doc.mainImage);
-    g_doc.mainImage = loaded;
-    shell_SetFileName(open);
-    mw_AddRecent(open);
-    after_new_main_image();
-    return 1;
-}
-
-// The image dialogs hand back up to 511 characters; a path the caller's buffer
-// cannot hold is refused rather than cut.
-static int ask_file(int save, char* path, size_t cap) {
-    char chosen[512] = "";
-    if (!(save ? img_SaveImageDialog(chosen) : img_OpenImageDialog(chosen))) return 0;
-    size_t n = std::strlen(chosen);
-    if (n >= cap) {
-        ui_MessageBox("The path of the file you chose is too long.", "File Error", UI_OK | UI_ICONWARNING);
-        return 0;
-    }
-    std::memcpy(path, chosen, n + 1);
-    return 1;
-}
-
-// The save dispatcher reports its own failures.
-static int save_to(const char* path) { return img_SaveFile(&g_doc.mainImage, path) != 0; }
-
-int mw_Save() {
-    if (ttl_IsUntitled() || !save_to(ttl_FileName())) return mw_SaveAs();
-    g_doc.noUnsavedChanges = 1;
-    mw_AddRecent(ttl_FileName());
-    return 1;
-}
-
-int mw_SaveAs() {
-    if (img_HasAlpha(&g_doc.mainImage) &&
-        ui_MessageBox("This image has some transparent regions. Would you like to save\nit as a sprite?",
-                      "Transparency Detected", UI_YESNO | UI_ICONQUESTION) == UI_IDYES) {
-        // Kept as a sprite file: the document keeps its name and its unsaved state.
-        char sprite[512] = "";
-        return img_SaveSpriteDialog(sprite) && save_to(sprite);
-    }
-    char path[MAX_PATH] = "";
-    if (!ask_file(1, path, sizeof path) || !save_to(path)) return 0;
-    shell_SetFileName(path);
-    g_doc.noUnsavedChanges = 1;
-    mw_AddRecent(path);
-    return 1;
-}
+void mw_NoteAltAccelerator() { g_altAccelerator = 1; }
 
 // ---- main window handlers ----
-
-static void OnOpenImage(WPARAM ask, LPARAM path) {
-    if (!mw_ConfirmReplace()) return;
-    char chosen[MAX_PATH] = "";
-    if (ask) {
-        if (!ask_file(0, chosen, sizeof chosen)) return;
-    } else {
-        std::snprintf(chosen, sizeof chosen, "%s", (const char*)path);
-    }
-    mw_OpenPath(chosen);
-}
 
 static void OnSize(int W, int H) {
     VgPlace p[VG_CHILDREN];
@@ -249,12 +71,12 @@ static void OnTimer(HWND w, UINT_PTR id) {
 }
 
 static void OnClose(HWND w) {
-    if (!g_doc.noUnsavedChanges) {
+    if (doc_HasUnsavedChanges()) {
         int a = ui_MessageBox("You have made some changes to this picture, but you haven't saved it\n"
                               "yet. Do you wish to save before you exit?",
                               "Confirm Save And Exit", UI_YESNOCANCEL | UI_ICONQUESTION);
         if (a == UI_IDCANCEL) return;
-        if (a == UI_IDYES && !mw_SaveAs()) return;  // a failed or cancelled save keeps the work
+        if (a == UI_IDYES && !files_SaveAs()) return;  // a failed or cancelled save keeps the work
     } else if (ui_MessageBox("Are you sure you want to exit?", "Confirm Exit", UI_YESNO | UI_ICONQUESTION) !=
                UI_IDYES) {
         return;
@@ -273,7 +95,29 @@ static void OnEndSession(WPARAM ending) {
     if (ending) SaveSettings();
 }
 
-static void OnInitMenuPopup(HMENU menu) { cmd_InitMenu(menu); }
+static const int kRecent[SET_RECENT_COUNT] = {CMD_RECENT1, CMD_RECENT2, CMD_RECENT3, CMD_RECENT4};
+
+// Menu states from the command table; the undo and recent items get their texts.
+static void OnInitMenuPopup(HMENU menu) {
+    int n = GetMenuItemCount(menu);
+    for (int i = 0; i < n; i++) {
+        UINT id = GetMenuItemID(menu, i);
+        if (id == (UINT)-1 || id == 0) continue;
+        int enabled = cmd_Enabled(id);
+        if (id == CMD_UNDO || id == CMD_REDO) {
+            char text[64];
+            vg_UndoMenuText(id == CMD_REDO, id == CMD_REDO ? undo_RedoCount() : undo_UndoCount(), text, sizeof text);
+            ModifyMenuA(menu, i, MF_BYPOSITION | MF_STRING, id, text);
+        }
+        for (int k = 0; k < SET_RECENT_COUNT; k++)
+            if ((int)id == kRecent[k]) {
+                char text[300];
+                enabled = vg_RecentMenuText(g_settings.recent[k], k, text, sizeof text);
+                ModifyMenuA(menu, i, MF_BYPOSITION | MF_STRING, id, text);
+            }
+        EnableMenuItem(menu, i, MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
+    }
+}
 
 static void OnMenuSelect(WPARAM wp) {
     int id = LOWORD(wp);
@@ -323,7 +167,7 @@ static void OnDropFiles(HWND w, HDROP drop) {
     DragFinish(drop);
     if (!n) return;
     SetForegroundWindow(w);
-    SendMessageA(w, WM_OPEN_IMAGE, 0, (LPARAM)path);
+    files_OpenGiven(path);
 }
 
 static HBRUSH OnCtlColorStatic(HDC dc, HWND control) {
@@ -361,7 +205,6 @@ static int OnCreate(HWND w) {
     uiw_SetWindows(w, g_shell.status);
     ttlw_SetWindow(w);
     DragAcceptFiles(w, TRUE);
-    // The tool-options window opens at start once it exists (disabled until then).
     if (cmd_Enabled(CMD_TOOL_OPTIONS)) PostMessageA(w, WM_COMMAND, CMD_TOOL_OPTIONS, 0);
     return 1;
 }
@@ -373,10 +216,21 @@ static LRESULT CALLBACK MainProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZING: OnSizing(w, (RECT*)lp); return TRUE;
     case WM_TIMER: OnTimer(w, wp); return 0;
     case WM_COMMAND:
-        if ((HWND)lp == g_shell.logo && HIWORD(wp) == STN_CLICKED) cmd_Dispatch(w, CMD_WEB_MAKER);
-        else if (!lp || HIWORD(wp) <= 1) cmd_Dispatch(w, LOWORD(wp));
+        if ((HWND)lp == g_shell.logo && HIWORD(wp) == STN_CLICKED) cmd_Run(CMD_WEB_MAKER);
+        else if (!lp || HIWORD(wp) <= 1) cmd_Run(LOWORD(wp));
         return 0;
-    case WM_OPEN_IMAGE: OnOpenImage(wp, lp); return 0;
+    case WM_SYSKEYUP: {
+        LRESULT r = DefWindowProcA(w, msg, wp, lp);
+        if (wp == VK_MENU) g_altAccelerator = 0;
+        return r;
+    }
+    case WM_SYSCOMMAND:
+        // Alt released after an Alt accelerator: no menu-bar mode.
+        if ((wp & 0xFFF0) == SC_KEYMENU && lp == 0 && g_altAccelerator) {
+            g_altAccelerator = 0;
+            return 0;
+        }
+        break;
     case WM_CLOSE: OnClose(w); return 0;
     case WM_DESTROY: OnDestroy(w); return 0;
     case WM_ENDSESSION: OnEndSession(wp); return 0;
@@ -418,23 +272,7 @@ int mw_RegisterClasses(HINSTANCE inst) {
     c.lpszClassName = VIEW_CLASS;
     c.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     if (!RegisterClassExA(&c)) return 0;
-    struct { const char* name; UINT style; HCURSOR cursor; } panels[4] = {
-        {"kelvara_wnd_toolbar", CS_DBLCLKS | CS_PARENTDC, g_shell.cursors[CURSOR_BAR]},
-        {"kelvara_wnd_colorbar", CS_DBLCLKS | CS_PARENTDC, LoadCursorA(nullptr, IDC_ARROW)},
-        {"kelvara_wnd_quickpal", CS_PARENTDC, g_shell.cursors[CURSOR_TOOL0 + 31]},
-        {"kelvara_wnd_linkbar", CS_PARENTDC, g_shell.cursors[CURSOR_BAR]}};
-    for (auto& p : panels) {
-        std::memset(&c, 0, sizeof c);
-        c.cbSize = sizeof c;
-        c.hInstance = inst;
-        c.lpfnWndProc = PanelProc;
-        c.style = p.style;
-        c.lpszClassName = p.name;
-        c.hCursor = p.cursor;
-        c.hbrBackground = g_shell.background;
-        if (!RegisterClassExA(&c)) return 0;
-    }
-    return 1;
+    return panel_RegisterClasses(inst);
 }
 
 int mw_Create(int show) {

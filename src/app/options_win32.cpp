@@ -11,7 +11,7 @@
 #include "app/app_ids.h"
 #include "app/broadcast_win32.h"
 #include "app/dialogs_win32.h"
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "app/shell_win32.h"
 #include "platform/ui.h"
 #include "settings/registry_win32.h"

@@ -4,14 +4,18 @@
 // stages and the main window, read by the view and the command layer.
 #pragma once
 #include <windows.h>
+#include "document/toolselect.h"
 #include "engine/surface.h"
 
 const unsigned PENDING_SETTINGS = 1;  // write the settings file at the next idle moment
 const unsigned PENDING_AUTOSAVE = 2;  // auto-save at the next idle moment
 
-const int CURSOR_SLOTS = 41;
+// Cursor slots: five shell cursors, then one per tool.
 const int CURSOR_ARROW = 0, CURSOR_WAIT = 1, CURSOR_MOVE = 2, CURSOR_BAR = 3, CURSOR_ZOOM = 4;
 const int CURSOR_TOOL0 = 5;
+const int CURSOR_SLOTS = CURSOR_TOOL0 + TOOL_COUNT;
+const int CURSOR_PICKER = CURSOR_TOOL0 + 31;        // the colour picker's, over the quick palette
+const int CURSOR_UNKNOWN_TOOL = CURSOR_TOOL0 + 18;  // for a tool number the settings should not hold
 
 const COLORREF SHELL_BACKGROUND = 0xEFD7D7;
 const COLORREF SHELL_STATUS_TEXT = 0x400000;
@@ -49,6 +53,3 @@ void splash_Show(const char* text);
 int res_LoadCursors();
 int res_Load();
 void res_Free();
-
-// The shell keeps the document's file name and the title in step.
-void shell_SetFileName(const char* name);

@@ -1,14 +1,13 @@
 // title.cpp — current file name and title text.
 #include "app/title.h"
 #include <cstring>
-#include "app/sysio.h"
+#include "document/document.h"
 
 namespace {
 
 const char TITLE_BASE[] = "Kelvara 1.80";
 
 struct TitleState {
-    char fileName[KV_MAX_PATH];
     char text[64];
 };
 TitleState g_title;
@@ -54,13 +53,11 @@ void ttl_ShownName(const char* fileName, char* out, size_t cap) {
 }
 
 void SetTitle(const char* name) {
-    if (name) CopyCut(g_title.fileName, sizeof g_title.fileName, name, std::strlen(name));
-    if (ttl_IsUntitled()) {
-        std::strcpy(g_title.text, TITLE_BASE);
-    } else {
+    if (name) doc_SetFileName(name);
+    std::strcpy(g_title.text, TITLE_BASE);
+    if (!doc_IsUntitled() && doc_FileName()[0]) {
         char shown[TTL_MAX_SHOWN + 1];
-        ttl_ShownName(g_title.fileName, shown, sizeof shown);
-        std::strcpy(g_title.text, TITLE_BASE);
+        ttl_ShownName(doc_FileName(), shown, sizeof shown);
         std::strcat(g_title.text, " - [ ");
         std::strcat(g_title.text, shown);
         std::strcat(g_title.text, " ]");
@@ -68,7 +65,4 @@ void SetTitle(const char* name) {
     ttl_Show(g_title.text);
 }
 
-void ttl_ClearFileName() { g_title.fileName[0] = 0; }
-const char* ttl_FileName() { return g_title.fileName; }
-int ttl_IsUntitled() { return std::strcmp(g_title.fileName, TTL_UNTITLED) == 0; }
 const char* ttl_Text() { return g_title.text; }

@@ -8,7 +8,7 @@
 
 #include "app/broadcast_win32.h"
 #include "app/instances.h"
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "app/shell_win32.h"
 #include "platform/ui.h"
 #include "safety/runlog.h"
@@ -78,8 +78,14 @@ int program_with(const char* ext, char* out, size_t cap) {
     return n > 0 && (size_t)n < cap;
 }
 
+// Each step shows on the splash and goes to the runtime log.
+void step(const char* text) {
+    splash_Show(text);
+    LogEntry(text, 0, 0, 0);
+}
+
 void close_other_copies() {
-    splash_Show("Closing all instances...");
+    step("Closing all instances...");
     inst_SetBroadcast(BROADCAST_END, INST_ALL);
     Sleep(CLOSE_WAIT_MS);
     uint32_t ids[INST_SLOTS];
@@ -97,14 +103,14 @@ void close_other_copies() {
 }
 
 void remove_registry_entries() {
-    splash_Show("Removing registry entries...");
+    step("Removing registry entries...");
     for (const char* ext : kExtensions) UnassociateExtension(ext);
     UnregisterSettingsFileType();
     DeleteProgramPathKey();
 }
 
 void remove_shortcuts() {
-    splash_Show("Removing shortcuts...");
+    step("Removing shortcuts...");
     char path[MAX_PATH];
     if (shell_path(CSIDL_PROGRAMS, "\\Orvik Lab\\Kelvara", path, sizeof path)) delete_folder(path, 1);
     if (shell_path(CSIDL_PROGRAMS, "\\Orvik Lab", path, sizeof path)) RemoveDirectoryA(path);
@@ -112,7 +118,7 @@ void remove_shortcuts() {
 }
 
 void delete_associated_files() {
-    splash_Show("Deleting associated files...");
+    step("Deleting associated files...");
     LogEntry("NB: Error Logging Ends Here!", 0, 0, 0);
     delete_folder(path_AutosaveDir(), 1);
     char path[KV_MAX_PATH];

@@ -8,8 +8,10 @@
 
 #include "app/preview_win32.h"
 #include "app/shell_win32.h"
+#include "app/title.h"
 #include "app/viewgeom.h"
 #include "document/document.h"
+#include "document/toolselect.h"
 #include "document/undo.h"
 #include "engine/blit.h"
 #include "engine/color.h"
@@ -32,17 +34,9 @@ struct ViewState {
 };
 static ViewState g_view = {1, 0, 0, {}, {}, 1, {}, 0, 0, {}};
 
-int view_Zoom() { return g_view.zoom; }
-// The factor is also kept in the window's user data, where other programs (the
-// end-to-end driver) can read it.
-static void publish_zoom() {
-    if (g_shell.view) SetWindowLongPtrA(g_shell.view, GWLP_USERDATA, g_view.zoom);
-}
+int view_ZoomFactor() { return g_view.zoom; }
 
-void view_SetZoom(int zoom) {
-    g_view.zoom = zoom < 1 ? 1 : zoom > 64 ? 64 : zoom;
-    publish_zoom();
-}
+void view_SetZoomFactor(int zoom) { g_view.zoom = zoom < 1 ? 1 : zoom > 64 ? 64 : zoom; }
 
 static void client_size(int* cw, int* ch) {
     RECT r;
@@ -70,7 +64,7 @@ static void ensure_composite() {
 }
 
 void ViewRefresh(int flag) {
-    g_doc.noUnsavedChanges = 0;
+    doc_MarkChanged();
     if (flag) preview_Refresh();
     ensure_composite();
 }
@@ -195,7 +189,6 @@ void ViewZoom(int direction) {
     if (z != g_view.zoom) {
         ui_SetStatus(z > g_view.zoom ? " Zooming In... Please Wait" : " Zooming Out... Please Wait");
         g_view.zoom = z;
-        publish_zoom();
         ViewUpdateScrollBars(0);
         for (int round = 0; round < 11; round++) {
             int nx, ny;
@@ -383,7 +376,6 @@ static void OnButtonDown(HWND w, UINT msg, WPARAM wp) {
 static void OnButtonUp(HWND w, UINT msg) {
     g_view.buttons = msg == WM_LBUTTONUP ? 1 : 2;
     ReleaseCapture();
-    // Strokes record their rectangle here once the tools paint.
     if (g_view.modified) {
         undo_Record(&g_doc.mainImage, g_view.stroke.left, g_view.stroke.top, g_view.stroke.right,
                     g_view.stroke.bottom, 0);
@@ -392,11 +384,7 @@ static void OnButtonUp(HWND w, UINT msg) {
     g_view.buttons = 0;
 }
 
-static void OnMiddleDown() {
-    uint8_t t = g_settings.currentTool;
-    g_settings.currentTool = g_settings.previousTool;
-    g_settings.previousTool = t;
-}
+static void OnMiddleDown() { tool_SwapWithPrevious(); }
 
 static void OnMouseMove(HWND w, WPARAM wp, LPARAM lp) {
     if (!g_settings.autoScroll) return;
@@ -424,7 +412,8 @@ static int OnSetCursor(HWND w) {
                  iy < (int)m->height && p.x >= 16 && p.y >= 16;
     int slot = CURSOR_ARROW;
     if (inside) {
-        slot = CURSOR_TOOL0 + (g_settings.currentTool < 36 ? g_settings.currentTool : 18);
+        int tool = tool_Current();
+        slot = tool >= 0 ? CURSOR_TOOL0 + tool : CURSOR_UNKNOWN_TOOL;
         if (g_doc.spritePresent && ix >= g_doc.spriteX1 && ix <= g_doc.spriteX2 && iy >= g_doc.spriteY1 &&
             iy <= g_doc.spriteY2)
             slot = CURSOR_MOVE;
@@ -435,7 +424,8 @@ static int OnSetCursor(HWND w) {
 
 // What the document asks of the view through the user-interface seam.
 static void OnDocumentChanged(unsigned what) {
-    if (what & UI_VIEW_TITLE) shell_SetFileName(g_doc.fileName);
+    if (what & UI_VIEW_TITLE) SetTitle(nullptr);
+    if (what & UI_VIEW_REPAINT) preview_Refresh();
     ensure_composite();
     if (what & UI_VIEW_RESIZED) ViewUpdateScrollBars(1);
     if (what & (UI_VIEW_REPAINT | UI_VIEW_RESIZED)) view_FullRepaint();
@@ -444,7 +434,6 @@ static void OnDocumentChanged(unsigned what) {
 static void OnCreate(HWND w) {
     g_shell.view = w;
     uiw_SetViewHandler(OnDocumentChanged);
-    publish_zoom();
     SetTimer(w, TIMER_REDRAW, 1000, nullptr);
     ViewUpdateScrollBars(1);
     undo_Reset(&g_doc.mainImage);
@@ -473,6 +462,7 @@ LRESULT CALLBACK ViewProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEYDOWN:
     case WM_KEYUP: return SendMessageA(GetParent(w), msg, wp, lp);
     case WM_TIMER: UpdateWindow(w); return 0;
+    case WM_VIEW_GETZOOM: return g_view.zoom;
     case WM_DESTROY:
         KillTimer(w, TIMER_REDRAW);
         uiw_SetViewHandler(nullptr);

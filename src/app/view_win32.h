@@ -8,6 +8,9 @@
 #include <windows.h>
 
 const char VIEW_CLASS[] = "kelvara_wnd_view";
+// Answered with the zoom factor, for programs that drive or read the window from
+// outside (accessibility tools, the end-to-end tests).
+const UINT WM_VIEW_GETZOOM = WM_APP + 22;
 
 LRESULT CALLBACK ViewProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
 
@@ -19,8 +22,8 @@ void ViewCompose(const RECT* client);
 void ViewUpdateScrollBars(int centre);
 // 1 in, 2 out, 0 reset to 1.
 void ViewZoom(int direction);
-int view_Zoom();
-void view_SetZoom(int zoom);
+int view_ZoomFactor();
+void view_SetZoomFactor(int zoom);
 void view_ScrollBy(int bar, int code);  // SB_* codes, as from the keyboard
 void view_ScrollToEnd(int end);        // 0 both bars to the start, 1 to the end
 // Frees the zoom buffer (shutdown).

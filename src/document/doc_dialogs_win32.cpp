@@ -8,10 +8,34 @@
 namespace {
 
 const int MAX_BORDER = 1024;
+const COLORREF TARGET_TEXT = 0x404040, TARGET_BACK = 0xEFD7D7;
 
-INT_PTR CALLBACK TargetProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
+// Centred over the owner (the main window), or over the screen without one.
+void CentreOverOwner(HWND dlg) {
+    RECT o, d;
+    HWND owner = GetWindow(dlg, GW_OWNER);
+    if (!owner || !GetWindowRect(owner, &o)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &o, 0);
+    GetWindowRect(dlg, &d);
+    int w = d.right - d.left, h = d.bottom - d.top;
+    SetWindowPos(dlg, nullptr, o.left + ((o.right - o.left) - w) / 2, o.top + ((o.bottom - o.top) - h) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR CALLBACK TargetProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_INITDIALOG: return TRUE;
+    case WM_INITDIALOG:
+        CentreOverOwner(dlg);
+        // The label background's brush lives as long as the dialog.
+        SetWindowLongPtrA(dlg, DWLP_USER, (LONG_PTR)CreateSolidBrush(TARGET_BACK));
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+        SetTextColor((HDC)wp, TARGET_TEXT);
+        SetBkColor((HDC)wp, TARGET_BACK);
+        (void)lp;
+        return (INT_PTR)GetWindowLongPtrA(dlg, DWLP_USER);
+    case WM_DESTROY:
+        DeleteObject((HBRUSH)GetWindowLongPtrA(dlg, DWLP_USER));
+        return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case IDC_TARGET_SPRITE: EndDialog(dlg, DOC_TARGET_SPRITE); return TRUE;

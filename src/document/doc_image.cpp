@@ -38,11 +38,7 @@ int ApplyToTarget(int target, Fn fn) {
     Surface* s = doc_TargetSurface(target);
     if (target == DOC_TARGET_SPRITE && !(g_doc.spritePresent && srf_IsValid(s))) return 0;
     if (!ForEachPixel(s, fn)) return 0;
-    if (target == DOC_TARGET_MAIN) {
-        undo_Record(s, 0, 0, 0, 0, 1);
-        g_doc.noUnsavedChanges = 0;
-    }
-    ui_ViewChanged(UI_VIEW_REPAINT);
+    doc_TargetChanged(target);
     return 1;
 }
 
@@ -100,7 +96,7 @@ int doc_FitImage(int border) {
     int bx, by;
     if (!doc_CropToContent(&g_doc.mainImage, border, &bx, &by)) return 0;
     undo_Reset(&g_doc.mainImage);
-    g_doc.noUnsavedChanges = 0;
+    doc_MarkChanged();
     ui_ViewChanged(UI_VIEW_RESIZED | UI_VIEW_REPAINT);
     return 1;
 }
@@ -149,7 +145,7 @@ int doc_MaskBegin() {
     if (!cache)
         ui_MessageBox("The draw engine couldn't create Mask.", "Masking Failed", UI_OK | UI_ICONERROR);
     undo_Record(img, 0, 0, 0, 0, 1);
-    g_doc.noUnsavedChanges = 0;
+    doc_MarkChanged();
     ui_ViewChanged(UI_VIEW_REPAINT);
     return cache != nullptr;
 }
@@ -198,7 +194,7 @@ int doc_MaskEndAndFloat() {
     }
     if (!ok) ui_MessageBox("The draw engine couldn't apply Mask.", "Masking Failed", UI_OK | UI_ICONERROR);
     undo_Record(img, 0, 0, 0, 0, 1);
-    g_doc.noUnsavedChanges = 0;
+    doc_MarkChanged();
     ui_ViewChanged(UI_VIEW_REPAINT);
     return ok;
 }
@@ -248,11 +244,6 @@ int doc_NewImage(int width, int height) {
     uint32_t white = g_settings.newImageTransparent ? 0xFFFFFFFFu : 0x00FFFFFFu;
     drw_FillRect(&fresh, 0, 0, (int)fresh.width - 1, (int)fresh.height - 1, white);
     srf_Unlock(&fresh);
-    if (srf_IsValid(&g_doc.mainImage)) srf_Destroy(&g_doc.mainImage);
-    g_doc.mainImage = fresh;
-    undo_Reset(&g_doc.mainImage);
-    std::strcpy(g_doc.fileName, DOC_UNTITLED);
-    g_doc.noUnsavedChanges = 1;
-    ui_ViewChanged(UI_VIEW_RESIZED | UI_VIEW_REPAINT | UI_VIEW_TITLE);
+    doc_ReplaceMainImage(&fresh, nullptr, 1);
     return 1;
 }

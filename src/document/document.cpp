@@ -1,6 +1,8 @@
 // document.cpp — document state, target selection and the sprite commands.
 #include "document/document.h"
+#include <cassert>
 #include <cstring>
+#include "document/toolselect.h"
 #include "document/undo.h"
 #include "engine/blit.h"
 #include "engine/color.h"
@@ -32,7 +34,7 @@ int StampSprite() {
                        &g_doc.sprite, 0, 0, (int)g_doc.sprite.width - 1, (int)g_doc.sprite.height - 1,
                        BLT_OPAQUE);
     undo_Record(&g_doc.mainImage, g_doc.spriteX1, g_doc.spriteY1, g_doc.spriteX2, g_doc.spriteY2, 0);
-    g_doc.noUnsavedChanges = 0;
+    doc_MarkChanged();
     return ok;
 }
 
@@ -42,6 +44,38 @@ void FreeSprite() {
 }
 
 }  // namespace
+
+const char* doc_FileName() { return g_doc.fileName; }
+int doc_IsUntitled() { return std::strcmp(g_doc.fileName, DOC_UNTITLED) == 0; }
+
+void doc_SetFileName(const char* name) {
+    if (!name || std::strlen(name) >= sizeof g_doc.fileName) name = DOC_UNTITLED;
+    std::memmove(g_doc.fileName, name, std::strlen(name) + 1);
+    ui_ViewChanged(UI_VIEW_TITLE);
+}
+
+int doc_HasUnsavedChanges() { return g_doc.unsavedChanges; }
+void doc_MarkChanged() { g_doc.unsavedChanges = 1; }
+void doc_MarkSaved() { g_doc.unsavedChanges = 0; }
+
+void doc_ReplaceMainImage(Surface* made, const char* fileName, int saved) {
+    assert(made && made != &g_doc.mainImage);
+    if (srf_IsValid(&g_doc.mainImage)) srf_Destroy(&g_doc.mainImage);
+    g_doc.mainImage = *made;
+    *made = Surface{};
+    undo_Reset(&g_doc.mainImage);
+    g_doc.unsavedChanges = saved ? 0 : 1;
+    doc_SetFileName(fileName);
+    ui_ViewChanged(UI_VIEW_RESIZED | UI_VIEW_REPAINT);
+}
+
+void doc_TargetChanged(int target) {
+    if (target == DOC_TARGET_MAIN) {
+        undo_Record(&g_doc.mainImage, 0, 0, 0, 0, 1);
+        doc_MarkChanged();
+    }
+    ui_ViewChanged(UI_VIEW_REPAINT);
+}
 
 Surface* doc_TargetSurface(int target) {
     return target == DOC_TARGET_SPRITE ? &g_doc.sprite : &g_doc.mainImage;
@@ -124,7 +158,7 @@ int doc_BringToTopAsSprite() {
 
 int doc_SendToBottomAsMainImage(int (*saveMainImage)()) {
     if (!SpriteReady()) return 0;
-    if (!g_doc.noUnsavedChanges) {
+    if (doc_HasUnsavedChanges()) {
         int answer = ui_MessageBox("This action will destroy the image and cannot be undone.\n"
                                    "Would you like to save the image first?",
                                    "Save Main Image?", UI_YESNOCANCEL | UI_ICONQUESTION);
@@ -134,15 +168,10 @@ int doc_SendToBottomAsMainImage(int (*saveMainImage)()) {
     }
     Surface copy{};
     if (!srf_Duplicate(&copy, &g_doc.sprite)) return 0;
-    srf_Destroy(&g_doc.mainImage);
-    g_doc.mainImage = copy;
     FreeSprite();
     g_doc.spritePresent = 0;
     SetSpriteRect(0, 0, 0, 0);
-    std::strcpy(g_doc.fileName, DOC_UNTITLED);
-    undo_Reset(&g_doc.mainImage);
-    g_doc.noUnsavedChanges = 0;
-    ui_ViewChanged(UI_VIEW_RESIZED | UI_VIEW_REPAINT | UI_VIEW_TITLE);
+    doc_ReplaceMainImage(&copy, nullptr, 0);
     return 1;
 }
 
@@ -151,7 +180,7 @@ int doc_AdoptSprite(Surface* loaded) {
     FreeSprite();
     g_doc.sprite = *loaded;
     *loaded = Surface{};
-    g_settings.currentTool = TOOL_RECT_SELECT;
+    tool_Select(TOOL_RECT_SELECT);
     g_doc.spritePresent = 1;
     SetSpriteRect(0, 0, (int)g_doc.sprite.width - 1, (int)g_doc.sprite.height - 1);
     ui_ViewChanged(UI_VIEW_REPAINT);

@@ -1,8 +1,10 @@
 // document.h — the document: main image, floating sprite and what moves between them.
 //
 // Owns: g_doc, the one document state record (surfaces, sprite rectangle, mask cache,
-// unsaved flag, file name, display composite). The drawing colours and the current
-// tool live in the settings record, which is persisted.
+// unsaved flag, file name, display composite). Others read the record; only this
+// module writes it, and it tells the view (ui_ViewChanged) whenever something
+// visible changed, so callers never repaint after a document call. The drawing
+// colours and the current tool live in the settings record, which is persisted.
 // Operations take their decisions as arguments (target, border, size); the dialogs
 // that ask for them belong to the command layer. Yes/No questions and messages go
 // through the user-interface seam. Only the main image is tracked by undo: steps
@@ -16,7 +18,6 @@
 
 const char DOC_UNTITLED[] = "- untitled -";
 const int DOC_PATH_MAX = 260;
-const uint8_t TOOL_RECT_SELECT = 14;   // also moves the sprite
 
 struct DocState {
     Surface mainImage;
@@ -24,11 +25,27 @@ struct DocState {
     uint8_t spritePresent;
     int32_t spriteX1, spriteY1, spriteX2, spriteY2;   // inclusive, ordered
     MemBlock maskCache;    // width, height (uint32), then the cached pixels
-    uint8_t noUnsavedChanges;
-    char fileName[DOC_PATH_MAX];
+    uint8_t unsavedChanges;  // 1 when the main image differs from its file
+    char fileName[DOC_PATH_MAX];  // DOC_UNTITLED when the image has no file
     Surface composite;     // the view composes image and sprite here
 };
 extern DocState g_doc;
+
+// The main image's file; DOC_UNTITLED when it has none, "" before start-up names it.
+const char* doc_FileName();
+int doc_IsUntitled();
+// Stores the name (null or too long a name: untitled) and has the title rebuilt.
+void doc_SetFileName(const char* name);
+int doc_HasUnsavedChanges();
+void doc_MarkChanged();
+void doc_MarkSaved();
+// The one way the main image is replaced: `made` is moved in (the old image freed),
+// undo takes a new base, the file name becomes `fileName` (null = untitled), the
+// image counts as saved when `saved` is 1, and the view refits and repaints.
+void doc_ReplaceMainImage(Surface* made, const char* fileName, int saved);
+// A command changed a target's pixels in place: the main image gets a whole-image
+// undo step and counts as changed; the view repaints either way.
+void doc_TargetChanged(int target);
 
 // Targets of effects and transforms.
 const int DOC_TARGET_MAIN = 0;

@@ -136,6 +136,8 @@ int undo_Shutdown() {
 }
 
 int undo_Reset(Surface* s) {
+    // Before the engine starts there is no history to keep (undo_Init would lose it).
+    if (!g_undo.initialised) return 0;
     FreeAll();
     g_undo.current = g_undo.top = -1;
     g_undo.count = 0;

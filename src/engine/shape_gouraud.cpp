@@ -54,13 +54,16 @@ bool RowEnds(const int* vx, const int* vy, int n, int64_t y, Hit* left, Hit* rig
 // right end already shortened by the span option) and the clamped columns a..b.
 template <class Span>
 int ScanPolygon(Surface* s, const int* vx, const int* vy, int n, Span span) {
-    int64_t top = vy[0], bottom = vy[0];
+    int64_t top = vy[0], bottom = vy[0], left = vx[0], right = vx[0];
     for (int i = 1; i < n; i++) {
         top = shp_Min(top, vy[i]);
         bottom = shp_Max(bottom, vy[i]);
+        left = shp_Min(left, vx[i]);
+        right = shp_Max(right, vx[i]);
     }
     const int64_t w = s->width, h = s->height;
-    if (bottom < 0 || top >= h) return 0;
+    // Wholly outside on any side draws nothing, as the warp's own check says.
+    if (bottom < 0 || top >= h || right < 0 || left > w - 1) return 0;
     const int64_t dropLast = eng_SpanOption() ? 1 : 0;
     for (int64_t y = shp_Max(top, 0); y <= shp_Min(bottom, h - 1); y++) {
         Hit l, r;

@@ -95,3 +95,29 @@ int srf_ApplyTables(Surface* s, int x1, int y1, int x2, int y2,
     srf_Unlock(s);
     return 1;
 }
+
+int srf_SizeAccepted(uint32_t w, uint32_t h, size_t* pixels) {
+    if (w == 0 || h == 0) return 0;
+    uint32_t gw = w, gh = h;
+    srf_GuardSize(&gw, &gh);
+    if (gw != w || gh != h) return 0;
+    *pixels = (size_t)w * h;
+    return 1;
+}
+
+int srf_CreateExact(uint32_t w, uint32_t h, Surface* made) {
+    std::memset(made, 0, sizeof *made);
+    srf_Create(w, h, made);
+    if (srf_IsValid(made) && srf_Lock(made)) {
+        if (made->width == w && made->height == h) return 1;
+        srf_Unlock(made);
+    }
+    if (made->created) srf_Destroy(made);
+    return 0;
+}
+
+void srf_Install(Surface* out, Surface* made) {
+    srf_Unlock(made);
+    if (out->created && srf_IsValid(out)) srf_Destroy(out);
+    *out = *made;
+}

@@ -10,6 +10,7 @@
 // Natively the handle fields (dc, bitmap, prevBitmap) stay null and dibBits holds
 // the pixel block; on Windows they hold HDC / HBITMAP handles (surface_win32.h).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 struct Surface {
@@ -52,6 +53,12 @@ int srf_IsValid(Surface* s);
 int srf_Unlock(Surface* s);
 int srf_Resize(Surface* s, int width, int height, int mode);
 int srf_Duplicate(Surface* dst, Surface* src);
+// Dimensions a Surface holds exactly (none zero, none trimmed by its size guard).
+int srf_SizeAccepted(uint32_t w, uint32_t h, size_t* pixels);
+// A new, locked surface of exactly w x h, or 0 (nothing left behind) when it cannot be made.
+int srf_CreateExact(uint32_t w, uint32_t h, Surface* made);
+// Unlocks `made` and gives it to out, destroying what out held.
+void srf_Install(Surface* out, Surface* made);
 int srf_ApplyTables(Surface* s, int x1, int y1, int x2, int y2,
                     const uint8_t* red, const uint8_t* green, const uint8_t* blue,
                     const uint8_t* alpha);

@@ -1,11 +1,13 @@
 // bmp_file.cpp — the own BMP reader and the BMP writer (layout in bmp_file.h).
 #include "formats/bmp_file.h"
+#include <cassert>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include "formats/fileio.h"
 #include "formats/kv5_file.h"
 #include "formats/rdwr.h"
+#include "platform/refusal.h"
 
 const uint8_t FIVE_BIT_EXPAND[32] = {0,   8,   16,  25,  33,  41,  49,  58,  66,  74,  82,
                                      90,  99,  107, 115, 123, 132, 140, 148, 156, 165, 173,
@@ -147,10 +149,13 @@ int RleFits(const uint8_t* p, size_t n, uint64_t w, uint64_t h, bool four) {
 }  // namespace
 
 int bmp_CheckStructure(const uint8_t* file, size_t size, BmpLayout* layout) {
-    if (!file || size < FILE_HEADER + 4 || file[0] != 'B' || file[1] != 'M') return 0;
+    if (!file || size < FILE_HEADER + 4) return refuse_With("truncated header");
+    if (file[0] != 'B' || file[1] != 'M') return refuse_With("bad signature");
     const uint32_t fileSize = rd_U32At(file, 2), dataOffset = rd_U32At(file, 10);
     const uint32_t headerSize = rd_U32At(file, 14);
-    if (!KnownHeaderSize(headerSize) || FILE_HEADER + (uint64_t)headerSize > size || dataOffset >= size) return 0;
+    if (!KnownHeaderSize(headerSize)) return refuse_With("bad header size");
+    if (FILE_HEADER + (uint64_t)headerSize > size) return refuse_With("truncated header");
+    if (dataOffset >= size) return refuse_With("data offset past end");
     const uint8_t* ih = file + FILE_HEADER;
     int64_t width, height;
     uint32_t planes, bits, compression = BMP_RGB, imageSize = 0, coloursUsed = 0, xDensity = 0, yDensity = 0;
@@ -173,41 +178,44 @@ int bmp_CheckStructure(const uint8_t* file, size_t size, BmpLayout* layout) {
         }
     }
     const bool rle = compression == BMP_RLE8 || compression == BMP_RLE4;
-    if (planes != 1 || width <= 0 || height == 0 || (rle && height < 0)) return 0;
+    if (planes != 1) return refuse_With("bad planes");
+    if (width <= 0 || height == 0 || (rle && height < 0)) return refuse_With("bad dimensions");
     if (xDensity && yDensity && ((uint64_t)xDensity > 1000ull * yDensity || (uint64_t)yDensity > 1000ull * xDensity))
-        return 0;
+        return refuse_With("bad density");
     const uint64_t w = (uint64_t)width, h = (uint64_t)(height < 0 ? -height : height);
     const uint64_t held = dataOffset < size ? size - dataOffset : 0;
     // What the rows need and the padding the last one may lack.
     const uint64_t rowBytes = (w * bits + 7) / 8, rowSize = (w * bits + 31) / 32 * 4;
     const uint64_t lastPad = compression == BMP_RGB || compression == BMP_BITFIELDS ? rowSize - rowBytes : 0;
-    if (fileSize > size + lastPad || imageSize > held + lastPad) return 0;
+    if (fileSize > size + lastPad || imageSize > held + lastPad) return refuse_With("size field past end");
 
     if (compression == BMP_BITFIELDS)
         for (uint64_t at = 54; at < 66; at += 4)
-            if (!U32OrZero(file, size, at)) return 0;
+            if (!U32OrZero(file, size, at)) return refuse_With("empty bit mask");
 
     const uint64_t infoEnd = FILE_HEADER + (uint64_t)headerSize;
     const uint64_t gap = dataOffset > infoEnd ? dataOffset - infoEnd : 0;
     const uint32_t entry = headerSize >= INFO_HEADER || gap > 768 ? 4 : 3;
     const uint32_t paletteHeld = (uint32_t)(gap / entry < 256 ? gap / entry : 256);
     const bool indexed = bits <= 8 && compression != BMP_BITFIELDS;
-    if (indexed && coloursUsed > 256) return 0;
+    if (indexed && coloursUsed > 256) return refuse_With("too many colours");
     const uint32_t usable = coloursUsed && coloursUsed < paletteHeld ? coloursUsed : paletteHeld;
 
     if (compression == BMP_RGB || compression == BMP_BITFIELDS) {
         // Every row there; the division keeps huge sizes from overflowing.
-        if (!rowBytes || rowBytes > held || h - 1 > (held - rowBytes) / rowSize) return 0;
+        if (!rowBytes) return refuse_With("bad bit depth");
+        if (rowBytes > held || h - 1 > (held - rowBytes) / rowSize) return refuse_With("truncated pixels");
         if (indexed && (bits == 1 || bits == 2 || bits == 4 || bits == 8))
             for (uint64_t r = 0; r < h; r++) {
                 const uint8_t* row = file + dataOffset + r * rowSize;
                 for (uint32_t x = 0; x < w; x++)
-                    if (PackedValue(row, bits, x) >= usable) return 0;
+                    if (PackedValue(row, bits, x) >= usable) return refuse_With("index past palette");
             }
     } else if (rle) {
-        if (compression == BMP_RLE8 ? bits != 8 : bits != 4) return 0;
+        if (compression == BMP_RLE8 ? bits != 8 : bits != 4) return refuse_With("bad bit depth");
         const uint64_t coded = imageSize ? imageSize : held;
-        if (!RleFits(file + dataOffset, (size_t)coded, w, h, compression == BMP_RLE4)) return 0;
+        if (!RleFits(file + dataOffset, (size_t)coded, w, h, compression == BMP_RLE4))
+            return refuse_With("bad run-length data");
     }
     if (layout) {
         layout->headerSize = headerSize;
@@ -224,19 +232,21 @@ int bmp_CheckStructure(const uint8_t* file, size_t size, BmpLayout* layout) {
 }
 
 int bmp_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo* info) {
+    refuse_Clear();
     ImageFileInfo local{};
     if (!info) info = &local;
-    if (!out || !data) return 0;
+    if (!out || !data) return refuse_With("no data");
     // The check has seen every row, the masks and the palette indices in the file.
     BmpLayout l;
     if (!bmp_CheckStructure(data, size, &l)) return 0;
     // Fewer than 8 bits are not unpacked; beyond 32 a pixel has no place to go. A core
     // header's fields do not fit the 40-byte layout read here.
-    if (l.headerSize < 16 || l.bits < 8 || l.bits > 32) return 0;
-    if (l.compression != BMP_RGB && l.compression != BMP_BITFIELDS) return 0;
+    if (l.headerSize < 16) return refuse_With("core header");
+    if (l.bits < 8 || l.bits > 32) return refuse_With("bad bit depth");
+    if (l.compression != BMP_RGB && l.compression != BMP_BITFIELDS) return refuse_With("unsupported compression");
     const uint32_t w = l.width, h = l.height;
     size_t pixels;
-    if (!kv5_SizeAccepted(w, h, &pixels)) return 0;
+    if (!srf_SizeAccepted(w, h, &pixels)) return refuse_With("too large");
     info->width = w;
     info->height = h;
     info->isProtected = 0;
@@ -252,7 +262,7 @@ int bmp_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo*
     const uint32_t mask = PixelMask(l.bits), bytes = l.bits / 8;
     const size_t rowSize = ((size_t)w * bytes + 3) & ~(size_t)3;
     Surface made;
-    if (!kv5_NewSurface(w, h, &made)) return 0;
+    if (!srf_CreateExact(w, h, &made)) return refuse_With("cannot make surface");
     for (uint32_t r = 0; r < h; r++) {
         const uint8_t* src = data + l.dataOffset + (size_t)r * rowSize;
         const uint32_t y = l.topDown ? r : h - 1 - r;
@@ -264,7 +274,7 @@ int bmp_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo*
             else dst[x] = v;
         }
     }
-    kv5_InstallSurface(out, &made);
+    srf_Install(out, &made);
     return 1;
 }
 
@@ -273,13 +283,14 @@ int bmp_Load(Surface* out, const char* path, ImageFileInfo* info) {
 }
 
 int bmp_SaveBytes(Surface* s, uint8_t** data, size_t* size) {
+    refuse_Clear();
     *data = nullptr;
     *size = 0;
-    if (!s || !srf_IsValid(s) || !srf_Lock(s)) return 0;
+    if (!s || !srf_IsValid(s) || !srf_Lock(s)) return refuse_With("cannot lock surface");
     const uint32_t w = s->width, h = s->height;
     if (!w || !h) {
         srf_Unlock(s);
-        return 0;
+        return refuse_With("empty surface");
     }
     uint32_t palette[256];
     PaletteIndex pi;
@@ -298,7 +309,7 @@ int bmp_SaveBytes(Surface* s, uint8_t** data, size_t* size) {
     uint8_t* file = (uint8_t*)std::malloc(fileSize);
     if (!file) {
         srf_Unlock(s);
-        return 0;
+        return refuse_With("out of memory");
     }
     WrCursor c = wr_Make(file, fileSize);
     wr_Bytes(&c, "BM", 2);
@@ -331,9 +342,10 @@ int bmp_SaveBytes(Surface* s, uint8_t** data, size_t* size) {
         c.p += rowSize;
     }
     srf_Unlock(s);
+    assert(c.ok && c.p == file + fileSize);  // the block was sized for exactly this
     if (!c.ok || c.p != file + fileSize) {
         std::free(file);
-        return 0;
+        return refuse_With("size mismatch");
     }
     *data = file;
     *size = fileSize;

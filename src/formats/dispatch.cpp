@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/sysio.h"
+#include "platform/sysio.h"
 #include "formats/bmp_file.h"
 #include "formats/dispatch_table.h"
 #include "formats/kv5_file.h"
@@ -17,8 +17,10 @@
 #include "formats/pcx_file.h"
 #include "formats/plugin_filter.h"
 #include "formats/ppm_file.h"
-#include "formats/shortcut.h"
+#include "platform/paths.h"
+#include "platform/shortcut.h"
 #include "formats/tga_file.h"
+#include "platform/refusal.h"
 #include "platform/ui.h"
 #include "safety/exguard.h"
 #include "settings/settings.h"
@@ -73,13 +75,6 @@ int SameNoCase(const char* a, const char* b) {
     return *a == *b;
 }
 
-const char* NamePart(const char* path) {
-    const char* name = path;
-    for (const char* p = path; *p; p++)
-        if (*p == '\\' || *p == '/') name = p + 1;
-    return name;
-}
-
 ImgLoader LoaderOf(int id) {
     switch (id) {
     case IMG_LD_KV5: return kv5_Load;
@@ -115,11 +110,6 @@ int CallLoader(ImgLoader load, Surface* out, const char* path, ImageFileInfo* in
     return exg_Call(RunLoader, &call) && call.result;
 }
 
-int EndsWith(const char* s, const char* tail) {
-    size_t n = std::strlen(s), t = std::strlen(tail);
-    return n >= t && std::strcmp(s + n - t, tail) == 0;
-}
-
 // The chain proper; the row the table already tried (skip) is not asked again — it
 // would only fail again, or put its questions to the user a second time.
 int ProbeChain(Surface* out, char* path, ImageFileInfo* info, uint8_t quiet, int skip, int* native) {
@@ -151,7 +141,7 @@ void InvertAlpha(Surface* s) {
 // already there is only opened for appending, never emptied or removed.
 int FolderWritable(const char* path) {
     char probe[KV_MAX_PATH + 16];
-    size_t folder = (size_t)(NamePart(path) - path);
+    size_t folder = (size_t)(path_NamePart(path) - path);
     if (folder == 0) std::snprintf(probe, sizeof probe, "test.tmp");
     else if (folder - 1 + sizeof "\\test.tmp" > sizeof probe) return 0;
     else std::snprintf(probe, sizeof probe, "%.*s\\test.tmp", (int)(folder - 1), path);
@@ -170,7 +160,7 @@ int FolderWritable(const char* path) {
 }  // namespace
 
 int img_LoadTableLookup(const char* path) {
-    const char* dot = std::strrchr(NamePart(path), '.');
+    const char* dot = std::strrchr(path_NamePart(path), '.');
     if (!dot) return -1;
     for (const LoadRow& r : LOAD_TABLE)
         if (SameNoCase(dot, r.ext)) return r.loader;
@@ -225,16 +215,17 @@ void img_DetectAlphaConvention(Surface* s, ImageFileInfo* info) {
 }
 
 int img_LoadFile(Surface* out, char* path, ImageFileInfo* info) {
+    refuse_Clear();
     ui_WaitCursor(1);
     const uint8_t quiet = info->quiet;
     if (!sio_FileReadable(path)) {
         ui_WaitCursor(0);
-        return 0;
+        return refuse_With("cannot open file");
     }
-    if (EndsWith(path, ".lnk")) lnk_ResolveShortcut(path, KV_MAX_PATH);
+    lnk_ResolveIfShortcut(path, KV_MAX_PATH);
 
     char status[KV_MAX_PATH + 32];
-    std::snprintf(status, sizeof status, " Loading File :: %s", NamePart(path));
+    std::snprintf(status, sizeof status, " Loading File :: %s", path_NamePart(path));
     ui_SetStatus(status);
 
     int native = 0, loaded = 0;
@@ -249,8 +240,9 @@ int img_LoadFile(Surface* out, char* path, ImageFileInfo* info) {
     if (!loaded) {
         ui_SetStatus(" No Image Data Found.");
         ui_WaitCursor(0);
-        return 0;
+        return refuse_With("no loader accepted the file");
     }
+    refuse_Clear();  // refusals of the readers tried before are no longer news
 
     img_DetectAlphaConvention(out, info);
     if (native) info->looksLikeOpacity = 0;
@@ -273,7 +265,7 @@ int img_LoadReporting(Surface* target, const char* path) {
     std::memset(&info, 0, sizeof info);
     const int ok = exists && img_LoadFile(&loaded, work, &info);
     if (ok && srf_IsValid(&loaded)) {
-        kv5_InstallSurface(target, &loaded);
+        srf_Install(target, &loaded);
         char status[KV_MAX_PATH + 32];
         std::snprintf(status, sizeof status, " Loaded '%s' ", path);
         ui_SetStatus(status);
@@ -298,7 +290,8 @@ int img_LoadReporting(Surface* target, const char* path) {
 }
 
 int img_SaveFile(Surface* s, const char* path) {
-    if (std::strcmp(path, "- untitled -") == 0) return 0;
+    refuse_Clear();
+    if (std::strcmp(path, "- untitled -") == 0) return refuse_With("untitled");
     ui_WaitCursor(1);
     int result = 0;
     const char* dot = std::strrchr(path, '.');
@@ -307,6 +300,7 @@ int img_SaveFile(Surface* s, const char* path) {
         ui_MessageBox("No filename extension. All files should be named\nas something-dot-something, e.g "
                       "'test.bmp'.",
                       "Save Error - No filename extension", SAVE_BOX);
+        refuse_With("no extension");
         goto done;
     }
     std::snprintf(status, sizeof status, " Saving '%s' ", path);
@@ -314,6 +308,7 @@ int img_SaveFile(Surface* s, const char* path) {
     // A separator after the last dot: the dot belongs to a folder name.
     if (std::strpbrk(dot, "\\/")) {
         ui_MessageBox("Invalid Filename Extension", "Save Error - Bad filename extension", SAVE_BOX);
+        refuse_With("bad extension");
         goto done;
     }
     {
@@ -330,6 +325,7 @@ int img_SaveFile(Surface* s, const char* path) {
             ui_MessageBox("You are trying to save an icon image type.\nPlease use the in-built Icon Creator "
                           "device\ninstead.",
                           "Use Icon Creator", UI_OK | UI_ICONINFORMATION | UI_TASKMODAL);
+            refuse_With("icon type");
             goto done;
         }
         result = row ? row->writer(s, path) : plugin_FilterSave(s, path);
@@ -344,9 +340,13 @@ int img_SaveFile(Surface* s, const char* path) {
                           ".kv5, .bmp, .dib, .tga, .pcx or .ppm , or .jpg if you have the optional plugin.",
                           ext);
             ui_MessageBox(text, "Save Error - Bad filename extension", SAVE_BOX);
+            refuse_With("no writer for extension");
         } else {
+            // The writer's own reason stays; probing the folder must not replace it.
+            const char* why = *refuse_Reason() ? refuse_Reason() : "writer failed";
             ui_MessageBox(FolderWritable(path) ? "Unknown rendering error." : "The destination is READ-ONLY.",
                           "Save Error", SAVE_BOX);
+            refuse_With(why);
         }
     }
 done:

@@ -16,8 +16,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/paths.h"
-#include "app/title.h"
+#include "platform/paths.h"
 #include "engine/blit.h"
 #include "engine/color.h"
 #include "engine/shape.h"
@@ -26,7 +25,7 @@
 #include "formats/formats_ids.h"
 #include "formats/kv5_file.h"
 #include "formats/preview_text.h"
-#include "formats/shortcut.h"
+#include "platform/shortcut.h"
 #include "safety/exguard.h"
 
 namespace {
@@ -91,6 +90,7 @@ FileDialogState g_fd = {"", "", {1, 1, 1, 1}};
 // One run of a dialog: what the hook needs and what the preview box shows.
 struct PreviewPanel {
     const DialogKind* kind;
+    HWND owner;  // the dialog is centred over it
     HWND hook, dialog;
     Surface box;          // the scaled image over its background, box-sized
     int hasImage;
@@ -113,34 +113,6 @@ struct PreviewJob {
 }  // namespace
 
 // ---- small helpers ----
-
-static BOOL CALLBACK find_main(HWND w, LPARAM out) {
-    char cls[64];
-    if (GetClassNameA(w, cls, sizeof cls) && std::strcmp(cls, "kelvara_wnd_main") == 0) {
-        *(HWND*)out = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The main window of this program: the dialogs run on its thread.
-static HWND main_window() {
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), find_main, (LPARAM)&found);
-    return found;
-}
-
-static int ends_with_exact(const char* s, const char* tail) {
-    size_t n = std::strlen(s), t = std::strlen(tail);
-    return n >= t && std::strcmp(s + n - t, tail) == 0;
-}
-
-static const char* file_part(const char* path) {
-    const char* name = path;
-    for (const char* p = path; *p; p++)
-        if (*p == '\\' || *p == '/') name = p + 1;
-    return name;
-}
 
 static void set_text(char* dst, size_t cap, const char* text) { std::snprintf(dst, cap, "%s", text); }
 
@@ -270,7 +242,7 @@ static void rebuild_preview(PreviewPanel* p) {
         DWORD attr = GetFileAttributesA(path);
         if (attr == INVALID_FILE_ATTRIBUTES) {
             p->icon = LoadIconA(nullptr, IDI_QUESTION);
-            set_text(p->name, sizeof p->name, file_part(path));
+            set_text(p->name, sizeof p->name, path_NamePart(path));
             set_text(p->info, sizeof p->info, "<< FILE NOT FOUND >>");
         } else if (attr & FILE_ATTRIBUTE_DIRECTORY) {
             SHFILEINFOA sfi;
@@ -281,7 +253,7 @@ static void rebuild_preview(PreviewPanel* p) {
             } else {
                 p->icon = LoadIconA(nullptr, IDI_INFORMATION);
             }
-            set_text(p->name, sizeof p->name, file_part(path));
+            set_text(p->name, sizeof p->name, path_NamePart(path));
             set_text(p->info, sizeof p->info, "<< FILE FOLDER >>");
         } else if (IsDlgButtonChecked(p->hook, IDC_FDP_SHOW) != BST_CHECKED) {
             set_text(p->heading, sizeof p->heading, "Preview Disabled");
@@ -313,8 +285,7 @@ static void rebuild_preview(PreviewPanel* p) {
 
 // ---- dialog events ----
 
-static void centre_over_main(HWND dialog) {
-    HWND owner = main_window();
+static void centre_over_owner(HWND dialog, HWND owner) {
     if (!owner) return;
     RECT o, d, work;
     GetWindowRect(owner, &o);
@@ -374,7 +345,7 @@ static UINT_PTR CALLBACK PreviewHook(HWND hook, UINT msg, WPARAM wp, LPARAM lp) 
         const OFNOTIFYA* n = (const OFNOTIFYA*)lp;
         switch (n->hdr.code) {
         case CDN_INITDONE:
-            centre_over_main(p->dialog);
+            centre_over_owner(p->dialog, p->owner);
             rebuild_preview(p);
             break;
         case CDN_SELCHANGE: rebuild_preview(p); break;
@@ -418,11 +389,11 @@ static void build_filter(const DialogKind& k, char* out, size_t cap) {
     out[used] = 0;
 }
 
-static void prepare_path(const DialogKind& k, char* buf) {
-    if (!k.sprite && !ttl_IsUntitled() && ttl_FileName()[0]) {
-        DWORD attr = GetFileAttributesA(ttl_FileName());
+static void prepare_path(const DialogKind& k, const char* currentFile, char* buf) {
+    if (!k.sprite && currentFile && currentFile[0]) {
+        DWORD attr = GetFileAttributesA(currentFile);
         if (attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY))
-            set_text(buf, OPEN_PATH_CAP, ttl_FileName());
+            set_text(buf, OPEN_PATH_CAP, currentFile);
     }
     // A name longer than the save dialog takes would make it fail to open at all.
     if (k.save && std::strlen(buf) >= SAVE_PATH_CAP) buf[0] = 0;
@@ -433,21 +404,22 @@ static void prepare_path(const DialogKind& k, char* buf) {
     }
 }
 
-static int run_dialog(DialogId id, char* path_out) {
+static int run_dialog(DialogId id, HWND owner, const char* currentFile, char* path_out) {
     const DialogKind& k = kKinds[id];
     char* buf = k.sprite ? g_fd.spritePath : g_fd.imagePath;
-    prepare_path(k, buf);
+    prepare_path(k, currentFile, buf);
 
     char filter[1024];
     build_filter(k, filter, sizeof filter);
     static PreviewPanel panel;  // the dialogs are modal: one run at a time
     std::memset(&panel, 0, sizeof panel);
     panel.kind = &k;
+    panel.owner = owner;
 
     OPENFILENAMEA of;
     std::memset(&of, 0, sizeof of);
     of.lStructSize = sizeof of;
-    of.hwndOwner = main_window();
+    of.hwndOwner = owner;
     of.hInstance = GetModuleHandleA(nullptr);
     of.lpstrFilter = filter;
     of.nFilterIndex = g_fd.filterIndex[id];
@@ -483,12 +455,16 @@ static int run_dialog(DialogId id, char* path_out) {
     free_panel(&panel);
     if (!ok) return 0;
     g_fd.filterIndex[id] = of.nFilterIndex;
-    if (!k.save && ends_with_exact(buf, ".lnk")) lnk_ResolveShortcut(buf, OPEN_PATH_CAP);
+    if (!k.save) lnk_ResolveIfShortcut(buf, OPEN_PATH_CAP);
     std::memcpy(path_out, buf, std::strlen(buf) + 1);
     return 1;
 }
 
-int img_OpenImageDialog(char* path_out) { return run_dialog(DLG_OPEN_IMAGE, path_out); }
-int img_OpenSpriteDialog(char* path_out) { return run_dialog(DLG_OPEN_SPRITE, path_out); }
-int img_SaveImageDialog(char* path_out) { return run_dialog(DLG_SAVE_IMAGE, path_out); }
-int img_SaveSpriteDialog(char* path_out) { return run_dialog(DLG_SAVE_SPRITE, path_out); }
+int img_OpenImageDialog(HWND owner, const char* currentFile, char* path_out) {
+    return run_dialog(DLG_OPEN_IMAGE, owner, currentFile, path_out);
+}
+int img_OpenSpriteDialog(HWND owner, char* path_out) { return run_dialog(DLG_OPEN_SPRITE, owner, nullptr, path_out); }
+int img_SaveImageDialog(HWND owner, const char* currentFile, char* path_out) {
+    return run_dialog(DLG_SAVE_IMAGE, owner, currentFile, path_out);
+}
+int img_SaveSpriteDialog(HWND owner, char* path_out) { return run_dialog(DLG_SAVE_SPRITE, owner, nullptr, path_out); }

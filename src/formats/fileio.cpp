@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include "app/sysio.h"
+#include "platform/refusal.h"
+#include "platform/sysio.h"
 
 namespace {
 const size_t FIRST_CHUNK = 64 * 1024;
@@ -13,7 +14,7 @@ int fio_ReadPrefix(const char* path, size_t limit, uint8_t** data, size_t* size)
     *data = nullptr;
     *size = 0;
     std::FILE* f = sio_Open(path, "rb", SIO_SHARE_READ);
-    if (!f) return 0;
+    if (!f) return refuse_With("cannot open file");
     size_t room = limit < FIRST_CHUNK ? limit : FIRST_CHUNK;
     uint8_t* buf = (uint8_t*)std::malloc(room ? room : 1);
     size_t got = 0;
@@ -39,7 +40,7 @@ int fio_ReadPrefix(const char* path, size_t limit, uint8_t** data, size_t* size)
     std::fclose(f);
     if (!ok) {
         std::free(buf);
-        return 0;
+        return refuse_With("cannot read file");
     }
     *data = buf;
     *size = got;
@@ -58,19 +59,20 @@ void fio_TempName(const char* path, char* out, size_t cap) {
 }
 
 int fio_WriteReplace(const char* path, const FioPiece* pieces, int count) {
-    if (!path || !*path) return 0;
+    if (!path || !*path) return refuse_With("no path");
     char temp[KV_MAX_PATH + 16];
     fio_TempName(path, temp, sizeof temp);
-    if (!temp[0]) return 0;
+    if (!temp[0]) return refuse_With("path too long");
     std::FILE* f = sio_Open(temp, "wb", SIO_SHARE_NONE);
-    if (!f) return 0;
+    if (!f) return refuse_With("cannot create file");
     int ok = 1;
     for (int i = 0; ok && i < count; i++)
         if (pieces[i].size && std::fwrite(pieces[i].data, 1, pieces[i].size, f) != pieces[i].size)
             ok = 0;
     if (ok && !sio_Commit(f)) ok = 0;
     if (std::fclose(f) != 0) ok = 0;
-    if (ok && !fio_Replace(temp, path)) ok = 0;
+    if (!ok) refuse_With("short write");
+    else if (!fio_Replace(temp, path)) ok = refuse_With("cannot replace file");
     if (!ok) sio_DeleteFile(temp);
     return ok;
 }
@@ -78,7 +80,9 @@ int fio_WriteReplace(const char* path, const FioPiece* pieces, int count) {
 int fio_LoadFile(const char* path, size_t limit, FioLoadBytes loadBytes, Surface* out, ImageFileInfo* info) {
     uint8_t* data;
     size_t size;
-    if (!path || !fio_ReadPrefix(path, limit, &data, &size)) return 0;
+    refuse_Clear();
+    if (!path) return refuse_With("no path");
+    if (!fio_ReadPrefix(path, limit, &data, &size)) return 0;
     int ok = loadBytes(out, data, size, info);
     std::free(data);
     return ok;
@@ -86,7 +90,7 @@ int fio_LoadFile(const char* path, size_t limit, FioLoadBytes loadBytes, Surface
 
 int fio_WriteBlock(const char* path, uint8_t* data, size_t size) {
     FioPiece piece = {data, size};
-    int ok = path ? fio_WriteReplace(path, &piece, 1) : 0;
+    int ok = path ? fio_WriteReplace(path, &piece, 1) : refuse_With("no path");
     std::free(data);
     return ok;
 }
@@ -94,6 +98,8 @@ int fio_WriteBlock(const char* path, uint8_t* data, size_t size) {
 int fio_SaveFile(Surface* s, const char* path, FioSaveBytes saveBytes) {
     uint8_t* data;
     size_t size;
-    if (!path || !saveBytes(s, &data, &size)) return 0;
+    refuse_Clear();
+    if (!path) return refuse_With("no path");
+    if (!saveBytes(s, &data, &size)) return 0;
     return fio_WriteBlock(path, data, size);
 }

@@ -5,6 +5,7 @@
 #include "effects/palette.h"
 #include "formats/fileio.h"
 #include "formats/rdwr.h"
+#include "platform/refusal.h"
 #include "platform/ui.h"
 
 namespace {
@@ -18,19 +19,20 @@ int Clamp(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
 }  // namespace
 
 int ico_SaveBytes(Surface* s, uint8_t** data, size_t* size) {
+    refuse_Clear();
     *data = nullptr;
     *size = 0;
-    if (!s || s->width != SIDE || s->height != SIDE) return 0;
+    if (!s || s->width != SIDE || s->height != SIDE) return refuse_With("not 32 x 32");
     PalEntry pal[256];
     const int count = pal_BuildOptimised(s, 255, 6, pal);
     if (count < 1) {
         ui_MessageBox("Could not create optimized palette!!", "Icon Creator Error", UI_OK | UI_ICONWARNING);
-        return 0;
+        return refuse_With("no palette");
     }
     uint8_t* file = (uint8_t*)std::malloc(ICO_FILE_SIZE);
     if (!file || !srf_Lock(s)) {
         std::free(file);
-        return 0;
+        return refuse_With(file ? "cannot lock surface" : "out of memory");
     }
     WrCursor c = wr_Make(file, ICO_FILE_SIZE);
     // Directory and its one entry.
@@ -88,9 +90,9 @@ int ico_SaveBytes(Surface* s, uint8_t** data, size_t* size) {
     srf_Unlock(s);
     wr_Bytes(&c, indices, sizeof indices);
     wr_Bytes(&c, mask, sizeof mask);
-    if (!c.ok || c.p != file + ICO_FILE_SIZE) {
+    if (!c.ok || c.p != file + ICO_FILE_SIZE) {  // cannot happen: the layout is fixed
         std::free(file);
-        return 0;
+        return refuse_With("size mismatch");
     }
     *data = file;
     *size = ICO_FILE_SIZE;

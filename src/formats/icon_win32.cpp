@@ -124,7 +124,7 @@ int ico_ToSurface(Surface* out, HICON icon) {
     if (ii.hbmMask && GetObjectA(ii.hbmMask, sizeof bm, &bm)) w = bm.bmWidth, h = bm.bmHeight / 2;
     if (ii.hbmColor && GetObjectA(ii.hbmColor, sizeof bm, &bm)) w = bm.bmWidth, h = bm.bmHeight;
     Surface made;
-    int ok = w > 0 && h > 0 && kv5_NewSurface((uint32_t)w, (uint32_t)h, &made);
+    int ok = w > 0 && h > 0 && srf_CreateExact((uint32_t)w, (uint32_t)h, &made);
     if (ok) {
         for (LONG y = 0; y < h; y++)
             for (LONG x = 0; x < w; x++) made.pixels[(size_t)y * made.stride + x] = ICO_KEY_COLOUR;

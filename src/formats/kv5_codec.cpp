@@ -8,11 +8,13 @@
 // stage of a load can put its bytes straight into the surface.
 #include "formats/kv5_codec.h"
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 #include "formats/rdwr.h"
+#include "platform/refusal.h"
 
 namespace {
 
@@ -44,6 +46,7 @@ void PutLiteral(uint8_t* o, const uint8_t* in, size_t n, size_t p, size_t k) {
         wr_U32At(o, (uint32_t)k);
         o += 4;
     }
+    assert(p <= n);
     size_t have = std::min(take, n - p);
     std::memcpy(o, in + p, have);
     std::memset(o + have, 0, take - have);
@@ -452,9 +455,13 @@ inline int SinkByte(Kv5Sink* s, uint8_t v) {
 
 // Total produced, after handing the last window over; 0 = failure or nothing.
 size_t SinkFinish(Kv5Sink* s) {
-    if (s->flush && s->pos && !s->flush(s)) return 0;
-    return s->flushed + s->pos;
+    if (s->flush && s->pos && !s->flush(s)) return refuse_With("output too large");
+    size_t total = s->flushed + s->pos;
+    return total ? total : refuse_With("empty stream");
 }
+
+// A refused item: the cursor ran out, or else the sink would take no more.
+size_t ItemFail(const RdCursor& c) { return refuse_With(c.ok ? "output too large" : "truncated item"); }
 
 // Count of a literal item whose first byte b (1..127) has been read; 0 = malformed.
 // b = 1 takes a u32 count when it is below 2^24, else stands for a 2-byte literal.
@@ -569,23 +576,23 @@ size_t ItemDecode(const uint8_t* in, size_t n, Kv5Sink* s, RunKind kind) {
         uint32_t b = rd_U8(&c);
         if (b == 0) break;
         if (b < 0x80) {
-            if (!Literal(&c, b, s)) return 0;
+            if (!Literal(&c, b, s)) return ItemFail(c);
             continue;
         }
         if (kind == RUN_REPEAT) {
             size_t count = RunCount(&c, b);
             uint8_t v = rd_U8(&c);
-            if (!c.ok || !SinkFill(s, v, count)) return 0;
+            if (!c.ok || !SinkFill(s, v, count)) return ItemFail(c);
             continue;
         }
         size_t count;
         uint8_t v;
         const uint8_t* packed;
-        if (!DeltaRun(&c, b, &count, &v, &packed)) return 0;
+        if (!DeltaRun(&c, b, &count, &v, &packed)) return ItemFail(c);
         if (count == 0) continue;
-        if (!SinkByte(s, v)) return 0;
+        if (!SinkByte(s, v)) return ItemFail(c);
         if (!(kind == RUN_DELTA_FAST ? DeltaRunFast(s, packed, count, v) : DeltaRunReference(s, packed, count, v)))
-            return 0;
+            return ItemFail(c);
     }
     return SinkFinish(s);
 }
@@ -598,23 +605,23 @@ size_t DeltaBitsDecode(const uint8_t* in, size_t n, Kv5Sink* s) {
         if (b <= 0x3F) {
             size_t count = (b & 0x3F) + 1;
             const uint8_t* src = rd_Bytes(&c, count);
-            if (!src || !SinkBytes(s, src, count)) return 0;
+            if (!src || !SinkBytes(s, src, count)) return ItemFail(c);
         } else if (b <= 0x7F) {
             size_t codes = b & 0x3F;
             uint8_t v = rd_U8(&c);
-            if (!c.ok || !SinkByte(s, v)) return 0;
+            if (!c.ok || !SinkByte(s, v)) return ItemFail(c);
             const size_t avail = rd_Left(&c) * 8;
             size_t bit = 0;
             for (size_t j = 0; j < codes; j++) {
-                if (bit + 3 > avail) return 0;
+                if (bit + 3 > avail) return refuse_With("truncated item");
                 uint32_t head = 0;
                 for (int t = 0; t < 3; t++, bit++) head |= (uint32_t)(c.p[bit >> 3] >> (bit & 7) & 1) << t;
                 int w = (int)(head & 3) + 1;
-                if (bit + w > avail) return 0;
+                if (bit + w > avail) return refuse_With("truncated item");
                 uint32_t mag = 0;
                 for (int t = 0; t < w; t++, bit++) mag |= (uint32_t)(c.p[bit >> 3] >> (bit & 7) & 1) << t;
                 v = (uint8_t)(head & 4 ? v - mag : v + mag);
-                if (!SinkByte(s, v)) return 0;
+                if (!SinkByte(s, v)) return refuse_With("output too large");
             }
             c.p += (bit + 7) / 8;
         }
@@ -634,19 +641,19 @@ uint32_t RefBits(const uint8_t* in, size_t n, uint64_t pos, int count) {
 }
 
 size_t FreqDecodeRef(int codec, const uint8_t* in, size_t n, Kv5Sink* s) {
-    if (n <= TABLE_SIZE) return 0;
+    if (n <= TABLE_SIZE) return refuse_With("no frequency codes");
     const uint8_t* table = in;
     const uint64_t end = (uint64_t)n * 8;
     for (uint64_t pos = TABLE_BITS; pos < end;) {
         if (codec == CODEC_FREQ) {
             int c = (int)RefBits(in, n, pos, 2);
-            if (!SinkByte(s, table[RefBits(in, n, pos + 2, 2 * c + 2)])) return 0;
+            if (!SinkByte(s, table[RefBits(in, n, pos + 2, 2 * c + 2)])) return refuse_With("output too large");
             pos += 2 * c + 4;
         } else {
             const int group = codec == CODEC_FREQ_PAIR ? 2 : 4;
             int k = (int)RefBits(in, n, pos, 3) + 1;
             for (int j = 0; j < group; j++)
-                if (!SinkByte(s, table[RefBits(in, n, pos + 3 + j * k, k)])) return 0;
+                if (!SinkByte(s, table[RefBits(in, n, pos + 3 + j * k, k)])) return refuse_With("output too large");
             pos += group * k + 3;
         }
     }
@@ -667,12 +674,12 @@ inline uint64_t Peek64(const uint8_t* in, size_t n, uint64_t pos) {
 
 // Fast frequency decoders: one 64-bit peek per code; `group` bytes out per code.
 size_t FreqDecodeFast(int codec, const uint8_t* in, size_t n, Kv5Sink* s) {
-    if (n <= TABLE_SIZE) return 0;
+    if (n <= TABLE_SIZE) return refuse_With("no frequency codes");
     const uint8_t* table = in;
     const uint64_t end = (uint64_t)n * 8;
     const size_t group = codec == CODEC_FREQ ? 1 : codec == CODEC_FREQ_PAIR ? 2 : 4;
     for (uint64_t pos = TABLE_BITS; pos < end;) {
-        if (s->size - s->pos < group && !SinkRoom(s, group)) return 0;
+        if (s->size - s->pos < group && !SinkRoom(s, group)) return refuse_With("output too large");
         uint8_t* d = s->chunk + s->pos;
         uint64_t v = Peek64(in, n, pos);
         if (codec == CODEC_FREQ) {
@@ -746,16 +753,16 @@ size_t kv5_EncodedSize(int codec, const uint8_t* in, size_t n) {
 }
 
 size_t kv5_DecodeReferenceToSink(int codec, const uint8_t* in, size_t n, Kv5Sink* sink) {
-    if (!in || !sink) return 0;
+    if (!in || !sink) return refuse_With("no data");
     if (IsFreqCodec(codec)) return FreqDecodeRef(codec, in, n, sink);
     if (codec == CODEC_RLE) return ItemDecode(in, n, sink, RUN_REPEAT);
     if (codec == CODEC_DELTA_NIBBLE) return ItemDecode(in, n, sink, RUN_DELTA_REFERENCE);
     if (codec == CODEC_DELTA_BITS) return DeltaBitsDecode(in, n, sink);
-    return 0;
+    return refuse_With("unknown codec");
 }
 
 size_t kv5_DecodeToSink(int codec, const uint8_t* in, size_t n, Kv5Sink* sink) {
-    if (!in || !sink) return 0;
+    if (!in || !sink) return refuse_With("no data");
     if (g_codec.reference) return kv5_DecodeReferenceToSink(codec, in, n, sink);
     if (IsFreqCodec(codec)) return FreqDecodeFast(codec, in, n, sink);
     if (codec == CODEC_DELTA_NIBBLE) return ItemDecode(in, n, sink, RUN_DELTA_FAST);
@@ -814,7 +821,8 @@ size_t kv5_Compress(int level, uint8_t* buf[2], size_t capacity, size_t length, 
         size_t threshold = (size_t)((double)n * factor);
         if (best >= threshold) break;
         size_t got = kv5_Encode(codec, in, n, spare, capacity);
-        if (got != best) break;  // cannot happen: the trial and the encoder agree
+        assert(got == best);  // the trial and the encoder agree
+        if (got != best) break;
         codecs[pass] = (uint8_t)codec;
         cur = 1 - cur;
         n = got;

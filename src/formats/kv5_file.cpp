@@ -1,10 +1,12 @@
 // kv5_file.cpp — KV5 writer, reader and probe (current layout).
 #include "formats/kv5_file.h"
 #include <algorithm>
+#include <cassert>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include "app/sysio.h"
+#include "platform/refusal.h"
+#include "platform/sysio.h"
 #include "formats/fileio.h"
 #include "formats/kv5_codec.h"
 #include "formats/kv5_protect.h"
@@ -36,12 +38,13 @@ int HasSignature(const uint8_t* b) { return std::memcmp(b, "_KV5", 4) == 0; }
 // 0 unless the signature, headerSize >= 24 and that many bytes are there.
 int ReadHeader(const uint8_t* data, size_t size, Header* h) {
     uint8_t b[KV5_HEADER_SIZE] = {};
-    if (size < 12) return 0;
+    if (size < 12) return refuse_With("truncated header");
     std::memcpy(b, data, 12);
     uint32_t hs = rd_U32At(b, 4);
-    if (!HasSignature(b) || hs < 24) return 0;
+    if (!HasSignature(b)) return refuse_With("bad signature");
+    if (hs < 24) return refuse_With("bad header size");
     size_t want = hs < KV5_HEADER_SIZE ? hs : KV5_HEADER_SIZE;
-    if (size < want) return 0;
+    if (size < want) return refuse_With("truncated header");
     std::memcpy(b, data, want);
     h->headerSize = hs;
     h->versionWord = rd_U32At(b, 8);
@@ -63,20 +66,23 @@ int ReadHeader(const uint8_t* data, size_t size, Header* h) {
 // Before version 1 the word at 48 was the palette count, not an author tag.
 int LegacyPaletteCount(const Header& h) { return h.versionWord < 0x20001 && h.paletteOffset; }
 
+// The loader skips offsets 1..4 (they point into the header); the probe reads any
+// non-zero offset, as earlier readers did.
 uint32_t AuthorOffset(const Header& h) {
     if (h.authorOffset <= 4 || LegacyPaletteCount(h)) return 0;
     return h.authorOffset;
 }
+uint32_t ProbeAuthorOffset(const Header& h) { return LegacyPaletteCount(h) ? 0 : h.authorOffset; }
 
 // Copies the author text of the block at `off`. Strict: the length byte and the
 // whole block must be in the file (else 0); otherwise what is there is taken.
 int ReadAuthor(const uint8_t* data, size_t size, uint32_t off, int strict, char* text) {
     uint8_t block[KV5_AUTHOR_SIZE] = {};
     text[0] = 0;
-    if (off >= size) return !strict;
+    if (off >= size) return strict ? refuse_With("truncated author tag") : 1;
     size_t len = data[off];
     size_t have = size - off;
-    if (strict && have < len) return 0;
+    if (strict && have < len) return refuse_With("truncated author tag");
     size_t take = len < have ? len : have;
     if (take > KV5_AUTHOR_SIZE) take = KV5_AUTHOR_SIZE;
     std::memcpy(block, data + off, take);
@@ -90,8 +96,10 @@ int PlaneCount(const Header& h) { return h.planes ? h.planes : 3; }
 // Capacity of each read buffer: one pixel share per plane plus one.
 int ReadCapacity(const Header& h, size_t* cap) {
     size_t pixels, c;
-    if (!kv5_SizeAccepted(h.width, h.height, &pixels) || PlaneCount(h) > MAX_PLANES) return 0;
-    if (!sz_Mul(pixels, (size_t)PlaneCount(h) + 1, &c) || !sz_Add(c, KV5_BUFFER_SLACK, cap)) return 0;
+    if (!srf_SizeAccepted(h.width, h.height, &pixels)) return refuse_With("bad dimensions");
+    if (PlaneCount(h) > MAX_PLANES) return refuse_With("too many planes");
+    if (!sz_Mul(pixels, (size_t)PlaneCount(h) + 1, &c) || !sz_Add(c, KV5_BUFFER_SLACK, cap))
+        return refuse_With("too large");
     return 1;
 }
 
@@ -106,7 +114,7 @@ int AllocBuffers(uint8_t* buf[2], size_t cap) {
     buf[1] = (uint8_t*)std::malloc(cap);
     if (buf[0] && buf[1]) return 1;
     FreeBuffers(buf);
-    return 0;
+    return refuse_With("out of memory");
 }
 
 // Writes the decoded planes into the surface (rows may be padded to the stride).
@@ -131,6 +139,7 @@ void AssembleReference(Surface* s, const uint8_t* planes, int used, int model, c
 // grey byte; planes 2 and 3 shift out of the word.
 void AssembleRow(uint32_t* __restrict row, const uint8_t* __restrict p0, size_t share, uint32_t w,
                  int used, int model, const uint32_t* __restrict palette) {
+    assert(used >= 1 && used <= 4);
     const uint8_t* __restrict p1 = p0 + share;
     const uint8_t* __restrict p2 = p1 + share;
     const uint8_t* __restrict p3 = p2 + share;
@@ -206,7 +215,8 @@ void PutLane(Surface* s, int p, size_t i, const uint8_t* __restrict src, size_t 
 
 int LaneFlush(Kv5Sink* sink) {
     const LaneTarget* t = (const LaneTarget*)sink->user;
-    if (sink->pos > t->limit - sink->flushed) return 0;
+    assert(t->share > 0 && sink->flushed <= t->limit);
+    if (sink->pos > t->limit - sink->flushed) return refuse_With("stream too large");
     size_t off = sink->flushed, n = sink->pos;
     const uint8_t* src = sink->chunk;
     while (n && off / t->share < (size_t)t->used) {
@@ -329,12 +339,17 @@ void kv5_FreeEncoded(Kv5Encoded* e) {
 }
 
 int kv5_SaveBytes(Surface* s, Kv5Encoded* e) {
+    refuse_Clear();
     std::memset(e, 0, sizeof *e);
-    if (!s || !srf_Lock(s)) return 0;
+    if (!s || !srf_Lock(s)) return refuse_With("cannot lock surface");
     const uint32_t w = s->width, h = s->height;
     size_t pixels = (size_t)w * h, cap;
     if (w == 0 || h == 0 || w > 0xFFFF || h > 0xFFFF || !sz_Mul(pixels, 5, &cap) ||
-        !sz_Add(cap, KV5_BUFFER_SLACK, &cap) || !AllocBuffers(e->work, cap)) {
+        !sz_Add(cap, KV5_BUFFER_SLACK, &cap)) {
+        srf_Unlock(s);
+        return refuse_With("bad dimensions");
+    }
+    if (!AllocBuffers(e->work, cap)) {
         srf_Unlock(s);
         return 0;
     }
@@ -410,9 +425,10 @@ int kv5_SaveBytes(Surface* s, Kv5Encoded* e) {
         wr_U32LE(&c, a.count);
         for (uint32_t i = 0; i < a.count; i++) wr_U32LE(&c, a.palette[i]);
     }
-    if (!c.ok) {  // cannot happen: the head has room for every block
+    assert(c.ok);  // the head has room for every block
+    if (!c.ok) {
         kv5_FreeEncoded(e);
-        return 0;
+        return refuse_With("header overflow");
     }
     e->headSize = (size_t)(c.p - e->head);
     e->stream = stream;
@@ -422,7 +438,7 @@ int kv5_SaveBytes(Surface* s, Kv5Encoded* e) {
 
 int kv5_Save(Surface* s, const char* path) {
     Kv5Encoded* e = (Kv5Encoded*)std::malloc(sizeof(Kv5Encoded));
-    if (!e) return 0;
+    if (!e) return refuse_With("out of memory");
     int ok = kv5_SaveBytes(s, e);
     if (ok) {
         FioPiece pieces[2] = {{e->head, e->headSize}, {e->stream, e->streamSize}};
@@ -433,14 +449,6 @@ int kv5_Save(Surface* s, const char* path) {
     return ok;
 }
 
-int kv5_SizeAccepted(uint32_t w, uint32_t h, size_t* pixels) {
-    if (w == 0 || h == 0) return 0;
-    uint32_t gw = w, gh = h;
-    srf_GuardSize(&gw, &gh);
-    if (gw != w || gh != h) return 0;
-    *pixels = (size_t)w * h;
-    return 1;
-}
 
 // Slot of the stage undone last, -1 when the list does nothing.
 static int LastStageSlot(const uint8_t codecList[16], int skipUnknown) {
@@ -464,31 +472,32 @@ int kv5_UndoCodecs(const uint8_t codecList[16], const uint8_t* stream, size_t n,
     buf[0] = buf[1] = nullptr;
     *result = nullptr;
     const int lastSlot = last ? LastStageSlot(codecList, skipUnknown) : -1;
-    if (last && (lastSlot < 0 || !kv5_IsDecodable(codecList[lastSlot]))) return 0;
+    assert(!last || (lastSlot >= 0 && kv5_IsDecodable(codecList[lastSlot])));
+    if (last && (lastSlot < 0 || !kv5_IsDecodable(codecList[lastSlot]))) return refuse_With("no decoder");
     for (int slot = 15; slot >= 0; slot--) {
         int id = codecList[slot];
         if (id == 0) continue;
         if (slot == lastSlot) {
             size_t got = kv5_DecodeToSink(id, src, n, last);
             *resultSize = got;
-            return got != 0;
+            return got != 0 || refuse_With(*refuse_Reason() ? refuse_Reason() : "empty stream");
         }
         if (id != CODEC_PASSWORD && !kv5_IsDecodable(id)) {
             if (skipUnknown) continue;
             if (!info->quiet)
                 ui_MessageBox("Unknown/unsupported compression.", "Unknown Codec", UI_ICONWARNING);
-            return 0;
+            return refuse_With("unknown codec");
         }
         if (!buf[0] && !AllocBuffers(buf, cap)) return 0;
         size_t got;
         if (id == CODEC_PASSWORD) {
             info->isProtected = 1;
-            if (info->quiet) return 0;
+            if (info->quiet) return refuse_With("protected file");
             got = kv5_Unprotect(buf[next], cap, src, n);
         } else {
             got = kv5_Decode(id, src, n, buf[next], cap);
         }
-        if (got == 0) return 0;
+        if (got == 0) return refuse_With(*refuse_Reason() ? refuse_Reason() : "empty stream");
         src = buf[next];
         n = got;
         next = 1 - next;
@@ -498,28 +507,16 @@ int kv5_UndoCodecs(const uint8_t codecList[16], const uint8_t* stream, size_t n,
     return 1;
 }
 
-int kv5_NewSurface(uint32_t w, uint32_t h, Surface* made) {
-    std::memset(made, 0, sizeof *made);
-    srf_Create(w, h, made);
-    if (srf_IsValid(made) && srf_Lock(made)) {
-        if (made->width == w && made->height == h) return 1;
-        srf_Unlock(made);
-    }
-    if (made->created) srf_Destroy(made);
-    return 0;
-}
 
-void kv5_InstallSurface(Surface* out, Surface* made) {
-    srf_Unlock(made);
-    if (out->created && srf_IsValid(out)) srf_Destroy(out);
-    *out = *made;
-}
 
 int kv5_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo* info) {
+    refuse_Clear();
     ImageFileInfo local{};
     if (!info) info = &local;
-    Header h;
-    if (!out || !data || !ReadHeader(data, size, &h) || h.layout != 2) return 0;
+    Header h{};
+    if (!out || !data) return refuse_With("no data");
+    if (!ReadHeader(data, size, &h)) return 0;
+    if (h.layout != 2) return refuse_With("not the current layout");
     if (!info->quiet && h.version >= 4)
         ui_MessageBox("This file was created by a newer version of Kelvara.\n\nThe loading process MIGHT FAIL.",
                       "Version Conflict", UI_TASKMODAL | UI_ICONWARNING);
@@ -531,22 +528,25 @@ int kv5_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo*
 
     uint32_t palette[256] = {};
     if (h.paletteOffset) {
-        if (h.paletteOffset > size) return 0;
+        if (h.paletteOffset > size) return refuse_With("palette past end");
         RdCursor c = rd_Make(data + h.paletteOffset, size - h.paletteOffset);
         uint32_t count = LegacyPaletteCount(h) ? h.authorOffset : rd_U32LE(&c);
         count &= 0xFFFF;
-        if (count > 256) return 0;
+        if (count > 256) return refuse_With("palette too large");
         for (uint32_t i = 0; i < count; i++) palette[i] = rd_U32LE(&c);
-        if (!c.ok) return 0;
+        if (!c.ok) return refuse_With("truncated palette");
     }
 
     size_t cap, pixels = (size_t)h.width * h.height;
     if (!ReadCapacity(h, &cap)) return 0;
-    if (h.dataOffset > size) return 0;
+    if (h.dataOffset > size) return refuse_With("data offset past end");
     size_t n = h.dataSize ? h.dataSize : size - h.dataOffset;
-    if (n > size - h.dataOffset || n > cap) return 0;
+    if (n > size - h.dataOffset) return refuse_With("truncated stream");
+    if (n > cap) return refuse_With("stream too large");
 
     const int used = PlaneCount(h) < 4 ? PlaneCount(h) : 4;
+    // Every plane the header counts must be there, shown or not.
+    const size_t needed = pixels * (size_t)PlaneCount(h);
     const uint8_t* stream = data + h.dataOffset;
     uint8_t* buf[2] = {nullptr, nullptr};
     const uint8_t* planes;
@@ -556,15 +556,16 @@ int kv5_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo*
     if (!kv5_ReferencePath() && kv5_IsDecodable(kv5_LastStage(h.codecs, 0))) {
         // The last stage writes into the new surface itself.
         uint8_t* window = (uint8_t*)std::malloc(LANE_WINDOW);
-        ok = window && kv5_NewSurface(h.width, h.height, &made);
+        ok = window ? srf_CreateExact(h.width, h.height, &made) || refuse_With("cannot make surface")
+                    : refuse_With("out of memory");
         if (ok) {
             LaneTarget target{&made, pixels, used, cap};
             Kv5Sink sink{window, 0, LANE_WINDOW, 0, LaneFlush, &target};
             ok = kv5_UndoCodecs(h.codecs, stream, n, cap, 0, info, buf, &sink, &planes, &decoded) &&
-                 decoded >= pixels * used;
+                 (decoded >= needed || refuse_With("decoded stream too short"));
             if (ok) {
                 ApplyModel(&made, h.model, palette);
-                kv5_InstallSurface(out, &made);
+                srf_Install(out, &made);
             } else {
                 srf_Unlock(&made);
                 srf_Destroy(&made);
@@ -573,10 +574,11 @@ int kv5_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo*
         std::free(window);
     } else {
         ok = kv5_UndoCodecs(h.codecs, stream, n, cap, 0, info, buf, nullptr, &planes, &decoded) &&
-             decoded >= pixels * used && kv5_NewSurface(h.width, h.height, &made);
+             (decoded >= needed || refuse_With("decoded stream too short")) &&
+             (srf_CreateExact(h.width, h.height, &made) || refuse_With("cannot make surface"));
         if (ok) {
             AssemblePixels(&made, planes, used, h.model, palette);
-            kv5_InstallSurface(out, &made);
+            srf_Install(out, &made);
         }
     }
     FreeBuffers(buf);
@@ -584,7 +586,7 @@ int kv5_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo*
 }
 
 size_t kv5_LoadExtent(const uint8_t* head, size_t n) {
-    Header h;
+    Header h{};
     size_t cap;
     if (!ReadHeader(head, n, &h) || h.layout != 2 || !ReadCapacity(h, &cap)) return n;
     uint64_t end = KV5_HEADER_SIZE;
@@ -601,7 +603,9 @@ int kv5_LoadFile(const char* path, size_t first, size_t (*extent)(const uint8_t*
                  Kv5BytesLoader load, Surface* out, ImageFileInfo* info) {
     uint8_t *head, *data;
     size_t got, size;
-    if (!path || !fio_ReadPrefix(path, first, &head, &got)) return 0;
+    refuse_Clear();
+    if (!path) return refuse_With("no path");
+    if (!fio_ReadPrefix(path, first, &head, &got)) return 0;
     size_t want = extent(head, got);
     std::free(head);
     if (!fio_ReadPrefix(path, want, &data, &size)) return 0;
@@ -615,11 +619,13 @@ int kv5_Load(Surface* out, const char* path, ImageFileInfo* info) {
 }
 
 int kv5_ProbeBytes(const uint8_t* data, size_t size, ImageFileInfo* info) {
-    if (!data || !info) return 0;
+    refuse_Clear();
+    if (!data || !info) return refuse_With("no data");
     uint8_t b[KV5_HEADER_SIZE] = {};
     std::memcpy(b, data, size < 16 ? size : 16);
     uint32_t hs = rd_U32At(b, 4);
-    if (!HasSignature(b) || hs < 24) return 0;
+    if (!HasSignature(b)) return refuse_With("bad signature");
+    if (hs < 24) return refuse_With("bad header size");
     const size_t want = hs < KV5_HEADER_SIZE ? hs : KV5_HEADER_SIZE;
     std::memcpy(b, data, size < want ? size : want);
     info->width = rd_U16At(b, 12);
@@ -628,15 +634,17 @@ int kv5_ProbeBytes(const uint8_t* data, size_t size, ImageFileInfo* info) {
     const uint16_t layout = rd_U16At(b, 10);
     if (layout == 1) {
         const size_t tiledWant = hs < 40 ? hs : 40;
-        if (size < tiledWant) return 0;
+        if (size < tiledWant) return refuse_With("truncated header");
         for (int i = 24; i < 40; i++)
             if (i < (int)tiledWant && b[i] == CODEC_PASSWORD) info->isProtected = 1;
         return 1;
     }
-    Header h;
-    if (layout != 2 || !ReadHeader(data, size, &h) || h.planes > MAX_PLANES) return 0;
+    Header h{};
+    if (layout != 2) return refuse_With("bad layout");
+    if (!ReadHeader(data, size, &h)) return 0;
+    if (h.planes > MAX_PLANES) return refuse_With("too many planes");
     std::memset(info->authorText, 0, sizeof info->authorText);
-    if (uint32_t off = AuthorOffset(h))
+    if (uint32_t off = ProbeAuthorOffset(h))
         if (!ReadAuthor(data, size, off, 1, info->authorText)) return 0;
     for (int i = 0; i < 16; i++)
         if (h.codecs[i] == CODEC_PASSWORD) info->isProtected = 1;
@@ -644,9 +652,9 @@ int kv5_ProbeBytes(const uint8_t* data, size_t size, ImageFileInfo* info) {
 }
 
 size_t kv5_ProbeExtent(const uint8_t* head, size_t n) {
-    Header h;
+    Header h{};
     if (!ReadHeader(head, n, &h)) return n;
-    uint32_t off = h.layout == 2 ? AuthorOffset(h) : 0;
+    uint32_t off = h.layout == 2 ? ProbeAuthorOffset(h) : 0;
     return off ? (size_t)off + 256 : KV5_HEADER_SIZE;
 }
 

@@ -22,7 +22,8 @@
 //           28     16    codecList: slots 0..14 compressions in the order applied,
 //                        slot 15 = 255 when password-protected; undone from 15 down
 //           44     u32   paletteOffset (0 = none)
-//           48     u32   authorTagOffset (0 = none; 1..4 ignored). In a version-0
+//           48     u32   authorTagOffset (0 = none; the loader ignores 1..4, the probe
+//                        reads any non-zero offset). In a version-0
 //                        file with a palette this word is the palette count instead.
 //   author tag: byte 0 = 129, bytes 1..128 "<author>, <day> <Mon>, <year>" + zero.
 //   pixel stream before coding: planes of width*height bytes, rows top-down:
@@ -103,12 +104,6 @@ int kv5_UndoCodecs(const uint8_t codecList[16], const uint8_t* stream, size_t n,
                    const uint8_t** result, size_t* resultSize);
 // Identifier of the stage undone last (0 when the list does nothing).
 int kv5_LastStage(const uint8_t codecList[16], int skipUnknown);
-// Dimensions a Surface holds exactly (none zero, none trimmed by its size guard).
-int kv5_SizeAccepted(uint32_t w, uint32_t h, size_t* pixels);
-// A new surface of exactly w x h, or 0 (nothing left behind) when it cannot be made.
-int kv5_NewSurface(uint32_t w, uint32_t h, Surface* made);
-// Gives `made` to out, destroying what out held.
-void kv5_InstallSurface(Surface* out, Surface* made);
 // File shell of a reader: reads the first `first` bytes, then as many as extent()
 // says the reader can use, and hands them to `load`.
 typedef int (*Kv5BytesLoader)(Surface* out, const uint8_t* data, size_t size, ImageFileInfo* info);

@@ -2,6 +2,7 @@
 #include "formats/kv5_protect.h"
 #include <cstring>
 #include "formats/rdwr.h"
+#include "platform/refusal.h"
 #include "platform/ui.h"
 
 namespace {
@@ -55,9 +56,10 @@ size_t kv5_Protect(uint8_t* out, size_t cap, const uint8_t* in, size_t n) {
 }
 
 size_t kv5_Unprotect(uint8_t* out, size_t cap, const uint8_t* in, size_t n) {
-    if (!in || !out || n == 0) return 0;
+    if (!in || !out || n == 0) return refuse_With("no data");
     const size_t h = in[0];
-    if (h >= n || n - h > cap) return 0;  // no cipher bytes, or no room for them
+    if (h >= n) return refuse_With("truncated password layer");
+    if (n - h > cap) return refuse_With("output too large");
     uint8_t head[KV5_PROTECT_HEADER] = {};
     std::memcpy(head, in, h < KV5_PROTECT_HEADER ? h : KV5_PROTECT_HEADER);
     char hint[KV5_HINT_MAX + 1];
@@ -65,12 +67,12 @@ size_t kv5_Unprotect(uint8_t* out, size_t cap, const uint8_t* in, size_t n) {
     const uint32_t stored = h >= KV5_PROTECT_HEADER ? rd_U32At(head, 68) : 0;
     const size_t len = n - h;
 
-    if (!AskPassword(0, hint)) return 0;
+    if (!AskPassword(0, hint)) return refuse_With("no password given");
     for (;;) {
         size_t keyLen = std::strlen(g_pw.password);
         if (keyLen == 0) {
             ui_MessageBox("Please enter a valid password.", "No Password", UI_ICONWARNING);
-            if (!AskPassword(0, hint)) return 0;
+            if (!AskPassword(0, hint)) return refuse_With("no password given");
             continue;
         }
         const uint8_t* key = (const uint8_t*)g_pw.password;
@@ -89,6 +91,6 @@ size_t kv5_Unprotect(uint8_t* out, size_t cap, const uint8_t* in, size_t n) {
         }
         if (sum == stored) return len;
         ui_MessageBox("The password you entered is incorrect.", "Wrong Password", UI_ICONWARNING);
-        if (!AskPassword(0, hint)) return 0;
+        if (!AskPassword(0, hint)) return refuse_With("wrong password");
     }
 }

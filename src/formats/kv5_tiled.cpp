@@ -4,6 +4,7 @@
 #include <cstring>
 #include "formats/kv5_file.h"
 #include "formats/rdwr.h"
+#include "platform/refusal.h"
 
 namespace {
 
@@ -24,7 +25,9 @@ int ReadTiledHeader(const uint8_t* data, size_t size, TiledHeader* h) {
     uint32_t hs = rd_U32At(b, 4);
     size_t want = hs < KV5_TILED_HEADER ? hs : KV5_TILED_HEADER;
     std::memcpy(b, data, size < want ? size : want);
-    if (std::memcmp(b, "_KV5", 4) != 0 || hs < 24 || rd_U16At(b, 10) > 1) return 0;
+    if (std::memcmp(b, "_KV5", 4) != 0) return refuse_With("bad signature");
+    if (hs < 24) return refuse_With("bad header size");
+    if (rd_U16At(b, 10) > 1) return refuse_With("not the tiled layout");
     h->headerSize = hs;
     h->layout = rd_U16At(b, 10);
     h->width = rd_U16At(b, 12);
@@ -40,9 +43,9 @@ int ReadTiledHeader(const uint8_t* data, size_t size, TiledHeader* h) {
 // largest tiles: small images need whole tiles however few pixels they show.
 int TiledCapacity(const TiledHeader& h, size_t* cap) {
     size_t pixels;
-    if (!kv5_SizeAccepted(h.width, h.height, &pixels)) return 0;
+    if (!srf_SizeAccepted(h.width, h.height, &pixels)) return refuse_With("bad dimensions");
     size_t tiles = (size_t)((h.width + TILE - 1) / TILE) * ((h.height + TILE - 1) / TILE);
-    return sz_Mul(tiles, TILE_MAX_BYTES, cap) && sz_Add(*cap, KV5_BUFFER_SLACK, cap);
+    return (sz_Mul(tiles, TILE_MAX_BYTES, cap) && sz_Add(*cap, KV5_BUFFER_SLACK, cap)) || refuse_With("too large");
 }
 
 // Stored pixel i of a strip-ordered tile -> its position in the tile.
@@ -81,7 +84,7 @@ int DecodeTiles(Surface* s, const uint8_t* stream, size_t n) {
             const int kind = (int)(t >> 3 & 3);
             if (kind == 1) {  // direct
                 const uint8_t* b = rd_Bytes(&c, (size_t)planes * 256);
-                if (!b) return 0;
+                if (!b) return refuse_With("truncated tile");
                 for (int i = 0; i < 256; i++) tile[i] = PlaneWord(b, 256, planes, i);
             } else if (kind == 3) {  // indexed
                 const uint8_t* index = rd_Bytes(&c, 256);
@@ -89,15 +92,16 @@ int DecodeTiles(Surface* s, const uint8_t* stream, size_t n) {
                 if (t & 0x20) start = rd_U8(&c);
                 else count += 1;
                 const uint8_t* entries = rd_Bytes(&c, (size_t)planes * count);
-                if (!c.ok || start + count > 256) return 0;
+                if (!c.ok) return refuse_With("truncated tile");
+                if (start + count > 256) return refuse_With("palette past 256");
                 for (uint32_t j = 0; j < count; j++) palette[start + j] = PlaneWord(entries, count, planes, j);
                 for (int i = 0; i < 256; i++) tile[i] = palette[index[i]];
             } else if (kind == 0) {  // grey; its other planes are skipped
                 const uint8_t* b = rd_Bytes(&c, (size_t)planes * 256);
-                if (!b) return 0;
+                if (!b) return refuse_With("truncated tile");
                 for (int i = 0; i < 256; i++) tile[i] = b[i] * 0x010101u;
             }
-            if (!c.ok) return 0;
+            if (!c.ok) return refuse_With("truncated tile");
             if (t & 0x40) {
                 for (int i = 0; i < 256; i++) moved[strip.at[i]] = tile[i];
                 std::memcpy(tile, moved, sizeof tile);
@@ -116,28 +120,32 @@ int DecodeTiles(Surface* s, const uint8_t* stream, size_t n) {
 }  // namespace
 
 int kv5_LoadTiledBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo* info) {
+    refuse_Clear();
     ImageFileInfo local{};
     if (!info) info = &local;
     TiledHeader h;
-    if (!out || !data || !ReadTiledHeader(data, size, &h)) return 0;
+    if (!out || !data) return refuse_With("no data");
+    if (!ReadTiledHeader(data, size, &h)) return 0;
     info->width = h.width;
     info->height = h.height;
     info->isProtected = 0;
     size_t cap;
-    if (!TiledCapacity(h, &cap) || h.dataOffset > size) return 0;
+    if (!TiledCapacity(h, &cap)) return 0;
+    if (h.dataOffset > size) return refuse_With("data offset past end");
     size_t n = h.dataSize ? h.dataSize : size - h.dataOffset;
-    if (n > size - h.dataOffset || n > cap) return 0;
+    if (n > size - h.dataOffset) return refuse_With("truncated stream");
+    if (n > cap) return refuse_With("stream too large");
 
     uint8_t* buf[2];
     const uint8_t* stream;
     size_t decoded;
     Surface made;
     int ok = kv5_UndoCodecs(h.codecs, data + h.dataOffset, n, cap, 1, info, buf, nullptr, &stream, &decoded) &&
-             kv5_NewSurface(h.width, h.height, &made);
+             (srf_CreateExact(h.width, h.height, &made) || refuse_With("cannot make surface"));
     if (ok) {
         ok = DecodeTiles(&made, stream, decoded);
         if (ok) {
-            kv5_InstallSurface(out, &made);
+            srf_Install(out, &made);
         } else {
             srf_Unlock(&made);
             srf_Destroy(&made);

@@ -70,17 +70,17 @@ INT_PTR CALLBACK LoaderErrorProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 int PromptHandler(UiPrompt* prompt) {
-    img_LoaderErrorDialog(GetActiveWindow(), prompt->inText);
+    lerr_ShowDialog(GetActiveWindow(), prompt->inText);
     prompt->result = 0;
     return 1;
 }
 
 }  // namespace
 
-void img_LoaderErrorDialog(HWND owner, const char* text) {
+void lerr_ShowDialog(HWND owner, const char* text) {
     LoaderErrorRun run{text, nullptr};
     DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_LOADER_ERROR), owner, LoaderErrorProc,
                     (LPARAM)&run);
 }
 
-void img_RegisterLoaderError() { ui_RegisterPrompt(IMG_LOADER_ERROR_PROMPT, PromptHandler); }
+void lerr_RegisterPrompt() { ui_RegisterPrompt(IMG_LOADER_ERROR_PROMPT, PromptHandler); }

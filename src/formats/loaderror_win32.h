@@ -9,6 +9,6 @@
 extern const char IMG_PLUGIN_PAGE[];
 
 // Modal over `owner`; returns when the user closes it.
-void img_LoaderErrorDialog(HWND owner, const char* text);
+void lerr_ShowDialog(HWND owner, const char* text);
 // Makes the dialog answer the seam's IMG_LOADER_ERROR_PROMPT; called once at start-up.
-void img_RegisterLoaderError();
+void lerr_RegisterPrompt();

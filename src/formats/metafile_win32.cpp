@@ -20,7 +20,7 @@ int emf_Load(Surface* out, const char* path, ImageFileInfo* info) {
         size_t pixels;
         Surface made;
         if (w >= 1 && h >= 1 && w <= SRF_MAX_PIXELS && h <= SRF_MAX_PIXELS &&
-            kv5_SizeAccepted((uint32_t)w, (uint32_t)h, &pixels) && kv5_NewSurface((uint32_t)w, (uint32_t)h, &made)) {
+            srf_SizeAccepted((uint32_t)w, (uint32_t)h, &pixels) && srf_CreateExact((uint32_t)w, (uint32_t)h, &made)) {
             HDC dc;
             const RECT area = {b.left, b.top, b.right, b.bottom};
             ok = srf_GetDC(&dc, nullptr, &made) != nullptr;

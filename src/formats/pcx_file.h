@@ -1,4 +1,4 @@
-// pcx_file.h — PCX image files: reader of 8-bit planes, writer of 24-bit (3 planes).
+// pcx_file.h — PCX image files: reader of 1/2/4/8-bit planes, writer of 24-bit (3 planes).
 //
 //   header (128 bytes, little-endian)
 //   0 u8 manufacturer (10)   1 u8 version   2 u8 encoding   3 u8 bitsPerPixel (per plane)
@@ -10,11 +10,14 @@
 //   bytesPerLine * planes bytes, plane after plane.
 //   256-colour files: byte 12, then 768 bytes of RGB triples, at the end of the file.
 //
-// Reader: palette when version is 5 and bits x planes <= 8: the end block when its
-// marker is there, else the header's 16 colours (indices above 15 are black).
-// Planes 0-3 are red, green, blue, alpha; planes beyond 4 are ignored. Refused: a wrong
-// manufacturer byte, bit depths other than 8 per plane, no planes, bytesPerLine below
-// the width, an inverted window, over 2^24 pixels, sizes the Surface cannot hold
+// Reader, 8-bit planes: palette when version is 5 and bits x planes <= 8: the end
+// block when its marker is there, else the header's 16 colours (indices above 15 are
+// black). Planes 0-3 are red, green, blue, alpha; planes beyond 4 are ignored.
+// Packed planes (1, 2 or 4 bits, bits x planes <= 4): pixels packed high bit first,
+// plane p giving bits p*bits.. of an index into the header's 16 colours, whatever the
+// version; 1 bit x 1 plane is black (0) and white (1).
+// Refused: a wrong manufacturer byte, other depths, no planes, bytesPerLine too short
+// for the width, an inverted window, over 2^24 pixels, sizes the Surface cannot hold
 // exactly, coded data that ends before the last line. A refused file leaves
 // surface_out as it was.
 // Writer: version 5, 8 bits, 3 planes, 96 dpi, bytesPerLine = width rounded up to even

@@ -68,7 +68,7 @@ int InstallMetafile(Surface* out, IPicture* pic, ImageFileInfo* info) {
         }
     }
     Surface made;
-    if (w < 1 || h < 1 || !kv5_NewSurface((uint32_t)w, (uint32_t)h, &made)) return 0;
+    if (w < 1 || h < 1 || !srf_CreateExact((uint32_t)w, (uint32_t)h, &made)) return 0;
     HDC dc;
     int ok = 0;
     if (srf_GetDC(&dc, nullptr, &made)) {

@@ -6,6 +6,7 @@
 #include "formats/fileio.h"
 #include "formats/kv5_file.h"
 #include "formats/rdwr.h"
+#include "platform/refusal.h"
 #include "platform/ui.h"
 
 const char PPM_BINARY_QUESTION[] =
@@ -78,9 +79,10 @@ uint8_t* ppm_ReadAsciiSamples(const uint8_t* text, size_t size, uint32_t maxValu
 }
 
 int ppm_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo* info) {
+    refuse_Clear();
     ImageFileInfo local{};
     if (!info) info = &local;
-    if (!out || !data) return 0;
+    if (!out || !data) return refuse_With("no data");
     // The magic: the "P" nearest before the first digit outside comments.
     const size_t scan = size < HEAD_SCAN ? size : HEAD_SCAN;
     size_t i = 0;
@@ -90,21 +92,22 @@ int ppm_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo*
         else
             i++;
     }
-    if (i >= scan || i == 0 || data[i - 1] != 'P') return 0;
+    if (i >= scan || i == 0 || data[i - 1] != 'P') return refuse_With("bad signature");
     const int type = data[i] - '0';
     if (type < 1 || type > 6 || i + 1 >= size || !(IsBlank(data[i + 1]) || data[i + 1] == '#'))
-        return 0;
+        return refuse_With("bad type");
     size_t at = i + 1;
     uint32_t w, h, maxValue = 1;
-    if (!Number(data, size, &at, &w) || !Number(data, size, &at, &h)) return 0;
+    if (!Number(data, size, &at, &w) || !Number(data, size, &at, &h)) return refuse_With("bad dimensions");
     const int bitmap = type == 1 || type == 4;
-    if (!bitmap && !Number(data, size, &at, &maxValue)) return 0;
-    if (w == 0 || h == 0 || (uint64_t)w * h > MAX_PIXELS || maxValue == 0 || maxValue > 65535)
-        return 0;
+    if (!bitmap && !Number(data, size, &at, &maxValue)) return refuse_With("bad maximum");
+    if (w == 0 || h == 0) return refuse_With("bad dimensions");
+    if ((uint64_t)w * h > MAX_PIXELS) return refuse_With("too large");
+    if (maxValue == 0 || maxValue > 65535) return refuse_With("bad maximum");
     info->width = w;
     info->height = h;
     info->isProtected = 0;
-    if (at >= size || !IsBlank(data[at])) return 0;
+    if (at >= size || !IsBlank(data[at])) return refuse_With("truncated header");
     at++;  // the one blank that ends the header
 
     const int channels = type == 3 || type == 6 ? 3 : 1;
@@ -132,9 +135,10 @@ int ppm_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo*
                 s[k] = width == 1 ? raw[k] : Scale((uint32_t)raw[2 * k] << 8 | raw[2 * k + 1], maxValue);
     }
     Surface made;
-    if (!s || !kv5_NewSurface(w, h, &made)) {
+    if (!s || !srf_CreateExact(w, h, &made)) {
+        const int binaryCut = type > 3 && !s;
         std::free(s);
-        return 0;
+        return refuse_With(binaryCut ? "truncated data" : "cannot make surface");
     }
     for (uint32_t y = 0; y < h; y++) {
         uint32_t* dst = made.pixels + (size_t)y * made.stride;
@@ -148,7 +152,7 @@ int ppm_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo*
         }
     }
     std::free(s);
-    kv5_InstallSurface(out, &made);
+    srf_Install(out, &made);
     return 1;
 }
 
@@ -157,9 +161,10 @@ int ppm_Load(Surface* out, const char* path, ImageFileInfo* info) {
 }
 
 int ppm_SaveBytes(Surface* s, int binary, uint8_t** data, size_t* size) {
+    refuse_Clear();
     *data = nullptr;
     *size = 0;
-    if (!s || !srf_IsValid(s) || !srf_Lock(s)) return 0;
+    if (!s || !srf_IsValid(s) || !srf_Lock(s)) return refuse_With("cannot lock surface");
     const uint32_t w = s->width, h = s->height;
     char head[160];
     int n = std::snprintf(head, sizeof head,
@@ -172,7 +177,7 @@ int ppm_SaveBytes(Surface* s, int binary, uint8_t** data, size_t* size) {
         buf = (uint8_t*)std::malloc(cap);
     if (!buf) {
         srf_Unlock(s);
-        return 0;
+        return refuse_With("out of memory");
     }
     std::memcpy(buf, head, n);
     size_t at = n;
@@ -194,7 +199,8 @@ int ppm_SaveBytes(Surface* s, int binary, uint8_t** data, size_t* size) {
 }
 
 int ppm_Save(Surface* s, const char* path) {
-    if (!s || !path) return 0;
+    refuse_Clear();
+    if (!s || !path) return refuse_With("no path");
     int binary = ui_MessageBox(PPM_BINARY_QUESTION, PPM_BINARY_TITLE, UI_YESNO | UI_TOPMOST) != UI_IDNO;
     uint8_t* data;
     size_t size;

@@ -90,7 +90,7 @@ int PlanDib(const uint8_t* head, size_t fileSize, DibPlan* plan) {
     if (width <= 0 || height == 0 || (rle && height < 0)) return 0;
     const uint64_t w = (uint64_t)width, h = (uint64_t)(height < 0 ? -height : height);
     size_t pixels;
-    if (w > SRF_MAX_PIXELS || h > SRF_MAX_PIXELS || !kv5_SizeAccepted((uint32_t)w, (uint32_t)h, &pixels))
+    if (w > SRF_MAX_PIXELS || h > SRF_MAX_PIXELS || !srf_SizeAccepted((uint32_t)w, (uint32_t)h, &pixels))
         return 0;
 
     uint64_t pixelBytes;
@@ -157,7 +157,7 @@ int sys_DibIsWhole(const uint8_t* data, size_t size) {
 }
 
 void sys_Install(Surface* out, Surface* made, ImageFileInfo* info) {
-    kv5_InstallSurface(out, made);
+    srf_Install(out, made);
     if (info) {
         info->width = out->width;
         info->height = out->height;
@@ -200,7 +200,7 @@ int bmp_LoadSystem(Surface* out, const char* path, ImageFileInfo* info) {
 
     Surface made;
     int rows = 0;
-    if (kv5_NewSurface(plan.width, plan.height, &made)) {
+    if (srf_CreateExact(plan.width, plan.height, &made)) {
         HDC dc;
         if (srf_GetDC(&dc, nullptr, &made)) {
             rows = SetDIBits(dc, (HBITMAP)made.bitmap, 0, plan.height, bits, bmi, DIB_RGB_COLORS);

@@ -1,11 +1,13 @@
 // tga_file.cpp — TGA reader and writer (layout in tga_file.h).
 #include "formats/tga_file.h"
+#include <cassert>
 #include <cstdlib>
 #include <cstring>
 #include "formats/bmp_file.h"
 #include "formats/fileio.h"
 #include "formats/kv5_file.h"
 #include "formats/rdwr.h"
+#include "platform/refusal.h"
 
 const char TGA_SIGNATURE_TEXT[] = "Orvik Lab's (Orvik)";
 
@@ -51,40 +53,43 @@ int DecodeRuns(RdCursor* c, uint8_t* buf, size_t pixels, int bpp) {
 }  // namespace
 
 int tga_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo* info) {
+    refuse_Clear();
     ImageFileInfo local{};
     if (!info) info = &local;
-    if (!out || !data) return 0;
+    if (!out || !data) return refuse_With("no data");
     RdCursor c = rd_Make(data, size);
     const uint8_t* h = rd_Bytes(&c, HEADER);
-    if (!h) return 0;
+    if (!h) return refuse_With("truncated header");
     const uint32_t idLen = h[0], mapType = h[1], type = h[2];
     const uint32_t mapFirst = rd_U16At(h, 3), mapLen = rd_U16At(h, 5), mapBits = h[7];
     const uint32_t w = rd_U16At(h, 12), ht = rd_U16At(h, 14), depth = h[16];
     const int topDown = (h[17] & 0x20) != 0;
     const int rle = (type & 8) != 0, kind = type & 7;
-    if (type == 0 || type > 11 || kind < 1 || kind > 3) return 0;
-    if (depth < 8 || depth > 32 || depth % 8) return 0;
-    if (w == 0 || ht == 0 || (uint64_t)w * ht > MAX_PIXELS) return 0;
-    if (kind != 2 && depth != 8) return 0;  // grey+alpha and wide indices are not read
+    if (type == 0 || type > 11 || kind < 1 || kind > 3) return refuse_With("bad image type");
+    if (depth < 8 || depth > 32 || depth % 8) return refuse_With("bad bit depth");
+    if (w == 0 || ht == 0) return refuse_With("bad dimensions");
+    if ((uint64_t)w * ht > MAX_PIXELS) return refuse_With("too large");
+    // Grey may carry an alpha byte (16 bits); indices are bytes.
+    if ((kind == 1 && depth != 8) || (kind == 3 && depth > 16)) return refuse_With("bad bit depth");
     info->width = w;
     info->height = ht;
     info->isProtected = 0;
-    if (!rd_Skip(&c, idLen)) return 0;
+    if (!rd_Skip(&c, idLen)) return refuse_With("truncated header");
 
     uint32_t map[256] = {};
     if (mapType) {
         const uint32_t entry = (mapBits + 7) / 8;
-        if (mapLen > 256 || (mapBits != 15 && mapBits != 16 && mapBits != 24 && mapBits != 32))
-            return 0;
+        if (mapLen > 256) return refuse_With("palette too large");
+        if (mapBits != 15 && mapBits != 16 && mapBits != 24 && mapBits != 32) return refuse_With("bad palette depth");
         for (uint32_t j = 0; j < mapLen; j++) {
             const uint8_t* e = rd_Bytes(&c, entry);
-            if (!e) return 0;
+            if (!e) return refuse_With("truncated palette");
             uint32_t v = Value(e, entry);
             if (mapBits == 15 || mapBits == 16) v = From555(v, mapBits == 16);
             if (mapFirst + j < 256) map[mapFirst + j] = v;
         }
     } else if (kind == 1) {
-        return 0;
+        return refuse_With("no palette");
     }
 
     const int bpp = (int)depth / 8;
@@ -92,9 +97,9 @@ int tga_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo*
     // The smallest stream that could fill the image, checked before any allocation:
     // a packet covers at most 128 pixels.
     const size_t least = rle ? (pixels + 127) / 128 * (1 + bpp) : pixels * bpp;
-    if (rd_Left(&c) < least) return 0;
+    if (rd_Left(&c) < least) return refuse_With("truncated data");
     uint8_t* buf = (uint8_t*)std::calloc(pixels, bpp);
-    if (!buf) return 0;
+    if (!buf) return refuse_With("out of memory");
     int whole;
     if (rle) {
         whole = DecodeRuns(&c, buf, pixels, bpp);
@@ -104,12 +109,12 @@ int tga_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo*
     }
     if (!whole) {
         std::free(buf);
-        return 0;
+        return refuse_With("truncated data");
     }
     Surface made;
-    if (!kv5_NewSurface(w, ht, &made)) {
+    if (!srf_CreateExact(w, ht, &made)) {
         std::free(buf);
-        return 0;
+        return refuse_With("cannot make surface");
     }
     const uint32_t mask = depth == 32 ? 0xFFFFFFFFu : (1u << depth) - 1;
     for (uint32_t y = 0; y < ht; y++) {
@@ -117,14 +122,14 @@ int tga_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo*
         uint32_t* dst = made.pixels + (size_t)y * made.stride;
         for (uint32_t x = 0; x < w; x++) {
             uint32_t v = Value(row + (size_t)x * bpp, bpp) & mask;
-            if (kind == 3) v = (v & 0xFF) * 0x010101u;
+            if (kind == 3) v = (v & 0xFF) * 0x010101u | (v >> 8) << 24;  // a second byte is alpha
             else if (kind == 1) v = map[v & 0xFF];
             else if (depth == 16) v = From555(v, 1);
             dst[x] = v;
         }
     }
     std::free(buf);
-    kv5_InstallSurface(out, &made);
+    srf_Install(out, &made);
     return 1;
 }
 
@@ -133,9 +138,10 @@ int tga_Load(Surface* out, const char* path, ImageFileInfo* info) {
 }
 
 int tga_SaveBytes(Surface* s, uint8_t** data, size_t* size) {
+    refuse_Clear();
     *data = nullptr;
     *size = 0;
-    if (!s || !srf_IsValid(s) || !srf_Lock(s)) return 0;
+    if (!s || !srf_IsValid(s) || !srf_Lock(s)) return refuse_With("cannot lock surface");
     const uint32_t w = s->width, h = s->height;
     const size_t pixels = (size_t)w * h;
     const size_t text = sizeof TGA_SIGNATURE_TEXT - 1;
@@ -146,7 +152,7 @@ int tga_SaveBytes(Surface* s, uint8_t** data, size_t* size) {
     if (!file) {
         std::free(px);
         srf_Unlock(s);
-        return 0;
+        return refuse_With(w && h && w <= 65535 && h <= 65535 ? "out of memory" : "bad dimensions");
     }
     for (uint32_t y = 0; y < h; y++)
         for (uint32_t x = 0; x < w; x++) {
@@ -188,9 +194,10 @@ int tga_SaveBytes(Surface* s, uint8_t** data, size_t* size) {
     }
     wr_Bytes(&c, TGA_SIGNATURE_TEXT, text);
     std::free(px);
+    assert(c.ok);  // cap allows a raw packet header for every 128 pixels
     if (!c.ok) {
         std::free(file);
-        return 0;
+        return refuse_With("size mismatch");
     }
     *data = file;
     *size = (size_t)(c.p - file);

@@ -11,11 +11,12 @@
 //   follow, else one pixel repeated count times; packets may cross rows.
 //
 // Reader: refuses zero or over 2^24 pixels, sizes the Surface cannot hold exactly,
-// depths other than 8/16/24/32, grey or colour-mapped pixels wider than 8 bits, maps
+// depths other than 8/16/24/32, grey pixels above 16 bits, wider indices than 8 bits, maps
 // above 256 entries or with entries other than 15/16/24/32 bits, colour-mapped files
 // without a map, and files that end before the header, map or last pixel.
 // 16-bit pixels and 15/16-bit map entries are 5-5-5 through the expansion table,
-// bit 15 giving alpha 255. 32-bit pixels keep their fourth byte as alpha.
+// bit 15 giving alpha 255. 32-bit pixels keep their fourth byte as alpha, 16-bit grey
+// its high byte (grey from the low one).
 // Writer: type 10, 24 bits, top-left origin, then the packets, then the signature
 // text; alpha is not stored. A refused file leaves surface_out as it was.
 #pragma once

@@ -3,7 +3,7 @@
 #include "pixcode/pixcode_window_win32.h"
 #include <cstdio>
 #include <cstring>
-#include "app/paths.h"
+#include "platform/helpviewer.h"
 #include "pixcode/pix_program.h"
 #include "pixcode/pix_run.h"
 #include "pixcode/pixcode_ids.h"
@@ -70,20 +70,6 @@ int FindToken(const char* text, const char* token) {
     return -1;
 }
 
-void OpenHelp(HWND hwnd) {
-    char chm[KV_MAX_PATH];
-    if (!path_Join(chm, sizeof chm, path_AppDir(), "Kelvara.chm")) return;
-    char command[KV_MAX_PATH + 64];
-    std::snprintf(command, sizeof command, "hh.exe \"%s::/programming.htm\"", chm);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-}
-
 BOOL OnInitDialog(HWND hwnd, EditArgs* args) {
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, (LONG_PTR)args);
     if (g_pixw.open && IsWindow(g_pixw.open)) {
@@ -135,7 +121,7 @@ void OnCommand(HWND hwnd, int id) {
         break;
     }
     case IDCANCEL: EndDialog(hwnd, 0); break;
-    case IDC_PIX_HELP: OpenHelp(hwnd); break;
+    case IDC_PIX_HELP: help_OpenPage("programming.htm"); break;
     default: break;
     }
 }

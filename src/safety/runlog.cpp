@@ -2,7 +2,7 @@
 #include "safety/runlog.h"
 #include <cstdio>
 #include <cstdlib>
-#include "app/paths.h"
+#include "platform/paths.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include "app/sysio.h"
+#include "platform/sysio.h"
 
 const char LOG_FILE_NAME[] = "Kelvara.log";
 

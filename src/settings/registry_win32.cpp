@@ -3,7 +3,7 @@
 #include "settings/registry_win32.h"
 #include <cstdio>
 #include <cstring>
-#include "app/paths.h"
+#include "platform/paths.h"
 
 namespace {
 

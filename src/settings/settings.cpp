@@ -1,8 +1,9 @@
 // settings.cpp — the settings record, its defaults and the settings file.
 #include "settings/settings.h"
 #include <cstring>
-#include "app/paths.h"
-#include "app/sysio.h"
+#include "platform/paths.h"
+#include "platform/refusal.h"
+#include "platform/sysio.h"
 
 SettingsRecord g_settings;
 
@@ -113,21 +114,24 @@ uint32_t set_Checksum(const SettingsRecord* record) {
 }
 
 int set_Decode(const uint8_t* data, size_t size, SettingsRecord* out) {
-    if (!data || size == 0 || !out) return 0;
+    refuse_Clear();
+    if (!data || size == 0 || !out) return refuse_With("empty file");
     Reader r{data, size, 0, 1};
-    if (size < 4 || std::memcmp(data, MAGIC, 4) != 0) return 0;
+    if (size < 4 || std::memcmp(data, MAGIC, 4) != 0) return refuse_With("bad signature");
     r.pos = 4;
     uint32_t headerSize = rd_U32LE(&r);
     uint32_t recordSize = rd_U32LE(&r);
     uint32_t checksum = rd_U32LE(&r);
-    if (!r.ok || headerSize < TEXT_OFFSET || headerSize > SET_MAX_HEADER || headerSize > size)
-        return 0;
-    if (!TextHasMark(data + TEXT_OFFSET, headerSize - TEXT_OFFSET)) return 0;
+    if (!r.ok) return refuse_With("truncated header");
+    if (headerSize < TEXT_OFFSET || headerSize > SET_MAX_HEADER) return refuse_With("bad header size");
+    if (headerSize > size) return refuse_With("truncated header");
+    if (!TextHasMark(data + TEXT_OFFSET, headerSize - TEXT_OFFSET)) return refuse_With("bad header text");
     // The size is checked before anything is copied: the record buffer is fixed.
-    if (recordSize != SET_RECORD_SIZE || size - headerSize < SET_RECORD_SIZE) return 0;
+    if (recordSize != SET_RECORD_SIZE) return refuse_With("bad record size");
+    if (size - headerSize < SET_RECORD_SIZE) return refuse_With("truncated record");
     SettingsRecord rec;
     std::memcpy(&rec, data + headerSize, SET_RECORD_SIZE);
-    if (set_Checksum(&rec) != checksum) return 0;
+    if (set_Checksum(&rec) != checksum) return refuse_With("bad checksum");
     rec.userName[sizeof rec.userName - 1] = 0;
     rec.textFont[sizeof rec.textFont - 1] = 0;
     for (int i = 0; i < SET_RECENT_COUNT; i++) rec.recent[i][sizeof rec.recent[i] - 1] = 0;
@@ -147,10 +151,11 @@ void set_Encode(const SettingsRecord* record, uint8_t* out) {
 }
 
 int LoadSettings() {
+    refuse_Clear();
     char path[KV_MAX_PATH];
-    if (!SettingsPath(path, sizeof path)) return 0;
+    if (!SettingsPath(path, sizeof path)) return refuse_With("no program folder");
     std::FILE* f = sio_Open(path, "rb", SIO_SHARE_READ);
-    if (!f) return 0;
+    if (!f) return refuse_With("cannot open file");
     // Nothing past the largest header and one record matters.
     uint8_t buf[SET_MAX_HEADER + SET_RECORD_SIZE];
     size_t got = std::fread(buf, 1, sizeof buf, f);

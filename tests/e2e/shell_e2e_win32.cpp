@@ -1,8 +1,9 @@
-// shell_e2e_win32.cpp — end-to-end checks of kelvara.exe: start-up, title and status
-// line, the child layout, zoom through menu commands and keys, the recent-files
-// order, Save of an untitled image, the close questions, /nogui, the rulers as
-// drawn on the screen, dropped files, the transparency question of Save As, the
-// direct effects with their undo, and opening and saving other formats.
+// shell_e2e_win32.cpp — kelvara.exe driven from outside as a user would, in a few
+// journeys that each start the program once: a first session on the start image
+// (layout, help texts, zoom, rulers, effects and undo, the sprite, keys with Alt,
+// the close questions), a session with files (command line, dropped files, recent
+// list, reload, the transparency questions, other formats), and two copies sharing
+// one settings file (the options broadcast, /nogui).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "app/app_ids.h"
+#include "app/view_win32.h"
 #include "app/viewgeom.h"
 #include "e2e/driver_win32.h"
 #include "engine/color.h"
@@ -53,16 +55,17 @@ void start(Running* r, const char* folderName, const SettingsRecord& s, const ch
     ASSERT_TRUE(drv_WaitStatus(r->p.main, " All systems go!!", START_MS)) << drv_Status(r->p.main);
 }
 
-int view_zoom(HWND main, int) {
-    return (int)GetWindowLongPtrA(drv_Child(main, "kelvara_wnd_view"), GWLP_USERDATA);
+// The zoom factor, asked of the view as any other program may.
+int view_zoom(HWND main) {
+    return (int)SendMessageA(drv_Child(main, "kelvara_wnd_view"), WM_VIEW_GETZOOM, 0, 0);
 }
 
 int wait_zoom(HWND main, int want) {
     for (int t = 0; t < 100; t++) {
-        if (view_zoom(main, 640) == want) return want;
+        if (view_zoom(main) == want) return want;
         Sleep(50);
     }
-    return view_zoom(main, 640);
+    return view_zoom(main);
 }
 
 void close_with_yes(Running* r) {
@@ -70,226 +73,6 @@ void close_with_yes(Running* r) {
     ASSERT_TRUE(drv_Answer(&r->p, "Confirm Exit", IDYES, 10000));
     EXPECT_EQ(drv_WaitExit(&r->p, 20000), 0u);
 }
-
-TEST(Shell, StartsWithTitleStatusAndStartImage) {
-    Running r;
-    start(&r, "startup", quiet_settings());
-    EXPECT_EQ(drv_Text(r.p.main), "Kelvara 1.80");
-    for (const char* cls : {"kelvara_wnd_view", "kelvara_wnd_toolbar", "kelvara_wnd_colorbar",
-                            "kelvara_wnd_quickpal", "kelvara_wnd_linkbar"})
-        EXPECT_NE(drv_Child(r.p.main, cls), nullptr) << cls;
-    // The start image is 640 pixels wide at zoom 1.
-    EXPECT_EQ(view_zoom(r.p.main, 640), 1);
-    close_with_yes(&r);
-}
-
-TEST(Shell, LayoutOfAClientArea900By500) {
-    Running r;
-    start(&r, "layout", quiet_settings());
-    RECT wr, cr;
-    GetWindowRect(r.p.main, &wr);
-    GetClientRect(r.p.main, &cr);
-    int fw = (wr.right - wr.left) - cr.right, fh = (wr.bottom - wr.top) - cr.bottom;
-    SetWindowPos(r.p.main, nullptr, 0, 0, 900 + fw, 500 + fh, SWP_NOMOVE | SWP_NOZORDER);
-    GetClientRect(r.p.main, &cr);
-    ASSERT_EQ(cr.right, 900);
-    ASSERT_EQ(cr.bottom, 500);
-    HWND quick = drv_Child(r.p.main, "kelvara_wnd_quickpal");
-    RECT q = drv_ChildRect(r.p.main, quick);
-    EXPECT_EQ(q.left, 506);
-    EXPECT_EQ(q.top, 434);
-    EXPECT_EQ(q.right - q.left, 384);
-    EXPECT_FALSE(IsWindowVisible(drv_Child(r.p.main, "kelvara_wnd_linkbar")));
-    RECT v = drv_ChildRect(r.p.main, drv_Child(r.p.main, "kelvara_wnd_view"));
-    EXPECT_EQ(v.left, 50);
-    EXPECT_EQ(v.top, 10);
-    EXPECT_EQ(v.right - v.left, 840);
-    EXPECT_EQ(v.bottom - v.top, 420);
-    RECT s = drv_ChildRect(r.p.main, GetDlgItem(r.p.main, 6));
-    EXPECT_EQ(s.top, 478);
-    EXPECT_EQ(s.right - s.left, 822);
-    close_with_yes(&r);
-}
-
-TEST(Shell, ZoomThroughMenuCommandsAndKeys) {
-    Running r;
-    start(&r, "zoom", quiet_settings());
-    drv_Command(r.p.main, CMD_ZOOM_IN);
-    EXPECT_EQ(wait_zoom(r.p.main, 2), 2);
-    drv_Command(r.p.main, CMD_ZOOM_IN);
-    EXPECT_EQ(wait_zoom(r.p.main, 4), 4);
-    drv_Command(r.p.main, CMD_ZOOM_OUT);
-    EXPECT_EQ(wait_zoom(r.p.main, 2), 2);
-    drv_Command(r.p.main, CMD_ZOOM_RESET);
-    EXPECT_EQ(wait_zoom(r.p.main, 1), 1);
-    drv_Command(r.p.main, CMD_ZOOM_OUT);  // stays at 1
-    Sleep(300);
-    EXPECT_EQ(view_zoom(r.p.main, 640), 1);
-    for (int i = 0; i < 3; i++) drv_Key(r.p.main, VK_PRIOR);
-    EXPECT_EQ(wait_zoom(r.p.main, 8), 8);
-    Sleep(500);
-    EXPECT_TRUE(drv_SaveScreen(r.p.folder + "\\zoom8.bmp"));
-    for (int i = 0; i < 5; i++) drv_Key(r.p.main, VK_PRIOR);
-    EXPECT_EQ(wait_zoom(r.p.main, 64), 64);  // stops at 64
-    drv_Key(r.p.main, VK_NEXT);
-    EXPECT_EQ(wait_zoom(r.p.main, 32), 32);
-    drv_Key(r.p.main, VK_HOME);
-    EXPECT_EQ(wait_zoom(r.p.main, 1), 1);
-    close_with_yes(&r);
-}
-
-TEST(Shell, MenuHelpNotepadHistoryAndWheel) {
-    Running r;
-    start(&r, "help", quiet_settings());
-    HMENU menu = GetMenu(r.p.main);
-    SendMessageA(r.p.main, WM_MENUSELECT, MAKEWPARAM(CMD_OPEN, MF_HILITE), (LPARAM)menu);
-    EXPECT_EQ(drv_Status(r.p.main), " Open an existing image");
-    SendMessageA(r.p.main, WM_MENUSELECT, MAKEWPARAM(CMD_HEADING, MF_HILITE), (LPARAM)menu);
-    EXPECT_EQ(drv_Status(r.p.main), "");
-    SendMessageA(r.p.main, WM_MENUSELECT, MAKEWPARAM(CMD_OPEN, MF_HILITE), (LPARAM)menu);
-    // F3 keeps the status text for the notepad.
-    drv_Key(r.p.main, VK_F3);
-    EXPECT_TRUE(drv_WaitStatus(r.p.main, " ::Sent To Notepad::", 5000));
-    drv_Command(r.p.main, CMD_NOTEPAD);
-    HWND pad = drv_FindOwned(&r.p, "Kelvara - Notepad", 10000);
-    ASSERT_NE(pad, nullptr);
-    EXPECT_EQ(drv_Text(GetDlgItem(pad, IDC_NOTEPAD_TEXT)), " Open an existing image\r\n");
-    PostMessageA(pad, WM_COMMAND, IDCANCEL, 0);
-    // The wheel zooms, but not with Ctrl held.
-    PostMessageA(r.p.main, WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)-120), 0);
-    EXPECT_EQ(wait_zoom(r.p.main, 2), 2);
-    SendMessageA(r.p.main, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, (WORD)(short)120), 0);
-    EXPECT_EQ(view_zoom(r.p.main, 640), 2);
-    PostMessageA(r.p.main, WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)120), 0);
-    EXPECT_EQ(wait_zoom(r.p.main, 1), 1);
-    close_with_yes(&r);
-}
-
-void write_image(const std::string& path, uint32_t colour) {
-    Surface s;
-    std::memset(&s, 0, sizeof s);
-    srf_Create(32, 24, &s);
-    if (srf_Lock(&s)) {
-        drw_FillRect(&s, 0, 0, 31, 23, colour);
-        srf_Unlock(&s);
-    }
-    ASSERT_TRUE(kv5_Save(&s, path.c_str()));
-    srf_Destroy(&s);
-}
-
-SettingsRecord read_settings(const std::string& folder) {
-    SettingsRecord r;
-    std::memset(&r, 0, sizeof r);
-    FILE* f = std::fopen((folder + "\\Kelvara.kvr").c_str(), "rb");
-    uint8_t bytes[SET_FILE_SIZE];
-    size_t n = f ? std::fread(bytes, 1, sizeof bytes, f) : 0;
-    if (f) std::fclose(f);
-    EXPECT_EQ(n, SET_FILE_SIZE);
-    EXPECT_TRUE(set_Decode(bytes, n, &r));
-    return r;
-}
-
-TEST(Shell, OpeningARecentFileMovesItToTheTop) {
-    eng_Init();
-    SettingsRecord s = quiet_settings();
-    std::string dir = drv_MakeFolder("recent", "");
-    std::string names[4];
-    const char* letters[4] = {"A", "B", "C", "D"};
-    for (int i = 0; i < 4; i++) {
-        names[i] = dir + "\\" + letters[i] + ".kv5";
-        write_image(names[i], 0x00102030u * (i + 1));
-        std::strcpy(s.recent[i], names[i].c_str());
-    }
-    std::string bytes = settings_file(s);
-    FILE* f = std::fopen((dir + "\\Kelvara.kvr").c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-
-    Running r;
-    ASSERT_TRUE(drv_Start(&r.p, dir, ""));
-    ASSERT_NE(drv_WaitMain(&r.p, START_MS), nullptr);
-    ASSERT_TRUE(drv_WaitStatus(r.p.main, " All systems go!!", START_MS));
-    drv_Command(r.p.main, CMD_RECENT3);
-    std::string want = "Kelvara 1.80 - [ C.kv5 ]";
-    for (int t = 0; t < 100 && drv_Text(r.p.main) != want; t++) Sleep(50);
-    EXPECT_EQ(drv_Text(r.p.main), want);
-    close_with_yes(&r);
-    SettingsRecord after = read_settings(dir);
-    EXPECT_EQ(std::string(after.recent[0]), names[2]);
-    EXPECT_EQ(std::string(after.recent[1]), names[0]);
-    EXPECT_EQ(std::string(after.recent[2]), names[1]);
-    EXPECT_EQ(std::string(after.recent[3]), names[3]);
-    eng_Shutdown();
-}
-
-TEST(Shell, SavingAnUntitledImageAsksWhereToSave) {
-    Running r;
-    start(&r, "save", quiet_settings());
-    drv_Command(r.p.main, CMD_SAVE);
-    HWND dialog = drv_FindOwned(&r.p, "Save Image", 20000);
-    ASSERT_NE(dialog, nullptr);
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    Sleep(300);
-    EXPECT_EQ(drv_Text(r.p.main), "Kelvara 1.80");
-    close_with_yes(&r);
-}
-
-TEST(Shell, CloseQuestionsWithAndWithoutChanges) {
-    Running r;
-    start(&r, "close", quiet_settings());
-    // No changes: "No" keeps the window open.
-    PostMessageA(r.p.main, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(drv_Answer(&r.p, "Confirm Exit", IDNO, 10000));
-    EXPECT_EQ(drv_WaitExit(&r.p, 1000), (DWORD)STILL_ACTIVE);
-    // A change (the negative of the image), then Cancel keeps it open and No ends it.
-    drv_Command(r.p.main, CMD_FX_NEGATIVE);
-    Sleep(500);
-    PostMessageA(r.p.main, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(drv_Answer(&r.p, "Confirm Save And Exit", IDCANCEL, 10000));
-    EXPECT_EQ(drv_WaitExit(&r.p, 1000), (DWORD)STILL_ACTIVE);
-    PostMessageA(r.p.main, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(drv_Answer(&r.p, "Confirm Save And Exit", IDNO, 10000));
-    EXPECT_EQ(drv_WaitExit(&r.p, 20000), 0u);
-}
-
-TEST(Shell, OptionsOkInOneCopyReloadsTheSettingsOfAnother) {
-    Running a, b;
-    std::string dir = drv_MakeFolder("broadcast", settings_file(quiet_settings()));
-    ASSERT_TRUE(drv_Start(&a.p, dir, ""));
-    ASSERT_NE(drv_WaitMain(&a.p, START_MS), nullptr);
-    ASSERT_TRUE(drv_WaitStatus(a.p.main, " All systems go!!", START_MS));
-    ASSERT_TRUE(drv_Start(&b.p, dir, ""));
-    ASSERT_NE(drv_WaitMain(&b.p, START_MS), nullptr);
-    ASSERT_TRUE(drv_WaitStatus(b.p.main, " All systems go!!", START_MS));
-
-    drv_Command(a.p.main, CMD_OPTIONS);
-    HWND options = drv_FindOwned(&a.p, "Kelvara - Options", 10000);
-    ASSERT_NE(options, nullptr);
-    SendMessageA(GetDlgItem(options, IDC_OPT_UNDO), WM_SETTEXT, 0, (LPARAM) "100");  // clamped to 64
-    PostMessageA(GetDlgItem(options, IDOK), BM_CLICK, 0, 0);
-    for (int t = 0; t < 200 && IsWindow(options); t++) Sleep(50);
-    EXPECT_EQ(read_settings(dir).undoMB, 64);
-
-    // The other copy took the new record: what it writes when it ends keeps 64.
-    Sleep(1000);
-    close_with_yes(&b);
-    EXPECT_EQ(read_settings(dir).undoMB, 64);
-    close_with_yes(&a);
-}
-
-TEST(Shell, NoGuiRunsAndEndsWithExitCodeZero) {
-    Running r;
-    std::string dir = drv_MakeFolder("nogui", settings_file(quiet_settings()));
-    ASSERT_TRUE(drv_Start(&r.p, dir, "/nogui"));
-    EXPECT_EQ(drv_WaitExit(&r.p, START_MS), 0u);
-    // Shutdown wrote the settings back.
-    SettingsRecord after = read_settings(dir);
-    EXPECT_EQ(after.undoMB, 8);
-}
-
-
-// ---- the screen, dropped files, Save As of transparent images, direct effects ----
 
 void resize_client(HWND main, int w, int h) {
     RECT wr, cr;
@@ -321,14 +104,129 @@ Grab grab_view(HWND main) {
 
 uint32_t rgb_of(uint32_t colorref) { return clr_SwapRB(colorref) & 0x00FFFFFF; }
 
-TEST(Shell, TopRulerShowsTicksAndImageMarksWhereTheGeometrySaysSo) {
-    Running r;
-    start(&r, "ruler", quiet_settings());
-    resize_client(r.p.main, 1200, 800);  // the 640-pixel start image fits with room on both sides
+
+void wait_title(HWND main, const std::string& want) {
+    for (int t = 0; t < 200 && drv_Text(main) != want; t++) Sleep(50);
+    EXPECT_EQ(drv_Text(main), want);
+}
+
+// The view repainted from scratch, as a zoom or an uncovering would.
+Grab grab_view_redrawn(HWND main) {
+    RedrawWindow(drv_Child(main, "kelvara_wnd_view"), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    return grab_view(main);
+}
+
+// Presses keys as the keyboard does (the accelerator table sees Alt only this way).
+void press_keys(HWND main, std::initializer_list<WORD> held, WORD key) {
+    SetForegroundWindow(main);
+    Sleep(200);
+    std::vector<INPUT> in;
+    auto add = [&](WORD vk, DWORD flags) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = vk;
+        i.ki.dwFlags = flags;
+        in.push_back(i);
+    };
+    for (WORD h : held) add(h, 0);
+    add(key, 0);
+    add(key, KEYEVENTF_KEYUP);
+    for (WORD h : held) add(h, KEYEVENTF_KEYUP);
+    SendInput((UINT)in.size(), in.data(), sizeof(INPUT));
+}
+
+void first_session_layout_and_help(KvProcess* p) {
+    HWND main = p->main;
+    EXPECT_EQ(drv_Text(main), "Kelvara 1.80");
+    for (const char* cls : {"kelvara_wnd_view", "kelvara_wnd_toolbar", "kelvara_wnd_colorbar",
+                            "kelvara_wnd_quickpal", "kelvara_wnd_linkbar"})
+        EXPECT_NE(drv_Child(main, cls), nullptr) << cls;
+    EXPECT_EQ(view_zoom(main), 1);
+    // A client area of 900 x 500.
+    resize_client(main, 900, 500);
+    RECT cr;
+    GetClientRect(main, &cr);
+    ASSERT_EQ(cr.right, 900);
+    ASSERT_EQ(cr.bottom, 500);
+    RECT q = drv_ChildRect(main, drv_Child(main, "kelvara_wnd_quickpal"));
+    EXPECT_EQ(q.left, 506);
+    EXPECT_EQ(q.top, 434);
+    EXPECT_EQ(q.right - q.left, 384);
+    EXPECT_FALSE(IsWindowVisible(drv_Child(main, "kelvara_wnd_linkbar")));
+    RECT v = drv_ChildRect(main, drv_Child(main, "kelvara_wnd_view"));
+    EXPECT_EQ(v.left, 50);
+    EXPECT_EQ(v.top, 10);
+    EXPECT_EQ(v.right - v.left, 840);
+    EXPECT_EQ(v.bottom - v.top, 420);
+    RECT st = drv_ChildRect(main, GetDlgItem(main, 6));
+    EXPECT_EQ(st.top, 478);
+    EXPECT_EQ(st.right - st.left, 822);
+    // Menu help from the command table; a heading has none.
+    HMENU menu = GetMenu(main);
+    const struct {
+        int id;
+        const char* help;
+    } help[] = {{CMD_OPEN, " Open an existing image"}, {CMD_TOOL_HELP, " Help on the tool you are curently using"},
+                {CMD_HEADING, ""}, {CMD_ZOOM_IN, ""}, {CMD_OPEN, " Open an existing image"}};
+    for (const auto& h : help) {
+        SendMessageA(main, WM_MENUSELECT, MAKEWPARAM(h.id, MF_HILITE), (LPARAM)menu);
+        EXPECT_EQ(drv_Status(main), h.help) << h.id;
+    }
+    // F3 keeps the status text for the notepad.
+    drv_Key(main, VK_F3);
+    EXPECT_TRUE(drv_WaitStatus(main, " ::Sent To Notepad::", 5000));
+    drv_Command(main, CMD_NOTEPAD);
+    HWND pad = drv_FindOwned(p, "Kelvara - Notepad", 10000);
+    ASSERT_NE(pad, nullptr);
+    EXPECT_EQ(drv_Text(GetDlgItem(pad, IDC_NOTEPAD_TEXT)), " Open an existing image\r\n");
+    PostMessageA(pad, WM_COMMAND, IDCANCEL, 0);
+    // A command still to be built does nothing however it arrives.
+    drv_Command(main, CMD_TOOL_OPTIONS);
+    EXPECT_EQ(drv_FindOwned(p, "Tool Options", 500), nullptr);
+}
+
+void first_session_zoom(KvProcess* p) {
+    HWND main = p->main;
+    // The wheel zooms, but not with Ctrl held.
+    PostMessageA(main, WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)-120), 0);
+    EXPECT_EQ(wait_zoom(main, 2), 2);
+    SendMessageA(main, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, (WORD)(short)120), 0);
+    EXPECT_EQ(view_zoom(main), 2);
+    PostMessageA(main, WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)120), 0);
+    EXPECT_EQ(wait_zoom(main, 1), 1);
+    // Menu commands, then keys: 1 -> 2 -> 4 -> 2 -> 1, never below 1 nor above 64.
+    const struct {
+        int command, key, times, zoom;
+    } steps[] = {{CMD_ZOOM_IN, 0, 1, 2},   {CMD_ZOOM_IN, 0, 1, 4}, {CMD_ZOOM_OUT, 0, 1, 2},
+                 {CMD_ZOOM_RESET, 0, 1, 1}, {CMD_ZOOM_OUT, 0, 1, 1}, {0, VK_PRIOR, 3, 8},
+                 {0, VK_PRIOR, 5, 64},      {0, VK_NEXT, 1, 32},   {0, VK_HOME, 1, 1}};
+    for (const auto& s : steps) {
+        for (int i = 0; i < s.times; i++) {
+            if (s.command) drv_Command(main, s.command);
+            else drv_Key(main, s.key);
+        }
+        if (s.zoom == 1 && s.command == CMD_ZOOM_OUT) Sleep(300);
+        EXPECT_EQ(wait_zoom(main, s.zoom), s.zoom) << s.command << " " << s.key;
+        if (s.zoom == 8) {
+            Sleep(500);
+            EXPECT_TRUE(drv_SaveScreen(p->folder + "\\zoom8.bmp"));
+        }
+    }
+    // Save of an untitled image asks where; cancelling leaves the title alone.
+    drv_Command(main, CMD_SAVE);
+    HWND dialog = drv_FindOwned(p, "Save Image", 20000);
+    ASSERT_NE(dialog, nullptr);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    for (int t = 0; t < 100 && IsWindow(dialog); t++) Sleep(50);
+    EXPECT_EQ(drv_Text(main), "Kelvara 1.80");
+}
+
+void first_session_ruler(HWND main) {
+    resize_client(main, 1200, 800);  // the 640-pixel start image fits with room on both sides
     // Off centre by 20 pixels, so that the image's centre mark and the view's do not meet.
-    for (int i = 0; i < 20; i++) drv_Key(r.p.main, VK_RIGHT);
+    for (int i = 0; i < 20; i++) drv_Key(main, VK_RIGHT);
     Sleep(500);
-    Grab g = grab_view(r.p.main);
+    Grab g = grab_view(main);
     ASSERT_GT(g.w, 700);
     const uint32_t RED = rgb_of(0x0000FF), BLUE = rgb_of(0xFF0000), MAGENTA = rgb_of(0xFF00FF);
     // The image's first column carries the red mark on rows 0-14; find it on row 10.
@@ -367,128 +265,212 @@ TEST(Shell, TopRulerShowsTicksAndImageMarksWhereTheGeometrySaysSo) {
         checked++;
     }
     EXPECT_GT(checked, 40);
-    close_with_yes(&r);
 }
 
-TEST(Shell, DroppingThreeFilesOpensOnlyTheFirst) {
-    eng_Init();
-    std::string dir = drv_MakeFolder("drop", settings_file(quiet_settings()));
-    std::vector<std::string> files;
-    for (const char* name : {"first.kv5", "second.kv5", "third.kv5"}) {
-        files.push_back(dir + "\\" + name);
-        write_image(files.back(), 0x00336699);
-    }
-    eng_Shutdown();
-    Running r;
-    ASSERT_TRUE(drv_Start(&r.p, dir, ""));
-    ASSERT_NE(drv_WaitMain(&r.p, START_MS), nullptr);
-    ASSERT_TRUE(drv_WaitStatus(r.p.main, " All systems go!!", START_MS));
-    ASSERT_TRUE(drv_DropFiles(&r.p, r.p.main, files));
-    std::string want = "Kelvara 1.80 - [ first.kv5 ]";
-    for (int t = 0; t < 200 && drv_Text(r.p.main) != want; t++) Sleep(50);
-    EXPECT_EQ(drv_Text(r.p.main), want);
-    close_with_yes(&r);
-    SettingsRecord after = read_settings(dir);
-    EXPECT_EQ(std::string(after.recent[0]), files[0]);
-    EXPECT_EQ(std::string(after.recent[1]), "");
-}
-
-TEST(Shell, SaveAsOfAnImageWithTransparencyOffersTheSpriteSave) {
-    Running r;
-    start(&r, "saveassprite", quiet_settings());
-    drv_Command(r.p.main, CMD_FX_INVERT_ALPHA);  // every pixel fully transparent now
-    Sleep(500);
-    // No: the ordinary save dialog.
-    drv_Command(r.p.main, CMD_SAVE_AS);
-    ASSERT_TRUE(drv_Answer(&r.p, "Transparency Detected", IDNO, 10000));
-    HWND dialog = drv_FindOwned(&r.p, "Save Image", 10000);
+void first_session_effects_and_sprite(KvProcess* p) {
+    HWND main = p->main;
+    Grab before = grab_view(main);
+    drv_Command(main, CMD_FX_WHITE_BASE);
+    Grab after = grab_view(main);
+    ASSERT_EQ(after.px.size(), before.px.size());
+    EXPECT_NE(after.px, before.px);  // keyed pixels show the checkerboard
+    drv_Command(main, CMD_UNDO);
+    EXPECT_EQ(grab_view(main).px, before.px);
+    // Smart dithering reports itself and offers to save at once.
+    drv_Command(main, CMD_FX_DITHER);
+    ASSERT_TRUE(drv_Answer(p, "Save In 256 Colors", IDNO, 20000));
+    EXPECT_TRUE(drv_WaitStatus(main, "Smart-dither process complete", 5000));
+    // The image as a sprite, stamped back with Alt+Ins: the view shows the result at
+    // once (no sprite frame left behind), and the menu bar does not take the next key.
+    drv_Command(main, CMD_TO_SPRITE);
+    Grab withSprite = grab_view(main);
+    press_keys(main, {VK_MENU}, VK_INSERT);
+    Grab added = grab_view(main);
+    EXPECT_NE(added.px, withSprite.px);
+    EXPECT_EQ(added.px, grab_view_redrawn(main).px) << "the view was not repainted after Add To Image";
+    press_keys(main, {}, VK_PRIOR);
+    EXPECT_EQ(wait_zoom(main, 2), 2) << "the key went to the menu bar";
+    drv_Key(main, VK_HOME);
+    EXPECT_EQ(wait_zoom(main, 1), 1);
+    // Everything transparent: Save As offers the sprite save, the title stays.
+    drv_Command(main, CMD_FX_INVERT_ALPHA);
+    Sleep(300);
+    drv_Command(main, CMD_SAVE_AS);
+    ASSERT_TRUE(drv_Answer(p, "Transparency Detected", IDNO, 10000));
+    HWND dialog = drv_FindOwned(p, "Save Image", 10000);
     ASSERT_NE(dialog, nullptr);
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     for (int t = 0; t < 100 && IsWindow(dialog); t++) Sleep(50);
-    // Yes: the image is offered as a sprite instead; the title stays as it was.
-    drv_Command(r.p.main, CMD_SAVE_AS);
-    ASSERT_TRUE(drv_Answer(&r.p, "Transparency Detected", IDYES, 10000));
-    HWND sprite = drv_FindOwned(&r.p, "Save Sprite", 10000);
+    drv_Command(main, CMD_SAVE_AS);
+    ASSERT_TRUE(drv_Answer(p, "Transparency Detected", IDYES, 10000));
+    HWND sprite = drv_FindOwned(p, "Save Sprite", 10000);
     ASSERT_NE(sprite, nullptr);
     PostMessageA(sprite, WM_COMMAND, IDCANCEL, 0);
     for (int t = 0; t < 100 && IsWindow(sprite); t++) Sleep(50);
-    EXPECT_EQ(drv_Text(r.p.main), "Kelvara 1.80");
+    EXPECT_EQ(drv_Text(main), "Kelvara 1.80");
+}
+
+TEST(Journey, FirstSessionOnTheStartImage) {
+    Running r;
+    start(&r, "first", quiet_settings());
+    first_session_layout_and_help(&r.p);
+    first_session_zoom(&r.p);
+    first_session_ruler(r.p.main);
+    first_session_effects_and_sprite(&r.p);
+    // Unsaved changes: Cancel keeps the window open, No ends the program.
+    PostMessageA(r.p.main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(drv_Answer(&r.p, "Confirm Save And Exit", IDCANCEL, 10000));
+    EXPECT_EQ(drv_WaitExit(&r.p, 1000), (DWORD)STILL_ACTIVE);
     PostMessageA(r.p.main, WM_CLOSE, 0, 0);
     ASSERT_TRUE(drv_Answer(&r.p, "Confirm Save And Exit", IDNO, 10000));
     EXPECT_EQ(drv_WaitExit(&r.p, 20000), 0u);
 }
 
-TEST(Shell, WhiteBaseChangesTheImageAndUndoRestoresIt) {
-    Running r;
-    start(&r, "whitebase", quiet_settings());
-    Grab before = grab_view(r.p.main);
-    drv_Command(r.p.main, CMD_FX_WHITE_BASE);
-    Grab after = grab_view(r.p.main);
-    ASSERT_EQ(after.px.size(), before.px.size());
-    EXPECT_NE(after.px, before.px);  // keyed pixels show the checkerboard
-    drv_Command(r.p.main, CMD_UNDO);
-    Grab undone = grab_view(r.p.main);
-    EXPECT_EQ(undone.px, before.px);
-    // Smart dithering reports itself and offers to save at once.
-    drv_Command(r.p.main, CMD_FX_DITHER);
-    ASSERT_TRUE(drv_Answer(&r.p, "Save In 256 Colors", IDNO, 20000));
-    EXPECT_TRUE(drv_WaitStatus(r.p.main, "Smart-dither process complete", 5000));
-    PostMessageA(r.p.main, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(drv_Answer(&r.p, "Confirm Save And Exit", IDNO, 10000));
-    EXPECT_EQ(drv_WaitExit(&r.p, 20000), 0u);
-}
-
-// An image named on the command line becomes the main image, transparent or not:
-// the sprite question belongs to the Open command.
-TEST(Shell, CommandLineImageWithTransparencyIsTheMainImage) {
-    std::string dir = drv_MakeFolder("cmdlinealpha", settings_file(quiet_settings()));
-    const std::string path = dir + "\\alpha.kv5";
-    eng_Init();
-    write_image(path, 0x80336699);
-    eng_Shutdown();
-    Running r;
-    ASSERT_TRUE(drv_Start(&r.p, dir, ("\"" + path + "\"").c_str()));
-    ASSERT_NE(drv_WaitMain(&r.p, START_MS), nullptr);
-    ASSERT_TRUE(drv_WaitStatus(r.p.main, " All systems go!!", START_MS)) << drv_Status(r.p.main);
-    EXPECT_EQ(drv_Text(r.p.main), "Kelvara 1.80 - [ alpha.kv5 ]");
-    close_with_yes(&r);
-}
-
-// Opening goes through the load dispatcher: a bitmap opens and is saved back by its
-// extension; a file nothing can read shows "Loader Error" and leaves the image alone.
-TEST(Shell, OpensOtherFormatsAndReportsWhatItCannotLoad) {
-    eng_Init();
-    std::string dir = drv_MakeFolder("dispatch", settings_file(quiet_settings()));
-    const std::string bmp = dir + "\\pic.bmp", junk = dir + "\\junk.kv5";
-    write_image(dir + "\\pic.kv5", 0x00336699);
-    Surface s{};
-    ImageFileInfo info{};
-    ASSERT_TRUE(kv5_Load(&s, (dir + "\\pic.kv5").c_str(), &info));
-    ASSERT_TRUE(bmp_Save(&s, bmp.c_str()));
+void write_image(const std::string& path, uint32_t colour) {
+    Surface s;
+    std::memset(&s, 0, sizeof s);
+    srf_Create(32, 24, &s);
+    if (srf_Lock(&s)) {
+        drw_FillRect(&s, 0, 0, 31, 23, colour);
+        srf_Unlock(&s);
+    }
+    ASSERT_TRUE(kv5_Save(&s, path.c_str()));
     srf_Destroy(&s);
-    eng_Shutdown();
-    FILE* f = std::fopen(junk.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fputs("neither an image nor anything like one", f);
+}
+
+SettingsRecord read_settings(const std::string& folder) {
+    SettingsRecord r;
+    std::memset(&r, 0, sizeof r);
+    FILE* f = std::fopen((folder + "\\Kelvara.kvr").c_str(), "rb");
+    uint8_t bytes[SET_FILE_SIZE];
+    size_t n = f ? std::fread(bytes, 1, sizeof bytes, f) : 0;
+    if (f) std::fclose(f);
+    EXPECT_EQ(n, SET_FILE_SIZE);
+    EXPECT_TRUE(set_Decode(bytes, n, &r));
+    return r;
+}
+
+void write_file(const std::string& path, const std::string& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
+}
+
+// Files: the command line, dropped files, the recent list, reload, the sprite
+// question, other formats and the loader's refusal.
+TEST(Journey, SessionWithFiles) {
+    eng_Init();
+    SettingsRecord s = quiet_settings();
+    s.currentTool = 14;  // the rectangle tool, with the brush before it
+    std::string dir = drv_MakeFolder("files", "");
+    const char* letters[4] = {"A", "B", "C", "D"};
+    std::string names[4];
+    for (int i = 0; i < 4; i++) {
+        names[i] = dir + "\\" + letters[i] + ".kv5";
+        write_image(names[i], 0x00102030u * (i + 1));
+        std::strcpy(s.recent[i], names[i].c_str());
+    }
+    write_file(dir + "\\Kelvara.kvr", settings_file(s));
+    const std::string bmp = dir + "\\pic.bmp", junk = dir + "\\junk.kv5", alpha = dir + "\\alpha.kv5";
+    std::vector<std::string> three;
+    for (const char* name : {"first.kv5", "second.kv5", "third.kv5"}) {
+        three.push_back(dir + "\\" + name);
+        write_image(three.back(), 0x00336699);
+    }
+    write_image(alpha, 0x80336699);
+    Surface img{};
+    ImageFileInfo info{};
+    ASSERT_TRUE(kv5_Load(&img, names[0].c_str(), &info));
+    ASSERT_TRUE(bmp_Save(&img, bmp.c_str()));
+    srf_Destroy(&img);
+    eng_Shutdown();
+    write_file(junk, "neither an image nor anything like one");
 
     Running r;
     ASSERT_TRUE(drv_Start(&r.p, dir, ("\"" + bmp + "\"").c_str()));
     ASSERT_NE(drv_WaitMain(&r.p, START_MS), nullptr);
     ASSERT_TRUE(drv_WaitStatus(r.p.main, " All systems go!!", START_MS));
-    EXPECT_EQ(drv_Text(r.p.main), "Kelvara 1.80 - [ pic.bmp ]");
-    ASSERT_TRUE(drv_DropFiles(&r.p, r.p.main, {junk}));
+    HWND main = r.p.main;
+    EXPECT_EQ(drv_Text(main), "Kelvara 1.80 - [ pic.bmp ]");
+    // A file nothing reads: "Loader Error", the image stays.
+    ASSERT_TRUE(drv_DropFiles(&r.p, main, {junk}));
     ASSERT_TRUE(drv_Answer(&r.p, "Loader Error", IDCANCEL, 10000));
-    EXPECT_TRUE(drv_WaitStatus(r.p.main, " Error :: Image Not Loaded!!", 5000)) << drv_Status(r.p.main);
-    EXPECT_EQ(drv_Text(r.p.main), "Kelvara 1.80 - [ pic.bmp ]");
+    EXPECT_TRUE(drv_WaitStatus(main, " Error :: Image Not Loaded!!", 5000)) << drv_Status(main);
+    EXPECT_EQ(drv_Text(main), "Kelvara 1.80 - [ pic.bmp ]");
+    // Saved back by its extension.
     std::remove(bmp.c_str());
-    drv_Command(r.p.main, CMD_SAVE);
-    const std::string saved = " Saved '" + bmp + "' ";
-    EXPECT_TRUE(drv_WaitStatus(r.p.main, saved.c_str(), 10000)) << drv_Status(r.p.main);
-    f = std::fopen(bmp.c_str(), "rb");
-    EXPECT_NE(f, nullptr);  // written again by the BMP writer
-    if (f) std::fclose(f);
+    drv_Command(main, CMD_SAVE);
+    EXPECT_TRUE(drv_WaitStatus(main, (" Saved '" + bmp + "' ").c_str(), 10000)) << drv_Status(main);
+    EXPECT_EQ(GetFileAttributesA(bmp.c_str()) != INVALID_FILE_ATTRIBUTES, true);
+    // The recent list is now pic.bmp, A, B, C: the third opens and moves to the top.
+    drv_Command(main, CMD_RECENT3);
+    wait_title(main, "Kelvara 1.80 - [ B.kv5 ]");
+    // Three dropped files: only the first opens.
+    ASSERT_TRUE(drv_DropFiles(&r.p, main, three));
+    wait_title(main, "Kelvara 1.80 - [ first.kv5 ]");
+    // A transparent file: the sprite question; "No" opens it as the main image.
+    ASSERT_TRUE(drv_DropFiles(&r.p, main, {alpha}));
+    ASSERT_TRUE(drv_Answer(&r.p, "Transparency Detected", IDNO, 10000));
+    wait_title(main, "Kelvara 1.80 - [ alpha.kv5 ]");
+    // Reload with unsaved changes asks first, then reloads into the main image
+    // without the sprite question.
+    drv_Command(main, CMD_FX_NEGATIVE);
+    Sleep(300);
+    drv_Command(main, CMD_RELOAD);
+    ASSERT_TRUE(drv_Answer(&r.p, "Confirm Discard & Reload", IDYES, 10000));
+    EXPECT_EQ(drv_FindOwned(&r.p, "Transparency Detected", 1500), nullptr);
+    // "Yes": as a sprite the rectangle tool is current (it was already) and the middle
+    // button still swaps back to the brush; the document keeps its name.
+    ASSERT_TRUE(drv_DropFiles(&r.p, main, {alpha}));
+    ASSERT_TRUE(drv_Answer(&r.p, "Transparency Detected", IDYES, 10000));
+    Sleep(300);
+    EXPECT_EQ(drv_Text(main), "Kelvara 1.80 - [ alpha.kv5 ]");
+    HWND view = drv_Child(main, "kelvara_wnd_view");
+    PostMessageA(view, WM_MBUTTONDOWN, 0, MAKELPARAM(100, 100));
     close_with_yes(&r);
+    SettingsRecord after = read_settings(dir);
+    EXPECT_EQ(after.currentTool, 4);  // swapped back from the rectangle tool
+    EXPECT_EQ(after.previousTool, 14);
+    const std::string order[4] = {alpha, three[0], names[1], bmp};
+    for (int i = 0; i < 4; i++) EXPECT_EQ(std::string(after.recent[i]), order[i]) << i;
+}
+
+// Two copies share one program folder: Options OK in one reloads the other's
+// settings; a third run with /nogui ends at once with exit code 0. The second copy
+// gets a transparent image on its command line: it is the main image all the same.
+TEST(Journey, CopiesSharingOneSettingsFile) {
+    Running a, b;
+    std::string dir = drv_MakeFolder("broadcast", settings_file(quiet_settings()));
+    const std::string alpha = dir + "\\alpha.kv5";
+    eng_Init();
+    write_image(alpha, 0x80336699);
+    eng_Shutdown();
+    ASSERT_TRUE(drv_Start(&a.p, dir, ""));
+    ASSERT_NE(drv_WaitMain(&a.p, START_MS), nullptr);
+    ASSERT_TRUE(drv_WaitStatus(a.p.main, " All systems go!!", START_MS));
+    ASSERT_TRUE(drv_Start(&b.p, dir, ("\"" + alpha + "\"").c_str()));
+    ASSERT_NE(drv_WaitMain(&b.p, START_MS), nullptr);
+    ASSERT_TRUE(drv_WaitStatus(b.p.main, " All systems go!!", START_MS));
+    EXPECT_EQ(drv_Text(b.p.main), "Kelvara 1.80 - [ alpha.kv5 ]");
+
+    drv_Command(a.p.main, CMD_OPTIONS);
+    HWND options = drv_FindOwned(&a.p, "Kelvara - Options", 10000);
+    ASSERT_NE(options, nullptr);
+    SendMessageA(GetDlgItem(options, IDC_OPT_UNDO), WM_SETTEXT, 0, (LPARAM) "100");  // clamped to 64
+    PostMessageA(GetDlgItem(options, IDOK), BM_CLICK, 0, 0);
+    for (int t = 0; t < 200 && IsWindow(options); t++) Sleep(50);
+    EXPECT_EQ(read_settings(dir).undoMB, 64);
+    // The other copy took the new record: what it writes when it ends keeps 64.
+    Sleep(1000);
+    close_with_yes(&b);
+    EXPECT_EQ(read_settings(dir).undoMB, 64);
+    close_with_yes(&a);
+
+    Running n;
+    ASSERT_TRUE(drv_Start(&n.p, dir, "/nogui"));
+    EXPECT_EQ(drv_WaitExit(&n.p, START_MS), 0u);
+    EXPECT_EQ(read_settings(dir).undoMB, 64);  // shutdown wrote the settings back
 }
 
 }  // namespace

@@ -114,6 +114,10 @@ TEST(Uninstall, ForcedRemovesTheInstallationAndEndsTheOtherCopies) {
                           "\\Sprites\\b.kv5", "\\Plugins\\c.dll", "\\Autosave\\1.kvr", "\\Autosave\\old\\2.tmp"})
         put_file(dir + f);
     SetFileAttributesA((dir + "\\ReadMe.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    // The log is deleted with the program's files; a second name for it outlives that.
+    const std::string logCopy = run + "\\uninstall_log_copy.log";
+    DeleteFileA(logCopy.c_str());
+    ASSERT_TRUE(CreateHardLinkA(logCopy.c_str(), (dir + "\\Kelvara.log").c_str(), nullptr));
     CreateDirectoryA((programs + "\\Orvik Lab").c_str(), nullptr);
     CreateDirectoryA((programs + "\\Orvik Lab\\Kelvara").c_str(), nullptr);
     put_file(programs + "\\Orvik Lab\\Kelvara\\Kelvara.lnk");
@@ -163,6 +167,21 @@ TEST(Uninstall, ForcedRemovesTheInstallationAndEndsTheOtherCopies) {
     EXPECT_EQ(reg_default(".kvr"), "<none>");  // the settings type is ours alone
     EXPECT_EQ(reg_default("Kelvara.AppPath"), "<none>");
     DeleteRegistryTree(HKEY_CLASSES_ROOT, ".pcx");
+    // Each step went to the runtime log, in order, before the log itself went.
+    std::string log;
+    if (FILE* f = std::fopen(logCopy.c_str(), "rb")) {
+        char buf[4096];
+        log.assign(buf, std::fread(buf, 1, sizeof buf, f));
+        std::fclose(f);
+    }
+    size_t at = 0;
+    for (const char* step : {"SELF-UNINSTALL invoked... : 0, 0", "Closing all instances... : 0, 0",
+                             "Removing registry entries... : 0, 0", "Removing shortcuts... : 0, 0",
+                             "Deleting associated files... : 0, 0", "NB: Error Logging Ends Here! : 0, 0"}) {
+        size_t found = log.find(step, at);
+        EXPECT_NE(found, std::string::npos) << step << "\n" << log;
+        if (found != std::string::npos) at = found;
+    }
 }
 
 // Closes the "Uninstaller" box after checking its text.

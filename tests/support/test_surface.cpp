@@ -63,3 +63,49 @@ uint32_t WordAt(Surface* s, int x, int y) {
     srf_Unlock(s);
     return v;
 }
+
+#include <cstdio>
+#include <cstdlib>
+
+void FillAll(Surface* s, uint32_t word) {
+    uint32_t* p = srf_Lock(s);
+    if (!p) return;
+    for (uint32_t y = 0; y < s->height; y++)
+        for (uint32_t x = 0; x < s->width; x++) p[(size_t)y * s->stride + x] = word;
+    srf_Unlock(s);
+}
+
+void FillPattern(Surface* s) {
+    uint32_t* p = srf_Lock(s);
+    if (!p) return;
+    for (uint32_t y = 0; y < s->height; y++)
+        for (uint32_t x = 0; x < s->width; x++) {
+            const bool flat = (x / 6 + y / 5) % 3 == 0;
+            p[(size_t)y * s->stride + x] =
+                flat ? 0x20C08040u
+                     : ((x * 5 + y * 9) & 255) | ((y * 11) & 255) << 8 | ((x * 7) & 255) << 16 | ((x * y * 3) & 255) << 24;
+        }
+    srf_Unlock(s);
+}
+
+uint32_t HashSurface(Surface* s) {
+    uint32_t h = 2166136261u;
+    for (uint32_t v : WordsOf(s))
+        for (int i = 0; i < 4; i++) h = (h ^ ((v >> (8 * i)) & 0xFF)) * 16777619u;
+    return h ^ (s->width * 131 + s->height);
+}
+
+std::string CheckGolden(const std::vector<GoldenCase>& cases) {
+    const bool print = std::getenv("KV_GOLDEN_PRINT") != nullptr;
+    std::string report;
+    for (const GoldenCase& c : cases) {
+        const uint32_t h = c.run();
+        if (print) std::printf("        {\"%s\", 0x%08Xu, ...\n", c.name, h);
+        if (h != c.hash) {
+            char line[200];
+            std::snprintf(line, sizeof line, "%s: hash %08X, recorded %08X\n", c.name, h, c.hash);
+            report += line;
+        }
+    }
+    return report;
+}

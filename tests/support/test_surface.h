@@ -27,3 +27,26 @@ std::vector<uint32_t> WordsOf(Surface* s);
 uint32_t WordAt(Surface* s, int x, int y);
 // True when both surfaces have the same size and identical words.
 bool SameSurface(Surface* a, Surface* b);
+
+// ---- golden tables and fills shared by the engine, effects and document tests ----
+#include <functional>
+#include <string>
+
+// Every pixel set to one word (locks around the fill; a locked surface stays locked).
+void FillAll(Surface* s, uint32_t word);
+// A fixed sweep through colours, hues and alphas with hard steps and flat runs:
+// the input of the golden tables.
+void FillPattern(Surface* s);
+// FNV-1a over the pixel bytes, row after row, mixed with the size.
+uint32_t HashSurface(Surface* s);
+
+// One row of a golden table: the hash recorded for a piece of work, and the work
+// (which returns the hash of what it produced, or 0 when a call failed).
+struct GoldenCase {
+    const char* name;
+    uint32_t hash;
+    std::function<uint32_t()> run;
+};
+// Runs every case; returns one line per mismatch (empty when all agree). With
+// KV_GOLDEN_PRINT set it prints every row afresh, to paste over the table.
+std::string CheckGolden(const std::vector<GoldenCase>& cases);

@@ -4,7 +4,7 @@
 #include <unistd.h>
 #include <string>
 #include "app/cmdline.h"
-#include "unit/settings/scratch.h"
+#include "support/scratch.h"
 
 namespace {
 
@@ -41,129 +41,66 @@ protected:
 
 }  // namespace
 
-TEST_F(CommandLine, EmptyLineReportsZero) {
-    Split s = SplitLine("");
-    EXPECT_EQ(s.result, 0);
-    EXPECT_EQ(s.file, "");
-    EXPECT_EQ(s.switches, "");
-    char f[8] = "x", w[8] = "y";
-    EXPECT_EQ(SplitCommandLine(nullptr, f, sizeof f, w, sizeof w), 0);
+TEST_F(CommandLine, SplitsNameAndSwitches) {
+    const std::string longName(5000, 'a');
+    const struct {
+        std::string line, file, switches;
+    } cases[] = {
+        {"", "", ""},
+        {"C:\\pics\\picture.kv5 /print /nogui", "C:\\pics\\picture.kv5", "/print /nogui"},
+        {"\"C:\\My Pictures\\sea side.kv5\" /nogui", "C:\\My Pictures\\sea side.kv5", "/nogui"},
+        {"plain.kv5", "plain.kv5", ""},
+        // From a drive the name runs to the first blank after the line's last ".".
+        {"C:\\My Pictures\\sea side.kv5 /print", "C:\\My Pictures\\sea side.kv5", "/print"},
+        // A relative name is cut at its first blank ("pic" is no file); quotes rescue it.
+        {"pic one.kv5 /print", "", "/print"},
+        {"\"pic one.kv5\" /print", "pic one.kv5", "/print"},
+        // The plug-in name's "." stretches the name over the switch: no such file.
+        {"C:\\pics\\picture.kv5 /addplugin C:\\pics\\x.dll", "", "/addplugin C:\\pics\\x.dll"},
+        {"\"C:\\pics\\picture.kv5\" /addplugin C:\\pics\\x.dll", "C:\\pics\\picture.kv5", "/addplugin C:\\pics\\x.dll"},
+        {"/nogui /print", "", "/nogui /print"},
+        {"/nogui \"C:\\pics\\picture.kv5\"", "C:\\pics\\picture.kv5", "/nogui \""},  // up to the name
+        // The file's own path is never switch text, whatever its folders are called.
+        {"C:/install/print/pic.kv5", "C:/install/print/pic.kv5", ""},
+        {"C:\\pics\\missing.kv5 /print", "", "/print"},
+        {"C:\\pics\\link.lnk /print", "C:\\pics\\link.lnk", "/print"},  // natively no shortcuts
+        {"/", "", "/"},
+        {"\"", "", ""},
+        {"\"C:\\pics\\picture.kv5 /print", "C:\\pics\\picture.kv5", "/print"},  // unbalanced quote
+        {"\"\"", "", ""},
+        {"C:", "", ""},
+        // Longer than a path buffer: refused, never cut.
+        {longName + ".kv5 /nogui", "", "/nogui"},
+        {"C:\\" + longName + "\\x.kv5 /print", "", "/print"},
+        {"\"" + std::string(4000, '"') + "\"", "", ""},
+    };
+    for (const auto& c : cases) {
+        Split s = SplitLine(c.line);
+        EXPECT_EQ(s.file, c.file) << c.line.substr(0, 80);
+        EXPECT_EQ(s.switches, c.switches) << c.line.substr(0, 80);
+    }
+    // Switch text is cut to its buffer; tiny buffers are honoured; null is no line.
+    EXPECT_EQ(SplitLine("/nogui " + std::string(5000, 'z')).switches.size(), (size_t)CMD_SWITCH_CAP - 1);
+    char f[4] = "x", w[3] = "y";
+    EXPECT_EQ(SplitCommandLine("plain.kv5 /nogui", f, sizeof f, w, sizeof w), 1);
     EXPECT_STREQ(f, "");
+    EXPECT_STREQ(w, "/n");
+    EXPECT_EQ(SplitCommandLine(nullptr, f, sizeof f, w, sizeof w), 0);
     EXPECT_STREQ(w, "");
 }
 
-TEST_F(CommandLine, PlainAndQuotedPaths) {
-    Split s = SplitLine("C:\\pics\\picture.kv5 /print /nogui");
-    EXPECT_EQ(s.result, 1);
-    EXPECT_EQ(s.file, "C:\\pics\\picture.kv5");
-    EXPECT_EQ(s.switches, "/print /nogui");
-
-    s = SplitLine("\"C:\\My Pictures\\sea side.kv5\" /nogui");
-    EXPECT_EQ(s.file, "C:\\My Pictures\\sea side.kv5");
-    EXPECT_EQ(s.switches, "/nogui");
-
-    s = SplitLine("plain.kv5");
-    EXPECT_EQ(s.file, "plain.kv5");
-    EXPECT_EQ(s.switches, "");
+TEST(CommandLineText, SwitchesAreCaseSensitiveSubstrings) {
+    const struct {
+        const char *text, *name;
+        bool has;
+    } cases[] = {{"/nogui /print", "/print", true}, {"/nogui /Print", "/print", false},
+                 {"/printer", "/print", true},       {"/forceuninstall", "/uninstall", false},
+                 {"", "/nogui", false},              {nullptr, "/nogui", false},
+                 {"/nogui", "", false}};
+    for (const auto& c : cases) EXPECT_EQ(cmd_HasSwitch(c.text, c.name) != 0, c.has) << c.name;
 }
 
-TEST_F(CommandLine, UnquotedSpacesPassOnlyAfterADriveOrNetworkStart) {
-    // From a drive the name runs to the first blank after the line's last ".".
-    Split s = SplitLine("C:\\My Pictures\\sea side.kv5 /print");
-    EXPECT_EQ(s.file, "C:\\My Pictures\\sea side.kv5");
-    EXPECT_EQ(s.switches, "/print");
-    // A relative name is cut at its first blank, and "pic" is no file.
-    s = SplitLine("pic one.kv5 /print");
-    EXPECT_EQ(s.file, "");
-    EXPECT_EQ(s.switches, "/print");
-    // Quoted, the same name is found through the quotes.
-    s = SplitLine("\"pic one.kv5\" /print");
-    EXPECT_EQ(s.file, "pic one.kv5");
-    EXPECT_EQ(s.switches, "/print");
-}
-
-TEST_F(CommandLine, TheLastDotOfTheWholeLineDecidesTheEnd) {
-    // The "." of the plug-in name stretches the name over the switch: no such file,
-    // no quotes, so nothing is opened and the whole tail is switch text.
-    Split s = SplitLine("C:\\pics\\picture.kv5 /addplugin C:\\pics\\x.dll");
-    EXPECT_EQ(s.file, "");
-    EXPECT_EQ(s.switches, "/addplugin C:\\pics\\x.dll");
-    // With the name quoted, the quotes rescue it.
-    s = SplitLine("\"C:\\pics\\picture.kv5\" /addplugin C:\\pics\\x.dll");
-    EXPECT_EQ(s.file, "C:\\pics\\picture.kv5");
-    EXPECT_EQ(s.switches, "/addplugin C:\\pics\\x.dll");
-}
-
-TEST_F(CommandLine, WhereTheSwitchTextStarts) {
-    Split s = SplitLine("/nogui /print");
-    EXPECT_EQ(s.file, "");
-    EXPECT_EQ(s.switches, "/nogui /print");
-    EXPECT_TRUE(cmd_HasSwitch(s.switches.c_str(), "/print"));
-
-    // Switches typed before the name still count.
-    s = SplitLine("/nogui \"C:\\pics\\picture.kv5\"");
-    EXPECT_EQ(s.file, "C:\\pics\\picture.kv5");
-    EXPECT_TRUE(cmd_HasSwitch(s.switches.c_str(), "/nogui"));
-
-    // The file's own path is never switch text, whatever its folders are called.
-    s = SplitLine("C:/install/print/pic.kv5");
-    EXPECT_EQ(s.file, "C:/install/print/pic.kv5");
-    EXPECT_EQ(s.switches, "");
-
-    // A missing file is no name: the first "/" anywhere starts the switches.
-    s = SplitLine("C:\\pics\\missing.kv5 /print");
-    EXPECT_EQ(s.file, "");
-    EXPECT_EQ(s.switches, "/print");
-}
-
-TEST_F(CommandLine, SwitchesAreCaseSensitiveSubstrings) {
-    EXPECT_TRUE(cmd_HasSwitch("/nogui /print", "/print"));
-    EXPECT_FALSE(cmd_HasSwitch("/nogui /Print", "/print"));
-    EXPECT_TRUE(cmd_HasSwitch("/printer", "/print"));
-    EXPECT_FALSE(cmd_HasSwitch("/forceuninstall", "/uninstall"));
-    EXPECT_FALSE(cmd_HasSwitch("", "/nogui"));
-    EXPECT_FALSE(cmd_HasSwitch(nullptr, "/nogui"));
-    EXPECT_FALSE(cmd_HasSwitch("/nogui", ""));
-}
-
-TEST_F(CommandLine, OddShapesStayInBounds) {
-    Split s = SplitLine("/");
-    EXPECT_EQ(s.file, "");
-    EXPECT_EQ(s.switches, "/");
-    s = SplitLine("\"");
-    EXPECT_EQ(s.result, 1);
-    EXPECT_EQ(s.file, "");
-    s = SplitLine("\"C:\\pics\\picture.kv5 /print");  // unbalanced quote
-    EXPECT_EQ(s.file, "C:\\pics\\picture.kv5");
-    EXPECT_EQ(s.switches, "/print");
-    s = SplitLine("\"\"");
-    EXPECT_EQ(s.file, "");
-    s = SplitLine("C:");  // too short to start a path
-    EXPECT_EQ(s.file, "");
-
-    // Thousands of characters: a name longer than a path buffer is refused, switch
-    // text is cut to its buffer.
-    std::string longName(5000, 'a');
-    s = SplitLine(longName + ".kv5 /nogui");
-    EXPECT_EQ(s.file, "");
-    EXPECT_EQ(s.switches, "/nogui");
-    s = SplitLine("C:\\" + longName + "\\x.kv5 /print");
-    EXPECT_EQ(s.file, "");
-    EXPECT_EQ(s.switches, "/print");
-    s = SplitLine("/nogui " + std::string(5000, 'z'));
-    EXPECT_EQ(s.switches.size(), (size_t)CMD_SWITCH_CAP - 1);
-    EXPECT_EQ(s.switches.substr(0, 7), "/nogui ");
-    s = SplitLine("\"" + std::string(4000, '"') + "\"");
-    EXPECT_EQ(s.file, "");
-
-    // Tiny output buffers are honoured too.
-    char f[4], w[3];
-    EXPECT_EQ(SplitCommandLine("plain.kv5 /nogui", f, sizeof f, w, sizeof w), 1);
-    EXPECT_STREQ(f, "");  // does not fit: refused, not cut
-    EXPECT_STREQ(w, "/n");
-}
-
-TEST(CommandLineSpan, WherePathsStart) {
+TEST(CommandLineText, WherePathsStart) {
     struct Case {
         const char* line;
         size_t start, end;
@@ -184,10 +121,4 @@ TEST(CommandLineSpan, WherePathsStart) {
         EXPECT_EQ(start, c.start) << c.line;
         EXPECT_EQ(end, c.end) << c.line;
     }
-}
-
-TEST_F(CommandLine, ShortcutsStayAsTheyAreNatively) {
-    Split s = SplitLine("C:\\pics\\link.lnk /print");
-    EXPECT_EQ(s.file, "C:\\pics\\link.lnk");
-    EXPECT_EQ(s.switches, "/print");
 }

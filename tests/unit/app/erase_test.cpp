@@ -3,7 +3,7 @@
 #include <filesystem>
 #include "app/erase.h"
 #include "support/ui_script.h"
-#include "unit/settings/scratch.h"
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include "document/document.h"
+#include "document/toolselect.h"
 #include "document/undo.h"
 #include "engine/shape.h"
 #include "settings/settings.h"
@@ -21,7 +22,7 @@ struct DocTest : ::testing::Test {
         srf_Create(64, 48, &g_doc.mainImage);
         FillWith(&g_doc.mainImage, 0, 0, 63, 47, 0x00FFFFFFu);
         undo_Reset(&g_doc.mainImage);
-        g_doc.noUnsavedChanges = 1;
+        doc_MarkSaved();
     }
     void TearDown() override {
         doc_Shutdown();
@@ -52,7 +53,7 @@ TEST_F(DocTest, AddCopyToImageTwiceStampsTwiceDiagonally) {
     EXPECT_EQ(WordAt(&g_doc.mainImage, 14, 15), 0x00FFFFFFu);
     EXPECT_EQ(g_doc.spriteX1, 50);
     EXPECT_EQ(undo_UndoCount(), 2);
-    EXPECT_EQ(g_doc.noUnsavedChanges, 0);
+    EXPECT_TRUE(doc_HasUnsavedChanges());
     // Add To Image blends (half-transparent here), writes opaque alpha and discards.
     FillWith(&g_doc.sprite, 0, 0, 3, 3, 0x80000000u);
     g_doc.spriteX1 = g_doc.spriteY1 = 10;
@@ -183,14 +184,14 @@ TEST_F(DocTest, NewImageIsWhiteAndTransparentOnlyWhenAsked) {
 
 TEST_F(DocTest, SendToBottomAsksAndNeverDestroysAnUnsavedImageWithoutASave) {
     MakeSprite(0, 0, 8, 6, 0x00ABCDEFu);
-    g_doc.noUnsavedChanges = 0;
+    doc_MarkChanged();
     uiscript_QueueBox("Save Main Image?", UI_IDCANCEL);
     EXPECT_EQ(doc_SendToBottomAsMainImage(nullptr), 0);
     uiscript_QueueBox("Save Main Image?", UI_IDYES);
     EXPECT_EQ(doc_SendToBottomAsMainImage([] { return 0; }), 0);   // the save failed
     EXPECT_EQ(g_doc.mainImage.width, 64u);
     uiscript_QueueBox("Save Main Image?", UI_IDNO);
-    std::strcpy(g_doc.fileName, "C:\\x.kv5");
+    doc_SetFileName("C:\\x.kv5");
     ASSERT_EQ(doc_SendToBottomAsMainImage(nullptr), 1);
     EXPECT_EQ(g_doc.mainImage.width, 8u);
     EXPECT_EQ(WordAt(&g_doc.mainImage, 7, 5), 0x00ABCDEFu);

@@ -2,6 +2,7 @@
 // against the engine called directly), the sizes that do nothing, and failures.
 #include <gtest/gtest.h>
 #include <climits>
+#include <functional>
 #include "document/toolkernel.h"
 #include "engine/engine.h"
 #include "engine/shape.h"
@@ -11,11 +12,6 @@ namespace {
 
 // Black opaque background with a recognisable word.
 const uint32_t BG = 0x00102030u;
-
-void Fill(TestSurface& t, uint32_t v) {
-    for (uint32_t y = 0; y < t->height; y++)
-        for (uint32_t x = 0; x < t->width; x++) t.at(x, y) = v;
-}
 
 // True when every pixel outside (x1, y1)-(x2, y2) still holds v.
 bool UntouchedOutside(TestSurface& t, int x1, int y1, int x2, int y2, uint32_t v) {
@@ -44,7 +40,7 @@ TEST(ToolKernels, UnlockableSurfaceReturnsZeroAndSmallSizesDoNothing) {
 
     // Sizes below 1: nothing to do, success (the dab returns 0).
     TestSurface t(8, 8);
-    Fill(t, BG);
+    FillAll(t.get(), BG);
     EXPECT_EQ(tk_EraseStroke(t.get(), 0, 0, 5, 5, 0, 0) + tk_UneraseStroke(t.get(), 0, 0, 5, 5, -3, 1, nullptr) +
                   tk_Spray(t.get(), 4, 4, 0, 255, 0xFFFFFF) + tk_Roughen(t.get(), 4, 4, -1, 255) +
                   tk_Smooth(t.get(), 4, 4, 0) + tk_GradientBar(t.get(), 0, 0, 5, 5, 0, 0xFFFFFF, 0xFFFFFF) +
@@ -54,42 +50,79 @@ TEST(ToolKernels, UnlockableSurfaceReturnsZeroAndSmallSizesDoNothing) {
     EXPECT_EQ(tk_AlphaDab(t.get(), 4, 4, 0, 50, 0), 0);
 }
 
-TEST(ToolCalligraphy, WidthsZeroAndOneDrawNothingTwoDrawsFourLines) {
-    TestSurface t(16, 16), ref(16, 16);
-    Fill(t, BG);
-    EXPECT_EQ(tk_Calligraphy(t.get(), 2, 3, 12, 9, 0, 0x0000FF, 0), 1);
-    EXPECT_EQ(tk_Calligraphy(t.get(), 2, 3, 12, 9, 1, 0x0000FF, 1), 1);
-    EXPECT_TRUE(UntouchedOutside(t, 0, 0, -1, -1, BG));
-    for (int nib = 0; nib < 2; nib++) {
-        Fill(t, BG);
-        Fill(ref, BG);
-        EXPECT_EQ(tk_Calligraphy(t.get(), 2, 3, 12, 9, 2, 0x0000FF, nib), 1);
-        // k = -1 and k = 0; the colour arrives as a pixel word (red in byte 2).
-        for (int k = -1; k <= 0; k++) {
-            int dk = nib ? -k : k;
-            drw_Line(ref.get(), 2 + k, 3 + dk, 12 + k, 9 + dk, 0x00FF0000u);
-            drw_Line(ref.get(), 3 + k, 3 + dk, 13 + k, 9 + dk, 0x00FF0000u);
-        }
-        EXPECT_TRUE(SameSurface(t.get(), ref.get())) << "nib " << nib;
+// Kernels against the engine shapes they are made of, drawn directly; the colours
+// arrive as pixel words (red in byte 2).
+TEST(ToolKernels, DrawWhatTheEngineDrawsDirectly) {
+    static const TkPoint pts[4] = {{2, 2}, {17, 4}, {9, 17}, {1, 12}};
+    static const uint32_t cols[4] = {0x400000FF, 0x4000FF00, 0x40FF0000, 0x00FFFFFF};
+    const uint32_t P0 = 0x40FF0000u, P1 = 0x4000FF00u, P2 = 0x400000FFu, P3 = 0x00FFFFFFu;
+    typedef std::function<void(Surface*)> Draw;
+    // Calligraphy: width / 2 * 2 doubled lines, k = -w/2 .. w/2 - 1 along the nib.
+    auto pen = [](int x1, int y1, int x2, int y2, int kFrom, int kTo, int nib, uint32_t c) {
+        return [=](Surface* s) {
+            for (int k = kFrom; k <= kTo; k++) {
+                const int dk = nib ? -k : k;
+                drw_Line(s, x1 + k, y1 + dk, x2 + k, y2 + dk, c);
+                drw_Line(s, x1 + 1 + k, y1 + dk, x2 + 1 + k, y2 + dk, c);
+            }
+        };
+    };
+    const struct {
+        const char* name;
+        Draw kernel, engine;
+        int span;   // the span option the kernel leaves
+    } cases[] = {
+        {"calligraphy width 0 and 1", [](Surface* s) { tk_Calligraphy(s, 2, 3, 12, 9, 0, 0xFF, 0); tk_Calligraphy(s, 2, 3, 12, 9, 1, 0xFF, 1); },
+         [](Surface*) {}, 0},
+        {"calligraphy nib 0", [](Surface* s) { tk_Calligraphy(s, 2, 3, 12, 9, 2, 0x0000FF, 0); }, pen(2, 3, 12, 9, -1, 0, 0, 0x00FF0000u), 0},
+        {"calligraphy nib 1", [](Surface* s) { tk_Calligraphy(s, 2, 3, 12, 9, 2, 0x0000FF, 1); }, pen(2, 3, 12, 9, -1, 0, 1, 0x00FF0000u), 0},
+        {"calligraphy width capped", [](Surface* s) { tk_Calligraphy(s, 3, 4, 9, 6, INT_MAX, 0xFFFFFF, 1); },
+         pen(3, 4, 9, 6, -40, 39, 1, 0x00FFFFFFu), 0},
+        // A bar right to left along row 10, width 6: colour 1 on row 7, colour 2 on row 13.
+        {"gradient bar", [](Surface* s) { tk_GradientBar(s, 20, 10, 2, 10, 6, 0x0000FF, 0xFF0000); },
+         [](Surface* s) { drw_Quad(s, 20, 7, 2, 7, 2, 13, 20, 13, 0x00FF0000u, 0x00FF0000u, 0x000000FFu, 0x000000FFu); }, 0},
+        {"tint bar", [](Surface* s) { tk_TintBar(s, 20, 10, 2, 10, 6, 0x0000FF, 0, 255); },
+         [](Surface* s) { drw_QuadBlend(s, 20, 7, 2, 7, 2, 13, 20, 13, 0x00FF0000u, 0x00FF0000u, 0xFFFF0000u, 0xFFFF0000u); }, 0},
+        {"fan of three", [](Surface* s) { tk_TriangleFan(s, pts, cols, 3); },
+         [=](Surface* s) { drw_TriangleBlend(s, 2, 2, 17, 4, 9, 17, P0, P1, P2); }, 1},
+        {"fan of four turns around point 0", [](Surface* s) { tk_TriangleFan(s, pts, cols, 4); },
+         [=](Surface* s) {
+             drw_TriangleBlend(s, 2, 2, 17, 4, 9, 17, P0, P1, P2);
+             drw_TriangleBlend(s, 2, 2, 9, 17, 1, 12, P0, P2, P3);
+         }, 1},
+        {"strip of four walks the list", [](Surface* s) { tk_TriangleStrip(s, pts, cols, 4); },
+         [=](Surface* s) {
+             drw_TriangleBlend(s, 9, 17, 2, 2, 17, 4, P2, P0, P1);
+             drw_TriangleBlend(s, 1, 12, 17, 4, 9, 17, P3, P1, P2);
+         }, 1},
+        // Two points: a gradient line; the strip leaves the span option alone.
+        {"strip of two", [](Surface* s) { tk_TriangleStrip(s, pts, cols, 2); },
+         [=](Surface* s) { drw_LineGradient(s, 2, 2, 17, 4, P0, P1); }, 0},
+        {"fan of two", [](Surface* s) { tk_TriangleFan(s, pts, cols, 2); },
+         [=](Surface* s) { drw_LineGradient(s, 2, 2, 17, 4, P0, P1); }, 1},
+    };
+    for (const auto& c : cases) {
+        TestSurface t(24, 24), ref(24, 24);
+        FillAll(t.get(), BG);
+        FillAll(ref.get(), BG);
+        eng_SetOption(1, 0);
+        c.kernel(t.get());
+        EXPECT_EQ(eng_SpanOption(), c.span) << c.name;
+        c.engine(ref.get());   // with the span option the kernel left
+        eng_SetOption(1, 0);
+        EXPECT_TRUE(SameSurface(t.get(), ref.get())) << c.name;
     }
-}
-
-TEST(ToolCalligraphy, HugeWidthIsCappedAndCoordinatesStaySafe) {
-    TestSurface t(16, 16), ref(16, 16);
-    Fill(t, BG);
-    Fill(ref, BG);
-    EXPECT_EQ(tk_Calligraphy(t.get(), 3, 4, 9, 6, INT_MAX, 0xFFFFFF, 1), 1);
-    for (int k = -40; k < 40; k++) {
-        drw_Line(ref.get(), 3 + k, 4 - k, 9 + k, 6 - k, 0x00FFFFFFu);
-        drw_Line(ref.get(), 4 + k, 4 - k, 10 + k, 6 - k, 0x00FFFFFFu);
-    }
-    EXPECT_TRUE(SameSurface(t.get(), ref.get()));
+    TestSurface t(8, 8);
     EXPECT_EQ(tk_Calligraphy(t.get(), INT_MIN, INT_MAX, INT_MAX, INT_MIN, 1000, 0xFF, 0), 1);
+    EXPECT_EQ(tk_TriangleFan(t.get(), pts, cols, 1), 0);
+    EXPECT_EQ(tk_TriangleStrip(t.get(), pts, cols, 0), 0);
+    EXPECT_EQ(tk_TriangleFan(t.get(), nullptr, cols, 3), 0);
+    EXPECT_EQ(eng_SpanOption(), 0);
 }
 
 TEST(ToolEraser, MakesTheStrokeTransparentKeepingColours) {
     TestSurface t(20, 20);
-    Fill(t, BG);
+    FillAll(t.get(), BG);
     EXPECT_EQ(tk_EraseStroke(t.get(), 2, 10, 17, 10, 1, 0), 1);
     EXPECT_EQ(t.at(2, 10), 0xFF102030u);
     EXPECT_EQ(t.at(17, 10), 0xFF102030u);
@@ -100,7 +133,7 @@ TEST(ToolEraser, MakesTheStrokeTransparentKeepingColours) {
 
     // The preview writes the checkerboard instead.
     eng_SetChecker(0x00EBEBF5u, 0x009391BFu);
-    Fill(t, BG);
+    FillAll(t.get(), BG);
     EXPECT_EQ(tk_EraseStroke(t.get(), 2, 10, 17, 10, 1, 1), 1);
     EXPECT_EQ(t.at(2, 10), eng_CheckerAt(2, 10));
     EXPECT_EQ(t.at(6, 10), eng_CheckerAt(6, 10));
@@ -108,15 +141,15 @@ TEST(ToolEraser, MakesTheStrokeTransparentKeepingColours) {
 
 TEST(ToolOpaquer, StrokeAndPreviewShowTheImage) {
     TestSurface t(20, 20), image(20, 20);
-    Fill(t, 0xFF405060u);
-    Fill(image, 0x00ABCDEFu);
+    FillAll(t.get(), 0xFF405060u);
+    FillAll(image.get(), 0x00ABCDEFu);
     EXPECT_EQ(tk_UneraseStroke(t.get(), 3, 3, 15, 3, 3, 0, nullptr), 1);
     EXPECT_EQ(t.at(9, 3), 0x00405060u);
     EXPECT_EQ(t.at(9, 15), 0xFF405060u);
 
     // Preview at (10, 10) width 3: h = 3, box (7,7)-(13,13) opaque, the dot
     // transparent and filled from behind with the image.
-    Fill(t, 0xFF405060u);
+    FillAll(t.get(), 0xFF405060u);
     EXPECT_EQ(tk_UneraseStroke(t.get(), 10, 10, 0, 0, 3, 1, nullptr), 0);
     EXPECT_EQ(t.at(10, 10), 0xFF405060u);   // refused before drawing
     EXPECT_EQ(tk_UneraseStroke(t.get(), 10, 10, 0, 0, 3, 1, image.get()), 1);
@@ -128,7 +161,7 @@ TEST(ToolOpaquer, StrokeAndPreviewShowTheImage) {
 
 TEST(ToolRectangle, OutlineAndFill) {
     TestSurface t(10, 10);
-    Fill(t, BG);
+    FillAll(t.get(), BG);
     EXPECT_EQ(tk_Rectangle(t.get(), 7, 6, 2, 1, 0, 0x0000FF), 1);
     EXPECT_EQ(t.at(2, 6), 0x00FF0000u);
     EXPECT_EQ(t.at(4, 3), BG);
@@ -137,77 +170,20 @@ TEST(ToolRectangle, OutlineAndFill) {
     EXPECT_EQ(t.at(4, 3), 0x800000FFu);   // COLORREF converted, high byte kept
 }
 
-TEST(ToolBars, ColourRunsAcrossTheBarAndTheTintedRectangle) {
-    // A bar from right to left along row 10, width 6: the first two corners (colour 1)
-    // lie on row 7, the other two (colour 2) on row 13.
-    TestSurface t(24, 24), ref(24, 24);
-    EXPECT_EQ(tk_GradientBar(t.get(), 20, 10, 2, 10, 6, 0x0000FF, 0xFF0000), 1);
-    drw_Quad(ref.get(), 20, 7, 2, 7, 2, 13, 20, 13, 0x00FF0000u, 0x00FF0000u, 0x000000FFu, 0x000000FFu);
-    EXPECT_TRUE(SameSurface(t.get(), ref.get()));
-    Fill(t, BG);
-    Fill(ref, BG);
-    EXPECT_EQ(tk_TintBar(t.get(), 20, 10, 2, 10, 6, 0x0000FF, 0, 255), 1);
-    drw_QuadBlend(ref.get(), 20, 7, 2, 7, 2, 13, 20, 13, 0x00FF0000u, 0x00FF0000u, 0xFFFF0000u, 0xFFFF0000u);
-    EXPECT_TRUE(SameSurface(t.get(), ref.get()));
+TEST(ToolBars, TintedRectangleRunsFromAlphaOneToAlphaTwo) {
+    TestSurface t(24, 24);
     // Tinted rectangle: alpha 1 (opaque) left or top, alpha 2 (transparent) right or bottom.
     for (int horizontal = 0; horizontal < 2; horizontal++) {
-        Fill(t, 0);
+        FillAll(t.get(), 0);
         EXPECT_EQ(tk_TintRect(t.get(), 0, 0, 10, 10, horizontal, 0xFFFFFF, 0, 255), 1);
         EXPECT_EQ(t.at(horizontal ? 0 : 5, horizontal ? 5 : 0) & 0xFFFFFF, 0xFFFFFFu);
         EXPECT_EQ(t.at(horizontal ? 10 : 5, horizontal ? 5 : 10) & 0xFFFFFF, 0u);
     }
 }
 
-TEST(ToolTriangles, FanAndStripDrawTheirTrianglesWithSpanOption) {
-    const TkPoint pts[4] = {{2, 2}, {17, 4}, {9, 17}, {1, 12}};
-    const uint32_t cols[4] = {0x400000FF, 0x4000FF00, 0x40FF0000, 0x00FFFFFF};
-    TestSurface t(20, 20), ref(20, 20);
-    eng_SetOption(1, 0);
-    EXPECT_EQ(tk_TriangleFan(t.get(), pts, cols, 1), 0);
-    EXPECT_EQ(tk_TriangleStrip(t.get(), pts, cols, 0), 0);
-    EXPECT_EQ(tk_TriangleFan(t.get(), nullptr, cols, 3), 0);
-    EXPECT_EQ(eng_SpanOption(), 0);
-
-    // Three points: one blended triangle, with exclusive right ends.
-    Fill(t, BG);
-    Fill(ref, BG);
-    EXPECT_EQ(tk_TriangleFan(t.get(), pts, cols, 3), 1);
-    EXPECT_EQ(eng_SpanOption(), 1);
-    drw_TriangleBlend(ref.get(), 2, 2, 17, 4, 9, 17, 0x40FF0000u, 0x4000FF00u, 0x400000FFu);
-    EXPECT_TRUE(SameSurface(t.get(), ref.get()));
-
-    // Four points: the fan turns around point 0, the strip walks the list.
-    Fill(t, BG);
-    Fill(ref, BG);
-    tk_TriangleFan(t.get(), pts, cols, 4);
-    drw_TriangleBlend(ref.get(), 2, 2, 17, 4, 9, 17, 0x40FF0000u, 0x4000FF00u, 0x400000FFu);
-    drw_TriangleBlend(ref.get(), 2, 2, 9, 17, 1, 12, 0x40FF0000u, 0x400000FFu, 0x00FFFFFFu);
-    EXPECT_TRUE(SameSurface(t.get(), ref.get()));
-    Fill(t, BG);
-    Fill(ref, BG);
-    eng_SetOption(1, 0);
-    tk_TriangleStrip(t.get(), pts, cols, 4);
-    EXPECT_EQ(eng_SpanOption(), 1);
-    drw_TriangleBlend(ref.get(), 9, 17, 2, 2, 17, 4, 0x400000FFu, 0x40FF0000u, 0x4000FF00u);
-    drw_TriangleBlend(ref.get(), 1, 12, 17, 4, 9, 17, 0x00FFFFFFu, 0x4000FF00u, 0x400000FFu);
-    EXPECT_TRUE(SameSurface(t.get(), ref.get()));
-
-    // Two points: a gradient line; the strip leaves the span option alone.
-    eng_SetOption(1, 0);
-    Fill(t, BG);
-    Fill(ref, BG);
-    EXPECT_EQ(tk_TriangleStrip(t.get(), pts, cols, 2), 1);
-    EXPECT_EQ(eng_SpanOption(), 0);
-    drw_LineGradient(ref.get(), 2, 2, 17, 4, 0x40FF0000u, 0x4000FF00u);
-    EXPECT_TRUE(SameSurface(t.get(), ref.get()));
-    EXPECT_EQ(tk_TriangleFan(t.get(), pts, cols, 2), 1);
-    EXPECT_EQ(eng_SpanOption(), 1);
-    eng_SetOption(1, 0);
-}
-
 TEST(ToolRuler, StaysInsideTheWidenedBox) {
     TestSurface t(60, 60);
-    Fill(t, BG);
+    FillAll(t.get(), BG);
     EXPECT_EQ(tk_RulerOverlay(t.get(), 40, 35, 20, 22), 1);
     EXPECT_TRUE(UntouchedOutside(t, 8, 10, 52, 47, BG));
     EXPECT_NE(t.at(8, 10), BG);                // the darkened box reaches the corner

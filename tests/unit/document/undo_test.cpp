@@ -1,5 +1,5 @@
 // Undo engine: redo dropping, the budget and level limits, rectangle rules, the
-// out-of-memory path, and random sequences against a model that keeps every image.
+// out-of-memory path, and random sequences checked against the images the test recorded.
 #include <gtest/gtest.h>
 #include <random>
 #include <vector>
@@ -95,6 +95,19 @@ TEST_F(UndoTest, WholeImageRecordsOverTheBudgetKeepOnlyTheNewest) {
     ASSERT_EQ(undo_Undo(&img), 1);
     EXPECT_EQ(WordsOf(&img), previous);
     EXPECT_EQ(undo_Undo(&img), 0);
+}
+
+TEST_F(UndoTest, RecordsFillingTheBudgetExactlyAreAllKept) {
+    FillWith(&img, 1, 1, 4, 4, 0x11);
+    ASSERT_EQ(undo_Record(&img, 1, 1, 4, 4, 0), 1);
+    const uint64_t one = undo_TotalBytes() - undo_BaseBytes();
+    undo_Config((uint32_t)(2 * one), UNDO_SET | 1);
+    FillWith(&img, 6, 6, 9, 9, 0x22);   // a record of the same size
+    ASSERT_EQ(undo_Record(&img, 6, 6, 9, 9, 0), 1);
+    EXPECT_EQ(undo_UndoCount(), 2);
+    FillWith(&img, 11, 11, 14, 14, 0x33);   // three overflow it: the oldest folds
+    ASSERT_EQ(undo_Record(&img, 11, 11, 14, 14, 0), 1);
+    EXPECT_EQ(undo_UndoCount(), 2);
 }
 
 TEST_F(UndoTest, LevelLimitFoldsTheOldestIntoTheBase) {

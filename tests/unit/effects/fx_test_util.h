@@ -1,5 +1,5 @@
-// fx_test_util.h — a plain image for the naive models the effect tests compare
-// against, and conversions to and from surfaces.
+// fx_test_util.h — plain images for the effect tests, their layouts, and conversions
+// to and from surfaces.
 #pragma once
 #include <cstdint>
 #include <random>
@@ -16,20 +16,12 @@ struct Img {
 };
 
 inline int Ch(uint32_t p, int i) { return (int)((p >> (8 * i)) & 0xFF); }   // 0 B, 1 G, 2 R, 3 A
-inline uint32_t Word(int b, int g, int r, int a) {
-    return (uint32_t)b | ((uint32_t)g << 8) | ((uint32_t)r << 16) | ((uint32_t)a << 24);
-}
-inline int Clamp255(long long v) { return v < 0 ? 0 : (v > 255 ? 255 : (int)v); }
 
 inline Img ReadImg(Surface* s) {
     Img m;
-    uint32_t* p = srf_Lock(s);
     m.w = (int)s->width;
     m.h = (int)s->height;
-    m.px.resize((size_t)m.w * m.h);
-    for (int y = 0; y < m.h; y++)
-        for (int x = 0; x < m.w; x++) m.at(x, y) = p[(size_t)y * s->stride + x];
-    srf_Unlock(s);
+    m.px = WordsOf(s);
     return m;
 }
 
@@ -38,6 +30,14 @@ inline void WriteImg(Surface* s, const Img& m) {
     for (int y = 0; y < m.h; y++)
         for (int x = 0; x < m.w; x++) p[(size_t)y * s->stride + x] = m.at(x, y);
     srf_Unlock(s);
+}
+
+inline Img Flat(int w, int h, uint32_t p) {
+    Img m;
+    m.w = w;
+    m.h = h;
+    m.px.assign((size_t)w * h, p);
+    return m;
 }
 
 // Layouts that catch edge and stride faults: single pixels, lines, odd sizes,
@@ -55,24 +55,21 @@ inline Img RandomImg(int w, int h, std::mt19937& rng, bool extremes = true) {
 
 // Smooth colours with soft steps: random images rarely exercise thresholds.
 inline Img PatchyImg(int w, int h, std::mt19937& rng) {
-    Img m;
-    m.w = w;
-    m.h = h;
-    m.px.resize((size_t)w * h);
+    Img m = Flat(w, h, 0);
     uint32_t a = rng(), b = rng();
     int split = w > 1 ? (int)(rng() % (uint32_t)w) : 0;
     for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) {
-            uint32_t base = ((x + y / 3) % 7 < 3 || x < split) ? a : b;
-            m.at(x, y) = base ^ (rng() & 0x03030303u);
-        }
+        for (int x = 0; x < w; x++) m.at(x, y) = (((x + y / 3) % 7 < 3 || x < split) ? a : b) ^ (rng() & 0x03030303u);
     return m;
 }
 
-// FNV-1a over the pixel words (for comparing builds).
-inline uint32_t HashImg(const Img& m) {
-    uint32_t h = 2166136261u;
-    for (uint32_t v : m.px)
-        for (int i = 0; i < 4; i++) h = (h ^ ((v >> (8 * i)) & 0xFF)) * 16777619u;
-    return h ^ (uint32_t)(m.w * 131 + m.h);
-}
+// A surface holding an image, destroyed at the end of the scope.
+struct Held {
+    Surface s{};
+    explicit Held(const Img& m) {
+        srf_Create((uint32_t)m.w, (uint32_t)m.h, &s);
+        WriteImg(&s, m);
+    }
+    ~Held() { srf_Destroy(&s); }
+    Img img() { return ReadImg(&s); }
+};

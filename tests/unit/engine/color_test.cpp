@@ -13,6 +13,8 @@ TEST(Color, YccOfWhiteBlackAndBlue) {
     EXPECT_EQ(clr_ToYCC(0x00000000u), 0x00008080u);
     // Blue: Cr shifts arithmetically below 128, Cb reaches 256 and wraps to 0.
     EXPECT_EQ(clr_ToYCC(0x7FFF0000u), 0x7F1D006Bu);
+    // The Y sum lands exactly on 52 * 65536 only with its rounding half added.
+    EXPECT_EQ(clr_ToYCC(0x00B83400u), 0x0034CB5Bu);
 }
 
 TEST(Color, HslOfGreyAndRed) {

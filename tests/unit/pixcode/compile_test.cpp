@@ -11,8 +11,10 @@ const char* kWordError =
     "Error: Word separation failed.\nPlease check if your code contains any unusual symbols.";
 const char* kLabelError =
     "Error: Label Initialization failed.\nPlease check if your code contains more than 256 labels.";
+const char* kBadLabel = "Invalid Label/Numeral In Macro\nInstruction: ";
 
 typedef std::vector<std::pair<int, int>> Cells;
+typedef std::vector<std::string> Texts;
 const int C = PIX_KIND_COMMAND, V = PIX_KIND_VARIABLE, N = PIX_KIND_NUMERAL;
 
 struct PixcodeCompile : ::testing::Test {
@@ -28,120 +30,88 @@ TEST_F(PixcodeCompile, InitialProgramIsSwapRedGreen) {
     ASSERT_TRUE(c.ok);
     EXPECT_EQ(UsedCells(c), (Cells{{PIX_SWAP, C}, {PIX_RED, V}, {PIX_GREEN, V}}));
     EXPECT_TRUE(uiscript_Boxes().empty());
-    EXPECT_EQ(uiscript_Statuses(), std::vector<std::string>{" Compiling macro program..."});
+    EXPECT_EQ(uiscript_Statuses(), Texts{" Compiling macro program..."});
 }
 
-TEST_F(PixcodeCompile, LayoutCaseAndPunctuationDoNotMatter) {
-    CompileText("add red,red,#10;", &c);
-    Cells plain = UsedCells(c);
-    EXPECT_EQ(plain, (Cells{{PIX_ADD, C}, {PIX_RED, V}, {PIX_RED, V}, {10, N}}));
-    for (const char* t : {"add red red #10", "ADD Red,\tRED,\r\n#10", "( add red + red = #10 ) }",
-                          "add red,red,#10 // comment; ;;"}) {
-        CompileText(t, &c);
-        EXPECT_TRUE(c.ok) << t;
-        EXPECT_EQ(UsedCells(c), plain) << t;
+TEST_F(PixcodeCompile, TextsTranslateToCells) {
+    const Cells addRed = {{PIX_ADD, C}, {PIX_RED, V}, {PIX_RED, V}, {10, N}};
+    const struct {
+        const char* text;
+        Cells cells;
+    } cases[] = {
+        // Layout, case and punctuation do not matter.
+        {"add red,red,#10;", addRed}, {"add red red #10", addRed}, {"ADD Red,\tRED,\r\n#10", addRed},
+        {"( add red + red = #10 ) }", addRed}, {"add red,red,#10 // comment; ;;", addRed},
+        // A comment runs to a semicolon or the line end; two slashes inside a word start one too.
+        {"// note; copy red,#0", {{PIX_COPY, C}, {PIX_RED, V}, {0, N}}},
+        {"copy red,#7//tail\ncopy green,#1", {{PIX_COPY, C}, {PIX_RED, V}, {7, N}, {PIX_COPY, C}, {PIX_GREEN, V}, {1, N}}},
+        // Numerals read like C decimals, saturating.
+        {"copy red,#-12 copy red,# copy red,#- copy red,#--5",
+         {{PIX_COPY, C}, {PIX_RED, V}, {-12, N}, {PIX_COPY, C}, {PIX_RED, V}, {0, N}, {PIX_COPY, C}, {PIX_RED, V}, {0, N},
+          {PIX_COPY, C}, {PIX_RED, V}, {0, N}}},
+        {"copy red,#5-3 copy red,#99999999999 copy red,#-99999999999 copy red,#-2147483648",
+         {{PIX_COPY, C}, {PIX_RED, V}, {5, N}, {PIX_COPY, C}, {PIX_RED, V}, {INT32_MAX, N}, {PIX_COPY, C}, {PIX_RED, V},
+          {INT32_MIN, N}, {PIX_COPY, C}, {PIX_RED, V}, {INT32_MIN, N}}},
+        // As an operand an unimplemented word is only a number.
+        {"copy red,function", {{PIX_COPY, C}, {PIX_RED, V}, {PIX_FUNCTION, C}}},
+    };
+    for (const auto& k : cases) {
+        CompileText(k.text, &c);
+        EXPECT_TRUE(c.ok) << k.text;
+        EXPECT_EQ(UsedCells(c), k.cells) << k.text;
     }
-}
-
-TEST_F(PixcodeCompile, CommentsRunToSemicolonOrLineEnd) {
-    // The semicolon ends the comment: what follows is program text.
-    CompileText("// note; copy red,#0", &c);
-    EXPECT_EQ(UsedCells(c), (Cells{{PIX_COPY, C}, {PIX_RED, V}, {0, N}}));
-    // Two slashes inside a word start a comment too.
-    CompileText("copy red,#7//tail\ncopy green,#1", &c);
-    EXPECT_EQ(UsedCells(c), (Cells{{PIX_COPY, C}, {PIX_RED, V}, {7, N}, {PIX_COPY, C}, {PIX_GREEN, V}, {1, N}}));
     char out[PIX_TEXT_SIZE];
     EXPECT_EQ(pix_StripComments("A/B//C\rD", out), 1);
     EXPECT_STREQ(out, "a/b\rd");
 }
 
-TEST_F(PixcodeCompile, EmptyAndCommentOnlyPrograms) {
-    CompileText("", &c);
-    EXPECT_FALSE(c.ok);
-    CompileText("// only a comment\r\n\r\n//another\r\n", &c);
-    EXPECT_FALSE(c.ok);
-    EXPECT_EQ(BoxTexts("Compiler Error"), (std::vector<std::string>{kCommentError, kWordError}));
-    EXPECT_EQ(uiscript_Boxes()[0].flags, UI_OK | UI_TASKMODAL);
-}
-
-TEST_F(PixcodeCompile, UnknownWordIsTheBadToken) {
-    CompileText("BLEND red", &c);
-    EXPECT_FALSE(c.ok);
-    EXPECT_STREQ(c.out.badToken, "blend");
-    EXPECT_EQ(BoxTexts("Compiler Error"),
-              std::vector<std::string>{"'blend' is not a recognized Pixcode command, symbol or numeral"});
-    // Symbols inside a word belong to it; a leading symbol is a token of its own.
-    CompileText("copy red,a+b", &c);
-    EXPECT_STREQ(c.out.badToken, "a+b");
-    CompileText("copy red,-5", &c);
-    EXPECT_STREQ(c.out.badToken, "5");
-    CompileText("copy red,#12a", &c);
-    EXPECT_STREQ(c.out.badToken, "#12a");
-    // Errors after validation name no token.
-    CompileText("label red", &c);
-    EXPECT_STREQ(c.out.badToken, "");
-}
-
-TEST_F(PixcodeCompile, NumeralsReadLikeCDecimals) {
-    CompileText("copy red,#-12 copy red,# copy red,#- copy red,#--5 copy red,#5-3 "
-                "copy red,#99999999999 copy red,#-99999999999 copy red,#-2147483648", &c);
-    ASSERT_TRUE(c.ok);
-    std::vector<int> values;
-    for (auto& cell : UsedCells(c))
-        if (cell.second == N) values.push_back(cell.first);
-    EXPECT_EQ(values, (std::vector<int>{-12, 0, 0, 0, 5, INT32_MAX, INT32_MIN, INT32_MIN}));
-}
-
-TEST_F(PixcodeCompile, WordAndTokenLimits) {
-    std::string word31 = "#" + std::string(30, '1');
-    CompileText("copy red," + word31, &c);
-    EXPECT_TRUE(c.ok);
-    CompileText("copy red,#" + std::string(31, '1'), &c);   // 32 characters
-    EXPECT_FALSE(c.ok);
-    std::string tokens509 = "copy red,#1" + std::string(509, ';');   // 512 tokens
-    CompileText(tokens509, &c);
-    EXPECT_TRUE(c.ok);
-    CompileText(tokens509 + ";", &c);
-    EXPECT_FALSE(c.ok);
-    EXPECT_EQ(BoxTexts("Compiler Error"), (std::vector<std::string>{kWordError, kWordError}));
-    // A lone "}" is a word that validation accepts as a symbol.
-    CompileText("}copy red,#1", &c);
-    EXPECT_STREQ(c.out.badToken, "}copy");
-}
-
-TEST_F(PixcodeCompile, LabelOperandMustBeANumeralInRange) {
-    CompileText("label red", &c);
-    EXPECT_FALSE(c.ok);
-    ASSERT_EQ(uiscript_Boxes().size(), 2u);
-    EXPECT_EQ(uiscript_Boxes()[0].title, "Macro Error");
-    EXPECT_EQ(uiscript_Boxes()[0].text, "Invalid Label/Numeral In Macro\nInstruction: begin");
-    EXPECT_EQ(uiscript_Boxes()[1].title, "Compiler Error");
-    EXPECT_EQ(uiscript_Boxes()[1].text, kLabelError);
-    uiscript_Reset();
-    CompileText("label #256", &c);
-    CompileText("label #-1", &c);
-    CompileText("goto #300", &c);
-    CompileText("gotoif red,#-7", &c);
-    EXPECT_EQ(BoxTexts("Macro Error"),
-              (std::vector<std::string>{"Invalid Label/Numeral In Macro\nInstruction: begin",
-                                        "Invalid Label/Numeral In Macro\nInstruction: begin",
-                                        "Invalid Label/Numeral In Macro\nInstruction: goto",
-                                        "Invalid Label/Numeral In Macro\nInstruction: gotoif"}));
-    EXPECT_EQ(BoxTexts("Compiler Error").size(), 4u);
-}
-
-TEST_F(PixcodeCompile, UnimplementedWordsAreRefused) {
-    for (const char* w : {"function", "end_func", "call", "reserved_5"}) {
+TEST_F(PixcodeCompile, RefusedTextsAndTheirMessages) {
+    const std::string word31 = "#" + std::string(30, '1'), tokens512 = "copy red,#1" + std::string(509, ';');
+    const struct {
+        std::string text;
+        const char* badToken;
+        Texts boxes;   // title then text, for each box
+    } cases[] = {
+        {"", "", {"Compiler Error", kCommentError}},
+        {"// only a comment\r\n\r\n//another\r\n", "", {"Compiler Error", kWordError}},
+        {"BLEND red", "blend", {"Compiler Error", "'blend' is not a recognized Pixcode command, symbol or numeral"}},
+        // Symbols inside a word belong to it; a leading symbol is a token of its own.
+        {"copy red,a+b", "a+b", {"Compiler Error", "'a+b' is not a recognized Pixcode command, symbol or numeral"}},
+        {"copy red,-5", "5", {"Compiler Error", "'5' is not a recognized Pixcode command, symbol or numeral"}},
+        {"copy red,#12a", "#12a", {"Compiler Error", "'#12a' is not a recognized Pixcode command, symbol or numeral"}},
+        {"}copy red,#1", "}copy", {"Compiler Error", "'}copy' is not a recognized Pixcode command, symbol or numeral"}},
+        // 32 characters make a word too long; 513 tokens too many.
+        {"copy red,#" + std::string(31, '1'), "", {"Compiler Error", kWordError}},
+        {tokens512 + ";", "", {"Compiler Error", kWordError}},
+        // Label operands must be numerals 0..255; errors after validation name no token.
+        {"label red", "", {"Macro Error", std::string(kBadLabel) + "begin", "Compiler Error", kLabelError}},
+        {"label #256", "", {"Macro Error", std::string(kBadLabel) + "begin", "Compiler Error", kLabelError}},
+        {"label #-1", "", {"Macro Error", std::string(kBadLabel) + "begin", "Compiler Error", kLabelError}},
+        {"goto #300", "", {"Macro Error", std::string(kBadLabel) + "goto", "Compiler Error", kLabelError}},
+        {"gotoif red,#-7", "", {"Macro Error", std::string(kBadLabel) + "gotoif", "Compiler Error", kLabelError}},
+        {"copy red,#1 function", "", {"Macro Error", "Unknown Instruction Macro", "Compiler Error", kLabelError}},
+        {"copy red,#1 end_func", "", {"Macro Error", "Unknown Instruction Macro", "Compiler Error", kLabelError}},
+        {"copy red,#1 call", "", {"Macro Error", "Unknown Instruction Macro", "Compiler Error", kLabelError}},
+        {"copy red,#1 reserved_5", "", {"Macro Error", "Unknown Instruction Macro", "Compiler Error", kLabelError}},
+    };
+    for (const auto& k : cases) {
         uiscript_Reset();
-        CompileText(std::string("copy red,#1 ") + w, &c);
-        EXPECT_FALSE(c.ok);
-        ASSERT_EQ(uiscript_Boxes().size(), 2u);
-        EXPECT_EQ(uiscript_Boxes()[0].text, "Unknown Instruction Macro");
-        EXPECT_EQ(uiscript_Boxes()[1].text, kLabelError);
+        CompileText(k.text, &c);
+        EXPECT_FALSE(c.ok) << k.text;
+        EXPECT_STREQ(c.out.badToken, k.badToken) << k.text;
+        Texts boxes;
+        for (const UiRecordedBox& b : uiscript_Boxes()) {
+            boxes.push_back(b.title);
+            boxes.push_back(b.text);
+            EXPECT_EQ(b.flags, UI_OK | UI_TASKMODAL) << k.text;
+        }
+        EXPECT_EQ(boxes, k.boxes) << k.text;
     }
-    // As an operand the same word is only a number.
-    CompileText("copy red,function", &c);
-    EXPECT_TRUE(c.ok);
+    // The limits themselves are accepted.
+    for (const std::string& t : {"copy red," + word31, tokens512}) {
+        CompileText(t, &c);
+        EXPECT_TRUE(c.ok) << t;
+    }
 }
 
 TEST_F(PixcodeCompile, JumpTableKeepsTheLastDefinition) {

@@ -63,19 +63,6 @@ TEST_F(PixcodeRun, WriteBackHoldsChannelsToBytes) {
     EXPECT_EQ(std::vector<uint32_t>(t->pixels, t->pixels + 6), before);
 }
 
-TEST_F(PixcodeRun, DestinationErrorStopsBeforeTheFirstPixel) {
-    TestSurface t(4, 4);
-    Fill(t, 3);
-    std::vector<uint32_t> before(t->pixels, t->pixels + 16);
-    Compiled c;
-    EXPECT_EQ(RunText("add #1,red,red", t.get(), &c), 0);
-    EXPECT_EQ(c.m.stop, PIX_STOP_ERROR);
-    EXPECT_EQ(BoxTexts("Macro Error"), std::vector<std::string>{"Invalid Destination In Macro\nInstruction: add"});
-    EXPECT_EQ(uiscript_Boxes()[0].flags, UI_OK | UI_TASKMODAL);
-    EXPECT_EQ(std::vector<uint32_t>(t->pixels, t->pixels + 16), before);
-    EXPECT_EQ(uiscript_Statuses().back(), " Macro program execution failed!!");
-}
-
 TEST_F(PixcodeRun, UndefinedLabelJumpsToTheStart) {
     TestSurface t(2, 2);
     EXPECT_EQ(RunText("add _a,_a,#1 compare_less _b,_a,#5 gotoif _b,#7 copy red,_a", t.get()), 1);
@@ -125,7 +112,7 @@ TEST_F(PixcodeRun, ArithmeticCorners) {
     }
 }
 
-TEST_F(PixcodeRun, DivisionFaultsAreRunTimeErrors) {
+TEST_F(PixcodeRun, DivisionByZeroStopsAtTheFailingPixel) {
     TestSurface t(3, 3);
     for (int i = 0; i < 9; i++) t->pixels[i] = 0x00050000u + i;
     t.at(1, 2) = 0x12000034u;   // red 0: the first pixel that divides by zero
@@ -134,26 +121,34 @@ TEST_F(PixcodeRun, DivisionFaultsAreRunTimeErrors) {
     for (int i = 0; i < 7; i++) EXPECT_EQ(t->pixels[i], 0x00051400u + i);
     EXPECT_EQ(t.at(1, 2), 0x12000034u);   // the failing pixel is not written
     EXPECT_EQ(t.at(2, 2), 0x00050008u);   // nor anything after it
-    uiscript_Reset();
-    EXPECT_EQ(RunText("modulus red,#-2147483648,#-1", t.get()), 0);
-    EXPECT_EQ(RunText("modulus red,#5,#0", t.get()), 0);
-    EXPECT_EQ(BoxTexts("Macro Error"),
-              (std::vector<std::string>{"Division Overflow In Macro\nInstruction: modulus",
-                                        "Division By Zero In Macro\nInstruction: modulus"}));
 }
 
-TEST_F(PixcodeRun, OperandKindErrorsAtRunTime) {
-    TestSurface t(2, 1);
-    struct Case { const char* program; const char* text; } cases[] = {
+// Each fault is reported once and stops the run before the pixel is written.
+TEST_F(PixcodeRun, RunTimeErrorsStopBeforeThePixel) {
+    const struct {
+        const char* program;
+        const char* text;
+    } cases[] = {
+        {"add #1,red,red", "Invalid Destination In Macro\nInstruction: add"},
         {"swap red,#1", "Invalid Destination In Macro\nInstruction: swap"},
+        {"copy red,#1 mix #5,red,red", "Invalid Destination In Macro\nInstruction: mix"},
         {"goto red", "Invalid Label/Numeral In Macro\nInstruction: goto"},
         {"gotoif #1,_a", "Invalid Label/Numeral In Macro\nInstruction: gotoif"},
-        {"copy red,#1 mix #5,red,red", "Invalid Destination In Macro\nInstruction: mix"},
+        {"modulus red,#-2147483648,#-1", "Division Overflow In Macro\nInstruction: modulus"},
+        {"modulus red,#5,#0", "Division By Zero In Macro\nInstruction: modulus"},
     };
-    for (const Case& k : cases) {
+    TestSurface t(4, 4);
+    Fill(t, 3);
+    const std::vector<uint32_t> before = WordsOf(t.get());
+    for (const auto& k : cases) {
         uiscript_Reset();
-        EXPECT_EQ(RunText(k.program, t.get()), 0) << k.program;
+        Compiled c;
+        EXPECT_EQ(RunText(k.program, t.get(), &c), 0) << k.program;
+        EXPECT_EQ(c.m.stop, PIX_STOP_ERROR) << k.program;
         EXPECT_EQ(BoxTexts("Macro Error"), std::vector<std::string>{k.text}) << k.program;
+        EXPECT_EQ(uiscript_Boxes()[0].flags, UI_OK | UI_TASKMODAL);
+        EXPECT_EQ(uiscript_Statuses().back(), " Macro program execution failed!!");
+        EXPECT_EQ(WordsOf(t.get()), before) << k.program;
     }
     // An unreachable fault is harmless.
     uiscript_Reset();

@@ -4,7 +4,7 @@
 #include "safety/exreport.h"
 #include "safety/runlog.h"
 #include "support/ui_script.h"
-#include "unit/settings/scratch.h"
+#include "support/scratch.h"
 
 namespace {
 

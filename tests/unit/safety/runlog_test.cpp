@@ -4,7 +4,7 @@
 #include <regex>
 #include <string>
 #include "safety/runlog.h"
-#include "unit/settings/scratch.h"
+#include "support/scratch.h"
 
 namespace {
 SioTime At(int h, int m, int s, int ms) {

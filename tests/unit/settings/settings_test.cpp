@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include "settings/settings.h"
+#include "platform/refusal.h"
 #include "support/ui_script.h"
-#include "unit/settings/scratch.h"
+#include "support/scratch.h"
 
 namespace {
 
@@ -26,11 +27,6 @@ std::vector<uint8_t> GoodFile(SettingsRecord* rec = nullptr) {
     return file;
 }
 
-void Reseal(std::vector<uint8_t>& file, size_t headerSize) {
-    uint32_t sum = 0;
-    for (size_t i = 0; i < SET_RECORD_SIZE && headerSize + i < file.size(); i++) sum += file[headerSize + i];
-    PutU32(file, 12, sum);
-}
 
 }  // namespace
 
@@ -131,54 +127,58 @@ TEST(SettingsFile, HeaderTextMayCarryMoreAroundTheMark) {
 
 TEST(SettingsFile, BadFilesAreRefusedAndLeaveTheRecordAlone) {
     Scratch s;
+    const std::vector<uint8_t> good = GoodFile();
+    auto with = [&](size_t at, uint32_t v) {
+        auto f = good;
+        PutU32(f, at, v);
+        return f;
+    };
+    auto text = [&](size_t at, const char* t) {
+        auto f = good;
+        std::memcpy(&f[at], t, std::strlen(t) + 1);
+        return f;
+    };
+    auto flipped = good;
+    flipped[144 + 500] ^= 1;
     struct Case {
         const char* what;
         std::vector<uint8_t> bytes;
+        const char* reason;
+    } cases[] = {
+        {"empty", {}, "empty file"},
+        {"magic", text(0, "NEMO"), "bad signature"},
+        {"short", std::vector<uint8_t>(good.begin(), good.begin() + 10), "truncated header"},
+        {"header cut", std::vector<uint8_t>(good.begin(), good.begin() + 100), "truncated header"},
+        {"record cut", std::vector<uint8_t>(good.begin(), good.end() - 1), "truncated record"},
+        {"text", text(16, "<<Other Program>>"), "bad header text"},
+        {"mark after NUL", text(18, ""), "bad header text"},
+        {"record size 1211", with(8, 1211), "bad record size"},
+        {"record size 1213", with(8, 1213), "bad record size"},
+        {"header size huge", with(4, 0xFFFFFFFF), "bad header size"},
+        {"header size 4097", with(4, 4097), "bad header size"},
+        {"header size 15", with(4, 15), "bad header size"},
+        {"checksum", flipped, "bad checksum"},
     };
-    std::vector<Case> cases;
-    std::vector<uint8_t> good = GoodFile();
-    cases.push_back({"empty", {}});
-    cases.push_back({"short", std::vector<uint8_t>(good.begin(), good.begin() + 100)});
-    cases.push_back({"record cut", std::vector<uint8_t>(good.begin(), good.end() - 1)});
-    auto f = good;
-    f[0] = 'N';
-    cases.push_back({"magic", f});
-    f = good;
-    std::memcpy(&f[16], "<<Other Program>>", 18);
-    cases.push_back({"text", f});
-    f = good;
-    f[16 + 2] = 0;  // the mark now lies after the text's NUL
-    cases.push_back({"mark after NUL", f});
-    f = good;
-    PutU32(f, 8, 1211);
-    cases.push_back({"record size 1211", f});
-    f = good;
-    PutU32(f, 8, 0xFFFFFFFF);
-    cases.push_back({"record size huge", f});
-    f = good;
-    PutU32(f, 4, 0xFFFFFFFF);
-    cases.push_back({"header size huge", f});
-    f = good;
-    PutU32(f, 4, 8);
-    cases.push_back({"header size tiny", f});
-    f = good;
-    f[144 + 500] ^= 1;
-    cases.push_back({"checksum", f});
-    f = good;
-    Reseal(f, 144);
-    f[144 + 500] += 1;
-    f[144 + 501] -= 1;  // same sum, so this one loads: the checksum is only a sum
-    std::vector<uint8_t> sameSum = f;
-
     for (const Case& c : cases) {
         s.Write("Kelvara.kvr", c.bytes);
         std::memset(&g_settings, 0x5C, sizeof g_settings);
         EXPECT_EQ(LoadSettings(), 0) << c.what;
+        EXPECT_STREQ(refuse_Reason(), c.reason) << c.what;
         const uint8_t* b = (const uint8_t*)&g_settings;
         for (size_t i = 0; i < sizeof g_settings; i++) ASSERT_EQ(b[i], 0x5C) << c.what << " byte " << i;
     }
+    // The smallest header that can hold the mark: 16 bytes, the mark past its end.
+    EXPECT_EQ(set_Decode(with(4, 16).data(), good.size(), &g_settings), 0);
+    EXPECT_STREQ(refuse_Reason(), "bad header text");
+    auto sameSum = good;
+    sameSum[144 + 500] += 1;
+    sameSum[144 + 501] -= 1;  // same sum, so this one loads: the checksum is only a sum
     s.Write("Kelvara.kvr", sameSum);
     EXPECT_EQ(LoadSettings(), 1);
+    EXPECT_STREQ(refuse_Reason(), "");
+    std::filesystem::remove(s.At("Kelvara.kvr"));
+    EXPECT_EQ(LoadSettings(), 0);
+    EXPECT_STREQ(refuse_Reason(), "cannot open file");
 }
 
 TEST(SettingsFile, MissingOrBadFileGivesTheFullResetAndNothingElse) {
@@ -207,6 +207,7 @@ TEST(SettingsFile, SaveFailsWhenTheFolderIsMissing) {
     path_Build(nullptr);
     EXPECT_EQ(SaveSettings(), 0);  // no program folder known: nowhere to write
     EXPECT_EQ(LoadSettings(), 0);
+    EXPECT_STREQ(refuse_Reason(), "no program folder");
 }
 
 TEST(SettingsDefaults, FullResetSetsEveryDocumentedDefault) {

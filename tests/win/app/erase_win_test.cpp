@@ -5,14 +5,14 @@
 #include <filesystem>
 #include <string>
 #include "app/erase.h"
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "support/ui_script.h"
-#include "win/settings/win_scratch.h"
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
 
 TEST(EraseWin32, DeletesTheProgramAndItsFolders) {
-    WinScratch s("kverase");
+    Scratch s("kverase");
     s.Write("Orvik Lab\\Kelvara\\kelvara.exe");
     uiscript_Reset();
     std::string line = " /erase_me \"" + s.At("Orvik Lab\\Kelvara\\kelvara.exe") + "\"";
@@ -23,7 +23,7 @@ TEST(EraseWin32, DeletesTheProgramAndItsFolders) {
 }
 
 TEST(EraseWin32, AProgramStillInUseCannotBeErased) {
-    WinScratch s("kverase");
+    Scratch s("kverase");
     s.Write("Kelvara\\kelvara.exe");
     std::string path = s.At("Kelvara\\kelvara.exe");
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);

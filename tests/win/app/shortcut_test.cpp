@@ -5,8 +5,8 @@
 #include <shlobj.h>
 #include <string>
 #include "app/cmdline.h"
-#include "formats/shortcut.h"
-#include "win/settings/win_scratch.h"
+#include "platform/shortcut.h"
+#include "support/scratch.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ bool MakeShortcut(const std::string& link, const std::string& target) {
 }  // namespace
 
 TEST(ShortcutWin32, ALinkOpensItsTarget) {
-    WinScratch s("kvlink");
+    Scratch s("kvlink");
     s.Write("my pictures\\sea side.kv5");
     std::string target = s.At("my pictures\\sea side.kv5");
     ASSERT_TRUE(MakeShortcut(s.At("sea.lnk"), target));
@@ -56,7 +56,7 @@ TEST(ShortcutWin32, ALinkOpensItsTarget) {
 }
 
 TEST(ShortcutWin32, ABrokenLinkStaysAsItIs) {
-    WinScratch s("kvlink");
+    Scratch s("kvlink");
     s.Write("junk.lnk", "not a shortcut at all");
     std::string path = s.At("junk.lnk");
     char file[MAX_PATH], sw[CMD_SWITCH_CAP];

@@ -9,7 +9,7 @@
 #include "safety/exreport.h"
 #include "safety/runlog.h"
 #include "support/ui_script.h"
-#include "win/settings/win_scratch.h"
+#include "support/scratch.h"
 
 namespace {
 
@@ -42,8 +42,8 @@ std::string Hex(uint64_t v) {
 }
 
 // The last two log lines without their time stamps.
-std::vector<std::string> LastTwo(const WinScratch& s) {
-    std::string t = s.Read("Kelvara.log");
+std::vector<std::string> LastTwo(const Scratch& s) {
+    std::string t = s.Text("Kelvara.log");
     std::vector<std::string> lines;
     size_t at = 0, end;
     while ((end = t.find("\r\n", at)) != std::string::npos) {
@@ -65,7 +65,7 @@ LONG WINAPI CountingFilter(EXCEPTION_POINTERS*) {
 }  // namespace
 
 TEST(ExceptionGuard, ReadWriteAndDivideFaultsAreCaughtAndReported) {
-    WinScratch s("kvguard");
+    Scratch s("kvguard");
     log_NewRun();
     uiscript_Reset();
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "settings/registry_win32.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <string>
 #include "settings/settings.h"
-#include "win/settings/win_scratch.h"
+#include "support/scratch.h"
 
 TEST(SettingsWin32, FullResetTakesTheSystemsUserName) {
-    WinScratch s;
+    Scratch s;
     char name[257];
     DWORD size = sizeof name;
     ASSERT_TRUE(GetUserNameA(name, &size));
@@ -17,7 +17,7 @@ TEST(SettingsWin32, FullResetTakesTheSystemsUserName) {
 }
 
 TEST(SettingsWin32, SampleImagesAreFoundAlongTheSearchPath) {
-    WinScratch s;
+    Scratch s;
     s.Write("Images\\dark trees.kv5");
     char old[MAX_PATH];
     GetCurrentDirectoryA(sizeof old, old);
@@ -31,7 +31,7 @@ TEST(SettingsWin32, SampleImagesAreFoundAlongTheSearchPath) {
 }
 
 TEST(SettingsWin32, SaveAndLoadInTheProgramFolder) {
-    WinScratch s;
+    Scratch s;
     ResetSettings(0);
     g_settings.undoMB = 33;
     std::strcpy(g_settings.recent[0], "C:\\some where\\pic.kv5");

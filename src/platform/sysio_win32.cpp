@@ -1,5 +1,5 @@
 // sysio_win32.cpp — the operating-system calls of sysio.h on Win32.
-#include "app/sysio.h"
+#include "platform/sysio.h"
 #include <windows.h>
 #include <io.h>
 #include <share.h>

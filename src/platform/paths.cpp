@@ -1,5 +1,5 @@
 // paths.cpp — the program's folders, built from the executable's path.
-#include "app/paths.h"
+#include "platform/paths.h"
 #include <cstring>
 
 namespace {
@@ -71,3 +71,10 @@ const char* path_ImagesDir() { return g_path.images; }
 const char* path_PluginsDir() { return g_path.plugins; }
 const char* path_SpritesDir() { return g_path.sprites; }
 const char* path_AutosaveDir() { return g_path.autosave; }
+
+const char* path_NamePart(const char* path) {
+    const char* name = path;
+    for (const char* p = path; *p; p++)
+        if (*p == '\\' || *p == '/') name = p + 1;
+    return name;
+}

@@ -1,4 +1,4 @@
 // shortcut_native.cpp — no shortcuts outside Windows.
-#include "formats/shortcut.h"
+#include "platform/shortcut.h"
 
 int lnk_ResolveShortcut(char*, size_t) { return 0; }

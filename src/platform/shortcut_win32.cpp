@@ -1,5 +1,5 @@
 // shortcut_win32.cpp — shortcut resolution through the shell's link object.
-#include "formats/shortcut.h"
+#include "platform/shortcut.h"
 #include <windows.h>
 #include <objbase.h>
 #include <objidl.h>

@@ -7,7 +7,7 @@
 // so no module ever works with a cut path. Until then every path is "".
 #pragma once
 #include <cstddef>
-#include "app/sysio.h"
+#include "platform/sysio.h"
 
 // Builds the folders from the executable's own path (sio_ModulePath).
 int path_Init();
@@ -26,3 +26,5 @@ const char* path_AutosaveDir();
 
 // out = dir + "\" + name; 0 (out "") when dir is empty or the result would not fit.
 int path_Join(char* out, size_t cap, const char* dir, const char* name);
+// The name part of a path: what follows its last "\" or "/" (the whole path if none).
+const char* path_NamePart(const char* path);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/app_ids.h"
+#include "app/view_win32.h"
 #include "e2e/driver_win32.h"
 #include "engine/engine.h"
 #include "engine/shape.h"
@@ -73,7 +74,7 @@ static void set_zoom(HWND main, int zoom) {
     HWND view = FindWindowExA(main, nullptr, "kelvara_wnd_view", nullptr);
     drv_Command(main, CMD_ZOOM_RESET);
     for (int z = 1; z < zoom; z *= 2) drv_Key(main, VK_PRIOR);
-    for (int t = 0; t < 200 && GetWindowLongPtrA(view, GWLP_USERDATA) != zoom; t++) Sleep(20);
+    for (int t = 0; t < 200 && SendMessageA(view, WM_VIEW_GETZOOM, 0, 0) != zoom; t++) Sleep(20);
 }
 
 int main() {

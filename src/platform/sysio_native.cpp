@@ -1,6 +1,6 @@
 // sysio_native.cpp — the calls of sysio.h for the native build: POSIX underneath,
 // Windows-style paths on top (each backslash stands for a slash).
-#include "app/sysio.h"
+#include "platform/sysio.h"
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -8,7 +8,7 @@
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include "app/paths.h"
+#include "platform/paths.h"
 
 namespace {
 

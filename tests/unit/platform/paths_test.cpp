@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <string>
-#include "app/paths.h"
-#include "unit/settings/scratch.h"
+#include "platform/paths.h"
+#include "support/scratch.h"
 
 TEST(ProgramPaths, FoldersHangOffTheExecutablesFolder) {
     ASSERT_EQ(path_Build("C:\\Program Files\\Kelvara\\kelvara.exe"), 1);
@@ -51,5 +51,5 @@ TEST(ProgramPaths, TheRunningExecutableGivesTheFolders) {
     std::string program = path_ProgramFile();
     std::string app = path_AppDir();
     EXPECT_EQ(program.substr(0, app.size() + 1), app + "\\");
-    EXPECT_NE(program.find("unit_app"), std::string::npos);
+    EXPECT_NE(program.find("unit_platform"), std::string::npos);
 }

@@ -1,0 +1,18 @@
+// toolselect.h — which drawing tool is current, and the one rule for changing it.
+//
+// The current and previous tool are fields of the settings record (they persist);
+// this module is the only writer of both. Rule: choosing a tool that differs from
+// the current one makes the current one the previous one; choosing the current
+// tool again changes nothing, so the middle-button swap always has two tools.
+#pragma once
+#include <cstdint>
+
+const int TOOL_COUNT = 36;
+const uint8_t TOOL_RECT_SELECT = 14;  // also moves the sprite
+
+// Makes `tool` current by the rule above; 0 (nothing changed) for an unknown tool.
+int tool_Select(int tool);
+// The middle button: current and previous change places.
+void tool_SwapWithPrevious();
+// The current tool, -1 when the settings hold an unknown one.
+int tool_Current();

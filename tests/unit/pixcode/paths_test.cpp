@@ -1,0 +1,227 @@
+// Generated programs over random images: the pre-decoded path and the threaded path
+// must agree with the plain cell-walking path on pixels, errors, stops and status
+// texts; golden hashes pin what the plain path gives.
+#include <gtest/gtest.h>
+#include <climits>
+#include <random>
+#include <string>
+#include <vector>
+#include "pixcode/pix_program.h"
+#include "pixcode/pix_run.h"
+#include "pixcode_test_util.h"
+#include "support/test_surface.h"
+
+namespace {
+const char* const kWords[22] = {
+    "exit", "add", "subtract", "multiply", "divide", "modulus", "shift_left",
+    "shift_right", "swap", "load_pixel", "and", "or", "xor", "not", "mix",
+    "compare_equal", "compare_less", "compare_more", "goto", "gotoif", "copy", "label"};
+// Operand roles: D destination, S source, N label numeral.
+const char* const kRoles[22] = {"", "DSS", "DSS", "DSS", "DSS", "DSS", "DSS", "DSS", "DD",
+                                "SS", "DSS", "DSS", "DSS", "DS", "DSS", "DSS", "DSS", "DSS",
+                                "N", "SN", "DS", "N"};
+const char* const kVars[16] = {"blue", "green", "red", "alpha", "_x", "_y", "_a", "_b",
+                               "_c", "_d", "_e", "_f", "_g", "_h", "_i", "_j"};
+enum { WORD, VAR, NUM };
+enum { EXIT = 0, SUB = 2, MUL = 3, DIV = 4, MOD = 5, SHR = 7, AND = 10, XOR = 12, GOTO = 18, GOTOIF = 19, COPY = 20, LABEL = 21 };
+
+struct Operand {
+    int kind;
+    int32_t value;
+};
+struct Instr {
+    int cmd;
+    std::vector<Operand> ops;
+};
+typedef std::vector<Instr> Program;
+
+struct Gen {
+    std::mt19937 rng;
+    bool safe;   // no faults, no load_pixel, only forward jumps and one counted loop
+    int R(int n) { return (int)(rng() % (uint32_t)n); }
+
+    Operand Number() {
+        static const int32_t pool[] = {0, 1, -1, 2, 7, 31, 32, 33, 36, 255, 256, 300, 999, 1000,
+                                       1001, -5, -1000, 65536, INT_MAX, INT_MIN, 0x00FF00FF};
+        if (R(4) == 0) return {NUM, R(600) - 300};
+        return {NUM, pool[R(sizeof pool / sizeof pool[0])]};
+    }
+    Operand Dest() {
+        if (!safe && R(40) == 0) return Number();   // a run-time fault
+        return {VAR, safe ? R(15) : R(16)};          // safe programs keep _j for their loop
+    }
+    Operand Source() {
+        int k = R(20);
+        if (k == 0) return {WORD, R(22)};   // a command word as an operand is its number
+        return k < 9 ? Number() : Operand{VAR, R(16)};
+    }
+    Instr Make(int cmd) {
+        Instr in{cmd, {}};
+        for (const char* r = kRoles[cmd]; *r; r++) {
+            if (*r == 'D') in.ops.push_back(Dest());
+            else if (*r == 'S') in.ops.push_back(Source());
+            else if (cmd != LABEL && !safe && R(40) == 0) in.ops.push_back({VAR, R(16)});   // a run-time fault
+            else in.ops.push_back({NUM, R(6)});
+        }
+        return in;
+    }
+    Program Looping() {
+        Program p;
+        for (int i = 0, n = 1 + R(14); i < n; i++) p.push_back(Make(R(40) == 0 ? EXIT : 1 + R(21)));
+        if (R(3)) Digest(p);
+        return p;
+    }
+    // Straight code with forward jumps, wrapped in a loop counted down in _j.
+    Program Bounded() {
+        Program p{{COPY, {{VAR, 15}, {NUM, 1 + R(6)}}}, {LABEL, {{NUM, 200}}}};
+        int nextLabel = 10;
+        for (int i = 0, n = 1 + R(12); i < n; i++) {
+            int cmd;
+            do cmd = 1 + R(20); while (cmd == 9 || cmd == GOTO || cmd == GOTOIF);
+            if (R(6) == 0) {   // jump over the next instruction
+                p.push_back(R(2) ? Instr{GOTO, {{NUM, nextLabel}}} : Instr{GOTOIF, {Source(), {NUM, nextLabel}}});
+                p.push_back(Make(cmd == DIV || cmd == MOD ? 1 : cmd));
+                p.push_back({LABEL, {{NUM, nextLabel++}}});
+                continue;
+            }
+            Instr in = Make(cmd);
+            if (cmd == DIV || cmd == MOD) in.ops[2] = {NUM, 2 + R(50)};
+            p.push_back(in);
+        }
+        p.push_back({SUB, {{VAR, 15}, {VAR, 15}, {NUM, 1}}});
+        p.push_back({GOTOIF, {{VAR, 15}, {NUM, 200}}});
+        if (R(2)) Digest(p);
+        return p;
+    }
+    // Folds every variable into the four colour bytes, so that a wrong value anywhere
+    // shows in the pixel instead of vanishing in the clamp to 0..255.
+    void Digest(Program& p) {
+        bool written[16] = {true, true, true, true};
+        for (const Instr& in : p)
+            for (size_t i = 0; i < in.ops.size(); i++)
+                if (kRoles[in.cmd][i] == 'D' && in.ops[i].kind == VAR) written[in.ops[i].value] = true;
+        for (int v = 0; v < 15; v++) {
+            if (!written[v]) continue;
+            p.push_back({MUL, {{VAR, 15}, {VAR, 15}, {NUM, 31}}});
+            p.push_back({XOR, {{VAR, 15}, {VAR, 15}, {VAR, v}}});
+        }
+        for (int c = 0; c < 4; c++) {
+            p.push_back({SHR, {{VAR, c}, {VAR, 15}, {NUM, 8 * c}}});
+            p.push_back({AND, {{VAR, c}, {VAR, c}, {NUM, 255}}});
+        }
+    }
+    std::string Text(const Program& p) {
+        std::string t;
+        for (const Instr& in : p) {
+            t += kWords[in.cmd];
+            for (const Operand& o : in.ops)
+                t += (o.kind == NUM ? " #" + std::to_string(o.value) : std::string(" ") + (o.kind == VAR ? kVars : kWords)[o.value]);
+            t += "\n";
+        }
+        return t;
+    }
+    // A program whose text fits the program buffer.
+    std::string Next(bool looping) {
+        std::string text;
+        do text = Text(looping ? Looping() : Bounded());
+        while (text.size() > PIX_TEXT_MAX);
+        return text;
+    }
+};
+
+struct PathResult {
+    int ok, stop;
+    std::vector<std::string> boxes, statuses;
+    std::vector<uint32_t> pixels;
+};
+
+PathResult RunPath(const Compiled& c, Surface* img, uint32_t budget, int reference, int threads) {
+    uiscript_Reset();
+    pix_ForceReference(reference);
+    pix_SetThreads(threads);
+    Surface t{};
+    srf_Duplicate(&t, img);
+    PixMachine m = c.m;
+    m.jumpBudget = budget;
+    PathResult r;
+    r.ok = pix_RunPixels(&t, c.cells, &m);
+    r.stop = m.stop;
+    r.boxes = BoxTexts("Macro Error");
+    r.statuses = uiscript_Statuses();
+    r.pixels = WordsOf(&t);
+    srf_Destroy(&t);
+    pix_ForceReference(0);
+    pix_SetThreads(0);
+    return r;
+}
+
+void ExpectPathsAgree(const std::string& text, Surface* img, uint32_t budget) {
+    Compiled c;
+    uiscript_Reset();
+    CompileText(text, &c);
+    ASSERT_TRUE(c.ok) << c.out.error << "\n" << text;
+    const PathResult want = RunPath(c, img, budget, 1, 1);
+    for (int threads : {1, 2}) {
+        SCOPED_TRACE(::testing::Message() << threads << " threads on " << img->width << "x" << img->height << ":\n" << text);
+        const PathResult got = RunPath(c, img, budget, 0, threads);
+        EXPECT_EQ(got.ok, want.ok);
+        EXPECT_EQ(got.stop, want.stop);
+        EXPECT_EQ(got.boxes, want.boxes);
+        EXPECT_EQ(got.statuses, want.statuses);   // progress row by row, in order
+        ASSERT_TRUE(got.pixels == want.pixels);
+    }
+}
+}  // namespace
+
+TEST(PixcodePaths, LoopingProgramsWithFaultsAgree) {
+    Gen g{std::mt19937(20240611), false};
+    const int sizes[][2] = {{1, 1}, {1, 9}, {9, 1}, {5, 4}, {13, 7}};
+    for (int i = 0; i < 1500 && !HasFatalFailure(); i++) {
+        TestSurface img(sizes[i % 5][0], sizes[i % 5][1]);
+        FillRandom(img.get(), g.rng);
+        ExpectPathsAgree(g.Next(true), img.get(), 30);
+    }
+}
+
+TEST(PixcodePaths, BoundedProgramsAgreeOnEveryPath) {
+    // Large enough for the rows to be shared between threads.
+    Gen g{std::mt19937(77), true};
+    for (int i = 0; i < 16 && !HasFatalFailure(); i++) {
+        TestSurface img(i % 2 ? 131 : 160, i % 2 ? 127 : 103);
+        FillRandom(img.get(), g.rng);
+        ExpectPathsAgree(g.Next(false), img.get(), 0);
+    }
+}
+
+// The plain path over the pattern (37 x 23): the pixels' hash, with the result, the
+// stop and the error text folded in.
+TEST(PixcodePaths, PlainPathGivesTheRecordedResults) {
+    auto program = [](bool looping, uint32_t seed) {
+        return [=]() {
+            Gen g{std::mt19937(seed), !looping};
+            const std::string text = g.Next(looping);
+            Compiled c;
+            uiscript_Reset();
+            CompileText(text, &c);
+            TestSurface img(37, 23);
+            FillPattern(img.get());
+            const PathResult r = RunPath(c, img.get(), looping ? 30 : 0, 1, 1);
+            uint32_t h = 2166136261u;
+            for (uint32_t v : r.pixels)
+                for (int i = 0; i < 32; i += 8) h = (h ^ ((v >> i) & 255)) * 16777619u;
+            for (const std::string& b : r.boxes)
+                for (char ch : b) h = (h ^ (uint8_t)ch) * 16777619u;
+            return c.ok ? h ^ (uint32_t)(r.ok * 7 + r.stop * 131) : 0u;
+        };
+    };
+    EXPECT_EQ(CheckGolden({
+                  {"bounded 1", 0xED72F129u, program(false, 1)}, {"bounded 2", 0x6780AC35u, program(false, 2)},
+                  {"bounded 3", 0xE4CD7288u, program(false, 3)}, {"bounded 4", 0x7D99E008u, program(false, 4)},
+                  {"bounded 5", 0xC8F0BB5Fu, program(false, 5)}, {"bounded 6", 0xF3D8EEB8u, program(false, 6)},
+                  {"bounded 7", 0x29902E52u, program(false, 7)}, {"bounded 8", 0x9AFFF936u, program(false, 8)},
+                  {"bounded 9", 0x29F11C39u, program(false, 9)}, {"bounded 10", 0x17FA424Eu, program(false, 10)},
+                  {"looping 11", 0x308DD32Fu, program(true, 11)}, {"looping 12", 0x17FA424Eu, program(true, 12)},
+                  {"looping 13", 0x48FA4BD1u, program(true, 13)},
+              }),
+              "");
+}
