@@ -8,36 +8,24 @@
 #include "formats/bmp_file.h"
 #include "loader_contract.h"
 
-namespace {
-
-int SameWords(Surface* a, Surface* b) {
-    if (a->width != b->width || a->height != b->height || !srf_Lock(a)) return 0;
-    int same = srf_Lock(b) != nullptr;
-    for (uint32_t y = 0; same && y < a->height; y++)
-        same = std::memcmp(a->pixels + (size_t)y * a->stride, b->pixels + (size_t)y * b->stride,
-                           a->width * 4u) == 0;
-    if (b->pixels) srf_Unlock(b);
-    srf_Unlock(a);
-    return same;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Surface out{};
+    Surface out{}, back{};
     ImageFileInfo info{};
     info.quiet = 1;
     const int sound = bmp_CheckStructure(data, size);
-    if (fz_CheckLoad(bmp_LoadBytes(&out, data, size, &info), &out, info)) {
-        if (!sound) std::abort();
-        uint8_t* file;
-        size_t n;
-        if (!bmp_SaveBytes(&out, &file, &n)) std::abort();
-        Surface back{};
-        if (!bmp_LoadBytes(&back, file, n, nullptr) || !SameWords(&out, &back)) std::abort();
-        std::free(file);
-        srf_Destroy(&back);
-        srf_Destroy(&out);
-    }
+    if (!fz_CheckLoad(bmp_LoadBytes(&out, data, size, &info), &out, info)) return 0;
+    uint8_t* file;
+    size_t n;
+    if (!sound || !bmp_SaveBytes(&out, &file, &n) || !bmp_LoadBytes(&back, file, n, nullptr)) std::abort();
+    const uint32_t* a = srf_Lock(&out);
+    const uint32_t* b = srf_Lock(&back);
+    if (back.width != out.width || back.height != out.height) std::abort();
+    for (uint32_t y = 0; y < out.height; y++)
+        if (std::memcmp(a + (size_t)y * out.stride, b + (size_t)y * back.stride, out.width * 4u) != 0) std::abort();
+    srf_Unlock(&back);
+    srf_Unlock(&out);
+    std::free(file);
+    srf_Destroy(&back);
+    srf_Destroy(&out);
     return 0;
 }

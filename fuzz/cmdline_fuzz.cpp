@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 #include "app/cmdline.h"
-#include "app/sysio.h"
+#include "platform/sysio.h"
 #include "app/title.h"
 
 namespace {

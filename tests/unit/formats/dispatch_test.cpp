@@ -3,37 +3,21 @@
 // convention with its inversion rules, the "Loader Error" report, and every check
 // and message of saving.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <filesystem>
 #include <cstdio>
 #include <fstream>
+#include <random>
 #include <string>
-#include "app/sysio.h"
+#include "platform/sysio.h"
 #include "formats/bmp_file.h"
 #include "formats/dispatch.h"
 #include "formats/dispatch_table.h"
-#include "unit/formats/kv5_support.h"
+#include "support/format_support.h"
+#include "support/scratch.h"
 
-using namespace kv5test;
+using namespace ftest;
 
 namespace {
-
-struct Scratch {
-    std::string dir;
-    Scratch() {
-        char tmpl[] = "/tmp/kvdispatchXXXXXX";  // no dot: the extension checks look at the whole path
-        dir = mkdtemp(tmpl);
-    }
-    ~Scratch() { std::system(("rm -rf '" + dir + "'").c_str()); }
-    std::string At(const std::string& name) const { return dir + "/" + name; }
-    void Write(const std::string& name, const Bytes& b) const {
-        std::ofstream(At(name), std::ios::binary).write((const char*)b.data(), (std::streamsize)b.size());
-    }
-};
-
-Bytes ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 struct Load {
     int ok;
@@ -63,18 +47,15 @@ void PaintOpacityStyle(Surface* s) {
 }  // namespace
 
 TEST(LoadTable, ExtensionOfTheNamePartWithoutRegardToCase) {
-    EXPECT_EQ(img_LoadTableLookup("C:\\pics\\holiday.JPEG"), IMG_LD_PICTURE);
-    EXPECT_EQ(img_LoadTableLookup("a.b.Kv5"), IMG_LD_KV5);
-    EXPECT_EQ(img_LoadTableLookup("x.VST"), IMG_LD_TGA);
-    EXPECT_EQ(img_LoadTableLookup("x.tiff"), IMG_LD_PLUGIN);  // unknown: the plug-in loader
-    EXPECT_EQ(img_LoadTableLookup("C:\\my.pics\\noext"), -1);  // the dot of a folder is no extension
-    EXPECT_EQ(img_LoadTableLookup("x.jpeg2"), IMG_LD_PLUGIN);
+    // Unknown extensions go to the plug-in loader; the dot of a folder is no extension.
+    const std::pair<const char*, int> names[] = {{"C:\\pics\\holiday.JPEG", IMG_LD_PICTURE}, {"a.b.Kv5", IMG_LD_KV5},
+        {"x.VST", IMG_LD_TGA}, {"x.tiff", IMG_LD_PLUGIN}, {"x.jpeg2", IMG_LD_PLUGIN}, {"C:\\my.pics\\noext", -1}};
+    for (auto [name, loader] : names) EXPECT_EQ(img_LoadTableLookup(name), loader) << name;
 }
 
 TEST(LoadDispatch, KV5UnderAnotherNameIsFoundByTheChainAndNeverInverted) {
-    Scratch d;
-    WriterSettings ws(1, 0, 0);
-    SettingsRecord saved = g_settings;
+    Scratch d("kvdispatch");
+    WriterSettings ws(1, 0, 0);  // puts the settings back
     g_settings.autoDetectAlpha = 1;
     TestSurface src(8, 8);
     PaintOpacityStyle(src.get());
@@ -96,8 +77,9 @@ TEST(LoadDispatch, KV5UnderAnotherNameIsFoundByTheChainAndNeverInverted) {
     Load b = LoadPath(d.At("real.bmp"));
     ASSERT_TRUE(b.ok);
     EXPECT_EQ(b.info.looksLikeOpacity, 1);
-    ASSERT_EQ(b.px.size(), want.size());
-    for (size_t i = 0; i < want.size(); i++) EXPECT_EQ(b.px[i], want[i] ^ 0xFF000000u) << i;
+    for (auto& v : want) v ^= 0xFF000000u;
+    EXPECT_EQ(b.px, want);
+    for (auto& v : want) v ^= 0xFF000000u;
     // ...but only while the setting asks for it.
     g_settings.autoDetectAlpha = 0;
     b = LoadPath(d.At("real.bmp"));
@@ -114,19 +96,17 @@ TEST(LoadDispatch, KV5UnderAnotherNameIsFoundByTheChainAndNeverInverted) {
     EXPECT_EQ(b.info.looksLikeOpacity, 0);
     EXPECT_EQ(b.px, WordsOf(src.get()));
     EXPECT_EQ(uiscript_WaitDepth(), 0);
-    g_settings = saved;
 }
 
 TEST(LoadDispatch, OldLayoutAsksToConvertUnlessQuiet) {
-    Scratch d;
+    Scratch d("kvdispatch");
     WriterSettings ws(0, 0, 0);
     // One grey tile of 16 x 16 in the tiled layout.
     Bytes old(40, 0);
     std::memcpy(old.data(), "_KV5", 4);
-    PutU32(old, 4, 40);
+    for (size_t at : {4, 16}) PutU32(old, at, 40);
     PutU16(old, 12, 16);
     PutU16(old, 14, 16);
-    PutU32(old, 16, 40);
     old.push_back(0x00);
     for (int i = 0; i < 256; i++) old.push_back((uint8_t)i);
     d.Write("old.kv5", old);
@@ -142,24 +122,25 @@ TEST(LoadDispatch, OldLayoutAsksToConvertUnlessQuiet) {
     EXPECT_EQ(uiscript_Boxes()[0].text,
               "This KV5 file is in the old format.\nYou should convert it to the new format.\n\n"
               "Do you want to convert it now?");
-    EXPECT_EQ(ReadAll(d.At("old.kv5")), old);
+    EXPECT_EQ(d.Read("old.kv5"), old);
 
     uiscript_QueueBox("Update KV5 File", UI_IDYES);
     ASSERT_TRUE(LoadPath(d.At("old.kv5"), 0).ok);
-    Bytes now = ReadAll(d.At("old.kv5"));
+    Bytes now = d.Read("old.kv5");
     ASSERT_GE(now.size(), 12u);
     EXPECT_EQ(GetU16(now, 10), 2u);  // rewritten in the current layout
-    Load again = LoadPath(d.At("old.kv5"), 0);
-    EXPECT_EQ(again.px, q.px);
+    EXPECT_EQ(LoadPath(d.At("old.kv5"), 0).px, q.px);
     EXPECT_EQ(uiscript_Boxes().size(), 2u);  // no question for the current layout
 }
 
 TEST(LoadDispatch, FailuresLeaveTheTargetAndReportWhy) {
-    Scratch d;
+    Scratch d("kvdispatch");
     uiscript_Reset();
     d.Write("junk.kv5", Bytes(300, 0x5A));
-    Load j = LoadPath(d.At("junk.kv5"));
-    EXPECT_FALSE(j.ok);
+    EXPECT_FALSE(LoadPath(d.At("junk.kv5")).ok);
+    EXPECT_STREQ(refuse_Reason(), "no loader accepted the file");
+    EXPECT_FALSE(LoadPath(d.At("missing.kv5")).ok);
+    EXPECT_STREQ(refuse_Reason(), "cannot open file");
     EXPECT_EQ(uiscript_Statuses().back(), " No Image Data Found.");
 
     TestSurface target(5, 3);
@@ -227,55 +208,75 @@ TEST(AlphaConvention, GroupsAveragesAndHasAlpha) {
 }
 
 TEST(SaveDispatch, EveryCheckAndMessage) {
-    Scratch d;
+    Scratch d("kvdispatch");
     WriterSettings ws(0, 0, 0);
     TestSurface s(4, 4);
     FillWith(s.get(), 0, 0, 3, 3, 0x00204060);
     const unsigned box = UI_OK | UI_ICONWARNING | UI_TASKMODAL;
-
-    EXPECT_EQ(img_SaveFile(s.get(), "- untitled -"), 0);
-    EXPECT_TRUE(uiscript_Boxes().empty());
-    EXPECT_TRUE(uiscript_Statuses().empty());
-
-    EXPECT_EQ(img_SaveFile(s.get(), d.At("noext").c_str()), 0);
-    EXPECT_EQ(img_SaveFile(s.get(), d.At("my.pics/noext").c_str()), 0);
-    EXPECT_EQ(img_SaveFile(s.get(), d.At("pic.ICO").c_str()), 0);
-    EXPECT_EQ(img_SaveFile(s.get(), d.At("pic.Xyz").c_str()), 0);
-    EXPECT_EQ(img_SaveFile(s.get(), d.At("missing/pic.bmp").c_str()), 0);
-    // A folder in the way of the file: the folder itself is writable.
-    mkdir(d.At("taken.tga").c_str(), 0700);
-    d.Write("test.tmp", Bytes{'k', 'e', 'e', 'p'});
-    EXPECT_EQ(img_SaveFile(s.get(), d.At("taken.tga").c_str()), 0);
-    EXPECT_EQ(ReadAll(d.At("test.tmp")), (Bytes{'k', 'e', 'e', 'p'}));  // someone's file, left alone
-
-    const auto& b = uiscript_Boxes();
-    ASSERT_EQ(b.size(), 6u);
-    EXPECT_EQ(b[0].title, "Save Error - No filename extension");
-    EXPECT_EQ(b[0].text, "No filename extension. All files should be named\nas something-dot-something, e.g 'test.bmp'.");
-    EXPECT_EQ(b[1].title, "Save Error - Bad filename extension");
-    EXPECT_EQ(b[1].text, "Invalid Filename Extension");
-    EXPECT_EQ(b[2].title, "Use Icon Creator");
-    EXPECT_EQ(b[2].flags, UI_OK | UI_ICONINFORMATION | UI_TASKMODAL);
-    EXPECT_EQ(b[3].text,
-              "No internal or installed external image export filter plugin recognizes files of\ntype \".xyz\". "
-              "Please save the file using another format, e.g. the internal types:\n.kv5, .bmp, .dib, .tga, "
-              ".pcx or .ppm , or .jpg if you have the optional plugin.");
-    EXPECT_EQ(b[3].title, "Save Error - Bad filename extension");
-    EXPECT_EQ(b[4].title, "Save Error");
-    EXPECT_EQ(b[4].text, "The destination is READ-ONLY.");
-    EXPECT_EQ(b[5].title, "Save Error");
-    EXPECT_EQ(b[5].text, "Unknown rendering error.");
-    for (size_t i = 0; i < b.size(); i++) {
-        if (i == 2) continue;
-        EXPECT_EQ(b[i].flags, box) << i;
+    // A folder in the way of the file, and someone's test.tmp beside it.
+    std::filesystem::create_directory(d.At("taken.tga"));
+    d.Write("test.tmp", "keep");
+    const std::string badExt =
+        "No internal or installed external image export filter plugin recognizes files of\ntype \".xyz\". "
+        "Please save the file using another format, e.g. the internal types:\n.kv5, .bmp, .dib, .tga, "
+        ".pcx or .ppm , or .jpg if you have the optional plugin.";
+    struct Case {
+        std::string path, title, text;
+        unsigned flags;
+        const char* reason;
+    } cases[] = {
+        {"- untitled -", "", "", 0, "untitled"},
+        {d.At("noext"), "Save Error - No filename extension",
+         "No filename extension. All files should be named\nas something-dot-something, e.g 'test.bmp'.", box, "no extension"},
+        {d.At("my.pics/noext"), "Save Error - Bad filename extension", "Invalid Filename Extension", box, "bad extension"},
+        {d.At("pic.ICO"), "Use Icon Creator",
+         "You are trying to save an icon image type.\nPlease use the in-built Icon Creator device\ninstead.",
+         UI_OK | UI_ICONINFORMATION | UI_TASKMODAL, "icon type"},
+        {d.At("pic.Xyz"), "Save Error - Bad filename extension", badExt, box, "no writer for extension"},
+        {d.At("missing/pic.bmp"), "Save Error", "The destination is READ-ONLY.", box, "cannot create file"},
+        {d.At("taken.tga"), "Save Error", "Unknown rendering error.", box, "cannot replace file"},
+    };
+    for (const Case& c : cases) {
+        uiscript_Reset();
+        EXPECT_EQ(img_SaveFile(s.get(), c.path.c_str()), 0) << c.path;
+        EXPECT_STREQ(refuse_Reason(), c.reason) << c.path;
+        EXPECT_EQ(uiscript_WaitDepth(), 0);
+        if (c.title.empty()) {
+            EXPECT_TRUE(uiscript_Boxes().empty());
+            EXPECT_TRUE(uiscript_Statuses().empty());
+            continue;
+        }
+        ASSERT_EQ(uiscript_Boxes().size(), 1u) << c.path;
+        EXPECT_EQ(uiscript_Boxes()[0].title, c.title);
+        EXPECT_EQ(uiscript_Boxes()[0].text, c.text);
+        EXPECT_EQ(uiscript_Boxes()[0].flags, c.flags) << c.path;
     }
+    EXPECT_EQ(d.Text("test.tmp"), "keep");  // someone's file, left alone
 
     // Success goes by the lower-cased extension and says so.
     uiscript_Reset();
     EXPECT_NE(img_SaveFile(s.get(), d.At("ok.KV5").c_str()), 0);
+    EXPECT_STREQ(refuse_Reason(), "");
     EXPECT_EQ(uiscript_Statuses(), (std::vector<std::string>{" Saving '" + d.At("ok.KV5") + "' ",
                                                               " Saved '" + d.At("ok.KV5") + "' "}));
     Load back = LoadPath(d.At("ok.KV5"));
     EXPECT_EQ(back.px, WordsOf(s.get()));
-    EXPECT_EQ(uiscript_WaitDepth(), 0);
+    // Each extension reaches its own writer (the file starts as that format does), and
+    // the file loads back through the dispatcher with the bits the format keeps.
+    std::mt19937 rng(1);
+    FillRandom(s.get(), rng, false);
+    const struct {
+        const char* name;
+        std::string start;
+        uint32_t kept;
+    } writers[] = {{"a.Bmp", "BM", ~0u}, {"a.dib", "BM", ~0u}, {"a.tga", std::string("\0\0\x0A", 3), 0xFFFFFF},
+                   {"a.pcx", "\x0A\x05", 0xFFFFFF}, {"a.ppm", "P6", 0xFFFFFF}, {"a.pbm", "P6", 0xFFFFFF}, {"a.kv5", "_KV5", ~0u}};
+    g_settings.autoDetectAlpha = 0;
+    for (const auto& w : writers) {
+        ASSERT_NE(img_SaveFile(s.get(), d.At(w.name).c_str()), 0) << w.name;
+        EXPECT_EQ(d.Text(w.name).substr(0, w.start.size()), w.start) << w.name;
+        std::vector<uint32_t> want = WordsOf(s.get());
+        for (auto& v : want) v &= w.kept;
+        EXPECT_EQ(LoadPath(d.At(w.name)).px, want) << w.name;
+    }
 }

@@ -2,9 +2,9 @@
 // checksum rules, and how saving and loading react to Skip and quiet.
 #include <gtest/gtest.h>
 #include <string>
-#include "unit/formats/kv5_support.h"
+#include "support/format_support.h"
 
-using namespace kv5test;
+using namespace ftest;
 
 namespace {
 
@@ -20,6 +20,7 @@ Bytes Unprotect(const Bytes& in) {
     return out;
 }
 
+// The titles of the boxes shown so far, each a plain warning.
 std::vector<std::string> Titles() {
     std::vector<std::string> t;
     for (const auto& b : uiscript_Boxes()) {
@@ -37,10 +38,10 @@ TEST(Kv5Protect, LayerLayout) {
     Bytes plain = {1, 2, 3, 250, 0};
     Bytes p = Protect(plain);
     ASSERT_EQ(p.size(), 77u);
-    EXPECT_EQ(p[0], 72);
+    // Header size, hint text and its end, the checksum of the plain bytes, then the
+    // bytes with the password's characters added in turn.
+    ExpectFields(p, {{0, 1, 72}, {67, 1, 0}, {68, 4, 256}});
     EXPECT_EQ(std::string((const char*)p.data() + 1), "a hint");
-    EXPECT_EQ(p[67], 0);
-    EXPECT_EQ(GetU32(p, 68), 256u);
     EXPECT_EQ(Bytes(p.begin() + 72, p.end()), Bytes({1 + 'a', 2 + 'b', 3 + 'a', (uint8_t)(250 + 'b'), 'a'}));
     EXPECT_EQ(uiscript_PromptsAsked(), std::vector<std::string>({KV5_PASSWORD_PROMPT}));
     EXPECT_STREQ(kv5_PasswordFields()->password, "ab");
@@ -62,9 +63,7 @@ TEST(Kv5Protect, RightWrongAndMissingPasswords) {
     QueuePassword("Case Sensitive");
     Bytes p = Protect(plain);
 
-    QueuePassword("case sensitive");
-    QueuePassword("");
-    QueuePassword("Case Sensitive");
+    for (const char* pw : {"case sensitive", "", "Case Sensitive"}) QueuePassword(pw);
     EXPECT_EQ(Unprotect(p), plain);
     EXPECT_EQ(Titles(), std::vector<std::string>({"Wrong Password", "No Password"}));
     EXPECT_EQ(uiscript_Boxes()[0].text, "The password you entered is incorrect.");
@@ -78,42 +77,33 @@ TEST(Kv5Protect, RightWrongAndMissingPasswords) {
     EXPECT_EQ(uiscript_PromptsAsked().size(), 2u);
 }
 
-TEST(Kv5Protect, ChecksumZeroSkipsValidation) {
+TEST(Kv5Protect, ChecksumAndHeaderSizeRules) {
     uiscript_Reset();
-    Bytes plain = {10, 20, 30};
     QueuePassword("k");
-    Bytes p = Protect(plain);
-    PutU32(p, 68, 0);
+    Bytes p = Protect({10, 20, 30});
+    PutU32(p, 68, 0);  // checksum 0: any password applies, with a warning
     QueuePassword("wrong key");
-    Bytes got = Unprotect(p);
-    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(Unprotect(p).size(), 3u);
     EXPECT_EQ(Titles(), std::vector<std::string>({"Skipping Validation"}));
     EXPECT_EQ(uiscript_Boxes()[0].text,
               "The password you entered has been\napplied without validation. If the\nimage is corrupted, it's incorrect.\n");
 
     // Plain bytes summing to 0: accepted without a word.
     uiscript_Reset();
-    Bytes zeros = {0, 0};
     QueuePassword("k");
-    Bytes z = Protect(zeros);
+    Bytes z = Protect({0, 0});
     ASSERT_EQ(GetU32(z, 68), 0u);
     QueuePassword("k");
-    EXPECT_EQ(Unprotect(z), zeros);
+    EXPECT_EQ(Unprotect(z), Bytes({0, 0}));
     EXPECT_TRUE(uiscript_Boxes().empty());
-}
 
-TEST(Kv5Protect, ShortAndLongHeaders) {
-    uiscript_Reset();
-    // H = 10: no checksum, cipher from byte 10.
+    // H = 10: no checksum, cipher from byte 10. H = 80: checksum still at 68, cipher from 80.
     Bytes s = {10, 'h', 'i', 0, 0, 0, 0, 0, 0, 0, 5 + 'x', 6 + 'x'};
     QueuePassword("x");
     EXPECT_EQ(Unprotect(s), Bytes({5, 6}));
-    // H = 80: checksum still at 68, cipher from byte 80.
     Bytes t(82, 0);
-    t[0] = 80;
+    t[0] = 80, t[80] = 1 + 'y', t[81] = 2 + 'y';
     PutU32(t, 68, 3);
-    t[80] = 1 + 'y';
-    t[81] = 2 + 'y';
     QueuePassword("y");
     EXPECT_EQ(Unprotect(t), Bytes({1, 2}));
     // No cipher bytes at all: refused without asking.
@@ -130,11 +120,10 @@ TEST(Kv5Protect, SavingAndLoadingProtectedImages) {
     TestSurface img(20, 10);
     for (int i = 0; i < 200; i++) img.at(i % 20, i / 20) = 0x01020304u * (uint32_t)i;
     QueuePassword("", "", 0);  // Skip: saved without protection
-    Bytes open = SaveBytes(img.get());
-    EXPECT_EQ(open[28 + 15], 0);
+    EXPECT_EQ(Kv5SaveBytes(img.get())[28 + 15], 0);
 
     QueuePassword("pw", "hint");
-    Bytes f = SaveBytes(img.get());
+    Bytes f = Kv5SaveBytes(img.get());
     ASSERT_EQ(f[28 + 15], 255);
     TestSurface back(1, 1);
     ImageFileInfo info{};

@@ -3,16 +3,15 @@
 // KV5 file saved over an existing one through the Win32 replace step.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <atomic>
-#include <cstring>
 #include <string>
 #include <thread>
 #include "formats/formats_ids.h"
-#include "formats/kv5_file.h"
 #include "formats/kv5_password_win32.h"
-#include "settings/settings.h"
-#include "support/test_surface.h"
+#include "support/format_support.h"
+#include "support/scratch.h"
 #include "support/win_driver_win32.h"
+
+using namespace ftest;
 
 namespace {
 
@@ -51,32 +50,38 @@ std::string MessageOf(HWND box) {
     return best;
 }
 
-void WaitGone(HWND w) {
-    for (int i = 0; i < 500 && IsWindow(w); i++) Sleep(10);
+// Both fields' password characters, as one number.
+int Masks(HWND dlg) {
+    return (int)SendDlgItemMessageA(dlg, IDC_KV5PW_PASSWORD, EM_GETPASSWORDCHAR, 0, 0) * 1000 +
+           (int)SendDlgItemMessageA(dlg, IDC_KV5PW_CONFIRM, EM_GETPASSWORDCHAR, 0, 0);
 }
-
-LONG Style(HWND dlg, int id) { return GetWindowLongA(GetDlgItem(dlg, id), GWL_STYLE); }
 
 }  // namespace
 
-TEST(Kv5PasswordDialog, MismatchKeepsTheDialogAndEqualFieldsApply) {
+TEST(Kv5PasswordDialog, SavingMasksChecksTheConfirmationAndApplies) {
     Kv5PasswordFields f{};
     std::strcpy(f.hint, "stale");
-    std::string message, boxTitle, hintAtStart = "?";
+    std::string message, hintAtStart = "?";
+    int checked = -1, masked = -1, shown = -1, remasked = -1;
     std::thread user([&] {
         HWND dlg = FindWindowWait(TITLE, nullptr, 10000);
         if (!dlg) return;
         hintAtStart = Text(GetDlgItem(dlg, IDC_KV5PW_HINT));
+        checked = (int)IsDlgButtonChecked(dlg, IDC_KV5PW_MASK);
+        masked = Masks(dlg);
+        Press(dlg, IDC_KV5PW_MASK);
+        shown = Masks(dlg);
+        Press(dlg, IDC_KV5PW_MASK);
+        remasked = Masks(dlg);
         TypeInto(dlg, IDC_KV5PW_HINT, "my hint");
         TypeInto(dlg, IDC_KV5PW_PASSWORD, "Secret 1");
         TypeInto(dlg, IDC_KV5PW_CONFIRM, "secret 1");
         PostMessageA(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
         HWND box = FindWindowWait("Password Mismatch", nullptr, 10000);
         if (!box) return;
-        boxTitle = Text(box);
         message = MessageOf(box);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
-        WaitGone(box);
+        for (int i = 0; i < 500 && IsWindow(box); i++) Sleep(10);
         TypeInto(dlg, IDC_KV5PW_CONFIRM, "Secret 1");
         Press(dlg, IDOK);
     });
@@ -84,105 +89,64 @@ TEST(Kv5PasswordDialog, MismatchKeepsTheDialogAndEqualFieldsApply) {
     user.join();
     EXPECT_EQ(r, 1);
     EXPECT_EQ(hintAtStart, "");  // saving starts with every field empty
-    EXPECT_EQ(boxTitle, "Password Mismatch");
+    EXPECT_EQ(checked, BST_CHECKED);
+    EXPECT_EQ(masked, '*' * 1000 + '*');
+    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(remasked, masked);
     EXPECT_EQ(message, "Passwords don't match!");
     EXPECT_STREQ(f.password, "Secret 1");
     EXPECT_STREQ(f.confirm, "Secret 1");
     EXPECT_STREQ(f.hint, "my hint");
-}
 
-TEST(Kv5PasswordDialog, BothFieldsEmptyOrSkipCloseWithZero) {
-    Kv5PasswordFields f{};
-    std::thread user([] {
-        HWND dlg = FindWindowWait(TITLE, nullptr, 10000);
-        if (!dlg) return;
-        TypeInto(dlg, IDC_KV5PW_HINT, "only a hint");
-        Press(dlg, IDOK);
+    // Both fields empty, or Skip in either mode: 0.
+    std::thread hintOnly([] {
+        if (HWND dlg = FindWindowWait(TITLE, nullptr, 10000)) TypeInto(dlg, IDC_KV5PW_HINT, "only a hint"), Press(dlg, IDOK);
     });
     EXPECT_EQ(kv5_PasswordDialog(1, &f), 0);
-    user.join();
-
-    std::thread skip = AnswerWindowLater(TITLE, IDCANCEL);
-    EXPECT_EQ(kv5_PasswordDialog(1, &f), 0);
-    skip.join();
-    std::thread skip0 = AnswerWindowLater(TITLE, IDCANCEL);
-    EXPECT_EQ(kv5_PasswordDialog(0, &f), 0);
-    skip0.join();
+    hintOnly.join();
+    for (int saving = 0; saving <= 1; saving++) {
+        std::thread skip = AnswerWindowLater(TITLE, IDCANCEL);
+        EXPECT_EQ(kv5_PasswordDialog(saving, &f), 0);
+        skip.join();
+    }
 }
 
 TEST(Kv5PasswordDialog, LoadingShowsTheHintReadOnlyAndLimitsFields) {
     Kv5PasswordFields f{};
     std::strcpy(f.hint, "the file's hint");
     std::string hint;
-    LONG hintStyle = 0, confirmStyle = 0, passwordStyle = 0;
+    LONG styles[3] = {};
+    const int ids[3] = {IDC_KV5PW_HINT, IDC_KV5PW_CONFIRM, IDC_KV5PW_PASSWORD};
     std::thread user([&] {
         HWND dlg = FindWindowWait(TITLE, nullptr, 10000);
         if (!dlg) return;
         hint = Text(GetDlgItem(dlg, IDC_KV5PW_HINT));
-        hintStyle = Style(dlg, IDC_KV5PW_HINT);
-        confirmStyle = Style(dlg, IDC_KV5PW_CONFIRM);
-        passwordStyle = Style(dlg, IDC_KV5PW_PASSWORD);
+        for (int i = 0; i < 3; i++) styles[i] = GetWindowLongA(GetDlgItem(dlg, ids[i]), GWL_STYLE);
         TypeInto(dlg, IDC_KV5PW_PASSWORD, std::string(40, 'k'));  // 31 are taken
         Press(dlg, IDOK);
     });
     EXPECT_EQ(kv5_PasswordDialog(0, &f), 1);
     user.join();
     EXPECT_EQ(hint, "the file's hint");
-    EXPECT_TRUE(hintStyle & ES_READONLY);
-    EXPECT_TRUE(confirmStyle & ES_READONLY);
-    EXPECT_FALSE(passwordStyle & ES_READONLY);
+    EXPECT_TRUE(styles[0] & ES_READONLY);
+    EXPECT_TRUE(styles[1] & ES_READONLY);
+    EXPECT_FALSE(styles[2] & ES_READONLY);
     EXPECT_EQ(std::string(f.password), std::string(31, 'k'));
 }
 
-TEST(Kv5PasswordDialog, MaskHideShowsAndHidesBothFields) {
-    Kv5PasswordFields f{};
-    std::atomic<int> masked{-1}, shown{-1}, remasked{-1}, checkedAtStart{-1};
-    std::thread user([&] {
-        HWND dlg = FindWindowWait(TITLE, nullptr, 10000);
-        if (!dlg) return;
-        auto mask = [dlg] {
-            return (int)SendDlgItemMessageA(dlg, IDC_KV5PW_PASSWORD, EM_GETPASSWORDCHAR, 0, 0) * 1000 +
-                   (int)SendDlgItemMessageA(dlg, IDC_KV5PW_CONFIRM, EM_GETPASSWORDCHAR, 0, 0);
-        };
-        checkedAtStart = (int)IsDlgButtonChecked(dlg, IDC_KV5PW_MASK);
-        masked = mask();
-        Press(dlg, IDC_KV5PW_MASK);
-        shown = mask();
-        Press(dlg, IDC_KV5PW_MASK);
-        remasked = mask();
-        Press(dlg, IDCANCEL);
-    });
-    EXPECT_EQ(kv5_PasswordDialog(1, &f), 0);
-    user.join();
-    EXPECT_EQ(checkedAtStart, BST_CHECKED);
-    EXPECT_EQ(masked, '*' * 1000 + '*');
-    EXPECT_EQ(shown, 0);
-    EXPECT_EQ(remasked, '*' * 1000 + '*');
-}
-
 TEST(Kv5FileWin32, SavingOverAFileReplacesItWhole) {
-    char tmp[MAX_PATH];
-    GetTempPathA(sizeof tmp, tmp);
-    std::string path = std::string(tmp) + "kv5_replace_" + std::to_string(GetCurrentProcessId()) + ".kv5";
-    SettingsRecord saved = g_settings;
-    g_settings.kv5Compression = 2;
-    g_settings.kv5Password = 0;
-    g_settings.authorTag = 1;
-    std::strcpy(g_settings.userName, "Wine");
-    TestSurface a(40, 30), b(64, 16);
+    Scratch d("kv5replace");
+    WriterSettings ws(2, 0, 1, "Wine");
+    TestSurface a(40, 30), b(64, 16), back(1, 1);
     std::mt19937 rng(3);
     FillRandom(a.get(), rng);
     FillRandom(b.get(), rng);
+    const std::string path = d.At("r.kv5");
     ASSERT_EQ(kv5_Save(a.get(), path.c_str()), 1);
     ASSERT_EQ(kv5_Save(b.get(), path.c_str()), 1);
-    TestSurface back(1, 1);
     ImageFileInfo info{};
     ASSERT_EQ(kv5_Load(back.get(), path.c_str(), &info), 1);
     EXPECT_TRUE(SameSurface(b.get(), back.get()));
     EXPECT_EQ(std::string(info.authorText).rfind("Wine, ", 0), 0u);
-    std::string temp = path;
-    temp.back() = '~';
-    EXPECT_EQ(GetFileAttributesA(temp.c_str()), INVALID_FILE_ATTRIBUTES);
-    DeleteFileA(path.c_str());
-    g_settings = saved;
+    EXPECT_EQ(GetFileAttributesA(d.At("r.kv~").c_str()), INVALID_FILE_ATTRIBUTES);
 }
