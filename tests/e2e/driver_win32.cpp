@@ -2,6 +2,8 @@
 #include "e2e/driver_win32.h"
 
 #include <shlobj.h>
+#include "engine/surface.h"
+#include "formats/bmp_file.h"
 #include <cstdio>
 #include <cstring>
 
@@ -202,27 +204,20 @@ static int grab_screen(int x, int y, int w, int h, std::vector<uint32_t>* pixels
     return ok;
 }
 
+// Written by the program's own BMP writer.
 int drv_SaveScreen(const std::string& path) {
     int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     std::vector<uint32_t> pixels;
     if (!grab_screen(0, 0, w, h, &pixels)) return 0;
-    BITMAPINFOHEADER ih;
-    std::memset(&ih, 0, sizeof ih);
-    ih.biSize = sizeof ih;
-    ih.biWidth = w;
-    ih.biHeight = -h;  // rows stored top-down, as grabbed
-    ih.biPlanes = 1;
-    ih.biBitCount = 32;
-    BITMAPFILEHEADER fh;
-    std::memset(&fh, 0, sizeof fh);
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof ih;
-    fh.bfSize = fh.bfOffBits + w * h * 4;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return 0;
-    int ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 && std::fwrite(&ih, sizeof ih, 1, f) == 1 &&
-             std::fwrite(pixels.data(), 4, pixels.size(), f) == pixels.size();
-    return std::fclose(f) == 0 && ok;
+    Surface s{};
+    if (!srf_CreateExact((uint32_t)w, (uint32_t)h, &s)) return 0;
+    uint32_t* px = srf_Lock(&s);  // a second lock: the surface came locked
+    for (int y = 0; y < h; y++) std::memcpy(px + (size_t)y * s.stride, &pixels[(size_t)y * w], 4 * (size_t)w);
+    srf_Unlock(&s);
+    srf_Unlock(&s);
+    int ok = bmp_Save(&s, path.c_str());
+    srf_Destroy(&s);
+    return ok;
 }
 
 int drv_GrabClient(HWND w, std::vector<uint32_t>* pixels, int* width, int* height) {
