@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include "engine/surface.h"
 #include "formats/bmp_file.h"
+#include "settings/settings.h"
 #include <cstdio>
 #include <cstring>
 
@@ -65,6 +66,26 @@ int drv_Start(KvProcess* p, const std::string& folder, const char* args) {
     std::string line = cmd;
     return CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &p->pi);
 }
+
+int drv_StartReady(KvProcess* p, const std::string& folder, const char* args) {
+    return drv_Start(p, folder, args) && drv_WaitMain(p, DRV_START_MS) &&
+           drv_WaitStatus(p->main, " All systems go!!", DRV_START_MS);
+}
+
+std::string drv_QuietSettingsFile(int lockUninstall, int currentTool) {
+    SettingsRecord r;
+    std::memset(&r, 0, sizeof r);
+    r.undoMB = 8;
+    r.tutorialCount = 3;
+    r.previousTool = 4;
+    r.currentTool = (uint8_t)currentTool;
+    r.lockUninstall = (uint8_t)lockUninstall;
+    std::string bytes(SET_FILE_SIZE, '\0');
+    set_Encode(&r, (uint8_t*)&bytes[0]);
+    return bytes;
+}
+
+KvRunning::~KvRunning() { drv_Kill(&p); }
 
 struct FindArg {
     DWORD pid;

@@ -12,6 +12,12 @@ struct KvProcess {
     HWND main;
     std::string folder;  // the private program folder (holds kelvara.exe)
 };
+// A started copy that is ended, if still running, when it goes out of scope.
+struct KvRunning {
+    KvProcess p{};
+    ~KvRunning();
+};
+const int DRV_START_MS = 30000;
 
 // The kelvara.exe beside the test folder of the build.
 std::string drv_ProgramPath();
@@ -20,6 +26,11 @@ std::string drv_ProgramPath();
 std::string drv_MakeFolder(const char* name, const std::string& settingsFile);
 // Starts the copy in `folder` with arguments; 0 when it could not be started.
 int drv_Start(KvProcess* p, const std::string& folder, const char* args);
+// Starts it and waits for its main window to read " All systems go!!"; 1 when it did.
+int drv_StartReady(KvProcess* p, const std::string& folder, const char* args);
+// The settings file of a user past the tutorial question (undo 8 MB, the brush as
+// the previous tool), with `lockUninstall` as given.
+std::string drv_QuietSettingsFile(int lockUninstall = 0, int currentTool = 0);
 // Waits for the process's main window; null on timeout.
 HWND drv_WaitMain(KvProcess* p, int timeoutMs);
 // Exit code after waiting up to timeoutMs; STILL_ACTIVE when it is still running.

@@ -26,33 +26,8 @@
 
 namespace {
 
-const int START_MS = 30000;
-
-std::string settings_file(const SettingsRecord& r) {
-    std::string bytes(SET_FILE_SIZE, '\0');
-    set_Encode(&r, (uint8_t*)&bytes[0]);
-    return bytes;
-}
-
-SettingsRecord quiet_settings() {
-    SettingsRecord r;
-    std::memset(&r, 0, sizeof r);
-    r.undoMB = 8;
-    r.tutorialCount = 3;  // the tutorial question has been seen
-    r.previousTool = 4;
-    return r;
-}
-
-struct Running {
-    KvProcess p;
-    ~Running() { drv_Kill(&p); }
-};
-
-void start(Running* r, const char* folderName, const SettingsRecord& s, const char* args = "") {
-    std::string dir = drv_MakeFolder(folderName, settings_file(s));
-    ASSERT_TRUE(drv_Start(&r->p, dir, args));
-    ASSERT_NE(drv_WaitMain(&r->p, START_MS), nullptr);
-    ASSERT_TRUE(drv_WaitStatus(r->p.main, " All systems go!!", START_MS)) << drv_Status(r->p.main);
+void start(KvRunning* r, const char* folderName, const std::string& settings, const char* args = "") {
+    ASSERT_TRUE(drv_StartReady(&r->p, drv_MakeFolder(folderName, settings), args)) << drv_Status(r->p.main);
 }
 
 // The zoom factor, asked of the view as any other program may.
@@ -68,7 +43,7 @@ int wait_zoom(HWND main, int want) {
     return view_zoom(main);
 }
 
-void close_with_yes(Running* r) {
+void close_with_yes(KvRunning* r) {
     PostMessageA(r->p.main, WM_CLOSE, 0, 0);
     ASSERT_TRUE(drv_Answer(&r->p, "Confirm Exit", IDYES, 10000));
     EXPECT_EQ(drv_WaitExit(&r->p, 20000), 0u);
@@ -309,8 +284,8 @@ void first_session_effects_and_sprite(KvProcess* p) {
 }
 
 TEST(Journey, FirstSessionOnTheStartImage) {
-    Running r;
-    start(&r, "first", quiet_settings());
+    KvRunning r;
+    start(&r, "first", drv_QuietSettingsFile());
     first_session_layout_and_help(&r.p);
     first_session_zoom(&r.p);
     first_session_ruler(r.p.main);
@@ -359,8 +334,10 @@ void write_file(const std::string& path, const std::string& bytes) {
 // question, other formats and the loader's refusal.
 TEST(Journey, SessionWithFiles) {
     eng_Init();
-    SettingsRecord s = quiet_settings();
-    s.currentTool = 14;  // the rectangle tool, with the brush before it
+    // The rectangle tool current, with the brush before it.
+    std::string settings = drv_QuietSettingsFile(0, 14);
+    SettingsRecord s;
+    ASSERT_TRUE(set_Decode((const uint8_t*)settings.data(), settings.size(), &s));
     std::string dir = drv_MakeFolder("files", "");
     const char* letters[4] = {"A", "B", "C", "D"};
     std::string names[4];
@@ -369,7 +346,8 @@ TEST(Journey, SessionWithFiles) {
         write_image(names[i], 0x00102030u * (i + 1));
         std::strcpy(s.recent[i], names[i].c_str());
     }
-    write_file(dir + "\\Kelvara.kvr", settings_file(s));
+    set_Encode(&s, (uint8_t*)&settings[0]);
+    write_file(dir + "\\Kelvara.kvr", settings);
     const std::string bmp = dir + "\\pic.bmp", junk = dir + "\\junk.kv5", alpha = dir + "\\alpha.kv5";
     std::vector<std::string> three;
     for (const char* name : {"first.kv5", "second.kv5", "third.kv5"}) {
@@ -385,10 +363,8 @@ TEST(Journey, SessionWithFiles) {
     eng_Shutdown();
     write_file(junk, "neither an image nor anything like one");
 
-    Running r;
-    ASSERT_TRUE(drv_Start(&r.p, dir, ("\"" + bmp + "\"").c_str()));
-    ASSERT_NE(drv_WaitMain(&r.p, START_MS), nullptr);
-    ASSERT_TRUE(drv_WaitStatus(r.p.main, " All systems go!!", START_MS));
+    KvRunning r;
+    ASSERT_TRUE(drv_StartReady(&r.p, dir, ("\"" + bmp + "\"").c_str()));
     HWND main = r.p.main;
     EXPECT_EQ(drv_Text(main), "Kelvara 1.80 - [ pic.bmp ]");
     // A file nothing reads: "Loader Error", the image stays.
@@ -438,18 +414,14 @@ TEST(Journey, SessionWithFiles) {
 // settings; a third run with /nogui ends at once with exit code 0. The second copy
 // gets a transparent image on its command line: it is the main image all the same.
 TEST(Journey, CopiesSharingOneSettingsFile) {
-    Running a, b;
-    std::string dir = drv_MakeFolder("broadcast", settings_file(quiet_settings()));
+    KvRunning a, b;
+    std::string dir = drv_MakeFolder("broadcast", drv_QuietSettingsFile());
     const std::string alpha = dir + "\\alpha.kv5";
     eng_Init();
     write_image(alpha, 0x80336699);
     eng_Shutdown();
-    ASSERT_TRUE(drv_Start(&a.p, dir, ""));
-    ASSERT_NE(drv_WaitMain(&a.p, START_MS), nullptr);
-    ASSERT_TRUE(drv_WaitStatus(a.p.main, " All systems go!!", START_MS));
-    ASSERT_TRUE(drv_Start(&b.p, dir, ("\"" + alpha + "\"").c_str()));
-    ASSERT_NE(drv_WaitMain(&b.p, START_MS), nullptr);
-    ASSERT_TRUE(drv_WaitStatus(b.p.main, " All systems go!!", START_MS));
+    ASSERT_TRUE(drv_StartReady(&a.p, dir, ""));
+    ASSERT_TRUE(drv_StartReady(&b.p, dir, ("\"" + alpha + "\"").c_str()));
     EXPECT_EQ(drv_Text(b.p.main), "Kelvara 1.80 - [ alpha.kv5 ]");
 
     drv_Command(a.p.main, CMD_OPTIONS);
@@ -465,9 +437,9 @@ TEST(Journey, CopiesSharingOneSettingsFile) {
     EXPECT_EQ(read_settings(dir).undoMB, 64);
     close_with_yes(&a);
 
-    Running n;
+    KvRunning n;
     ASSERT_TRUE(drv_Start(&n.p, dir, "/nogui"));
-    EXPECT_EQ(drv_WaitExit(&n.p, START_MS), 0u);
+    EXPECT_EQ(drv_WaitExit(&n.p, DRV_START_MS), 0u);
     EXPECT_EQ(read_settings(dir).undoMB, 64);  // shutdown wrote the settings back
 }
 

@@ -22,20 +22,7 @@
 
 namespace {
 
-const int START_MS = 30000;
 const char SHELL_FOLDERS[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-
-std::string settings_bytes(int lockUninstall = 0) {
-    SettingsRecord r;
-    std::memset(&r, 0, sizeof r);
-    r.lockUninstall = (uint8_t)lockUninstall;
-    r.undoMB = 8;
-    r.tutorialCount = 3;
-    r.previousTool = 4;
-    std::string bytes(SET_FILE_SIZE, '\0');
-    set_Encode(&r, (uint8_t*)&bytes[0]);
-    return bytes;
-}
 
 void put_file(const std::string& path) {
     FILE* f = std::fopen(path.c_str(), "wb");
@@ -91,13 +78,8 @@ struct ShellFolders {
     }
 };
 
-struct Running {
-    KvProcess p;
-    ~Running() { drv_Kill(&p); }
-};
-
 TEST(Uninstall, ForcedRemovesTheInstallationAndEndsTheOtherCopies) {
-    std::string dir = drv_MakeFolder("uninstall_kelvara", settings_bytes());
+    std::string dir = drv_MakeFolder("uninstall_kelvara", drv_QuietSettingsFile());
     std::string run = dir.substr(0, dir.find_last_of('\\'));
     std::string programs = run + "\\uninstall_shell\\Programs", desktop = run + "\\uninstall_shell\\Desktop";
     CreateDirectoryA((run + "\\uninstall_shell").c_str(), nullptr);
@@ -134,11 +116,9 @@ TEST(Uninstall, ForcedRemovesTheInstallationAndEndsTheOtherCopies) {
     SetRegistryString(HKEY_CLASSES_ROOT, "Kelvara.AppPath", nullptr, (dir + "\\kelvara.exe").c_str());
 
     // Another copy, elsewhere, that must end itself on the broadcast.
-    Running other, uninstaller;
-    std::string otherDir = drv_MakeFolder("uninstall_other", settings_bytes());
-    ASSERT_TRUE(drv_Start(&other.p, otherDir, ""));
-    ASSERT_NE(drv_WaitMain(&other.p, START_MS), nullptr);
-    ASSERT_TRUE(drv_WaitStatus(other.p.main, " All systems go!!", START_MS));
+    KvRunning other, uninstaller;
+    std::string otherDir = drv_MakeFolder("uninstall_other", drv_QuietSettingsFile());
+    ASSERT_TRUE(drv_StartReady(&other.p, otherDir, ""));
 
     ASSERT_TRUE(drv_Start(&uninstaller.p, dir, "/forceuninstall /nogui"));
     // No confirmations when forced; the folder questions still come.
@@ -193,7 +173,7 @@ void expect_cancelled(KvProcess* p) {
 }
 
 TEST(Uninstall, SwitchAndMenuCommandStopAtTheFirstNoAndAtTheLock) {
-    std::string dir = drv_MakeFolder("uninstall_cancel", settings_bytes(1));
+    std::string dir = drv_MakeFolder("uninstall_cancel", drv_QuietSettingsFile(1));
     std::string run = dir.substr(0, dir.find_last_of('\\'));
     // Should the command go too far, it must not reach the prefix's real shell folders.
     std::string shell = run + "\\uninstall_cancel_shell";
@@ -201,15 +181,13 @@ TEST(Uninstall, SwitchAndMenuCommandStopAtTheFirstNoAndAtTheLock) {
     ShellFolders redirect(shell, shell);
     ASSERT_EQ(shell_folder(CSIDL_DESKTOPDIRECTORY), shell) << "the shell folders did not move: not running";
     // The shortcut's "/nogui /uninstall": a "No" reports the failure and ends normally.
-    Running s;
+    KvRunning s;
     ASSERT_TRUE(drv_Start(&s.p, dir, "/nogui /uninstall"));
     ASSERT_TRUE(drv_Answer(&s.p, "Uninstall Kelvara", IDNO, 10000));
     ASSERT_TRUE(drv_Answer(&s.p, "Setup Error!!", IDOK, 10000));
     EXPECT_EQ(drv_WaitExit(&s.p, 20000), 0u);
-    Running r;
-    ASSERT_TRUE(drv_Start(&r.p, dir, ""));
-    ASSERT_NE(drv_WaitMain(&r.p, START_MS), nullptr);
-    ASSERT_TRUE(drv_WaitStatus(r.p.main, " All systems go!!", START_MS));
+    KvRunning r;
+    ASSERT_TRUE(drv_StartReady(&r.p, dir, ""));
     drv_Command(r.p.main, CMD_UNINSTALL);
     ASSERT_TRUE(drv_Answer(&r.p, "Uninstall Kelvara", IDNO, 10000));
     expect_cancelled(&r.p);
