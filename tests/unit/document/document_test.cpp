@@ -1,6 +1,6 @@
 // Document operations: stamping and moving the sprite, cropping to content, the
-// transparency clean-ups, Create By Masking, the image-size rule and the questions
-// that guard destructive commands.
+// transparency clean-ups, Create By Masking, the image-size rule, the questions
+// that guard destructive commands, and the rule for choosing the current tool.
 #include <gtest/gtest.h>
 #include <cstring>
 #include "document/document.h"
@@ -41,6 +41,15 @@ struct DocTest : ::testing::Test {
     }
 };
 
+typedef std::vector<uint32_t> Words;
+
+// The words at the given points of an unlocked surface.
+Words At(Surface* s, const std::vector<std::pair<int, int>>& points) {
+    Words w;
+    for (const auto& p : points) w.push_back(WordAt(s, p.first, p.second));
+    return w;
+}
+
 }  // namespace
 
 TEST_F(DocTest, AddCopyToImageTwiceStampsTwiceDiagonally) {
@@ -48,9 +57,7 @@ TEST_F(DocTest, AddCopyToImageTwiceStampsTwiceDiagonally) {
     EXPECT_EQ(g_settings.currentTool, TOOL_RECT_SELECT);
     ASSERT_EQ(doc_AddCopyToImage(), 1);
     ASSERT_EQ(doc_AddCopyToImage(), 1);
-    EXPECT_EQ(WordAt(&g_doc.mainImage, 2, 3), 0x00123456u);
-    EXPECT_EQ(WordAt(&g_doc.mainImage, 26, 27), 0x00123456u);
-    EXPECT_EQ(WordAt(&g_doc.mainImage, 14, 15), 0x00FFFFFFu);
+    EXPECT_EQ(At(&g_doc.mainImage, {{2, 3}, {26, 27}, {14, 15}}), (Words{0x00123456u, 0x00123456u, 0x00FFFFFFu}));
     EXPECT_EQ(g_doc.spriteX1, 50);
     EXPECT_EQ(undo_UndoCount(), 2);
     EXPECT_TRUE(doc_HasUnsavedChanges());
@@ -59,9 +66,7 @@ TEST_F(DocTest, AddCopyToImageTwiceStampsTwiceDiagonally) {
     g_doc.spriteX1 = g_doc.spriteY1 = 10;
     g_doc.spriteX2 = g_doc.spriteY2 = 17;   // stretched to twice its size
     ASSERT_EQ(doc_AddToImage(), 1);
-    EXPECT_EQ(WordAt(&g_doc.mainImage, 10, 10), 0x00808080u);
-    EXPECT_EQ(WordAt(&g_doc.mainImage, 17, 17), 0x00808080u);
-    EXPECT_EQ(WordAt(&g_doc.mainImage, 18, 18), 0x00FFFFFFu);
+    EXPECT_EQ(At(&g_doc.mainImage, {{10, 10}, {17, 17}, {18, 18}}), (Words{0x00808080u, 0x00808080u, 0x00FFFFFFu}));
     EXPECT_EQ(g_doc.spritePresent, 0);
     EXPECT_FALSE(srf_IsValid(&g_doc.sprite));
     EXPECT_EQ(doc_AddToImage(), 0);
@@ -71,13 +76,11 @@ TEST_F(DocTest, FitSpriteKeepsTheContentInPlace) {
     MakeSprite(100, 200, 30, 40, 0xFF000000u);
     FillWith(&g_doc.sprite, 10, 20, 10, 20, 0x00FF0000u);
     ASSERT_EQ(doc_FitSprite(2), 1);
-    EXPECT_EQ(g_doc.sprite.width, 5u);
-    EXPECT_EQ(g_doc.sprite.height, 5u);
-    EXPECT_EQ(g_doc.spriteX1, 108);
-    EXPECT_EQ(g_doc.spriteY1, 218);
-    EXPECT_EQ(g_doc.spriteX2, 112);
-    EXPECT_EQ(WordAt(&g_doc.sprite, 2, 2), 0x00FF0000u);
-    EXPECT_EQ(WordAt(&g_doc.sprite, 0, 0), 0xFFFFFFFFu);   // the border is transparent white
+    EXPECT_EQ((std::vector<int>{(int)g_doc.sprite.width, (int)g_doc.sprite.height, g_doc.spriteX1, g_doc.spriteY1,
+                                g_doc.spriteX2}),
+              (std::vector<int>{5, 5, 108, 218, 112}));
+    // The border is transparent white.
+    EXPECT_EQ(At(&g_doc.sprite, {{2, 2}, {0, 0}}), (Words{0x00FF0000u, 0xFFFFFFFFu}));
     // Nothing visible: left as it is.
     FillWith(&g_doc.sprite, 0, 0, 4, 4, 0xFE000000u);
     EXPECT_EQ(doc_FitSprite(1), 0);
@@ -99,12 +102,10 @@ TEST_F(DocTest, TransparencyCleanups) {
     FillWith(&g_doc.mainImage, 0, 0, 0, 0, 0xF1123456u);   // alpha 241
     FillWith(&g_doc.mainImage, 1, 0, 1, 0, 0xF0123456u);   // alpha 240
     ASSERT_EQ(doc_RebaseTransparentPoint(DOC_TARGET_MAIN), 1);
-    EXPECT_EQ(WordAt(&g_doc.mainImage, 0, 0), 0xFF123456u);
-    EXPECT_EQ(WordAt(&g_doc.mainImage, 1, 0), 0xF0123456u);
+    EXPECT_EQ(At(&g_doc.mainImage, {{0, 0}, {1, 0}}), (Words{0xFF123456u, 0xF0123456u}));
     g_settings.colour1 = 0x00332211u;   // COLORREF: red 0x11
     ASSERT_EQ(doc_RemoveRedundantInfo(DOC_TARGET_MAIN), 1);
-    EXPECT_EQ(WordAt(&g_doc.mainImage, 0, 0), 0xFF112233u);
-    EXPECT_EQ(WordAt(&g_doc.mainImage, 1, 0), 0xF0123456u);
+    EXPECT_EQ(At(&g_doc.mainImage, {{0, 0}, {1, 0}}), (Words{0xFF112233u, 0xF0123456u}));
     ASSERT_EQ(doc_RemoveTransparency(), 1);
     EXPECT_EQ(WordAt(&g_doc.mainImage, 0, 0), 0x00112233u);
     EXPECT_EQ(undo_UndoCount(), 3);
@@ -116,16 +117,14 @@ TEST_F(DocTest, MaskingRoundTripGivesThePaintedLumaAsAlpha) {
     EXPECT_EQ(doc_MaskActive(), 0);
     ASSERT_EQ(doc_MaskBegin(), 1);
     EXPECT_EQ(doc_MaskActive(), 1);
-    uint32_t y = (19595 * 0x20 + 38470 * 0x40 + 7471 * 0x80 + 32768) >> 16;
-    EXPECT_EQ(WordAt(&g_doc.mainImage, 3, 3), y * 0x010101u);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 3, 3), 0x003E3E3Eu);   // the luma, 62.2
     // The user paints: black stays opaque, white turns transparent.
     FillWith(&g_doc.mainImage, 0, 0, 31, 47, 0x00000000u);
     FillWith(&g_doc.mainImage, 32, 0, 63, 47, 0x00FFFFFFu);
     ASSERT_EQ(doc_MaskEndAndFloat(), 1);
     EXPECT_EQ(doc_MaskActive(), 0);
     EXPECT_EQ(g_doc.spritePresent, 1);
-    EXPECT_EQ(WordAt(&g_doc.sprite, 0, 0), 0x00204080u);
-    EXPECT_EQ(WordAt(&g_doc.sprite, 40, 0), 0xFF204080u);
+    EXPECT_EQ(At(&g_doc.sprite, {{0, 0}, {40, 0}}), (Words{0x00204080u, 0xFF204080u}));
     EXPECT_EQ(WordAt(&g_doc.mainImage, 40, 0), 0x00204080u);   // the original returns
     EXPECT_EQ(g_doc.spriteX2, 63);
     // Without a cache it fails with its message.
@@ -142,32 +141,34 @@ TEST_F(DocTest, EndAndFloatAfterTheImageShrank) {
     g_doc.mainImage = smaller;
     ASSERT_EQ(doc_MaskEndAndFloat(), 1);
     EXPECT_EQ(g_doc.sprite.width, 64u);
-    EXPECT_EQ(WordAt(&g_doc.sprite, 30, 5), 0xFF000000u);
-    EXPECT_EQ(WordAt(&g_doc.sprite, 5, 20), 0xFF000000u);
-    EXPECT_EQ(WordAt(&g_doc.sprite, 5, 5), 0x00FFFFFFu);   // black painted: opaque
+    // Outside the smaller image: clear; black painted: opaque.
+    EXPECT_EQ(At(&g_doc.sprite, {{30, 5}, {5, 20}, {5, 5}}), (Words{0xFF000000u, 0xFF000000u, 0x00FFFFFFu}));
 }
 
+// Above 4096 x 4096 pixels refused and cut down; above 2048 x 2048 the user decides;
+// below 4 in either direction refused and raised.
 TEST_F(DocTest, ImageSizeRule) {
-    int w = 8192, h = 2048;
-    uiscript_QueueBox("Performance Warning", UI_IDYES);
-    EXPECT_EQ(doc_CheckImageSize(&w, &h), 1);
-    w = 4097, h = 4097;
-    EXPECT_EQ(doc_CheckImageSize(&w, &h), 0);
-    EXPECT_EQ(w, 4096);
-    EXPECT_EQ(h, 4096);
-    EXPECT_EQ(uiscript_Boxes().back().title, "Dimensions Too Large");
-    w = 3000, h = 3000;
-    uiscript_QueueBox("Performance Warning", UI_IDNO);
-    EXPECT_EQ(doc_CheckImageSize(&w, &h), 0);
-    EXPECT_EQ(w, 3000);
-    w = 2, h = 100;
-    EXPECT_EQ(doc_CheckImageSize(&w, &h), 0);
-    EXPECT_EQ(w, 4);
-    EXPECT_EQ(h, 100);
-    EXPECT_EQ(uiscript_Boxes().back().text,
-              " The image size you have selected is less that the\nminimum of 4 by 4 pixels.\n");
-    w = 640, h = 480;
-    EXPECT_EQ(doc_CheckImageSize(&w, &h), 1);
+    const struct {
+        int w, h, answer, result, wantW, wantH;
+        const char* title;
+    } cases[] = {{8192, 2048, UI_IDYES, 1, 8192, 2048, "Performance Warning"},
+                 {4097, 4097, 0, 0, 4096, 4096, "Dimensions Too Large"},
+                 {3000, 3000, UI_IDNO, 0, 3000, 3000, "Performance Warning"},
+                 {2, 100, 0, 0, 4, 100, "Dimensions Too Small"},
+                 {640, 480, 0, 1, 640, 480, nullptr}};
+    for (const auto& c : cases) {
+        uiscript_Reset();
+        if (c.answer) uiscript_QueueBox(c.title, c.answer);
+        int w = c.w, h = c.h;
+        EXPECT_EQ(doc_CheckImageSize(&w, &h), c.result) << c.w;
+        EXPECT_EQ(w * 10000 + h, c.wantW * 10000 + c.wantH) << c.w;
+        EXPECT_EQ(uiscript_Boxes().size(), c.title ? 1u : 0u) << c.w;
+        for (const UiRecordedBox& b : uiscript_Boxes()) EXPECT_EQ(b.title, c.title) << c.w;
+        if (c.wantW == 4) {
+            EXPECT_EQ(uiscript_Boxes().back().text,
+                      " The image size you have selected is less that the\nminimum of 4 by 4 pixels.\n");
+        }
+    }
 }
 
 TEST_F(DocTest, NewImageIsWhiteAndTransparentOnlyWhenAsked) {
@@ -209,11 +210,7 @@ TEST_F(DocTest, BringToTopAsksBeforeDiscardingASprite) {
 }
 
 TEST_F(DocTest, TargetsAndEffectResults) {
-    EXPECT_EQ(doc_EffectCode(12, DOC_TARGET_SPRITE), 12u | (1u << 27));
-    EXPECT_EQ(doc_ShouldRecordUndo(1), 1);
-    EXPECT_EQ(doc_ShouldRecordUndo(129), 0);
-    EXPECT_EQ(doc_ShouldRecordUndo(128), 0);
-    EXPECT_EQ(doc_ShouldRecordUndo(0), 0);
+    for (int r : {0, 1, 128, 129}) EXPECT_EQ(doc_ShouldRecordUndo(r), r == 1) << r;
     doc_ReportTarget(DOC_TARGET_SPRITE);
     EXPECT_EQ(uiscript_Statuses().back(), " Target set to Sprite...");
     // Effects 12 and 14 need transparency.
@@ -228,4 +225,24 @@ TEST_F(DocTest, TargetsAndEffectResults) {
     uiscript_QueueBox("Continue Without Undo?", UI_IDNO);
     EXPECT_EQ(doc_ConfirmTransformWithoutUndo(DOC_TARGET_MAIN), 0);
     EXPECT_EQ(doc_ConfirmTransformWithoutUndo(DOC_TARGET_SPRITE), 1);
+}
+
+// Choosing another tool makes the current one previous; choosing the current one
+// again changes nothing, so the middle-button swap still has two tools to exchange.
+TEST(ToolSelect, CurrentAndPreviousTool) {
+    const SettingsRecord saved = g_settings;
+    const int SWAP = -100, LAST = TOOL_COUNT - 1;
+    const int steps[][4] = {   // tool (or SWAP), result, current, previous
+        {5, 1, 5, 3},        {5, 0, 5, 3},           {TOOL_COUNT, 0, 5, 3}, {-1, 0, 5, 3},
+        {LAST, 1, LAST, 5},  {SWAP, 0, 5, LAST},     {SWAP, 0, LAST, 5},    {0, 1, 0, LAST}};
+    g_settings.currentTool = 3;
+    g_settings.previousTool = 7;
+    for (const auto& s : steps) {
+        EXPECT_EQ(s[0] == SWAP ? (tool_SwapWithPrevious(), 0) : tool_Select(s[0]), s[1]) << &s - steps;
+        EXPECT_EQ(tool_Current(), s[2]) << &s - steps;
+        EXPECT_EQ(g_settings.previousTool, s[3]) << &s - steps;
+    }
+    g_settings.currentTool = TOOL_COUNT;   // an unknown tool from the settings file
+    EXPECT_EQ(tool_Current(), -1);
+    g_settings = saved;
 }

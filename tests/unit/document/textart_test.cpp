@@ -12,11 +12,6 @@ namespace {
 const uint32_t INK = 0x00112233u;
 const uint32_t CLEAR = 0xFF000000u;
 
-void Fill(TestSurface& t, uint32_t v) {
-    for (uint32_t y = 0; y < t->height; y++)
-        for (uint32_t x = 0; x < t->width; x++) t.at(x, y) = v;
-}
-
 // First and last opaque pixel of column i (or row i), and whether the opaque
 // pixels in between are contiguous.
 struct Span {
@@ -36,13 +31,11 @@ Span LineSpan(TestSurface& t, bool row, int i) {
     return r;
 }
 
-Span ColumnRun(TestSurface& t, int x) { return LineSpan(t, false, x); }
-Span RowRun(TestSurface& t, int y) { return LineSpan(t, true, y); }
 
 // Shapes a scratch that is text everywhere into a cleared target.
 void ShapeFull(TestSurface& target, TestSurface& scratch, int style, int level) {
-    Fill(scratch, INK);
-    Fill(target, CLEAR);
+    FillAll(scratch.get(), INK);
+    FillAll(target.get(), CLEAR);
     ASSERT_EQ(tk_TextArtShape(target.get(), scratch.get(), style, level), 1);
 }
 
@@ -51,7 +44,7 @@ void ShapeFull(TestSurface& target, TestSurface& scratch, int style, int level) 
 TEST(TextArtColour, TextOpaqueBackgroundTransparentAndGradient) {
     TestSurface t(6, 8);
     auto mark = [&t]() {
-        Fill(t, 0);
+        FillAll(t.get(), 0);
         t.at(1, 2) = 0x00FFFFFFu;
         t.at(4, 3) = 0x00000001u;   // any non-zero pixel is text
         t.at(2, 5) = 0x00FFFFFFu;
@@ -73,50 +66,30 @@ TEST(TextArtColour, TextOpaqueBackgroundTransparentAndGradient) {
     EXPECT_EQ(t.at(0, 7), 0xFF0000FFu);   // below the text: colour 2
 
     // No text: the gradient spans the whole height.
-    Fill(t, 0);
+    FillAll(t.get(), 0);
     ASSERT_EQ(tk_TextArtColour(t.get(), 0x000000FF, 0x00FF0000, 1), 1);
     EXPECT_EQ(t.at(3, 0), 0xFFFF0000u);
     EXPECT_EQ(t.at(3, 7), 0xFF0000FFu);
 }
 
-TEST(TextArtShape, SqueezeStylesRunFromTheirInsets) {
-    // 11 x 11 at level 50: k = 10 * 50 / 100 = 5.
+// 11 x 11 at level 50: k = 10 * 50 / 100 = 5. Columns for styles 1-6 and 13-14, rows
+// for 7-12: {style, line, first, last} of the text.
+TEST(TextArtShape, SqueezesAndArchesRunFromTheirInsets) {
+    const int cases[][4] = {
+        {1, 0, 0, 10},  {1, 10, 0, 5},  {2, 0, 0, 5},   {2, 10, 0, 10},  {3, 0, 0, 10},  {3, 10, 5, 10},  {4, 0, 5, 10},
+        {4, 10, 0, 10}, {5, 0, 0, 10},  {5, 10, 2, 8},  {6, 0, 2, 8},    {6, 10, 0, 10}, {7, 0, 0, 10},   {7, 10, 0, 5},
+        {8, 0, 0, 10},  {8, 10, 5, 10}, {9, 0, 0, 5},   {9, 10, 0, 10},  {10, 0, 5, 10}, {10, 10, 0, 10}, {11, 0, 0, 10},
+        {11, 10, 2, 8}, {12, 0, 2, 8},  {12, 10, 0, 10},
+        // Style 1, column 5: the bottom is 10 + 5 * -5 / 10 = 8, truncated toward zero.
+        {1, 5, 0, 8},
+        // Arches, column 5: sin((5 / 5.5) * pi / 2) * 0.5 = 0.4949, o = trunc(10 * 0.4949) = 4.
+        {13, 5, 0, 6},  {13, 0, 0, 10}, {14, 5, 4, 10}};
     TestSurface target(11, 11), scratch(11, 11);
-    struct Case {
-        int style;
-        int nearFirst, nearLast, farFirst, farLast;
-    };
-    // Columns 0 and 10 for styles 1-6; rows 0 and 10 for styles 7-12.
-    const Case cases[] = {
-        {1, 0, 10, 0, 5}, {2, 0, 5, 0, 10}, {3, 0, 10, 5, 10}, {4, 5, 10, 0, 10},
-        {5, 0, 10, 2, 8}, {6, 2, 8, 0, 10},
-        {7, 0, 10, 0, 5}, {8, 0, 10, 5, 10}, {9, 0, 5, 0, 10}, {10, 5, 10, 0, 10},
-        {11, 0, 10, 2, 8}, {12, 2, 8, 0, 10},
-    };
-    for (const Case& c : cases) {
-        ShapeFull(target, scratch, c.style, 50);
-        Span near = c.style <= 6 ? ColumnRun(target, 0) : RowRun(target, 0);
-        Span far = c.style <= 6 ? ColumnRun(target, 10) : RowRun(target, 10);
-        EXPECT_EQ(near.first, c.nearFirst) << "style " << c.style;
-        EXPECT_EQ(near.last, c.nearLast) << "style " << c.style;
-        EXPECT_EQ(far.first, c.farFirst) << "style " << c.style;
-        EXPECT_EQ(far.last, c.farLast) << "style " << c.style;
+    for (const auto& c : cases) {
+        ShapeFull(target, scratch, c[0], 50);
+        const Span r = LineSpan(target, c[0] >= 7 && c[0] <= 12, c[1]);
+        EXPECT_EQ(r.first * 100 + r.last, c[2] * 100 + c[3]) << "style " << c[0] << " line " << c[1];
     }
-    // Style 1, column 5: the bottom is 10 + 5 * -5 / 10 = 8 (truncated toward zero).
-    ShapeFull(target, scratch, 1, 50);
-    EXPECT_EQ(ColumnRun(target, 5).last, 8);
-}
-
-TEST(TextArtShape, ArchesFollowTheSine) {
-    // Column 5 of 11: sin((5 / 5.5) * pi / 2) * 0.5 = 0.4949, o = trunc(10 * 0.4949) = 4.
-    TestSurface target(11, 11), scratch(11, 11);
-    ShapeFull(target, scratch, 13, 50);
-    EXPECT_EQ(ColumnRun(target, 5).first, 0);
-    EXPECT_EQ(ColumnRun(target, 5).last, 6);
-    EXPECT_EQ(ColumnRun(target, 0).last, 10);
-    ShapeFull(target, scratch, 14, 50);
-    EXPECT_EQ(ColumnRun(target, 5).first, 4);
-    EXPECT_EQ(ColumnRun(target, 5).last, 10);
 }
 
 TEST(TextArtShape, EveryStyleKeepsEachColumnOrRowOfTextInside) {
@@ -129,7 +102,7 @@ TEST(TextArtShape, EveryStyleKeepsEachColumnOrRowOfTextInside) {
                 bool rows = style >= 7 && style <= 12;
                 int lines = rows ? sz[1] : sz[0];
                 for (int i = 0; i < lines; i++) {
-                    Span r = rows ? RowRun(target, i) : ColumnRun(target, i);
+                    const Span r = LineSpan(target, rows, i);
                     ASSERT_GE(r.first, 0) << "style " << style << " level " << level << " line " << i;
                     ASSERT_TRUE(r.contiguous) << "style " << style << " level " << level << " line " << i;
                 }
@@ -139,55 +112,41 @@ TEST(TextArtShape, EveryStyleKeepsEachColumnOrRowOfTextInside) {
     TestSurface target(5, 3), scratch(5, 3);
     for (int style = -1; style <= 16; style++)
         for (int level : {INT_MIN, -100, 0, 1000, INT_MAX}) ShapeFull(target, scratch, style, level);
+    // Style 0 copies the pixels unblended.
+    for (int i = 0; i < 15; i++) scratch.at(i % 5, i / 5) = i % 3 ? 0xFF00FF00u : INK;
+    ASSERT_EQ(tk_TextArtShape(target.get(), scratch.get(), 0, 50), 1);
+    EXPECT_TRUE(SameSurface(target.get(), scratch.get()));
     // Mismatched sizes are refused.
     TestSurface a(5, 5), b(6, 5);
     EXPECT_EQ(tk_TextArtShape(a.get(), b.get(), 1, 50), 0);
     EXPECT_EQ(tk_TextArtShape(a.get(), b.get(), 0, 50), 0);
 }
 
-TEST(TextArtShape, StyleZeroCopiesPixelsUnblended) {
-    TestSurface target(7, 5), scratch(7, 5);
-    Fill(target, CLEAR);
-    for (int y = 0; y < 5; y++)
-        for (int x = 0; x < 7; x++) scratch.at(x, y) = (x + y) % 3 ? 0xFF00FF00u : INK;
-    ASSERT_EQ(tk_TextArtShape(target.get(), scratch.get(), 0, 50), 1);
-    EXPECT_TRUE(SameSurface(target.get(), scratch.get()));
-}
-
 TEST(TextArtBorder, OnePixelOutlineOnEverySide) {
     TestSurface t(9, 9);
-    Fill(t, INK | CLEAR);
+    FillAll(t.get(), INK | CLEAR);
     for (int y = 2; y <= 6; y++)
         for (int x = 2; x <= 6; x++) t.at(x, y) = INK;
     ASSERT_EQ(tk_TextArtBorder(t.get(), 16), 1);
-    std::string got;
-    for (int y = 0; y < 9; y++) {
-        for (int x = 0; x < 9; x++) {
-            uint32_t p = t.at(x, y);
-            got += p == 0xFFFFFFFFu ? '.' : p == 0x00FFFFFFu ? 'B' : p == INK ? 'T' : '?';
-        }
-        got += '|';
-    }
-    EXPECT_EQ(got,
-              ".........|.........|..BBBBB..|..BTTTB..|..BTTTB..|..BTTTB..|..BBBBB..|.........|.........|");
+    std::string got;   // clear, border, text; rows separated by '|'
+    for (uint32_t p : WordsOf(t.get()))
+        got += std::string(got.size() % 10 == 9 ? "|" : "") + (p == 0xFFFFFFFFu ? '.' : p == 0x00FFFFFFu ? 'B' : p == INK ? 'T' : '?');
+    EXPECT_EQ(got, ".........|.........|..BBBBB..|..BTTTB..|..BTTTB..|..BTTTB..|..BBBBB..|.........|.........");
 
     // Colours by style: 2 is navy (COLORREF 0x800000, pixel 0x000080).
-    Fill(t, CLEAR);
+    FillAll(t.get(), CLEAR);
     t.at(4, 4) = INK;
     ASSERT_EQ(tk_TextArtBorder(t.get(), 2), 1);
     EXPECT_EQ(t.at(4, 4), 0x00000080u);
     EXPECT_EQ(t.at(0, 0), 0xFF000080u);
 
     // No border for style 0 or past 16; a surface without transparency has no edge.
-    Fill(t, INK);
+    FillAll(t.get(), INK);
     t.at(4, 4) = CLEAR;
-    TestSurface copy(9, 9);
-    Fill(copy, INK);
-    copy.at(4, 4) = CLEAR;
-    EXPECT_EQ(tk_TextArtBorder(t.get(), 0), 1);
-    EXPECT_EQ(tk_TextArtBorder(t.get(), 17), 1);
-    EXPECT_TRUE(SameSurface(t.get(), copy.get()));
-    Fill(t, INK);
+    const std::vector<uint32_t> before = WordsOf(t.get());
+    EXPECT_EQ(tk_TextArtBorder(t.get(), 0) + tk_TextArtBorder(t.get(), 17), 2);
+    EXPECT_EQ(WordsOf(t.get()), before);
+    FillAll(t.get(), INK);
     ASSERT_EQ(tk_TextArtBorder(t.get(), 1), 1);
     EXPECT_EQ(t.at(0, 0), INK);
 }

@@ -1,26 +1,16 @@
-// The kernels built from engine shapes: what they pass to the engine (checked
-// against the engine called directly), the sizes that do nothing, and failures.
+// The kernels built from engine shapes: worked examples of their rules, golden
+// hashes of their strokes over the pattern, the sizes that do nothing, failures and
+// arguments at the ends of int.
 #include <gtest/gtest.h>
 #include <climits>
 #include <functional>
 #include "document/toolkernel.h"
 #include "engine/engine.h"
-#include "engine/shape.h"
 #include "support/test_surface.h"
 
 namespace {
-
-// Black opaque background with a recognisable word.
 const uint32_t BG = 0x00102030u;
-
-// True when every pixel outside (x1, y1)-(x2, y2) still holds v.
-bool UntouchedOutside(TestSurface& t, int x1, int y1, int x2, int y2, uint32_t v) {
-    for (int y = 0; y < (int)t->height; y++)
-        for (int x = 0; x < (int)t->width; x++)
-            if ((x < x1 || x > x2 || y < y1 || y > y2) && t.at(x, y) != v) return false;
-    return true;
-}
-
+const uint32_t CHECK0 = 0x00EBEBF5u, CHECK1 = 0x009391BFu;
 }  // namespace
 
 TEST(ToolKernels, UnlockableSurfaceReturnsZeroAndSmallSizesDoNothing) {
@@ -38,157 +28,102 @@ TEST(ToolKernels, UnlockableSurfaceReturnsZeroAndSmallSizesDoNothing) {
         tk_Sparkle(&none, 0, 0, 5, 5, 0, 0, 0, 50)};
     for (int r : results) EXPECT_EQ(r, 0);
 
-    // Sizes below 1: nothing to do, success (the dab returns 0).
+    // Sizes below 1: nothing to do, success; the dab and short point lists return 0.
     TestSurface t(8, 8);
     FillAll(t.get(), BG);
     EXPECT_EQ(tk_EraseStroke(t.get(), 0, 0, 5, 5, 0, 0) + tk_UneraseStroke(t.get(), 0, 0, 5, 5, -3, 1, nullptr) +
                   tk_Spray(t.get(), 4, 4, 0, 255, 0xFFFFFF) + tk_Roughen(t.get(), 4, 4, -1, 255) +
                   tk_Smooth(t.get(), 4, 4, 0) + tk_GradientBar(t.get(), 0, 0, 5, 5, 0, 0xFFFFFF, 0xFFFFFF) +
-                  tk_TintBar(t.get(), 0, 0, 5, 5, 0, 0xFFFFFF, 0, 0),
-              7);
-    EXPECT_TRUE(UntouchedOutside(t, 0, 0, -1, -1, BG));
-    EXPECT_EQ(tk_AlphaDab(t.get(), 4, 4, 0, 50, 0), 0);
+                  tk_TintBar(t.get(), 0, 0, 5, 5, 0, 0xFFFFFF, 0, 0) + tk_Calligraphy(t.get(), 0, 0, 5, 5, 1, 0xFF, 0),
+              8);
+    EXPECT_EQ(tk_AlphaDab(t.get(), 4, 4, 0, 50, 0) + tk_TriangleFan(t.get(), pts, cols, 1) +
+                  tk_TriangleStrip(t.get(), pts, cols, 0) + tk_TriangleFan(t.get(), nullptr, cols, 3),
+              0);
+    EXPECT_EQ(WordsOf(t.get()), std::vector<uint32_t>(64, BG));
 }
 
-// Kernels against the engine shapes they are made of, drawn directly; the colours
-// arrive as pixel words (red in byte 2).
-TEST(ToolKernels, DrawWhatTheEngineDrawsDirectly) {
-    static const TkPoint pts[4] = {{2, 2}, {17, 4}, {9, 17}, {1, 12}};
-    static const uint32_t cols[4] = {0x400000FF, 0x4000FF00, 0x40FF0000, 0x00FFFFFF};
-    const uint32_t P0 = 0x40FF0000u, P1 = 0x4000FF00u, P2 = 0x400000FFu, P3 = 0x00FFFFFFu;
-    typedef std::function<void(Surface*)> Draw;
-    // Calligraphy: width / 2 * 2 doubled lines, k = -w/2 .. w/2 - 1 along the nib.
-    auto pen = [](int x1, int y1, int x2, int y2, int kFrom, int kTo, int nib, uint32_t c) {
-        return [=](Surface* s) {
-            for (int k = kFrom; k <= kTo; k++) {
-                const int dk = nib ? -k : k;
-                drw_Line(s, x1 + k, y1 + dk, x2 + k, y2 + dk, c);
-                drw_Line(s, x1 + 1 + k, y1 + dk, x2 + 1 + k, y2 + dk, c);
-            }
-        };
+// 20 x 20 of `bg` (the image behind: 0x00ABCDEF); COLORREFs arrive as pixel words.
+TEST(ToolKernels, WorkedStrokes) {
+    struct Px {
+        int x, y;
+        uint32_t word;
     };
     const struct {
         const char* name;
-        Draw kernel, engine;
-        int span;   // the span option the kernel leaves
+        uint32_t bg;
+        std::function<int(Surface*, Surface*)> run;
+        int result;
+        std::vector<Px> words;
     } cases[] = {
-        {"calligraphy width 0 and 1", [](Surface* s) { tk_Calligraphy(s, 2, 3, 12, 9, 0, 0xFF, 0); tk_Calligraphy(s, 2, 3, 12, 9, 1, 0xFF, 1); },
-         [](Surface*) {}, 0},
-        {"calligraphy nib 0", [](Surface* s) { tk_Calligraphy(s, 2, 3, 12, 9, 2, 0x0000FF, 0); }, pen(2, 3, 12, 9, -1, 0, 0, 0x00FF0000u), 0},
-        {"calligraphy nib 1", [](Surface* s) { tk_Calligraphy(s, 2, 3, 12, 9, 2, 0x0000FF, 1); }, pen(2, 3, 12, 9, -1, 0, 1, 0x00FF0000u), 0},
-        {"calligraphy width capped", [](Surface* s) { tk_Calligraphy(s, 3, 4, 9, 6, INT_MAX, 0xFFFFFF, 1); },
-         pen(3, 4, 9, 6, -40, 39, 1, 0x00FFFFFFu), 0},
-        // A bar right to left along row 10, width 6: colour 1 on row 7, colour 2 on row 13.
-        {"gradient bar", [](Surface* s) { tk_GradientBar(s, 20, 10, 2, 10, 6, 0x0000FF, 0xFF0000); },
-         [](Surface* s) { drw_Quad(s, 20, 7, 2, 7, 2, 13, 20, 13, 0x00FF0000u, 0x00FF0000u, 0x000000FFu, 0x000000FFu); }, 0},
-        {"tint bar", [](Surface* s) { tk_TintBar(s, 20, 10, 2, 10, 6, 0x0000FF, 0, 255); },
-         [](Surface* s) { drw_QuadBlend(s, 20, 7, 2, 7, 2, 13, 20, 13, 0x00FF0000u, 0x00FF0000u, 0xFFFF0000u, 0xFFFF0000u); }, 0},
-        {"fan of three", [](Surface* s) { tk_TriangleFan(s, pts, cols, 3); },
-         [=](Surface* s) { drw_TriangleBlend(s, 2, 2, 17, 4, 9, 17, P0, P1, P2); }, 1},
-        {"fan of four turns around point 0", [](Surface* s) { tk_TriangleFan(s, pts, cols, 4); },
-         [=](Surface* s) {
-             drw_TriangleBlend(s, 2, 2, 17, 4, 9, 17, P0, P1, P2);
-             drw_TriangleBlend(s, 2, 2, 9, 17, 1, 12, P0, P2, P3);
-         }, 1},
-        {"strip of four walks the list", [](Surface* s) { tk_TriangleStrip(s, pts, cols, 4); },
-         [=](Surface* s) {
-             drw_TriangleBlend(s, 9, 17, 2, 2, 17, 4, P2, P0, P1);
-             drw_TriangleBlend(s, 1, 12, 17, 4, 9, 17, P3, P1, P2);
-         }, 1},
-        // Two points: a gradient line; the strip leaves the span option alone.
-        {"strip of two", [](Surface* s) { tk_TriangleStrip(s, pts, cols, 2); },
-         [=](Surface* s) { drw_LineGradient(s, 2, 2, 17, 4, P0, P1); }, 0},
-        {"fan of two", [](Surface* s) { tk_TriangleFan(s, pts, cols, 2); },
-         [=](Surface* s) { drw_LineGradient(s, 2, 2, 17, 4, P0, P1); }, 1},
+        {"eraser keeps colours", BG, [](Surface* s, Surface*) { return tk_EraseStroke(s, 2, 10, 17, 10, 1, 0); }, 1,
+         {{2, 10, 0xFF102030u}, {17, 10, 0xFF102030u}, {10, 9, BG}, {18, 10, BG}}},
+        {"opaquer preview needs the image", 0xFF405060u,
+         [](Surface* s, Surface*) { return tk_UneraseStroke(s, 10, 10, 0, 0, 3, 1, nullptr); }, 0, {{10, 10, 0xFF405060u}}},
+        // Width 3: box (7,7)-(13,13) made opaque, the dot transparent over the image.
+        {"opaquer preview", 0xFF405060u, [](Surface* s, Surface* i) { return tk_UneraseStroke(s, 10, 10, 0, 0, 3, 1, i); },
+         1, {{10, 10, 0x00ABCDEFu}, {7, 7, 0x00405060u}, {13, 13, 0x00405060u}, {6, 7, 0xFF405060u}, {14, 13, 0xFF405060u}}},
+        {"rectangle keeps the high byte", BG, [](Surface* s, Surface*) { return tk_Rectangle(s, 7, 6, 2, 1, 1, 0x80FF0000); },
+         1, {{4, 3, 0x800000FFu}}},
+        // Alpha 1 (opaque) on the left or top, alpha 2 (clear: the background stays) on
+        // the right or bottom.
+        {"tint rect horizontal", 0, [](Surface* s, Surface*) { return tk_TintRect(s, 0, 0, 10, 10, 1, 0xFFFFFF, 0, 255); },
+         1, {{0, 5, 0x00FFFFFFu}, {10, 5, 0}, {11, 5, 0}}},
+        {"tint rect vertical", 0, [](Surface* s, Surface*) { return tk_TintRect(s, 0, 0, 10, 10, 0, 0xFFFFFF, 0, 255); }, 1,
+         {{5, 0, 0x00FFFFFFu}, {5, 10, 0}}},
+        // Ticks 4 pixels right of (15, 12), 8 above (5, 18); the box darkened to 3/4.
+        {"ruler", BG, [](Surface* s, Surface*) { return tk_RulerOverlay(s, 15, 12, 5, 18); }, 1,
+         {{19, 12, 0x003FFF3Fu}, {5, 10, 0x003FFF3Fu}, {0, 0, 0x000C1824u}}},
     };
+    eng_SetChecker(CHECK0, CHECK1);
     for (const auto& c : cases) {
-        TestSurface t(24, 24), ref(24, 24);
-        FillAll(t.get(), BG);
-        FillAll(ref.get(), BG);
-        eng_SetOption(1, 0);
-        c.kernel(t.get());
-        EXPECT_EQ(eng_SpanOption(), c.span) << c.name;
-        c.engine(ref.get());   // with the span option the kernel left
-        eng_SetOption(1, 0);
-        EXPECT_TRUE(SameSurface(t.get(), ref.get())) << c.name;
-    }
-    TestSurface t(8, 8);
-    EXPECT_EQ(tk_Calligraphy(t.get(), INT_MIN, INT_MAX, INT_MAX, INT_MIN, 1000, 0xFF, 0), 1);
-    EXPECT_EQ(tk_TriangleFan(t.get(), pts, cols, 1), 0);
-    EXPECT_EQ(tk_TriangleStrip(t.get(), pts, cols, 0), 0);
-    EXPECT_EQ(tk_TriangleFan(t.get(), nullptr, cols, 3), 0);
-    EXPECT_EQ(eng_SpanOption(), 0);
-}
-
-TEST(ToolEraser, MakesTheStrokeTransparentKeepingColours) {
-    TestSurface t(20, 20);
-    FillAll(t.get(), BG);
-    EXPECT_EQ(tk_EraseStroke(t.get(), 2, 10, 17, 10, 1, 0), 1);
-    EXPECT_EQ(t.at(2, 10), 0xFF102030u);
-    EXPECT_EQ(t.at(17, 10), 0xFF102030u);
-    EXPECT_EQ(t.at(10, 9), BG);
-    EXPECT_EQ(tk_EraseStroke(t.get(), 5, 5, 5, 5, 5, 0), 1);   // thick dot
-    EXPECT_EQ(t.at(5, 5) >> 24, 0xFFu);
-    EXPECT_TRUE(UntouchedOutside(t, 2, 2, 17, 10, BG));
-
-    // The preview writes the checkerboard instead.
-    eng_SetChecker(0x00EBEBF5u, 0x009391BFu);
-    FillAll(t.get(), BG);
-    EXPECT_EQ(tk_EraseStroke(t.get(), 2, 10, 17, 10, 1, 1), 1);
-    EXPECT_EQ(t.at(2, 10), eng_CheckerAt(2, 10));
-    EXPECT_EQ(t.at(6, 10), eng_CheckerAt(6, 10));
-}
-
-TEST(ToolOpaquer, StrokeAndPreviewShowTheImage) {
-    TestSurface t(20, 20), image(20, 20);
-    FillAll(t.get(), 0xFF405060u);
-    FillAll(image.get(), 0x00ABCDEFu);
-    EXPECT_EQ(tk_UneraseStroke(t.get(), 3, 3, 15, 3, 3, 0, nullptr), 1);
-    EXPECT_EQ(t.at(9, 3), 0x00405060u);
-    EXPECT_EQ(t.at(9, 15), 0xFF405060u);
-
-    // Preview at (10, 10) width 3: h = 3, box (7,7)-(13,13) opaque, the dot
-    // transparent and filled from behind with the image.
-    FillAll(t.get(), 0xFF405060u);
-    EXPECT_EQ(tk_UneraseStroke(t.get(), 10, 10, 0, 0, 3, 1, nullptr), 0);
-    EXPECT_EQ(t.at(10, 10), 0xFF405060u);   // refused before drawing
-    EXPECT_EQ(tk_UneraseStroke(t.get(), 10, 10, 0, 0, 3, 1, image.get()), 1);
-    EXPECT_EQ(t.at(10, 10), 0x00ABCDEFu);
-    EXPECT_EQ(t.at(7, 7), 0x00405060u);     // corner of the box: opaque, own colour
-    EXPECT_EQ(t.at(13, 13), 0x00405060u);
-    EXPECT_TRUE(UntouchedOutside(t, 7, 7, 13, 13, 0xFF405060u));
-}
-
-TEST(ToolRectangle, OutlineAndFill) {
-    TestSurface t(10, 10);
-    FillAll(t.get(), BG);
-    EXPECT_EQ(tk_Rectangle(t.get(), 7, 6, 2, 1, 0, 0x0000FF), 1);
-    EXPECT_EQ(t.at(2, 6), 0x00FF0000u);
-    EXPECT_EQ(t.at(4, 3), BG);
-    EXPECT_TRUE(UntouchedOutside(t, 2, 1, 7, 6, BG));
-    EXPECT_EQ(tk_Rectangle(t.get(), 7, 6, 2, 1, 1, 0x80FF0000), 1);
-    EXPECT_EQ(t.at(4, 3), 0x800000FFu);   // COLORREF converted, high byte kept
-}
-
-TEST(ToolBars, TintedRectangleRunsFromAlphaOneToAlphaTwo) {
-    TestSurface t(24, 24);
-    // Tinted rectangle: alpha 1 (opaque) left or top, alpha 2 (transparent) right or bottom.
-    for (int horizontal = 0; horizontal < 2; horizontal++) {
-        FillAll(t.get(), 0);
-        EXPECT_EQ(tk_TintRect(t.get(), 0, 0, 10, 10, horizontal, 0xFFFFFF, 0, 255), 1);
-        EXPECT_EQ(t.at(horizontal ? 0 : 5, horizontal ? 5 : 0) & 0xFFFFFF, 0xFFFFFFu);
-        EXPECT_EQ(t.at(horizontal ? 10 : 5, horizontal ? 5 : 10) & 0xFFFFFF, 0u);
+        TestSurface t(20, 20), image(20, 20);
+        FillAll(t.get(), c.bg);
+        FillAll(image.get(), 0x00ABCDEFu);
+        EXPECT_EQ(c.run(t.get(), image.get()), c.result) << c.name;
+        for (const Px& p : c.words) EXPECT_EQ(t.at(p.x, p.y), p.word) << c.name << " at " << p.x << "," << p.y;
     }
 }
 
-TEST(ToolRuler, StaysInsideTheWidenedBox) {
-    TestSurface t(60, 60);
-    FillAll(t.get(), BG);
-    EXPECT_EQ(tk_RulerOverlay(t.get(), 40, 35, 20, 22), 1);
-    EXPECT_TRUE(UntouchedOutside(t, 8, 10, 52, 47, BG));
-    EXPECT_NE(t.at(8, 10), BG);                // the darkened box reaches the corner
-    EXPECT_EQ(t.at(44, 35), 0x003FFF3Fu);      // tick 4 pixels right of (40, 35)
-    EXPECT_EQ(t.at(20, 14), 0x003FFF3Fu);      // tick 8 pixels above (20, 22)
+// Strokes over the pattern (37 x 23) in and across its edges, with the span option
+// the kernel leaves folded into the hash (the triangle kernels leave it at 1).
+TEST(ToolKernels, ShapeKernelsGiveTheRecordedPixels) {
+    static const TkPoint pts[4] = {{2, 2}, {33, 4}, {9, 21}, {-3, 12}};
+    static const uint32_t cols[4] = {0x400000FF, 0x4000FF00, 0x40FF0000, 0x00FFFFFF};
+    auto stroke = [](std::function<void(Surface*, Surface*)> f) {
+        return [f]() {
+            TestSurface t(37, 23), image(37, 23);
+            FillPattern(t.get());
+            FillAll(image.get(), 0x00ABCDEFu);
+            eng_SetChecker(CHECK0, CHECK1);
+            eng_SetOption(1, 0);
+            f(t.get(), image.get());
+            const uint32_t span = (uint32_t)eng_SpanOption();
+            eng_SetOption(1, 0);
+            return HashSurface(t.get()) ^ span;
+        };
+    };
+    EXPECT_EQ(CheckGolden({
+                  {"erase", 0x2AD9304Bu, stroke([](Surface* s, Surface*) { tk_EraseStroke(s, 2, 10, 40, 14, 3, 0); })},
+                  {"erase preview", 0xA49C55ECu, stroke([](Surface* s, Surface*) { tk_EraseStroke(s, -2, 20, 30, 3, 6, 1); })},
+                  {"unerase", 0x3CEA79BEu, stroke([](Surface* s, Surface*) { tk_UneraseStroke(s, 3, 3, 30, 25, 4, 0, nullptr); })},
+                  {"unerase preview", 0x68D88E79u, stroke([](Surface* s, Surface* i) { tk_UneraseStroke(s, 35, 2, 0, 0, 5, 1, i); })},
+                  {"calligraphy nib 0", 0xF309190Du, stroke([](Surface* s, Surface*) { tk_Calligraphy(s, 2, 3, 30, 19, 4, 0x0000FF, 0); })},
+                  {"calligraphy nib 1", 0x91F8A4B6u, stroke([](Surface* s, Surface*) { tk_Calligraphy(s, 3, 20, 36, 2, 7, 0x00FF00, 1); })},
+                  {"calligraphy capped", 0x0B47818Eu,
+                   stroke([](Surface* s, Surface*) { tk_Calligraphy(s, 3, 4, 9, 6, INT_MAX, 0xFFFFFF, 1); })},
+                  {"rectangle", 0x42F0B65Du, stroke([](Surface* s, Surface*) { tk_Rectangle(s, 30, 20, 2, -1, 0, 0x123456); })},
+                  {"rectangle filled", 0xC08BBDB7u, stroke([](Surface* s, Surface*) { tk_Rectangle(s, 40, 2, 5, 17, 1, 0x80FF0000); })},
+                  {"gradient bar", 0x7D520EEDu,
+                   stroke([](Surface* s, Surface*) { tk_GradientBar(s, 30, 10, 2, 14, 6, 0x0000FF, 0xFF0000); })},
+                  {"tint bar", 0x179E7FBEu, stroke([](Surface* s, Surface*) { tk_TintBar(s, 3, 2, 20, 22, 9, 0x00FF00, 10, 240); })},
+                  {"tint rect", 0xF0695B1Au, stroke([](Surface* s, Surface*) { tk_TintRect(s, 3, 2, 30, 20, 1, 0xFFFFFF, 0, 255); })},
+                  {"fan of two", 0xA9E1D793u, stroke([](Surface* s, Surface*) { tk_TriangleFan(s, pts, cols, 2); })},
+                  {"fan of four", 0xB3C75A24u, stroke([](Surface* s, Surface*) { tk_TriangleFan(s, pts, cols, 4); })},
+                  {"strip of two", 0xA9E1D792u, stroke([](Surface* s, Surface*) { tk_TriangleStrip(s, pts, cols, 2); })},
+                  {"strip of four", 0xAAC29023u, stroke([](Surface* s, Surface*) { tk_TriangleStrip(s, pts, cols, 4); })},
+                  {"ruler", 0xDC75AC0Fu, stroke([](Surface* s, Surface*) { tk_RulerOverlay(s, 30, 18, 6, 4); })},
+              }),
+              "");
 }
 
 TEST(ToolKernels, ExtremeArgumentsStaySafe) {
@@ -216,6 +151,7 @@ TEST(ToolKernels, ExtremeArgumentsStaySafe) {
             tk_Sparkle(t.get(), a, b, b, a, 0xFFFFFFFFu, INT_MAX, INT_MIN, a);
             tk_Sparkle(t.get(), 3, 2, a, b, 0xFFFFFFFFu, 0, 0, b);
         }
+    EXPECT_EQ(tk_Calligraphy(t.get(), INT_MIN, INT_MAX, INT_MAX, INT_MIN, 1000, 0xFF, 0), 1);
     EXPECT_EQ(tk_Spray(t.get(), 3, 2, INT_MAX, INT_MAX, 0xFF), 1);   // capped width
     EXPECT_EQ(tk_Roughen(t.get(), 3, 2, INT_MAX, INT_MIN), 1);
     EXPECT_EQ(tk_TriangleFan(t.get(), pts, cols, 3), 1);

@@ -37,12 +37,6 @@ TEST(EffectExamples, WorkedPixels) {
         std::vector<uint32_t> in, want;
     };
     const Case cases[] = {
-        // R 0, G 24, B 0: Y = 14, green 10 above it; at the top 31 above (10 * 209715 >> 16).
-        {"colour shift grey", [](Surface* s) { return fx_ColorShift(s, 0); }, {0x7F001800u}, {0x7F0E0E0Eu}},
-        {"colour shift triple", [](Surface* s) { return fx_ColorShift(s, 1000); }, {0x7F001800u}, {0x7F002D00u}},
-        {"posterize top", [](Surface* s) { return fx_Posterize(s, 1000); }, {0x7F80FF01u, 0x807F0000u}, {0x00FFFF00u, 0xFF000000u}},
-        {"flat edges are white", [](Surface* s) { return fx_EdgeDetect(s, 1000); }, {0x40336699u, 0x40336699u},
-         {0x40FFFFFFu, 0x40FFFFFFu}},
         // Greys 128, 127, 126: every step is +1, but the first difference is Yf(128) - Y(128)
         // = -1, so the range is 1, not 0. Pixel 1: v = (381 - 127 - 127 - 128) * 83 = -83.
         {"relief range from the floating luma", [](Surface* s) { return fx_EdgeDetect(s, 1000); },
@@ -52,10 +46,6 @@ TEST(EffectExamples, WorkedPixels) {
         // COLORREF key: red 0x99, green 0x66, blue 0x33; only the key's pixels change.
         {"key exact", [](Surface* s) { return fx_KeyExact(s, 0x00336699u, fx_KeyTolerance(0)); },
          {0x10996633u, 0x10996634u, 0xFF996633u}, {0xFF996633u, 0x10996634u, 0xFF996633u}},
-        {"set alpha", [](Surface* s) { return fx_SetAlpha(s, 1000); }, {0x00123456u, 0x80ABCDEFu}, {0xFF123456u, 0xFFABCDEFu}},
-        {"brightness 500 is the identity", [](Surface* s) { return fx_AdjustBrightness(s, 500); }, {0x12345678u}, {0x12345678u}},
-        {"rebase above 240", [](Surface* s) { return fx_RebaseTransparent(s); }, {0xF1123456u, 0xF0123456u},
-         {0xFF123456u, 0xF0123456u}},
         // s = 30719: rightwards 0, 0, 135, 63, 29; leftwards from 29: 20, 43, 93, 47, 29.
         {"blur spreads both ways", [](Surface* s) { return fx_Blur(s, 500); }, {0, 0, 0x00FFFFFFu, 0, 0},
          {0x00141414u, 0x002B2B2Bu, 0x005D5D5Du, 0x002F2F2Fu, 0x001D1D1Du}},
@@ -75,78 +65,20 @@ TEST(EffectExamples, WorkedPixels) {
     }
 }
 
-// Levels that leave the image as it was.
-TEST(EffectExamples, IdentityLevels) {
-    const std::function<int(Surface*)> kernels[] = {
-        [](Surface* s) { return fx_Blur(s, 0); }, [](Surface* s) { return fx_Pixelate(s, 0); },
-        [](Surface* s) { return fx_AntialiasEdges(s, 0, 0); }, [](Surface* s) { return fx_AntialiasImage(s, 0, 0); },
-        [](Surface* s) { return fx_AdjustBrightness(s, 500); }};
-    std::mt19937 rng(10);
-    const Img in = PatchyImg(30, 20, rng);
-    for (const auto& k : kernels) {
-        Held a(in);
-        ASSERT_EQ(k(&a.s), 1);
-        EXPECT_EQ(a.img().px, in.px) << (&k - kernels);
-    }
-}
-
-TEST(EffectExamples, AlphaContrastKeepsFirstAndLastColumn) {
-    std::mt19937 rng(6);
-    Img in = RandomImg(12, 8, rng);
-    Held a(in);
-    ASSERT_EQ(fx_AlphaContrast(&a.s, 1000), 1);
-    Img out = a.img();
-    int changed = 0;
-    for (int y = 0; y < 8; y++) {
-        EXPECT_EQ(out.at(0, y), in.at(0, y));
-        EXPECT_EQ(out.at(11, y), in.at(11, y));
-        for (int x = 1; x < 11; x++) changed += out.at(x, y) != in.at(x, y);
-    }
-    EXPECT_GT(changed, 0);
-}
-
+// 22 pixels at the top level: blocks of 21 and 1, alpha kept.
 TEST(EffectExamples, PixelateTopLevelCutsTwentyTwoIntoTwentyOneAndOne) {
     std::mt19937 rng(9);
     Img in = RandomImg(22, 22, rng);
     Held a(in);
     ASSERT_EQ(fx_Pixelate(&a.s, 1000), 1);
     Img out = a.img();
-    // The 1 x 1 corner block keeps its colour; the last column is one 1 x 21 block.
-    EXPECT_EQ(out.at(21, 21), in.at(21, 21));
-    for (int i = 0; i < 21; i++) {
-        EXPECT_EQ(out.at(21, i) & 0xFFFFFF, out.at(21, 0) & 0xFFFFFF);
-        EXPECT_EQ(out.at(i, 21) & 0xFFFFFF, out.at(0, 21) & 0xFFFFFF);
+    EXPECT_EQ(out.at(21, 21), in.at(21, 21));   // the 1 x 1 block keeps its colour
+    for (int i = 0; i < 22 * 22; i++) {
+        const int first = (i % 22 / 21) * 21 + (i / 22 / 21) * 21 * 22;   // the block's top-left pixel
+        EXPECT_EQ(out.px[i] >> 24, in.px[i] >> 24);
+        EXPECT_EQ(out.px[i] & 0xFFFFFF, out.px[first] & 0xFFFFFF) << i % 22 << "," << i / 22;
     }
-    EXPECT_EQ(out.at(20, 20) & 0xFFFFFF, out.at(0, 0) & 0xFFFFFF);
     EXPECT_NE(out.at(21, 0) & 0xFFFFFF, out.at(20, 0) & 0xFFFFFF);
-    for (size_t i = 0; i < in.px.size(); i++) EXPECT_EQ(out.px[i] >> 24, in.px[i] >> 24);
-}
-
-TEST(EffectExamples, AntialiasEdgesSoftensAnIsolatedClearPixel) {
-    // A transparent pixel in an opaque field stands 255 above all its neighbours.
-    Img in = Flat(5, 5, 0x00204060u);
-    in.at(2, 2) = 0xFFFFFFFFu;
-    Held a(in);
-    ASSERT_EQ(fx_AntialiasEdges(&a.s, 1000, 0), 1);
-    Img out = a.img();
-    EXPECT_LT(out.at(2, 2) >> 24, 255u);
-    for (int i = 0; i < 5; i++) {
-        EXPECT_EQ(out.at(i, 0), in.at(i, 0));
-        EXPECT_EQ(out.at(0, i), in.at(0, i));
-    }
-}
-
-TEST(EffectExamples, DropShadowOfAnOpaqueSquare) {
-    Img in = Flat(12, 12, 0xFF000000u);
-    for (int y = 2; y < 6; y++)
-        for (int x = 2; x < 6; x++) in.at(x, y) = 0x00FF0000u;
-    Held a(in);
-    ASSERT_EQ(fx_DropShadow(&a.s, 1000, 3, 0), 1);
-    Img out = a.img();
-    EXPECT_EQ(out.at(3, 3), 0x00FF0000u);     // the square itself, opaque
-    EXPECT_EQ(out.at(8, 8), 0x00000000u);     // full shadow, no blur
-    EXPECT_EQ(out.at(10, 10), 0xFF000000u);   // beyond it: clear
-    EXPECT_EQ(out.at(1, 1), 0xFF000000u);
 }
 
 TEST(EffectExamples, ConvolutionAndMatrixRefusals) {
@@ -185,29 +117,24 @@ TEST(EffectExamples, InlineEffectTables) {
         {false, 0, 99, 0}, {false, 0, 150, 50}, {false, 1000, 200, 255}, {false, 1000, 10, 110},
         {false, 495, 10, 9},   // (990 - 1000) / 10 = -1: towards zero
         {false, 500, 77, 77},
-        {true, 0, 255, 255}, {true, 0, 128, (int)(std::pow(128 / 255.0, 10.0) * 255)},   // e = 10: dark
-        {true, 1000, 16, (int)(std::pow(16 / 255.0, 0.25) * 255)},                       // e = 0.25: bright
+        // e = 1 / (3.9 x^2 + 0.1): 10 at level 0, (230/255)^10 * 255 = 90.9; 0.25 at the
+        // top, (16/255)^0.25 * 255 = 127.6; 0.930 at 500, 134.3 for 128.
+        {true, 0, 255, 255}, {true, 0, 230, 90}, {true, 1000, 16, 127}, {true, 500, 128, 134},
     };
     for (const auto& c : cases) {
         (c.gamma ? fx_GammaTable : fx_BrightnessTable)(c.level, t);
         EXPECT_EQ(t[c.index], c.value) << (c.gamma ? "gamma " : "brightness ") << c.level << " at " << c.index;
     }
-    fx_GammaTable(500, t);
-    EXPECT_LT(t[128], 136);
-    EXPECT_GT(t[128], 128);
-    EXPECT_EQ(fx_KeyTolerance(0), 255);
-    EXPECT_EQ(fx_KeyTolerance(255), 0);
-    EXPECT_EQ(fx_KeyTolerance(300), 0);
+    EXPECT_EQ((std::vector<int>{fx_KeyTolerance(0), fx_KeyTolerance(255), fx_KeyTolerance(300)}),
+              (std::vector<int>{255, 0, 0}));
 }
 
 TEST(EffectExamples, EmptySurfacesAndOutOfRangeArguments) {
     Surface none{};
-    const std::function<int(Surface*)> kernels[] = {
-        [](Surface* s) { return fx_Blur(s, 500); }, [](Surface* s) { return fx_DynamicContrast(s, 500); },
-        [](Surface* s) { return fx_AntialiasEdges(s, 500, 3); }, [](Surface* s) { return fx_Sharpen(s, 500); },
-        [](Surface* s) { return fx_EdgeDetect(s, 500); }, [](Surface* s) { return fx_Pixelate(s, 500); },
-        [](Surface* s) { return fx_DropShadow(s, 500, 4, 0); }, fx_Greyscale};
-    for (const auto& k : kernels) EXPECT_EQ(k(&none), 0) << (&k - kernels);
+    EXPECT_EQ(fx_Blur(&none, 500) + fx_DynamicContrast(&none, 500) + fx_AntialiasEdges(&none, 500, 3) +
+                  fx_Sharpen(&none, 500) + fx_EdgeDetect(&none, 500) + fx_Pixelate(&none, 500) +
+                  fx_DropShadow(&none, 500, 4, 0) + fx_Greyscale(&none),
+              0);
     // Out-of-range arguments are held to their ranges, not trusted.
     std::mt19937 rng(14);
     Img in = RandomImg(6, 6, rng);

@@ -12,10 +12,7 @@ struct Img {
     int w = 0, h = 0;
     std::vector<uint32_t> px;
     uint32_t& at(int x, int y) { return px[(size_t)y * w + x]; }
-    uint32_t at(int x, int y) const { return px[(size_t)y * w + x]; }
 };
-
-inline int Ch(uint32_t p, int i) { return (int)((p >> (8 * i)) & 0xFF); }   // 0 B, 1 G, 2 R, 3 A
 
 inline Img ReadImg(Surface* s) {
     Img m;
@@ -23,13 +20,6 @@ inline Img ReadImg(Surface* s) {
     m.h = (int)s->height;
     m.px = WordsOf(s);
     return m;
-}
-
-inline void WriteImg(Surface* s, const Img& m) {
-    uint32_t* p = srf_Lock(s);
-    for (int y = 0; y < m.h; y++)
-        for (int x = 0; x < m.w; x++) p[(size_t)y * s->stride + x] = m.at(x, y);
-    srf_Unlock(s);
 }
 
 inline Img Flat(int w, int h, uint32_t p) {
@@ -68,7 +58,9 @@ struct Held {
     Surface s{};
     explicit Held(const Img& m) {
         srf_Create((uint32_t)m.w, (uint32_t)m.h, &s);
-        WriteImg(&s, m);
+        uint32_t* p = srf_Lock(&s);
+        for (int i = 0; i < m.w * m.h; i++) p[(size_t)(i / m.w) * s.stride + i % m.w] = m.px[i];
+        srf_Unlock(&s);
     }
     ~Held() { srf_Destroy(&s); }
     Img img() { return ReadImg(&s); }

@@ -43,6 +43,12 @@ inline std::vector<FxCase> FxCatalogue() {
     for (int i = 0; i < 49; i++) w7[i] = (i % 3 - 1) * 900000000;   // past the fast path's split range
     w7[24] = 1999999999;
     return {
+        // Levels that leave the image as it was: the pattern's own hash.
+        {"Blur 0", 0x29903D53u, lv(fx_Blur, 0), false},
+        {"Pixelate 0", 0x29903D53u, lv(fx_Pixelate, 0), false},
+        {"AntialiasEdges 0", 0x29903D53u, mk(fx_AntialiasEdges, 0, 0), false},
+        {"AntialiasImage 0", 0x29903D53u, mk(fx_AntialiasImage, 0, 0), false},
+        {"AdjustBrightness 500", 0x29903D53u, lv(fx_AdjustBrightness, 500), false},
         {"ColorShift 0", 0x8A657D81u, lv(fx_ColorShift, 0), false},
         {"ColorShift 777", 0xF042CC78u, lv(fx_ColorShift, 777), false},
         {"ColorShift 1000", 0xD3549E77u, lv(fx_ColorShift, 1000), false},
@@ -90,6 +96,7 @@ inline std::vector<FxCase> FxCatalogue() {
         {"Pixelate 333", 0xF7125E42u, lv(fx_Pixelate, 333), false},
         {"Pixelate 1000", 0xE29A8942u, lv(fx_Pixelate, 1000), false},
         {"DropShadow", 0x197559D6u, [](Surface* s, Surface*) { return fx_DropShadow(s, 700, 3, 90); }, false},
+        {"DropShadow unblurred", 0x373C12F1u, [](Surface* s, Surface*) { return fx_DropShadow(s, 1000, 3, 0); }, false},
         {"SmartDither", 0x169AAE8Au, [](Surface* s, Surface*) { return pal_SmartDither(s); }, false},
         {"Rotate 33.3", 0x7435FE2Fu, [](Surface* s, Surface* o) { return tf_Rotate(o, s, 33.3); }, true},
         {"Rotate level 750", 0xD140C794u, [](Surface* s, Surface* o) { return tf_Rotate(o, s, tf_RotateAngle(750)); }, true},

@@ -1,28 +1,11 @@
-// palette_test.cpp — optimised palette and smart dither: the cell means, the
-// refusals, the nearest-entry rule, the dither pattern worked by hand, and the
-// narrowed search against the full scan.
+// palette_test.cpp — smart dither: the nearest-entry rule, the dither pattern worked
+// by hand, the narrowed search against the full scan, and the failure message. The
+// optimised palette is the engine's octree (tested with the engine).
 #include <gtest/gtest.h>
 #include "effects/fx_common.h"
 #include "effects/palette.h"
 #include "support/ui_script.h"
 #include "unit/effects/fx_test_util.h"
-
-TEST(Palette, SixBitCellsGiveTheirMeans) {
-    // Two cells: three pixels of one (red 0x40..0x43), one of the other.
-    Held s(Flat(4, 1, 0));
-    uint32_t* p = srf_Lock(&s.s);
-    p[0] = 0x80400000u, p[1] = 0x00410000u, p[2] = 0x00430000u, p[3] = 0x00000080u;
-    srf_Unlock(&s.s);
-    PalEntry pal[256];
-    ASSERT_EQ(pal_BuildOptimised(&s.s, 256, 6, pal), 2);
-    const int reds[2] = {pal[0].red, pal[1].red}, blues[2] = {pal[0].blue, pal[1].blue};
-    const int red = reds[0] ? 0 : 1;   // entries come out in octree order
-    EXPECT_EQ(reds[red], (0x40 + 0x41 + 0x43) / 3);
-    EXPECT_EQ(blues[red], 0);
-    EXPECT_EQ(blues[1 - red], 0x80);
-    EXPECT_EQ(pal_BuildOptimised(&s.s, 257, 6, pal), 0);
-    EXPECT_EQ(pal_BuildOptimised(&s.s, 256, 9, pal), 0);
-}
 
 TEST(Palette, NearestEntryLowestIndexWinsTies) {
     PalEntry pal[4] = {{10, 10, 10, 0}, {30, 10, 10, 0}, {20, 10, 10, 0}, {20, 10, 10, 0}};
@@ -34,13 +17,8 @@ TEST(Palette, NearestEntryLowestIndexWinsTies) {
 
 TEST(Palette, SingleColourDithersToItselfOpaque) {
     Held s(Flat(9, 7, 0x80123456u));
-    PalEntry pal[256];
-    ASSERT_EQ(pal_BuildOptimised(&s.s, 256, 6, pal), 1);
-    EXPECT_EQ(pal[0].red, 0x12);
-    EXPECT_EQ(pal[0].green, 0x34);
-    EXPECT_EQ(pal[0].blue, 0x56);
     ASSERT_EQ(pal_SmartDither(&s.s), 1);
-    for (uint32_t p : s.img().px) EXPECT_EQ(p, 0x00123456u);
+    EXPECT_EQ(s.img().px, std::vector<uint32_t>(63, 0x00123456u));
 }
 
 TEST(Palette, DitherPairsTheNearestAndTheMirroredEntry) {

@@ -23,16 +23,6 @@ struct PixcodeCompile : ::testing::Test {
 };
 }  // namespace
 
-TEST_F(PixcodeCompile, InitialProgramIsSwapRedGreen) {
-    pix_ResetProgramText();
-    EXPECT_EQ(std::string(pix_ProgramText()), PIX_INITIAL_TEXT);
-    CompileText(pix_ProgramText(), &c);
-    ASSERT_TRUE(c.ok);
-    EXPECT_EQ(UsedCells(c), (Cells{{PIX_SWAP, C}, {PIX_RED, V}, {PIX_GREEN, V}}));
-    EXPECT_TRUE(uiscript_Boxes().empty());
-    EXPECT_EQ(uiscript_Statuses(), Texts{" Compiling macro program..."});
-}
-
 TEST_F(PixcodeCompile, TextsTranslateToCells) {
     const Cells addRed = {{PIX_ADD, C}, {PIX_RED, V}, {PIX_RED, V}, {10, N}};
     const struct {
@@ -121,10 +111,6 @@ TEST_F(PixcodeCompile, JumpTableKeepsTheLastDefinition) {
     EXPECT_EQ(c.m.jump[255], 7);
     EXPECT_EQ(c.m.jump[9], 0);
     EXPECT_TRUE(c.m.ready);
-    // A second pass over a ready table leaves it as it was.
-    PixCell moved[PIX_CELLS] = {{PIX_LABEL, C}, {3, N}};
-    EXPECT_EQ(pix_BuildJumpTable(moved, PIX_CELLS, &c.m), 1);
-    EXPECT_EQ(c.m.jump[3], 5);
 }
 
 TEST_F(PixcodeCompile, ProgramTextIsCutToItsBuffer) {

@@ -8,18 +8,11 @@
 #include <vector>
 #include "pixcode/pix_program.h"
 #include "pixcode/pix_run.h"
+#include "pixcode/pix_vocab.h"
 #include "pixcode_test_util.h"
 #include "support/test_surface.h"
 
 namespace {
-const char* const kWords[22] = {
-    "exit", "add", "subtract", "multiply", "divide", "modulus", "shift_left",
-    "shift_right", "swap", "load_pixel", "and", "or", "xor", "not", "mix",
-    "compare_equal", "compare_less", "compare_more", "goto", "gotoif", "copy", "label"};
-// Operand roles: D destination, S source, N label numeral.
-const char* const kRoles[22] = {"", "DSS", "DSS", "DSS", "DSS", "DSS", "DSS", "DSS", "DD",
-                                "SS", "DSS", "DSS", "DSS", "DS", "DSS", "DSS", "DSS", "DSS",
-                                "N", "SN", "DS", "N"};
 const char* const kVars[16] = {"blue", "green", "red", "alpha", "_x", "_y", "_a", "_b",
                                "_c", "_d", "_e", "_f", "_g", "_h", "_i", "_j"};
 enum { WORD, VAR, NUM };
@@ -57,7 +50,7 @@ struct Gen {
     }
     Instr Make(int cmd) {
         Instr in{cmd, {}};
-        for (const char* r = kRoles[cmd]; *r; r++) {
+        for (const char* r = pix_OperandRoles(cmd); *r; r++) {
             if (*r == 'D') in.ops.push_back(Dest());
             else if (*r == 'S') in.ops.push_back(Source());
             else if (cmd != LABEL && !safe && R(40) == 0) in.ops.push_back({VAR, R(16)});   // a run-time fault
@@ -99,7 +92,7 @@ struct Gen {
         bool written[16] = {true, true, true, true};
         for (const Instr& in : p)
             for (size_t i = 0; i < in.ops.size(); i++)
-                if (kRoles[in.cmd][i] == 'D' && in.ops[i].kind == VAR) written[in.ops[i].value] = true;
+                if (pix_OperandRoles(in.cmd)[i] == 'D' && in.ops[i].kind == VAR) written[in.ops[i].value] = true;
         for (int v = 0; v < 15; v++) {
             if (!written[v]) continue;
             p.push_back({MUL, {{VAR, 15}, {VAR, 15}, {NUM, 31}}});
@@ -113,9 +106,9 @@ struct Gen {
     std::string Text(const Program& p) {
         std::string t;
         for (const Instr& in : p) {
-            t += kWords[in.cmd];
+            t += pix_CommandWord(in.cmd);
             for (const Operand& o : in.ops)
-                t += (o.kind == NUM ? " #" + std::to_string(o.value) : std::string(" ") + (o.kind == VAR ? kVars : kWords)[o.value]);
+                t += (o.kind == NUM ? " #" + std::to_string(o.value) : std::string(" ") + (o.kind == VAR ? kVars[o.value] : pix_CommandWord(o.value)));
             t += "\n";
         }
         return t;
@@ -133,6 +126,9 @@ struct PathResult {
     int ok, stop;
     std::vector<std::string> boxes, statuses;
     std::vector<uint32_t> pixels;
+    bool operator==(const PathResult& o) const {
+        return ok == o.ok && stop == o.stop && boxes == o.boxes && statuses == o.statuses && pixels == o.pixels;
+    }
 };
 
 PathResult RunPath(const Compiled& c, Surface* img, uint32_t budget, int reference, int threads) {
@@ -143,33 +139,23 @@ PathResult RunPath(const Compiled& c, Surface* img, uint32_t budget, int referen
     srf_Duplicate(&t, img);
     PixMachine m = c.m;
     m.jumpBudget = budget;
-    PathResult r;
-    r.ok = pix_RunPixels(&t, c.cells, &m);
-    r.stop = m.stop;
-    r.boxes = BoxTexts("Macro Error");
-    r.statuses = uiscript_Statuses();
-    r.pixels = WordsOf(&t);
+    PathResult r{pix_RunPixels(&t, c.cells, &m), m.stop, BoxTexts("Macro Error"), uiscript_Statuses(), WordsOf(&t)};
     srf_Destroy(&t);
     pix_ForceReference(0);
     pix_SetThreads(0);
     return r;
 }
 
+// Pixels, result, stop, error boxes and the status texts (progress row by row, in order).
 void ExpectPathsAgree(const std::string& text, Surface* img, uint32_t budget) {
     Compiled c;
     uiscript_Reset();
     CompileText(text, &c);
     ASSERT_TRUE(c.ok) << c.out.error << "\n" << text;
     const PathResult want = RunPath(c, img, budget, 1, 1);
-    for (int threads : {1, 2}) {
-        SCOPED_TRACE(::testing::Message() << threads << " threads on " << img->width << "x" << img->height << ":\n" << text);
-        const PathResult got = RunPath(c, img, budget, 0, threads);
-        EXPECT_EQ(got.ok, want.ok);
-        EXPECT_EQ(got.stop, want.stop);
-        EXPECT_EQ(got.boxes, want.boxes);
-        EXPECT_EQ(got.statuses, want.statuses);   // progress row by row, in order
-        ASSERT_TRUE(got.pixels == want.pixels);
-    }
+    for (int threads : {1, 2})
+        ASSERT_TRUE(RunPath(c, img, budget, 0, threads) == want)
+            << threads << " threads on " << img->width << "x" << img->height << ":\n" << text;
 }
 }  // namespace
 

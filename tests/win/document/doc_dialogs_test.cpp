@@ -6,26 +6,24 @@
 #include "support/ui_script.h"
 #include "support/win_driver_win32.h"
 
-TEST(DocDialogs, TargetIsAskedOnlyWithASprite) {
+TEST(DocDialogs, TargetIsAskedOnlyWithASpriteAndBorderSizeIsTyped) {
     uiscript_Reset();
     g_doc.spritePresent = 0;
     EXPECT_EQ(SelectTarget(nullptr), DOC_TARGET_MAIN);
     g_doc.spritePresent = 1;
-    std::thread pick = AnswerWindowLater("Select Target Image", IDC_TARGET_SPRITE);
-    EXPECT_EQ(SelectTarget(nullptr), DOC_TARGET_SPRITE);
-    pick.join();
-    EXPECT_EQ(uiscript_Statuses().back(), " Target set to Sprite...");
-    pick = AnswerWindowLater("Select Target Image", IDC_TARGET_MAIN);
-    EXPECT_EQ(SelectTarget(nullptr), DOC_TARGET_MAIN);
-    pick.join();
-    EXPECT_EQ(uiscript_Statuses().back(), " Target set to Main Image...");
-    pick = AnswerWindowLater("Select Target Image", IDCANCEL);
-    EXPECT_EQ(SelectTarget(nullptr), -1);
-    pick.join();
+    const struct {
+        int button, target;
+        const char* status;
+    } picks[] = {{IDC_TARGET_SPRITE, DOC_TARGET_SPRITE, " Target set to Sprite..."},
+                 {IDC_TARGET_MAIN, DOC_TARGET_MAIN, " Target set to Main Image..."},
+                 {IDCANCEL, -1, " Target set to Main Image..."}};
+    for (const auto& p : picks) {
+        std::thread user = AnswerWindowLater("Select Target Image", p.button);
+        EXPECT_EQ(SelectTarget(nullptr), p.target) << p.button;
+        user.join();
+        EXPECT_EQ(uiscript_Statuses().back(), p.status) << p.button;
+    }
     g_doc.spritePresent = 0;
-}
-
-TEST(DocDialogs, BorderSizeAppliesTheTypedValueOrDiscards) {
     std::thread typist = DriveWindowLater("Specify Border Size", [](HWND dlg) {
         SendMessageA(GetDlgItem(dlg, IDC_BORDER_EDIT), WM_SETTEXT, 0, (LPARAM) "7");
         PressButton(dlg, IDC_BORDER_APPLY);

@@ -7,7 +7,6 @@
 #include "engine/anim_win32.h"
 #include "engine/color.h"
 #include "engine/engine.h"
-#include "engine/shape.h"
 #include "engine/surface_win32.h"
 #include "support/test_surface.h"
 
@@ -38,82 +37,51 @@ HBITMAP Make24BitBitmap(int w, int h, bool pattern) {
 }
 }  // namespace
 
+// GDI draws through the surface's DC into the very words the engine reads.
 TEST(SurfaceGdi, TextDrawnThroughTheDcLandsInTheEnginePixels) {
     TestSurface t(96, 40);
-    drw_FillRect(t.get(), 0, 0, 95, 39, 0x00FFFFFFu);
+    FillAll(t.get(), 0x00FFFFFFu);
     srf_Unlock(t.get());
     HDC dc;
     ASSERT_NE(srf_GetDC(&dc, nullptr, t.get()), nullptr);
-    SetTextColor(dc, RGB(0, 0, 0));
     SetBkMode(dc, TRANSPARENT);
     TextOutA(dc, 4, 4, "Kel", 3);
     srf_ReleaseDC(&dc, t.get());
     EXPECT_EQ(dc, nullptr);
-    uint32_t* p = srf_Lock(t.get());
-    ASSERT_NE(p, nullptr);
+    const std::vector<uint32_t> words = WordsOf(t.get());
+    srf_GetDC(&dc, nullptr, t.get());
     int dark = 0;
-    HDC check;
-    srf_GetDC(&check, nullptr, t.get());
-    for (int y = 0; y < 40; y++)
-        for (int x = 0; x < 96; x++) {
-            uint32_t word = p[y * t->stride + x];
-            if ((word & 0xFFFFFF) != 0xFFFFFF) dark++;
-            ASSERT_EQ((uint32_t)GetPixel(check, x, y), clr_SwapRB(word) & 0xFFFFFF) << x << "," << y;
-        }
-    srf_ReleaseDC(&check, t.get());
+    for (int i = 0; i < 96 * 40; i++) {
+        dark += words[i] != 0x00FFFFFFu;
+        ASSERT_EQ((uint32_t)GetPixel(dc, i % 96, i / 96), clr_SwapRB(words[i]) & 0xFFFFFF) << i;
+    }
+    srf_ReleaseDC(&dc, t.get());
     EXPECT_GT(dark, 20);
     srf_Lock(t.get());   // the helper unlocks once at the end
 }
 
-TEST(SurfaceGdi, ImportOf24BitBitmapIsOpaqueAndExact) {
-    HBITMAP bmp = Make24BitBitmap(33, 17, true);
-    ASSERT_NE(bmp, nullptr);
+// 24-bit bitmaps come in opaque and exact; an oversized one fits its longer side.
+TEST(SurfaceGdi, ImportOfBitmaps) {
+    HBITMAP bmp = Make24BitBitmap(33, 17, true), big = Make24BitBitmap(16000, 4000, false);
+    ASSERT_TRUE(bmp && big);
     Surface s{};
     ASSERT_EQ(srf_FromBitmap(bmp, &s), &s);
-    ASSERT_TRUE(srf_IsValid(&s));
-    uint32_t* p = srf_Lock(&s);
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(s.width, 33u);
-    EXPECT_EQ(s.height, 17u);
-    for (int y = 0; y < 17; y++)
-        for (int x = 0; x < 33; x++) {
-            uint32_t want = (uint32_t)(uint8_t)(x * 7) | ((uint32_t)(uint8_t)(y * 5) << 8) |
-                            ((uint32_t)(uint8_t)(x ^ y) << 16);
-            ASSERT_EQ(p[y * s.stride + x], want) << x << "," << y;
-        }
-    srf_Unlock(&s);
+    ASSERT_EQ(s.width * 100 + s.height, 3317u);
+    const std::vector<uint32_t> words = WordsOf(&s);
+    for (int i = 0; i < 33 * 17; i++) {
+        const int x = i % 33, y = i / 33;
+        ASSERT_EQ(words[i], (uint32_t)(uint8_t)(x * 7) | (uint32_t)(uint8_t)(y * 5) << 8 | (uint32_t)(x ^ y) << 16) << i;
+    }
     srf_Destroy(&s);
-    DeleteObject(bmp);
-}
-
-TEST(SurfaceGdi, ImportOfAnOversizedBitmapFitsTheLongerSide) {
-    HBITMAP bmp = Make24BitBitmap(16000, 4000, false);
-    ASSERT_NE(bmp, nullptr);
-    Surface s{};
-    ASSERT_EQ(srf_FromBitmap(bmp, &s), &s);
+    ASSERT_EQ(srf_FromBitmap(big, &s), &s);
     EXPECT_EQ(s.width, 8192u);
     EXPECT_EQ(s.height, 2048u);
     srf_Destroy(&s);
     DeleteObject(bmp);
+    DeleteObject(big);
 }
 
-TEST(SurfaceGdi, CreationGuardAndDetach) {
-    Surface s{};
-    srf_Create(10000, 2000, &s);
-    ASSERT_TRUE(srf_IsValid(&s));
-    EXPECT_EQ(s.width, 8192u);
-    EXPECT_EQ(s.height, 2000u);
-    EXPECT_EQ(s.stride, 8192u);
-    srf_Destroy(&s);
-    srf_Create(8, 8, &s);
-    HBITMAP bmp = (HBITMAP)srf_Detach(&s);
-    EXPECT_EQ(GetObjectType(bmp), (DWORD)OBJ_BITMAP);   // the caller owns it now
-    EXPECT_EQ(s.created, 0u);
-    EXPECT_FALSE(srf_IsValid(&s));
-    DeleteObject(bmp);
-}
-
-TEST(SurfaceGdi, ValidityRebuildsARecordWhoseDcWasDeleted) {
+TEST(SurfaceGdi, ValidityRepairsOrClearsABrokenRecordAndDetachHandsOver) {
     std::mt19937 rng(11);
     Surface s{}, copy{};
     srf_Create(21, 9, &s);
@@ -131,76 +99,68 @@ TEST(SurfaceGdi, ValidityRebuildsARecordWhoseDcWasDeleted) {
     SelectObject((HDC)broken.dc, (HGDIOBJ)broken.prevBitmap);
     DeleteObject((HGDIOBJ)broken.bitmap);
     EXPECT_EQ(srf_IsValid(&broken), 0);
-    EXPECT_EQ(broken.created, 0u);
-    EXPECT_EQ(broken.dc, nullptr);
+    EXPECT_TRUE(broken.created == 0 && broken.dc == nullptr);
     srf_Destroy(&copy);
+    // Detached, the bitmap belongs to the caller and the record is empty.
+    srf_Create(8, 8, &s);
+    HBITMAP bmp = (HBITMAP)srf_Detach(&s);
+    EXPECT_EQ(GetObjectType(bmp), (DWORD)OBJ_BITMAP);
+    EXPECT_FALSE(srf_IsValid(&s));
+    DeleteObject(bmp);
 }
 
+// Alpha 0 inside the region, 255 outside; colours kept. Each region rectangle also
+// covers its right column and bottom row.
 TEST(SurfaceGdi, MaskFromRegion) {
     TestSurface t(20, 12);
-    for (int y = 0; y < 12; y++)
-        for (int x = 0; x < 20; x++) t.at(x, y) = 0x00123456u + x;
-    HRGN empty = CreateRectRgn(0, 0, 0, 0);
-    ASSERT_EQ(srf_MaskFromRegion(t.get(), empty), 1);
-    for (int y = 0; y < 12; y++)
-        for (int x = 0; x < 20; x++) ASSERT_EQ(t.at(x, y), 0xFF123456u + x);
-    DeleteObject(empty);
-
-    // Each region rectangle also covers its right column and bottom row.
-    HRGN box = CreateRectRgn(2, 3, 6, 5);
-    ASSERT_EQ(srf_MaskFromRegion(t.get(), box), 1);
-    EXPECT_EQ(t.at(2, 3) >> 24, 0u);
-    EXPECT_EQ(t.at(6, 5) >> 24, 0u);
-    EXPECT_EQ(t.at(7, 5) >> 24, 255u);
-    EXPECT_EQ(t.at(6, 6) >> 24, 255u);
-    EXPECT_EQ(t.at(1, 3) >> 24, 255u);
-    EXPECT_EQ(t.at(4, 4) & 0xFFFFFF, 0x123456u + 4);
-    DeleteObject(box);
-
-    HRGN ellipse = CreateEllipticRgn(0, 0, 20, 12);
-    ASSERT_EQ(srf_MaskFromRegion(t.get(), ellipse), 1);
-    EXPECT_EQ(t.at(10, 6) >> 24, 0u);
-    EXPECT_EQ(t.at(0, 0) >> 24, 255u);
-    EXPECT_EQ(t.at(19, 11) >> 24, 255u);
-    DeleteObject(ellipse);
+    for (int i = 0; i < 240; i++) t.at(i % 20, i / 20) = 0x00123456u + i % 20;
+    const struct {
+        HRGN region;
+        std::vector<int> inside, outside;   // x, y pairs
+    } cases[] = {{CreateRectRgn(0, 0, 0, 0), {}, {0, 0, 19, 11}},
+                 {CreateRectRgn(2, 3, 6, 5), {2, 3, 6, 5, 4, 4}, {7, 5, 6, 6, 1, 3}},
+                 {CreateEllipticRgn(0, 0, 20, 12), {10, 6}, {0, 0, 19, 11}}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(srf_MaskFromRegion(t.get(), c.region), 1);
+        for (size_t i = 0; i < c.inside.size(); i += 2)
+            EXPECT_EQ(t.at(c.inside[i], c.inside[i + 1]), 0x00123456u + c.inside[i]) << i;
+        for (size_t i = 0; i < c.outside.size(); i += 2)
+            EXPECT_EQ(t.at(c.outside[i], c.outside[i + 1]), 0xFF123456u + c.outside[i]) << i;
+        DeleteObject(c.region);
+    }
     EXPECT_EQ(srf_MaskFromRegion(t.get(), (HRGN)GetStockObject(WHITE_BRUSH)), 0);
 }
 
+// The octree's entries as a GDI palette, blue first; a size past 256 is refused.
 TEST(SurfaceGdi, MakePaletteReturnsAGdiPalette) {
-    TestSurface t(2, 2);
-    t.at(0, 0) = t.at(1, 1) = 0x00FF0000u;
-    t.at(1, 0) = t.at(0, 1) = 0x000000FFu;
+    TestSurface t(2, 1);
+    t.at(0, 0) = 0x00FF0000u, t.at(1, 0) = 0x000000FFu;
     HPALETTE pal = srf_MakePalette(t.get(), 256, 6);
-    ASSERT_NE(pal, nullptr);
     PALETTEENTRY e[4]{};
     ASSERT_EQ(GetPaletteEntries(pal, 0, 4, e), 2u);
-    EXPECT_EQ(e[0].peBlue, 255);
-    EXPECT_EQ(e[1].peRed, 255);
+    EXPECT_EQ(e[0].peBlue + e[1].peRed * 1000, 255255);
     DeleteObject(pal);
     EXPECT_EQ(srf_MakePalette(t.get(), 300, 6), nullptr);
 }
 
+// Highlights drawn on a screen DC put every pixel back, with or without a scratch.
 TEST(SurfaceGdi, AnimationsPutTheScreenBack) {
     eng_Init();
     std::mt19937 rng(5);
-    Surface screen{}, before{};
-    srf_Create(120, 90, &screen);
-    FillRandom(&screen, rng, false);
-    srf_Duplicate(&before, &screen);
+    TestSurface screen(120, 90);
+    FillRandom(screen.get(), rng, false);
+    const std::vector<uint32_t> words = WordsOf(screen.get());
+    srf_Unlock(screen.get());
     HDC dc;
-    srf_GetDC(&dc, nullptr, &screen);
-    ASSERT_EQ(anim_ScratchCreate(), 1);
-    EXPECT_EQ(anim_FlashRect(dc, 10, 10, 49, 39, 0, 3), 1);
-    EXPECT_EQ(anim_Ripple(dc, 60, 45, 0, 4, 0), 1);
-    EXPECT_EQ(anim_Ripple(dc, 60, 45, 0, 4, 1), 1);
-    srf_ReleaseDC(&dc, &screen);
-    EXPECT_TRUE(SameSurface(&screen, &before));
-    anim_ScratchFree();
-    // Without a scratch surface an animation makes its own.
-    srf_GetDC(&dc, nullptr, &screen);
-    EXPECT_EQ(anim_Ripple(dc, 30, 30, 0, 2, 0), 1);
-    srf_ReleaseDC(&dc, &screen);
-    anim_ScratchFree();
-    srf_Destroy(&screen);
-    srf_Destroy(&before);
+    srf_GetDC(&dc, nullptr, screen.get());
+    for (int scratch : {1, 0}) {
+        ASSERT_EQ(scratch ? anim_ScratchCreate() : 1, 1);
+        EXPECT_EQ(anim_FlashRect(dc, 10, 10, 49, 39, 0, 3), 1);
+        EXPECT_EQ(anim_Ripple(dc, 60, 45, 0, 4, 0), 1);
+        EXPECT_EQ(anim_Ripple(dc, 30, 30, 0, 2, 1), 1);
+        anim_ScratchFree();
+    }
+    srf_ReleaseDC(&dc, screen.get());
+    srf_Lock(screen.get());   // the helper unlocks once at the end
+    EXPECT_EQ(WordsOf(screen.get()), words);
 }
