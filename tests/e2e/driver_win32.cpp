@@ -6,6 +6,8 @@
 #include "formats/bmp_file.h"
 #include "settings/settings.h"
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <cstring>
 
 static const int POLL_MS = 50;
@@ -19,39 +21,15 @@ std::string drv_ProgramPath() {
     return s + "\\kelvara.exe";
 }
 
-static void remove_tree(const std::string& dir) {
-    WIN32_FIND_DATAA f;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &f);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string n = f.cFileName;
-            if (n == "." || n == "..") continue;
-            std::string p = dir + "\\" + n;
-            if (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) remove_tree(p);
-            else DeleteFileA(p.c_str());
-        } while (FindNextFileA(h, &f));
-        FindClose(h);
-    }
-    RemoveDirectoryA(dir.c_str());
-}
-
 std::string drv_MakeFolder(const char* name, const std::string& settingsFile) {
     char me[MAX_PATH];
     GetModuleFileNameA(nullptr, me, sizeof me);
-    std::string base(me);
-    base = base.substr(0, base.find_last_of('\\')) + "\\e2e_run";
-    CreateDirectoryA(base.c_str(), nullptr);
-    std::string dir = base + "\\" + name;
-    remove_tree(dir);
-    CreateDirectoryA(dir.c_str(), nullptr);
+    std::string dir = std::string(me).substr(0, std::string(me).find_last_of('\\')) + "\\e2e_run\\" + name;
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+    std::filesystem::create_directories(dir, ignored);
     CopyFileA(drv_ProgramPath().c_str(), (dir + "\\kelvara.exe").c_str(), FALSE);
-    if (!settingsFile.empty()) {
-        FILE* f = std::fopen((dir + "\\Kelvara.kvr").c_str(), "wb");
-        if (f) {
-            std::fwrite(settingsFile.data(), 1, settingsFile.size(), f);
-            std::fclose(f);
-        }
-    }
+    if (!settingsFile.empty()) std::ofstream(dir + "\\Kelvara.kvr", std::ios::binary) << settingsFile;
     return dir;
 }
 

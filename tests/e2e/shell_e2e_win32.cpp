@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -299,35 +300,26 @@ TEST(Journey, FirstSessionOnTheStartImage) {
     EXPECT_EQ(drv_WaitExit(&r.p, 20000), 0u);
 }
 
+// A 32 x 24 image of one colour, saved as KV5 (the engine must be up).
 void write_image(const std::string& path, uint32_t colour) {
-    Surface s;
-    std::memset(&s, 0, sizeof s);
-    srf_Create(32, 24, &s);
-    if (srf_Lock(&s)) {
-        drw_FillRect(&s, 0, 0, 31, 23, colour);
-        srf_Unlock(&s);
-    }
-    ASSERT_TRUE(kv5_Save(&s, path.c_str()));
+    Surface s{};
+    ASSERT_TRUE(srf_CreateExact(32, 24, &s));
+    drw_FillRect(&s, 0, 0, 31, 23, colour);
+    srf_Unlock(&s);
+    EXPECT_TRUE(kv5_Save(&s, path.c_str()));
     srf_Destroy(&s);
 }
 
 SettingsRecord read_settings(const std::string& folder) {
-    SettingsRecord r;
-    std::memset(&r, 0, sizeof r);
-    FILE* f = std::fopen((folder + "\\Kelvara.kvr").c_str(), "rb");
-    uint8_t bytes[SET_FILE_SIZE];
-    size_t n = f ? std::fread(bytes, 1, sizeof bytes, f) : 0;
-    if (f) std::fclose(f);
-    EXPECT_EQ(n, SET_FILE_SIZE);
-    EXPECT_TRUE(set_Decode(bytes, n, &r));
+    std::ifstream in(folder + "\\Kelvara.kvr", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    SettingsRecord r{};
+    EXPECT_TRUE(set_Decode((const uint8_t*)bytes.data(), bytes.size(), &r));
     return r;
 }
 
 void write_file(const std::string& path, const std::string& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 // Files: the command line, dropped files, the recent list, reload, the sprite

@@ -31,4 +31,3 @@ TEST(UiWin32, PromptsGoToTheirRegisteredDialog) {
     EXPECT_STREQ(p.text1, "hint");
 }
 
-TEST(UiWin32, EscapeIsNotHeldAtRest) { EXPECT_EQ(ui_EscapePressed(), 0); }
