@@ -11,11 +11,12 @@
 //   editor, New, Resize Image, Resize Sprite, Tile;
 // - the effect and transform dialogs and the convolution matrix;
 // - clipboard (Cut, Copy, Paste As Sprite, Paste As New Image), Print, Scan, Screen
-//   Capture, Icon Creator (also the save dispatch's hand-off), Wallpaper;
+//   Capture, Wallpaper, Icon Creator (img_SaveFile then opens it for icon extensions
+//   instead of only saying "Use Icon Creator");
 // - plug-ins (Import, Export, the manager);
 // - auto-save (Reload Autosaved Image; the message loop's auto-save bit);
-// - painting tools: view strokes record their rectangle and the pending tool state
-//   is cleared when a file loads.
+// - painting tools: view strokes record their rectangle (OnButtonUp), and
+//   img_LoadReporting clears the pending tool state before it loads.
 #pragma once
 
 const unsigned CMDF_NEEDS_SPRITE = 1;  // greyed out while there is no sprite

@@ -253,7 +253,6 @@ int img_LoadFile(Surface* out, char* path, ImageFileInfo* info) {
 }
 
 int img_LoadReporting(Surface* target, const char* path) {
-    // The pending tool state is cleared here once the tools keep any between clicks.
     char work[KV_MAX_PATH];
     const int fits = std::strlen(path) < sizeof work;
     std::snprintf(work, sizeof work, "%s", fits ? path : "");
@@ -321,7 +320,6 @@ int img_SaveFile(Surface* s, const char* path) {
         for (const SaveRow& r : SAVE_TABLE)
             if (std::strcmp(ext, r.ext) == 0) row = &r;
         if (row && !row->writer) {
-            // The Icon Creator opens here once the devices are part of the program.
             ui_MessageBox("You are trying to save an icon image type.\nPlease use the in-built Icon Creator "
                           "device\ninstead.",
                           "Use Icon Creator", UI_OK | UI_ICONINFORMATION | UI_TASKMODAL);
