@@ -211,8 +211,6 @@ TEST_F(DocTest, BringToTopAsksBeforeDiscardingASprite) {
 
 TEST_F(DocTest, TargetsAndEffectResults) {
     for (int r : {0, 1, 128, 129}) EXPECT_EQ(doc_ShouldRecordUndo(r), r == 1) << r;
-    doc_ReportTarget(DOC_TARGET_SPRITE);
-    EXPECT_EQ(uiscript_Statuses().back(), " Target set to Sprite...");
     // Effects 12 and 14 need transparency.
     EXPECT_EQ(doc_CheckTransparencyFor(12, &g_doc.mainImage), 0);
     EXPECT_EQ(uiscript_Boxes().back().title, "No Transparency");

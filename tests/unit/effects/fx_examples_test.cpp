@@ -17,16 +17,7 @@
 #include "unit/effects/fx_test_util.h"
 
 namespace {
-Img Row(std::vector<uint32_t> px) {
-    Img m = Flat((int)px.size(), 1, 0);
-    m.px = px;
-    return m;
-}
-std::vector<uint32_t> Lone(int n, int at) {
-    std::vector<uint32_t> v(n, 0);
-    v[at] = 0x00FFFFFFu;
-    return v;
-}
+Img Row(std::vector<uint32_t> px) { return Img{(int)px.size(), 1, px}; }
 }  // namespace
 
 // One row in, the words out, computed by hand from the formulas.
@@ -51,7 +42,8 @@ TEST(EffectExamples, WorkedPixels) {
          {0x00141414u, 0x002B2B2Bu, 0x005D5D5Du, 0x002F2F2Fu, 0x001D1D1Du}},
         // At the top a lone pixel leaves 15, 14, ... 1, 0 to the right; the pass back adds
         // 0 for every value below 16 (v * 4097 < 65536): truncation wipes it out.
-        {"blur top wipes a lone pixel", [](Surface* s) { return fx_Blur(s, 1000); }, Lone(20, 1), std::vector<uint32_t>(20, 0)},
+        {"blur top wipes a lone pixel", [](Surface* s) { return fx_Blur(s, 1000); },
+         {0, 0x00FFFFFFu, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, std::vector<uint32_t>(20, 0)},
         // Two columns have nothing between them.
         {"alpha contrast keeps the outer columns", [](Surface* s) { return fx_AlphaContrast(s, 1000); },
          {0x10203040u, 0xF0203040u}, {0x10203040u, 0xF0203040u}},

@@ -14,21 +14,9 @@ struct Img {
     uint32_t& at(int x, int y) { return px[(size_t)y * w + x]; }
 };
 
-inline Img ReadImg(Surface* s) {
-    Img m;
-    m.w = (int)s->width;
-    m.h = (int)s->height;
-    m.px = WordsOf(s);
-    return m;
-}
+inline Img ReadImg(Surface* s) { return Img{(int)s->width, (int)s->height, WordsOf(s)}; }
 
-inline Img Flat(int w, int h, uint32_t p) {
-    Img m;
-    m.w = w;
-    m.h = h;
-    m.px.assign((size_t)w * h, p);
-    return m;
-}
+inline Img Flat(int w, int h, uint32_t p) { return Img{w, h, std::vector<uint32_t>((size_t)w * h, p)}; }
 
 // Layouts that catch edge and stride faults: single pixels, lines, odd sizes,
 // widths around the 4- and 8-pixel vector steps.

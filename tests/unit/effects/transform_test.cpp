@@ -31,11 +31,8 @@ Img Transformed(const Img& in, const std::function<int(Surface*, Surface*)>& t) 
 
 }  // namespace
 
-TEST(Transforms, LevelMappings) {
-    EXPECT_DOUBLE_EQ(tf_RotateAngle(500), 0.0);
-    EXPECT_DOUBLE_EQ(tf_RotateAngle(750), 90.0);
-    EXPECT_DOUBLE_EQ(tf_RotateAngle(0), -180.0);
-    EXPECT_DOUBLE_EQ(tf_SkewAngle(1000), 90.0);
+// The angle mappings are pinned by the sizes and golden cases that use them.
+TEST(Transforms, QuarterTurnModes) {
     const int modes[][2] = {{0, 0}, {124, 0}, {125, 1}, {374, 1}, {375, 2}, {624, 2}, {625, 3}, {874, 3}, {875, 4}, {1000, 4}};
     for (auto& m : modes) EXPECT_EQ(tf_Rotate90Mode(m[0]), m[1]) << m[0];
 }
@@ -119,15 +116,10 @@ TEST(Transforms, ResultSizes) {
     }
 }
 
-TEST(Transforms, TileRepeatsThePattern) {
+// The repeat itself is pinned by the golden table.
+TEST(Transforms, TileShrinksToTheTopLeftAndRefusesAnEmptySize) {
     Held s(Numbered(3, 2));
-    ASSERT_EQ(tf_Tile(&s.s, 7, 5), 1);
-    Img out = s.img();
-    ASSERT_EQ(out.w, 7);
-    ASSERT_EQ(out.h, 5);
-    EXPECT_EQ(std::vector<uint32_t>(out.px.begin() + 21, out.px.begin() + 28), (std::vector<uint32_t>{11, 12, 13, 11, 12, 13, 11}));
-    EXPECT_EQ(out.at(6, 4), 1u);
-    ASSERT_EQ(tf_Tile(&s.s, 2, 1), 1);   // smaller: the top-left part
+    ASSERT_EQ(tf_Tile(&s.s, 2, 1), 1);
     EXPECT_EQ(s.img().px, (std::vector<uint32_t>{1, 2}));
     EXPECT_EQ(tf_Tile(&s.s, 0, 5), 0);
     EXPECT_EQ(s.s.width, 2u);

@@ -9,11 +9,7 @@
 
 namespace {
 struct PixcodeRun : ::testing::Test {
-    void SetUp() override {
-        uiscript_Reset();
-        pix_ForceReference(0);
-        pix_SetThreads(0);
-    }
+    void SetUp() override { uiscript_Reset(); }
     void TearDown() override {
         pix_ForceReference(0);
         pix_SetThreads(0);
@@ -22,15 +18,11 @@ struct PixcodeRun : ::testing::Test {
 };
 
 // Compiles and runs `text` over `s`; returns the run's result (-1 when it did not compile).
-int RunText(const std::string& text, Surface* s, Compiled* c) {
+int RunText(const std::string& text, Surface* s, Compiled* c = nullptr) {
+    Compiled own;
+    if (!c) c = &own;
     CompileText(text, c, s);
-    if (!c->ok) return -1;
-    return pix_RunPixels(s, c->cells, &c->m);
-}
-
-int RunText(const std::string& text, Surface* s) {
-    Compiled c;
-    return RunText(text, s, &c);
+    return c->ok ? pix_RunPixels(s, c->cells, &c->m) : -1;
 }
 
 void Fill(TestSurface& t, uint32_t seed) {
@@ -89,6 +81,8 @@ TEST_F(PixcodeRun, ArithmeticCorners) {
         // a jump to a label lands on it and goes on after it.
         {"add _a,_a,#1 compare_less _b,_a,#5 gotoif _b,#7 copy red,_a", 0x00050000u},
         {"goto #2 copy red,#9 label #2 copy green,#4", 0x00000400u},
+        // A label defined twice: jumps go to the last definition.
+        {"goto #3 label #3 copy red,#1 label #3 add green,green,#2", 0x00000200u},
     };
     for (const Case& k : cases) {
         t.at(0, 0) = 0;

@@ -43,16 +43,12 @@ std::string Hex(uint64_t v) {
 
 // The last two log lines without their time stamps.
 std::vector<std::string> LastTwo(const Scratch& s) {
-    std::string t = s.Text("Kelvara.log");
+    const std::string t = s.Text("Kelvara.log");
     std::vector<std::string> lines;
-    size_t at = 0, end;
-    while ((end = t.find("\r\n", at)) != std::string::npos) {
-        std::string l = t.substr(at, end - at);
-        size_t cut = l.find(" ms : ");
-        lines.push_back(cut == std::string::npos ? l : l.substr(cut + 6));
-        at = end + 2;
+    for (size_t at = 0, end; (end = t.find("\r\n", at)) != std::string::npos; at = end + 2) {
+        const size_t cut = t.find(" ms : ", at);
+        lines.push_back(cut < end ? t.substr(cut + 6, end - cut - 6) : t.substr(at, end - at));
     }
-    if (lines.size() < 2) return {"", ""};
     return {lines[lines.size() - 2], lines.back()};
 }
 
@@ -67,41 +63,26 @@ LONG WINAPI CountingFilter(EXCEPTION_POINTERS*) {
 TEST(ExceptionGuard, ReadWriteAndDivideFaultsAreCaughtAndReported) {
     Scratch s("kvguard");
     log_NewRun();
-    uiscript_Reset();
-
-    ASSERT_EQ(exg_Call(ReadFault, nullptr), 0);
-    CaughtException e = exr_Caught();
-    EXPECT_EQ(e.code, 0xC0000005u);
-    EXPECT_EQ(e.information[0], 0u);
-    EXPECT_EQ(e.information[1], 0x1230u);
-    EXPECT_TRUE(Inside(e.address, ReadFault));
-    ReportException();
-    auto lines = LastTwo(s);
-    EXPECT_EQ(lines[0], "An error occurred at : " + Hex(e.address) + ", 00000000");
-    EXPECT_EQ(lines[1], " **Access Violation - Reading** : 0x001230, 00000000");
-
-    ASSERT_EQ(exg_Call(WriteFault, nullptr), 0);
-    e = exr_Caught();
-    EXPECT_EQ(e.code, 0xC0000005u);
-    EXPECT_NE(e.information[0], 0u);
-    EXPECT_TRUE(Inside(e.address, WriteFault));
-    ReportException();
-    lines = LastTwo(s);
-    EXPECT_EQ(lines[0], "An error occurred at : " + Hex(e.address) + ", 00000000");
-    EXPECT_EQ(lines[1], " **Access Violation - Writing** : 0x001234, 00000000");
-
-    ASSERT_EQ(exg_Call(DivideFault, nullptr), 0);
-    e = exr_Caught();
-    EXPECT_EQ(e.code, 0xC0000094u);
-    EXPECT_TRUE(Inside(e.address, DivideFault));
-    ReportException();
-    lines = LastTwo(s);
-    EXPECT_EQ(lines[0], "An error occurred at : " + Hex(e.address) + ", 00000000");
-    EXPECT_EQ(lines[1], " **Integer Divide By Zero** : 00000000, 00000000");
-
-    ASSERT_EQ(uiscript_Boxes().size(), 6u);
-    EXPECT_EQ(uiscript_Boxes()[0].title, "Non-Fatal Error");
-    EXPECT_EQ(uiscript_Boxes()[5].text, " **Integer Divide By Zero**");
+    const struct {
+        void (*fn)(void*);
+        uint32_t code;
+        bool write;
+        const char* what;
+    } faults[] = {{ReadFault, 0xC0000005u, false, " **Access Violation - Reading** : 0x001230, 00000000"},
+                  {WriteFault, 0xC0000005u, true, " **Access Violation - Writing** : 0x001234, 00000000"},
+                  {DivideFault, 0xC0000094u, false, " **Integer Divide By Zero** : 00000000, 00000000"}};
+    for (const auto& f : faults) {
+        uiscript_Reset();
+        ASSERT_EQ(exg_Call(f.fn, nullptr), 0);
+        const CaughtException e = exr_Caught();
+        EXPECT_EQ(e.code, f.code);
+        EXPECT_EQ(e.information[0] != 0, f.write) << f.what;
+        EXPECT_TRUE(Inside(e.address, f.fn)) << f.what;
+        ReportException();
+        EXPECT_EQ(LastTwo(s), (std::vector<std::string>{"An error occurred at : " + Hex(e.address) + ", 00000000", f.what}));
+        ASSERT_EQ(uiscript_Boxes().size(), 2u);
+        EXPECT_EQ(uiscript_Boxes()[0].title, "Non-Fatal Error");
+    }
 }
 
 TEST(ExceptionGuard, LaterCallsAreGuardedAsBefore) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
+#include <vector>
 #include "platform/paths.h"
 #include "settings/registry_win32.h"
 
@@ -46,31 +47,40 @@ protected:
     }
 };
 
+// {key, value name, text} under the classes root.
+struct Entry {
+    std::string key;
+    const char* name;
+    std::string text;
+};
+void ExpectEntries(const std::vector<Entry>& entries) {
+    for (const Entry& e : entries)
+        EXPECT_EQ(Get(HKEY_CLASSES_ROOT, e.key, e.name), e.text) << e.key << " " << (e.name ? e.name : "");
+}
+
 }  // namespace
 
-TEST_F(Registry, SetStringWritesOnlyWhatDiffers) {
+TEST_F(Registry, StringsAreWrittenOnlyWhenTheyDifferAndTreesGoWhole) {
     const char* key = "Software\\KelvaraTests\\Strings";
-    EXPECT_EQ(SetRegistryString(HKEY_CURRENT_USER, key, "Name", "one"), 1);
-    EXPECT_EQ(Get(HKEY_CURRENT_USER, key, "Name"), "one");
-    EXPECT_EQ(SetRegistryString(HKEY_CURRENT_USER, key, "Name", "one"), 0);
-    EXPECT_EQ(SetRegistryString(HKEY_CURRENT_USER, key, "Name", "two"), 1);
-    EXPECT_EQ(Get(HKEY_CURRENT_USER, key, "Name"), "two");
-    EXPECT_EQ(SetRegistryString(HKEY_CURRENT_USER, key, nullptr, "default"), 1);
-    EXPECT_EQ(Get(HKEY_CURRENT_USER, key), "default");
-    EXPECT_EQ(SetRegistryString(HKEY_CURRENT_USER, key, "", "default"), 0);  // "" is the default too
+    const struct {
+        const char* name;
+        const char* text;
+        int wrote;
+    } writes[] = {{"Name", "one", 1}, {"Name", "one", 0}, {"Name", "two", 1}, {nullptr, "default", 1},
+                  {"", "default", 0}};   // "" is the default value too
+    for (const auto& w : writes) {
+        EXPECT_EQ(SetRegistryString(HKEY_CURRENT_USER, key, w.name, w.text), w.wrote) << w.text;
+        EXPECT_EQ(Get(HKEY_CURRENT_USER, key, w.name), w.text);
+    }
     // A value longer than the 512 bytes compared is simply written again.
     std::string longText(700, 'L');
     EXPECT_EQ(SetRegistryString(HKEY_CURRENT_USER, key, "Long", longText.c_str()), 1);
     EXPECT_EQ(Get(HKEY_CURRENT_USER, key, "Long"), longText);
-    // A key that cannot be opened.
-    EXPECT_EQ(SetRegistryString((HKEY)(ULONG_PTR)0x7654, "x", "y", "z"), 0);
-}
+    EXPECT_EQ(SetRegistryString((HKEY)(ULONG_PTR)0x7654, "x", "y", "z"), 0);   // cannot be opened
 
-TEST_F(Registry, DeleteTreeRemovesEveryLevel) {
     const std::string base = "Software\\KelvaraTests\\Tree";
     for (const char* sub : {"\\a\\b\\c", "\\a\\b2", "\\d", "\\a\\b\\c2\\e"})
         ASSERT_EQ(SetRegistryString(HKEY_CURRENT_USER, (base + sub).c_str(), "v", "1"), 1);
-    ASSERT_TRUE(KeyExists(HKEY_CURRENT_USER, base + "\\a\\b\\c2\\e"));
     EXPECT_EQ(DeleteRegistryTree(HKEY_CURRENT_USER, base.c_str()), 1);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, base));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\KelvaraTests"));
@@ -78,58 +88,36 @@ TEST_F(Registry, DeleteTreeRemovesEveryLevel) {
     EXPECT_EQ(DeleteRegistryTree(HKEY_CURRENT_USER, ""), 0);           // never the root itself
 }
 
-TEST_F(Registry, AssociationWritesTheClassAndItsCommands) {
-    ASSERT_EQ(AssociateExtension(".KVTEST", "Kelvara Draw Image", 118), 1);
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, TEST_EXT), TEST_CLASS);
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, TEST_EXT, "_old"), "<none>");
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, TEST_CLASS), "Kelvara Draw Image");
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, std::string(TEST_CLASS) + "\\shell\\open\\command"),
-              "\"" + program + "\" \"%1\"");
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, std::string(TEST_CLASS) + "\\shell\\print\\command"),
-              "\"" + program + "\" \"%1\" /print /nogui");
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, std::string(TEST_CLASS) + "\\DefaultIcon"), program + " ,-118");
-
-    // Applying again keeps no "previous owner" that is really us.
-    ASSERT_EQ(AssociateExtension(TEST_EXT, "Kelvara Draw Image", 118), 1);
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, TEST_EXT, "_old"), "<none>");
-
-    ASSERT_EQ(UnassociateExtension(TEST_EXT), 1);
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, TEST_CLASS));
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, TEST_EXT), "<none>");  // no pointer to a deleted class
-
+// Our own class and commands; a previous owner is kept once, never ourselves, and
+// given the extension back.
+TEST_F(Registry, AssociationsWriteTheClassAndKeepThePreviousOwner) {
+    const std::string cls = TEST_CLASS;
+    for (const char* previous : {"<none>", "OtherPaint.Image"}) {
+        if (previous[0] != '<') ASSERT_EQ(SetRegistryString(HKEY_CLASSES_ROOT, TEST_EXT, nullptr, previous), 1);
+        for (int again = 0; again < 2; again++) ASSERT_EQ(AssociateExtension(".KVTEST", "Kelvara Draw Image", 118), 1);
+        ExpectEntries({{TEST_EXT, nullptr, cls}, {TEST_EXT, "_old", previous}, {cls, nullptr, "Kelvara Draw Image"},
+                       {cls + "\\shell\\open\\command", nullptr, "\"" + program + "\" \"%1\""},
+                       {cls + "\\shell\\print\\command", nullptr, "\"" + program + "\" \"%1\" /print /nogui"},
+                       {cls + "\\DefaultIcon", nullptr, program + " ,-118"}});
+        ASSERT_EQ(UnassociateExtension(TEST_EXT), 1);
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, TEST_CLASS));
+        ExpectEntries({{TEST_EXT, nullptr, previous}, {TEST_EXT, "_old", "<none>"}});   // no pointer to a deleted class
+    }
     EXPECT_EQ(AssociateExtension("kvtest", "no dot", 1), 0);
     EXPECT_EQ(AssociateExtension(".kv\\nested", "nested key", 1), 0);
 }
 
-TEST_F(Registry, AnotherProgramsClassIsKeptAndRestored) {
-    ASSERT_EQ(SetRegistryString(HKEY_CLASSES_ROOT, TEST_EXT, nullptr, "OtherPaint.Image"), 1);
-    ASSERT_EQ(AssociateExtension(TEST_EXT, "Bitmap Image", 245), 1);
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, TEST_EXT), TEST_CLASS);
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, TEST_EXT, "_old"), "OtherPaint.Image");
-    // A second association does not overwrite what was kept.
-    ASSERT_EQ(AssociateExtension(TEST_EXT, "Bitmap Image", 245), 1);
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, TEST_EXT, "_old"), "OtherPaint.Image");
-
-    ASSERT_EQ(UnassociateExtension(TEST_EXT), 1);
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, TEST_EXT), "OtherPaint.Image");
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, TEST_EXT, "_old"), "<none>");
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, TEST_CLASS));
-}
-
 TEST_F(Registry, SettingsFileTypeAndProgramPath) {
     ASSERT_EQ(RegisterSettingsFileType(162), 1);
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, ".kvr"), "Kelvara.kvr");
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, ".kvr", "NoOpen"), " ");
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, ".kvr", "PerceivedType"), "system");
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, "Kelvara.kvr"), "Data File");
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, "Kelvara.kvr\\DefaultIcon"), program + " ,-162");
+    ExpectEntries({{".kvr", nullptr, "Kelvara.kvr"}, {".kvr", "NoOpen", " "}, {".kvr", "PerceivedType", "system"},
+                   {"Kelvara.kvr", nullptr, "Data File"}, {"Kelvara.kvr\\DefaultIcon", nullptr, program + " ,-162"}});
     ASSERT_EQ(UnregisterSettingsFileType(), 1);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".kvr"));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Kelvara.kvr"));
-
-    ASSERT_EQ(SetProgramPathKey("C:\\Program Files\\Kelvara\\kelvara.exe"), 1);
-    EXPECT_EQ(Get(HKEY_CLASSES_ROOT, "Kelvara.AppPath"), "C:\\Program Files\\Kelvara\\kelvara.exe");
-    EXPECT_EQ(SetProgramPathKey("C:\\Program Files\\Kelvara\\kelvara.exe"), 1);  // unchanged is fine
+    const char* exe = "C:\\Program Files\\Kelvara\\kelvara.exe";
+    ASSERT_EQ(SetProgramPathKey(exe), 1);
+    EXPECT_EQ(SetProgramPathKey(exe), 1);  // unchanged is fine
+    ExpectEntries({{"Kelvara.AppPath", nullptr, exe}});
     ASSERT_EQ(DeleteProgramPathKey(), 1);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Kelvara.AppPath"));
 }
