@@ -195,6 +195,9 @@ void first_session_zoom(KvProcess* p) {
     EXPECT_EQ(drv_Text(main), "Kelvara 1.80");
 }
 
+// Both rulers of a 1200 x 800 client area, the start image 20 pixels right of centre.
+const uint32_t RULERS_HASH = 0xB2CB073Cu;
+
 void first_session_ruler(HWND main) {
     resize_client(main, 1200, 800);  // the 640-pixel start image fits with room on both sides
     // Off centre by 20 pixels, so that the image's centre mark and the view's do not meet.
@@ -219,26 +222,13 @@ void first_session_ruler(HWND main) {
     EXPECT_EQ(g.at(c + 1, 3), 0u);
     EXPECT_EQ(g.at(c - 3, 3), rgb_of(0x007F00));
     EXPECT_NE(g.at(c, 6), rgb_of(0x00FFFF));
-    int pos[256], isLong[256];
-    int n = vg_RulerTicks(L, 1, g.w, pos, isLong, 256);
-    ASSERT_GT(n, 40);
-    int checked = 0;
-    for (int k = 0; k < n && k < 256; k++) {
-        int p = pos[k];
-        if (p <= 16 || p >= g.w - 1 || p == L || p == R - 1 || p == (L + R) / 2 - 1) continue;
-        if (p >= c - 4 && p < c + 5) continue;  // under the centre marker
-        uint32_t inside = rgb_of(clr_Lerp(7, 16, 0xFFE0E0, 0xD09090));
-        uint32_t outside = rgb_of(clr_Lerp(7, 16, 0xFDC0C0, 0xB07070));
-        uint32_t band7 = (p >= L && p < R) ? inside : outside;
-        EXPECT_EQ(g.at(p, 12), BLUE) << "tick at " << p;          // every tick reaches row 12
-        EXPECT_EQ(g.at(p, 7), isLong[k] ? BLUE : band7) << "row 7 at " << p;  // long ones row 5 up
-        EXPECT_EQ(g.at(p, 4), (p >= L && p < R) ? rgb_of(clr_Lerp(4, 16, 0xFFE0E0, 0xD09090))
-                                                 : rgb_of(clr_Lerp(4, 16, 0xFDC0C0, 0xB07070)))
-            << "row 4 at " << p;
-        EXPECT_NE(g.at(p + 1, 12), BLUE) << "one pixel wide at zoom 1, at " << p;
-        checked++;
-    }
-    EXPECT_GT(checked, 40);
+    // The ticks and bands of both rulers, as recorded (KV_GOLDEN_PRINT=1 prints it).
+    uint32_t hash = 2166136261u;
+    for (int y = 0; y < g.h; y++)
+        for (int x = 0; x < g.w; x++)
+            if (y < 16 || x < 16) hash = (hash ^ g.at(x, y)) * 16777619u;
+    if (std::getenv("KV_GOLDEN_PRINT")) std::printf("rulers: 0x%08Xu\n", hash);
+    EXPECT_EQ(hash, RULERS_HASH);
 }
 
 void first_session_effects_and_sprite(KvProcess* p) {
