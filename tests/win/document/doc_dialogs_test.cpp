@@ -1,5 +1,7 @@
-// The document's dialogs driven like a user: target choice and border size.
+// The document's dialogs driven like a user: target choice (placement and label
+// colours too) and border size.
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include "document/doc_dialogs_win32.h"
 #include "document/document.h"
 #include "document/document_ids.h"
@@ -23,6 +25,31 @@ TEST(DocDialogs, TargetIsAskedOnlyWithASpriteAndBorderSizeIsTyped) {
         user.join();
         EXPECT_EQ(uiscript_Statuses().back(), p.status) << p.button;
     }
+    // Over a main window: centred on it, labels in 0x404040 on 0xEFD7D7.
+    HWND owner = CreateWindowA("STATIC", "owner", WS_POPUP | WS_VISIBLE, 100, 80, 700, 500, nullptr, nullptr,
+                               nullptr, nullptr);
+    int dx = 99, dy = 99;
+    COLORREF text = 0, back = 0;
+    std::thread look = DriveWindowLater("Select Target Image", [&](HWND dlg) {
+        RECT o, d;
+        GetWindowRect(owner, &o);
+        GetWindowRect(dlg, &d);
+        dx = (d.left + d.right) / 2 - (o.left + o.right) / 2;
+        dy = (d.top + d.bottom) / 2 - (o.top + o.bottom) / 2;
+        HDC dc = CreateCompatibleDC(nullptr);
+        SendMessageA(dlg, WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)GetWindow(dlg, GW_CHILD));
+        text = GetTextColor(dc);
+        back = GetBkColor(dc);
+        DeleteDC(dc);
+        PressButton(dlg, IDC_TARGET_SPRITE);
+    });
+    EXPECT_EQ(SelectTarget(owner), DOC_TARGET_SPRITE);
+    look.join();
+    DestroyWindow(owner);
+    EXPECT_LE(std::abs(dx), 1);
+    EXPECT_LE(std::abs(dy), 1);
+    EXPECT_EQ(text, 0x404040u);
+    EXPECT_EQ(back, 0xEFD7D7u);
     g_doc.spritePresent = 0;
     std::thread typist = DriveWindowLater("Specify Border Size", [](HWND dlg) {
         SendMessageA(GetDlgItem(dlg, IDC_BORDER_EDIT), WM_SETTEXT, 0, (LPARAM) "7");

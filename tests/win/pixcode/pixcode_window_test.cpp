@@ -85,6 +85,24 @@ TEST_F(PixcodeWindow, OpeningASecondWindowClosesTheFirst) {
     EXPECT_STREQ(pix_ProgramText(), "copy red,#1");
 }
 
+// Help goes through the help viewer's look-up: without a help file beside the
+// program it says so, and the window stays open.
+TEST_F(PixcodeWindow, HelpLooksUpTheHelpFile) {
+    bool said = false;
+    std::thread user([&]() {
+        HWND w = FindWindowWait(kTitle, nullptr, 10000);
+        if (w) PostMessageA(GetDlgItem(w, IDC_PIX_HELP), BM_CLICK, 0, 0);
+        HWND box = FindWindowWait("File not found!!", nullptr, 10000);
+        said = box && FindWindowExA(box, nullptr, "Static", "Kelvara could not find \"Kelvara.chm\"");
+        if (box) PostMessageA(box, WM_COMMAND, IDOK, 0);
+        Seen seen;
+        Answer(IDCANCEL, &seen);
+    });
+    EXPECT_EQ(pix_EditProgram(nullptr, nullptr), 0);
+    user.join();
+    EXPECT_TRUE(said);
+}
+
 // The run command: the window opens with the whole text selected; a compile error
 // brings it back with the bad word selected whatever its case; Done takes the typed
 // program and runs it.
