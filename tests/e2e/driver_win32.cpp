@@ -107,6 +107,13 @@ HWND drv_WaitMain(KvProcess* p, int timeoutMs) {
 
 HWND drv_FindOwned(KvProcess* p, const char* title, int timeoutMs) { return find_wait(p, nullptr, title, timeoutMs); }
 
+int drv_Cancel(KvProcess* p, const char* title, int timeoutMs) {
+    HWND w = drv_FindOwned(p, title, timeoutMs);
+    if (w) PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+    for (int t = 0; w && t < 5000 && IsWindow(w); t += POLL_MS) Sleep(POLL_MS);
+    return w != nullptr;
+}
+
 DWORD drv_WaitExit(KvProcess* p, int timeoutMs) {
     WaitForSingleObject(p->pi.hProcess, timeoutMs);
     DWORD code = STILL_ACTIVE;

@@ -47,6 +47,8 @@ void drv_Key(HWND main, int vk);
 // presses the button `id` in it; 1 when it did.
 int drv_Answer(KvProcess* p, const char* title, int id, int timeoutMs);
 HWND drv_FindOwned(KvProcess* p, const char* title, int timeoutMs);
+// Waits for the window titled so, cancels it and waits until it is gone; 1 when it came.
+int drv_Cancel(KvProcess* p, const char* title, int timeoutMs);
 // The child of `main` with this class (the n-th), or null.
 HWND drv_Child(HWND main, const char* cls);
 // Client rectangle of a child in the main window's client coordinates.

@@ -188,10 +188,7 @@ void first_session_zoom(KvProcess* p) {
     }
     // Save of an untitled image asks where; cancelling leaves the title alone.
     drv_Command(main, CMD_SAVE);
-    HWND dialog = drv_FindOwned(p, "Save Image", 20000);
-    ASSERT_NE(dialog, nullptr);
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    for (int t = 0; t < 100 && IsWindow(dialog); t++) Sleep(50);
+    EXPECT_TRUE(drv_Cancel(p, "Save Image", 20000));
     EXPECT_EQ(drv_Text(main), "Kelvara 1.80");
 }
 
@@ -261,16 +258,10 @@ void first_session_effects_and_sprite(KvProcess* p) {
     Sleep(300);
     drv_Command(main, CMD_SAVE_AS);
     ASSERT_TRUE(drv_Answer(p, "Transparency Detected", IDNO, 10000));
-    HWND dialog = drv_FindOwned(p, "Save Image", 10000);
-    ASSERT_NE(dialog, nullptr);
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    for (int t = 0; t < 100 && IsWindow(dialog); t++) Sleep(50);
+    EXPECT_TRUE(drv_Cancel(p, "Save Image", 10000));
     drv_Command(main, CMD_SAVE_AS);
     ASSERT_TRUE(drv_Answer(p, "Transparency Detected", IDYES, 10000));
-    HWND sprite = drv_FindOwned(p, "Save Sprite", 10000);
-    ASSERT_NE(sprite, nullptr);
-    PostMessageA(sprite, WM_COMMAND, IDCANCEL, 0);
-    for (int t = 0; t < 100 && IsWindow(sprite); t++) Sleep(50);
+    EXPECT_TRUE(drv_Cancel(p, "Save Sprite", 10000));
     EXPECT_EQ(drv_Text(main), "Kelvara 1.80");
 }
 

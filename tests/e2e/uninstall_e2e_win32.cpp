@@ -13,6 +13,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include "app/app_ids.h"
@@ -24,12 +25,7 @@ namespace {
 
 const char SHELL_FOLDERS[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
-void put_file(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    std::fputs("x", f);
-    std::fclose(f);
-}
+void put_file(const std::string& path) { std::ofstream(path) << "x"; }
 
 bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -148,12 +144,8 @@ TEST(Uninstall, ForcedRemovesTheInstallationAndEndsTheOtherCopies) {
     EXPECT_EQ(reg_default("Kelvara.AppPath"), "<none>");
     DeleteRegistryTree(HKEY_CLASSES_ROOT, ".pcx");
     // Each step went to the runtime log, in order, before the log itself went.
-    std::string log;
-    if (FILE* f = std::fopen(logCopy.c_str(), "rb")) {
-        char buf[4096];
-        log.assign(buf, std::fread(buf, 1, sizeof buf, f));
-        std::fclose(f);
-    }
+    std::ifstream in(logCopy, std::ios::binary);
+    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     size_t at = 0;
     for (const char* step : {"SELF-UNINSTALL invoked... : 0, 0", "Closing all instances... : 0, 0",
                              "Removing registry entries... : 0, 0", "Removing shortcuts... : 0, 0",

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 #include "engine/surface.h"
 #include "formats/imageinfo.h"
@@ -63,6 +64,14 @@ inline Bytes Take(uint8_t* data, size_t size) {
     Bytes v(data, data + size);
     std::free(data);
     return v;
+}
+
+// What a memory writer hands over, as a vector; empty when it refuses.
+template <int (*Save)(Surface*, uint8_t**, size_t*)>
+Bytes Saved(Surface* s) {
+    uint8_t* data;
+    size_t size;
+    return Save(s, &data, &size) ? Take(data, size) : Bytes{};
 }
 
 // A load from bytes into a fresh surface; on refusal the words stay empty and
@@ -207,6 +216,19 @@ inline Bytes BuildFile(const FileSpec& f) {
     PutU32(b, 24, f.dataSizeZero ? 0 : (uint32_t)f.stream.size());
     b.insert(b.end(), f.stream.begin(), f.stream.end());
     return b;
+}
+
+// A file of the old tiled layout: a 40-byte header, the tile stream right after it.
+inline Bytes TiledFile(uint16_t w, uint16_t h, const Bytes& stream, std::vector<int> codecs = {}, uint16_t layout = 0,
+                       uint32_t headerSize = 40) {
+    Bytes b(40, 0);
+    std::memcpy(b.data(), "_KV5", 4);
+    for (auto [at, v] : {std::pair<size_t, uint32_t>{8, 7}, {10, layout}, {12, w}, {14, h}}) PutU16(b, at, v);
+    PutU32(b, 4, headerSize);
+    PutU32(b, 16, 40);
+    PutU32(b, 20, (uint32_t)stream.size());
+    for (size_t i = 0; i < codecs.size(); i++) b[24 + (codecs[i] == 255 ? 15 : i)] = (uint8_t)codecs[i];
+    return Cat({b, stream});
 }
 
 inline void QueuePassword(const char* password, const char* hint = "", int result = 1) {

@@ -1,7 +1,7 @@
 // What every own reader and writer promises, one table of formats: round trips at
 // 1 x n, n x 1 and odd widths; every cut of a good file refused with a reason and the
-// target untouched; seeded junk refused or loaded whole, never a crash; and the
-// hostile headers of each format, each refused by the check named in its row.
+// target untouched; and the hostile headers of each format, each refused by the check
+// named in its row. (Arbitrary bytes: the fuzz targets, their seeds replayed by ctest.)
 #include <gtest/gtest.h>
 #include <random>
 #include "formats/bmp_file.h"
@@ -15,19 +15,8 @@ using namespace ftest;
 
 namespace {
 
-Bytes Kv5Save(Surface* s) { return Kv5SaveBytes(s); }
-template <int (*Save)(Surface*, uint8_t**, size_t*)>
-Bytes Saved(Surface* s) {
-    uint8_t* data;
-    size_t size;
-    return Save(s, &data, &size) ? Take(data, size) : Bytes{};
-}
 template <int Binary>
-Bytes PpmSave(Surface* s) {
-    uint8_t* data;
-    size_t size;
-    return ppm_SaveBytes(s, Binary, &data, &size) ? Take(data, size) : Bytes{};
-}
+int PpmSave(Surface* s, uint8_t** data, size_t* size) { return ppm_SaveBytes(s, Binary, data, size); }
 
 struct Format {
     const char* name;
@@ -38,12 +27,12 @@ struct Format {
 };
 
 const Format FORMATS[] = {
-    {"kv5", Kv5Save, kv5_LoadBytes, 0xFFFFFFFF, 0},
+    {"kv5", Kv5SaveBytes, kv5_LoadBytes, 0xFFFFFFFF, 0},
     {"bmp", Saved<bmp_SaveBytes>, bmp_LoadBytes, 0xFFFFFFFF, 0},
     {"pcx", Saved<pcx_SaveBytes>, pcx_LoadBytes, 0xFFFFFF, 0},
     {"tga", Saved<tga_SaveBytes>, tga_LoadBytes, 0xFFFFFF, 19},  // the signature text
-    {"ppm binary", PpmSave<1>, ppm_LoadBytes, 0xFFFFFF, 0},
-    {"ppm text", PpmSave<0>, ppm_LoadBytes, 0xFFFFFF, SIZE_MAX},  // missing samples stay 0
+    {"ppm binary", Saved<PpmSave<1>>, ppm_LoadBytes, 0xFFFFFF, 0},
+    {"ppm text", Saved<PpmSave<0>>, ppm_LoadBytes, 0xFFFFFF, SIZE_MAX},  // missing samples stay 0
 };
 
 // Random words, or few distinct values (palettes, grey planes, runs).
@@ -57,15 +46,18 @@ void Paint(Surface* s, std::mt19937& rng, int few) {
     srf_Unlock(s);
 }
 
-// A target that a refused load must leave exactly as it was.
-struct Target {
-    TestSurface t{3, 2};
-    Target() { FillWith(t.get(), 0, 0, 2, 1, 0x12345678); }
-    void ExpectUntouched(const std::string& what) {
-        EXPECT_EQ(t->width, 3u) << what;
-        EXPECT_EQ(WordAt(t.get(), 2, 1), 0x12345678u) << what;
-    }
-};
+// A quiet load into a painted target that must refuse, give a reason and leave the
+// target exactly as it was.
+void ExpectRefused(BytesLoader load, const uint8_t* data, size_t n, const std::string& what) {
+    TestSurface t(3, 2);
+    FillWith(t.get(), 0, 0, 2, 1, 0x12345678);
+    ImageFileInfo info{};
+    info.quiet = 1;
+    EXPECT_EQ(load(t.get(), data, n, &info), 0) << what;
+    EXPECT_STRNE(refuse_Reason(), "") << what;
+    EXPECT_EQ(t->width, 3u) << what;
+    EXPECT_EQ(WordAt(t.get(), 2, 1), 0x12345678u) << what;
+}
 
 }  // namespace
 
@@ -80,7 +72,6 @@ TEST(FormatContract, RoundTripsAtThinAndOddSizes) {
                 TestSurface src(wh[0], wh[1]);
                 Paint(src.get(), rng, few);
                 Bytes file = f.save(src.get());
-                ASSERT_FALSE(file.empty()) << refuse_Reason();
                 Loaded back = LoadWith(f.load, file);
                 ASSERT_TRUE(back.ok) << back.why;
                 EXPECT_EQ(back.info.width, wh[0]);
@@ -100,40 +91,8 @@ TEST(FormatContract, EveryCutOfAGoodFileIsRefusedAndLeavesTheTarget) {
         if (f.optional == SIZE_MAX) continue;
         Bytes file = f.save(src.get());
         ASSERT_GT(file.size(), f.optional) << f.name;
-        Target keep;
-        for (size_t n = 0; n + f.optional < file.size(); n++) {
-            ImageFileInfo info{};
-            info.quiet = 1;
-            ASSERT_EQ(f.load(keep.t.get(), file.data(), n, &info), 0) << f.name << " cut at " << n;
-            EXPECT_STRNE(refuse_Reason(), "") << f.name << " cut at " << n;
-            keep.ExpectUntouched(f.name);
-        }
-    }
-}
-
-TEST(FormatContract, SeededJunkIsRefusedOrLoadedWhole) {
-    WriterSettings ws(1, 0, 0);
-    std::mt19937 rng(5);
-    TestSurface src(6, 5);
-    Paint(src.get(), rng, 2);
-    for (const Format& f : FORMATS) {
-        const Bytes good = f.save(src.get());
-        for (int i = 0; i < 300; i++) {
-            Bytes junk = good;
-            if (i % 3 == 0) junk.resize(rng() % (good.size() + 64));
-            for (auto& b : junk)
-                if (i % 3 == 0 || rng() % 16 == 0) b = (uint8_t)rng();
-            Target keep;
-            ImageFileInfo info{};
-            info.quiet = 1;
-            if (f.load(keep.t.get(), junk.data(), junk.size(), &info)) {
-                EXPECT_EQ(keep.t->width, info.width) << f.name;
-                EXPECT_EQ(keep.t->height, info.height) << f.name;
-            } else {
-                EXPECT_STRNE(refuse_Reason(), "") << f.name << " junk " << i;
-                keep.ExpectUntouched(f.name);
-            }
-        }
+        for (size_t n = 0; n + f.optional < file.size(); n++)
+            ExpectRefused(f.load, file.data(), n, f.name + std::string(" cut at ") + std::to_string(n));
     }
 }
 
@@ -150,16 +109,6 @@ Bytes Kv5Patched(size_t at, uint32_t v) {
     Bytes b = Kv5(nullptr);
     PutU32(b, at, v);
     return b;
-}
-Bytes Tiled(uint32_t headerSize, uint16_t w, const Bytes& stream) {
-    Bytes b(40, 0);
-    std::memcpy(b.data(), "_KV5", 4);
-    PutU32(b, 4, headerSize);
-    PutU16(b, 12, w);
-    PutU16(b, 14, 16);
-    PutU32(b, 16, 40);
-    PutU32(b, 20, (uint32_t)stream.size());
-    return Cat({b, stream});
 }
 Bytes GreyTile() {
     Bytes t(257, 5);
@@ -190,7 +139,6 @@ TEST(FormatContract, HostileHeadersAreRefusedByTheirCheck) {
         {"bmp signature", bmp_LoadBytes, notBm, "bad signature"},
         {"bmp 4 bits", bmp_LoadBytes, Bmp(1, 1, 4, 0, Bytes(8, 0), {0, 0, 0, 0}), "bad bit depth"},
         {"bmp 64 bits", bmp_LoadBytes, Bmp(1, 1, 64, 0, {}, Bytes(8, 1)), "bad bit depth"},
-        {"bmp no planes", bmp_LoadBytes, Bmp(1, 1, 8, 0, {}, row4, 0), "bad planes"},
         {"bmp run-length", bmp_LoadBytes, Bmp(1, 1, 8, 1, Bytes(8, 0), {1, 0, 0, 1}), "unsupported compression"},
         {"bmp jpeg inside", bmp_LoadBytes, Bmp(1, 1, 24, 4, {}, row4), "unsupported compression"},
         {"bmp no width", bmp_LoadBytes, Bmp(0, 1, 32, 0, {}, row4), "bad dimensions"},
@@ -198,11 +146,8 @@ TEST(FormatContract, HostileHeadersAreRefusedByTheirCheck) {
         {"bmp beyond a surface", bmp_LoadBytes, Bmp(8193, 2049, 8, 0, Bytes(4, 0), Bytes(8196 * 2049, 0)), "too large"},
         {"bmp height without magnitude", bmp_LoadBytes, Bmp(2, (int32_t)0x80000000, 8, 0, {}, row4), "truncated pixels"},
         {"bmp a pixel short", bmp_LoadBytes, Bmp(2, 2, 32, 0, {}, Bytes(12, 1)), "truncated pixels"},
-        {"bmp index past palette", bmp_LoadBytes, Bmp(1, 1, 8, 0, Bytes(8, 0), {2, 0, 0, 0}), "index past palette"},
         {"bmp index past count", bmp_LoadBytes, Bmp(1, 1, 8, 0, Bytes(1024, 0), {2, 0, 0, 0}, 1, 40, 2), "index past palette"},
         {"bmp colour count a lie", bmp_LoadBytes, Bmp(1, 1, 8, 0, Bytes(1024, 0), row4, 1, 40, 257), "too many colours"},
-        {"bmp no blue bits", bmp_LoadBytes, Bmp(1, 1, 16, 3, {0, 0xF8, 0, 0, 0xE0, 7, 0, 0, 0, 0, 0, 0}, row4), "empty bit mask"},
-        {"bmp header size 66", bmp_LoadBytes, Bmp(1, 1, 32, 0, {}, row4, 1, 66), "bad header size"},
         {"bmp core header", bmp_LoadBytes, core, "core header"},
         {"pcx signature", pcx_LoadBytes, notPcx, "bad signature"},
         {"pcx 3-bit planes", pcx_LoadBytes, Cat({Pcx(5, 8, 1, 1, 8, 3), {0xC8, 0}}), "bad bit depth"},
@@ -236,7 +181,6 @@ TEST(FormatContract, HostileHeadersAreRefusedByTheirCheck) {
         {"ppm maximum 65536", ppm_LoadBytes, Text("P6 1 1 65536\nabcdef"), "bad maximum"},
         {"ppm 25 megapixels", ppm_LoadBytes, Text("P6 5000 5000 255\n"), "too large"},
         {"ppm no blank after header", ppm_LoadBytes, Text("P6 1 1 255"), "truncated header"},
-        {"ppm binary short", ppm_LoadBytes, Text("P6 1 1 255\nab"), "truncated data"},
         {"ppm 16-bit short", ppm_LoadBytes, Text("P5 1 1 300\na"), "truncated data"},
         {"ppm P4 row short", ppm_LoadBytes, p4, "truncated data"},
         {"kv5 header size 23", kv5_LoadBytes, Kv5([](FileSpec& s) { s.headerSize = 23; }), "bad header size"},
@@ -249,8 +193,6 @@ TEST(FormatContract, HostileHeadersAreRefusedByTheirCheck) {
         {"kv5 plain stream short", kv5_LoadBytes, Kv5([](FileSpec& s) { s.codecs = {}, s.stream = Bytes(23, 1); }), "decoded stream too short"},
         {"kv5 stream past buffers", kv5_LoadBytes, Kv5([](FileSpec& s) { s.codecs = {}, s.stream = Bytes(300, 1), s.dataSizeZero = true; }), "stream too large"},
         {"kv5 run past buffers", kv5_LoadBytes, Kv5([](FileSpec& s) { s.stream = {0x80, 0xFF, 0xFF, 0xFF, 0xFF, 1, 0}; }), "output too large"},
-        {"kv5 run cut", kv5_LoadBytes, Kv5([](FileSpec& s) { s.stream = {0x80, 0xFF, 0xFF}; }), "truncated item"},
-        {"kv5 not a frequency stream", kv5_LoadBytes, Kv5([](FileSpec& s) { s.codecs = {3}; }), "no frequency codes"},
         {"kv5 codec 4", kv5_LoadBytes, Kv5([](FileSpec& s) { s.codecs = {4}; }), "unknown codec"},
         {"kv5 protected, quiet", kv5_LoadBytes, Kv5([](FileSpec& s) { s.codecs = {1, 255}; }), "protected file"},
         {"kv5 palette of 257", kv5_LoadBytes, Kv5([](FileSpec& s) { s.palette = std::vector<uint32_t>(257, 1); }), "palette too large"},
@@ -259,18 +201,15 @@ TEST(FormatContract, HostileHeadersAreRefusedByTheirCheck) {
         {"kv5 palette past end", kv5_LoadBytes, Kv5Patched(44, 500), "palette past end"},
         {"kv5 palette cut", kv5_LoadBytes, Kv5Patched(44, 142), "truncated palette"},
         {"kv5 signature", kv5_LoadBytes, Kv5Patched(0, 0x34354B5F), "bad signature"},
-        {"tiled header size 20", kv5_LoadTiledBytes, Tiled(20, 16, GreyTile()), "bad header size"},
-        {"tiled stream ends in a tile", kv5_LoadTiledBytes, Tiled(40, 16, Bytes(100, 8)), "truncated tile"},
-        {"tiled third tile missing", kv5_LoadTiledBytes, Tiled(40, 48, Cat({GreyTile(), {0x10}})), "truncated tile"},
-        {"tiled palette past 256", kv5_LoadTiledBytes, Tiled(40, 16, Cat({{0x38}, Bytes(256, 0), {7, 250}, Bytes(7, 1)})), "palette past 256"},
-        {"tiled width 0", kv5_LoadTiledBytes, Tiled(40, 0, GreyTile()), "bad dimensions"},
+        {"tiled header size 20", kv5_LoadTiledBytes, TiledFile(16, 16, GreyTile(), {}, 0, 20), "bad header size"},
+        {"tiled stream ends in a tile", kv5_LoadTiledBytes, TiledFile(16, 16, Bytes(100, 8)), "truncated tile"},
+        {"tiled third tile missing", kv5_LoadTiledBytes, TiledFile(48, 16, Cat({GreyTile(), {0x10}})), "truncated tile"},
+        {"tiled palette past 256", kv5_LoadTiledBytes, TiledFile(16, 16, Cat({{0x38}, Bytes(256, 0), {7, 250}, Bytes(7, 1)})), "palette past 256"},
+        {"tiled width 0", kv5_LoadTiledBytes, TiledFile(0, 16, GreyTile()), "bad dimensions"},
     };
+    // (Checks with cases of their own elsewhere: BmpStructure, Kv5Codec, EveryCut.)
     for (const Hostile& c : cases) {
-        Target keep;
-        ImageFileInfo info{};
-        info.quiet = 1;
-        EXPECT_EQ(c.load(keep.t.get(), c.file.data(), c.file.size(), &info), 0) << c.what;
+        ExpectRefused(c.load, c.file.data(), c.file.size(), c.what);
         EXPECT_STREQ(refuse_Reason(), c.reason) << c.what;
-        keep.ExpectUntouched(c.what);
     }
 }

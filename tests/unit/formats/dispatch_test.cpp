@@ -1,22 +1,30 @@
-// The load and save dispatchers: the extension table, the probing chain (a KV5 file
-// under another name, the old layout and its conversion question), the alpha
-// convention with its inversion rules, the "Loader Error" report, and every check
-// and message of saving.
+// The load and save dispatchers, and below them the file shells of the own readers
+// and writers, each in its section.
 #include <gtest/gtest.h>
-#include <filesystem>
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
-#include "platform/sysio.h"
+#include <sys/resource.h>
 #include "formats/bmp_file.h"
 #include "formats/dispatch.h"
 #include "formats/dispatch_table.h"
+#include "formats/fileio.h"
+#include "formats/kv5_tiled.h"
+#include "formats/pcx_file.h"
+#include "formats/ppm_file.h"
+#include "formats/tga_file.h"
+#include "platform/sysio.h"
 #include "support/format_support.h"
 #include "support/scratch.h"
 
 using namespace ftest;
 
+// The dispatchers: the extension table, the probing chain (a KV5 file under another
+// name, the old layout and its conversion question), the alpha convention with its
+// inversion rules, the "Loader Error" report, and every check and message of saving.
 namespace {
 
 struct Load {
@@ -53,7 +61,7 @@ TEST(LoadTable, ExtensionOfTheNamePartWithoutRegardToCase) {
     for (auto [name, loader] : names) EXPECT_EQ(img_LoadTableLookup(name), loader) << name;
 }
 
-TEST(LoadDispatch, KV5UnderAnotherNameIsFoundByTheChainAndNeverInverted) {
+TEST(LoadDispatch, TheChainFindsKV5UnderAnotherNameNeverInvertedAndOffersToConvertTheOldLayout) {
     Scratch d("kvdispatch");
     WriterSettings ws(1, 0, 0);  // puts the settings back
     g_settings.autoDetectAlpha = 1;
@@ -69,7 +77,6 @@ TEST(LoadDispatch, KV5UnderAnotherNameIsFoundByTheChainAndNeverInverted) {
     EXPECT_EQ(k.px, want);  // native: alpha as stored
     EXPECT_EQ(k.info.hasAlpha, 1);
     EXPECT_EQ(k.info.looksLikeOpacity, 0);
-    EXPECT_EQ(k.info.quiet, 1);
     EXPECT_EQ(uiscript_Statuses(),
               (std::vector<std::string>{" Loading File :: kv5.bmp", " Image Data Loaded."}));
 
@@ -96,19 +103,11 @@ TEST(LoadDispatch, KV5UnderAnotherNameIsFoundByTheChainAndNeverInverted) {
     EXPECT_EQ(b.info.looksLikeOpacity, 0);
     EXPECT_EQ(b.px, WordsOf(src.get()));
     EXPECT_EQ(uiscript_WaitDepth(), 0);
-}
 
-TEST(LoadDispatch, OldLayoutAsksToConvertUnlessQuiet) {
-    Scratch d("kvdispatch");
-    WriterSettings ws(0, 0, 0);
-    // One grey tile of 16 x 16 in the tiled layout.
-    Bytes old(40, 0);
-    std::memcpy(old.data(), "_KV5", 4);
-    for (size_t at : {4, 16}) PutU32(old, at, 40);
-    PutU16(old, 12, 16);
-    PutU16(old, 14, 16);
-    old.push_back(0x00);
-    for (int i = 0; i < 256; i++) old.push_back((uint8_t)i);
+    // The old layout loads; unless quiet, the chain asks to convert it.
+    Bytes tile(257);  // one grey tile of 16 x 16: kind byte 0, then the levels
+    for (int i = 0; i < 256; i++) tile[i + 1] = (uint8_t)i;
+    const Bytes old = TiledFile(16, 16, tile);
     d.Write("old.kv5", old);
 
     Load q = LoadPath(d.At("old.kv5"), 1);
@@ -157,20 +156,10 @@ TEST(LoadDispatch, FailuresLeaveTheTargetAndReportWhy) {
               "have cancelled the operation, or you need an external plugin to open it.");
     EXPECT_EQ(uiscript_Statuses().back(), " Error :: Image Not Loaded!!");
 
-    TestSurface src(6, 2);
-    FillWith(src.get(), 0, 0, 5, 1, 0x00102030);
-    WriterSettings ws(0, 0, 0);
-    ASSERT_TRUE(kv5_Save(src.get(), d.At("good.kv5").c_str()));
-    ASSERT_TRUE(img_LoadReporting(target.get(), d.At("good.kv5").c_str()));
-    EXPECT_TRUE(SameSurface(target.get(), src.get()));
-    EXPECT_EQ(uiscript_Statuses().back(), " Loaded '" + d.At("good.kv5") + "' ");
-
     // A cancelled password is asked once: the chain does not retry the table's reader.
-    {
-        WriterSettings protect(0, 1, 0);
-        QueuePassword("secret");
-        ASSERT_TRUE(kv5_Save(src.get(), d.At("locked.kv5").c_str()));
-    }
+    WriterSettings protect(0, 1, 0);
+    QueuePassword("secret");
+    ASSERT_TRUE(kv5_Save(target.get(), d.At("locked.kv5").c_str()));
     uiscript_Reset();
     EXPECT_FALSE(LoadPath(d.At("locked.kv5"), 0).ok);
     EXPECT_EQ(uiscript_PromptsAsked(), (std::vector<std::string>{KV5_PASSWORD_PROMPT}));
@@ -203,8 +192,6 @@ TEST(AlphaConvention, GroupsAveragesAndHasAlpha) {
     EXPECT_EQ(img_HasAlpha(s.get()), 1);
     FillWith(s.get(), 0, 0, 2, 1, 0x00FFFFFF);
     EXPECT_EQ(img_HasAlpha(s.get()), 0);
-    Surface none{};
-    EXPECT_EQ(img_HasAlpha(&none), 1);  // cannot be locked: assume alpha
 }
 
 TEST(SaveDispatch, EveryCheckAndMessage) {
@@ -259,24 +246,94 @@ TEST(SaveDispatch, EveryCheckAndMessage) {
     EXPECT_STREQ(refuse_Reason(), "");
     EXPECT_EQ(uiscript_Statuses(), (std::vector<std::string>{" Saving '" + d.At("ok.KV5") + "' ",
                                                               " Saved '" + d.At("ok.KV5") + "' "}));
-    Load back = LoadPath(d.At("ok.KV5"));
-    EXPECT_EQ(back.px, WordsOf(s.get()));
-    // Each extension reaches its own writer (the file starts as that format does), and
-    // the file loads back through the dispatcher with the bits the format keeps.
-    std::mt19937 rng(1);
-    FillRandom(s.get(), rng, false);
+    // Each extension reaches its own writer: the file starts as that format does.
+    // (What each writer stores: the round trips of contract_test.cpp.)
+    const std::pair<const char*, std::string> writers[] = {{"a.Bmp", "BM"}, {"a.dib", "BM"}, {"a.tga", std::string("\0\0\x0A", 3)},
+        {"a.pcx", "\x0A\x05"}, {"a.ppm", "P6"}, {"a.pbm", "P6"}, {"a.kv5", "_KV5"}};
+    for (const auto& [name, start] : writers) {
+        ASSERT_NE(img_SaveFile(s.get(), d.At(name).c_str()), 0) << name;
+        EXPECT_EQ(d.Text(name).substr(0, start.size()), start) << name;
+    }
+}
+
+// The file shells of every own writer and reader: the reasons of a write or read that
+// cannot happen, the KV5 probe and the tiled reader by path, a write that fails
+// half-way leaving the previous file and no temporary, the temporary name. (Saving and loading through every shell: SaveDispatch in dispatch_test.cpp.)
+namespace {
+
+size_t FileCount(const std::string& dir) {
+    size_t n = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir)) n += e.is_regular_file();
+    return n;
+}
+
+}  // namespace
+
+TEST(FileShells, TheReasonsOfFailureAndTheProbe) {
+    Scratch d("kvshell");
+    WriterSettings ws(2, 0, 1, "Disk");
+    TestSurface src(9, 4), back(1, 1);
+    std::filesystem::create_directory(d.At("folder"));
     const struct {
-        const char* name;
-        std::string start;
-        uint32_t kept;
-    } writers[] = {{"a.Bmp", "BM", ~0u}, {"a.dib", "BM", ~0u}, {"a.tga", std::string("\0\0\x0A", 3), 0xFFFFFF},
-                   {"a.pcx", "\x0A\x05", 0xFFFFFF}, {"a.ppm", "P6", 0xFFFFFF}, {"a.pbm", "P6", 0xFFFFFF}, {"a.kv5", "_KV5", ~0u}};
-    g_settings.autoDetectAlpha = 0;
-    for (const auto& w : writers) {
-        ASSERT_NE(img_SaveFile(s.get(), d.At(w.name).c_str()), 0) << w.name;
-        EXPECT_EQ(d.Text(w.name).substr(0, w.start.size()), w.start) << w.name;
-        std::vector<uint32_t> want = WordsOf(s.get());
-        for (auto& v : want) v &= w.kept;
-        EXPECT_EQ(LoadPath(d.At(w.name)).px, want) << w.name;
+        int (*save)(Surface*, const char*);
+        int (*load)(Surface*, const char*, ImageFileInfo*);
+    } shells[] = {{kv5_Save, kv5_Load}, {bmp_Save, bmp_Load}, {tga_Save, tga_Load}, {pcx_Save, pcx_Load}, {ppm_Save, ppm_Load}};
+    for (const auto& k : shells) {
+        ImageFileInfo info{};
+        EXPECT_FALSE(k.save(src.get(), d.At("folder").c_str()));
+        EXPECT_STREQ(refuse_Reason(), "cannot replace file");
+        EXPECT_FALSE(k.save(src.get(), d.At("missing/a").c_str()));
+        EXPECT_STREQ(refuse_Reason(), "cannot create file");
+        EXPECT_FALSE(k.load(back.get(), d.At("missing.x").c_str(), &info));
+        EXPECT_STREQ(refuse_Reason(), "cannot open file");
+        EXPECT_EQ(back->width, 1u);
+    }
+    EXPECT_EQ(FileCount(d.host), 0u);  // no temporary left behind
+
+    // Program-style path: backslashes stand for slashes natively.
+    ASSERT_TRUE(kv5_Save(src.get(), (d.dir + "\\a.kv5").c_str()));
+    ImageFileInfo probe{};
+    ASSERT_EQ(kv5_Probe(d.At("a.kv5").c_str(), &probe), 1);
+    EXPECT_EQ(probe.width, 9u);
+    EXPECT_EQ(std::string(probe.authorText).rfind("Disk, ", 0), 0u);
+    EXPECT_EQ(kv5_Probe(d.At("missing.kv5").c_str(), &probe), 0);
+    EXPECT_EQ(kv5_LoadTiled(back.get(), d.At("a.kv5").c_str(), &probe), 0);
+    EXPECT_STREQ(refuse_Reason(), "not the tiled layout");
+}
+
+TEST(FileShells, ReplacingKeepsTheOldFileUntilTheNewOneIsWhole) {
+    Scratch d("kvshell");
+    WriterSettings ws(0, 0, 0);
+    std::string path = d.At("keep.kv5");
+    std::mt19937 rng(2);
+    TestSurface small(8, 8), bigger(300, 200), back(1, 1);
+    FillRandom(small.get(), rng, false);
+    FillRandom(bigger.get(), rng, false);
+    ASSERT_EQ(kv5_Save(small.get(), path.c_str()), 1);
+    // Writes beyond 64 KB now fail with EFBIG (the signal is ignored).
+    auto old = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit low = saved;
+    low.rlim_cur = 64 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &low), 0);
+    int ok = kv5_Save(bigger.get(), path.c_str());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, old);
+    EXPECT_EQ(ok, 0);
+    EXPECT_STREQ(refuse_Reason(), "short write");
+    EXPECT_EQ(FileCount(d.host), 1u);
+    for (Surface* want : {small.get(), bigger.get()}) {  // the old file whole; then replaced
+        ASSERT_EQ(kv5_Load(back.get(), path.c_str(), nullptr), 1);
+        EXPECT_TRUE(SameSurface(want, back.get()));
+        ASSERT_EQ(kv5_Save(bigger.get(), path.c_str()), 1);
+    }
+}
+
+TEST(FileShells, TemporaryName) {
+    for (auto [name, temp] : {std::pair<const char*, const char*>{"C:\\a\\pic.kv5", "C:\\a\\pic.kv~"}, {"x~", "x!"}, {"", ""}}) {
+        char t[32];
+        fio_TempName(name, t, sizeof t);
+        EXPECT_STREQ(t, temp);
     }
 }

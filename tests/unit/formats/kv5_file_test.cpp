@@ -1,15 +1,19 @@
-// KV5 current layout: round trips of every colour model through every level, with and
-// without author tag and password, on both paths; the blocks the writer places; the
-// model rules at their edges; files of earlier revisions; messages and the probe.
+// The KV5 format: the current layout, the password layer and the legacy tiled layout,
+// each in its section below.
 #include <gtest/gtest.h>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <string>
+#include "formats/kv5_tiled.h"
 #include "platform/sysio.h"
 #include "support/format_support.h"
 
 using namespace ftest;
 
+// Current layout: round trips of every colour model through every level, with and
+// without author tag and password, on both paths; the blocks the writer places; the
+// model rules at their edges; files of earlier revisions; messages and the probe.
 namespace {
 
 enum Kind { INDEXED, INDEXED_ALPHA, GREY, GREY_ALPHA, DIRECT, DIRECT_ALPHA };
@@ -58,7 +62,6 @@ TEST(Kv5File, EveryModelRoundTripsAtEveryLevelOnBothPaths) {
                     Paint(img.get(), kind, 11 + level);
                     if (password) QueuePassword("s3cret pass", "the usual");
                     Bytes file = Kv5SaveBytes(img.get());
-                    ASSERT_FALSE(file.empty());
                     ExpectFields(file, {{16, 2, MODEL[kind]}, {18, 1, PLANES[kind]}, {28 + 15, 1, password ? 255u : 0u},
                                         {48, 4, author ? 141u : 0u}});
                     for (int i = 0; level == 0 && i < 15; i++) EXPECT_EQ(file[28 + i], 0);
@@ -70,7 +73,6 @@ TEST(Kv5File, EveryModelRoundTripsAtEveryLevelOnBothPaths) {
                     ASSERT_EQ(Load(file, back.get(), &info), 1);
                     EXPECT_TRUE(SameSurface(img.get(), back.get()));
                     EXPECT_EQ(info.isProtected, password);
-                    EXPECT_EQ(info.width, 37u);
                     EXPECT_EQ(std::string(info.authorText).rfind("Tester, ", 0) == 0, author == 1);
                     EXPECT_TRUE(uiscript_Boxes().empty());
                     if (password) continue;
@@ -153,22 +155,22 @@ TEST(Kv5File, EarlierRevisionsAndCodecListsDecode) {
         Bytes raw((size_t)w * h * planes);
         for (size_t i = 0; i < raw.size(); i++) raw[i] = (uint8_t)(i / 7 % 50 + (rng() % 3 == 0 ? rng() % 4 : 0));
         for (int p = 0; p < planes; p++) raw[(size_t)p * w * h] = (uint8_t)(0x11 * (p + 1));
-        for (auto list : {std::initializer_list<int>{1}, {1, 2}, {2, 19}, {1, 2, 19}, {1, 2, 19, 1}, {2, 3}, {35}})
-            for (uint16_t version : {1, 3}) {
-                FileSpec s;
-                s.version = version, s.width = w, s.height = h, s.planes = (uint8_t)planes;
-                s.model = planes == 2 ? 1 : 0;
-                s.codecs = list;
-                s.stream = Chain(raw, list);
-                SCOPED_TRACE(testing::Message() << "planes " << planes << " list " << *list.begin() << " of " << list.size());
-                TestSurface fast(1, 1), ref(1, 1);
-                ASSERT_EQ(Load(BuildFile(s), fast.get()), 1);
-                kv5_SetReferencePath(1);
-                ASSERT_EQ(Load(BuildFile(s), ref.get()), 1);
-                kv5_SetReferencePath(0);
-                EXPECT_TRUE(SameSurface(fast.get(), ref.get()));
-                EXPECT_EQ(fast.at(0, 0), first[planes]);
-            }
+        // One stage and chains of two, three and four (a repeat among them) over each coder.
+        for (auto list : {std::initializer_list<int>{35}, {2, 3}, {1, 2, 19}, {1, 2, 19, 1}}) {
+            FileSpec s;
+            s.width = w, s.height = h, s.planes = (uint8_t)planes;
+            s.model = planes == 2 ? 1 : 0;
+            s.codecs = list;
+            s.stream = Chain(raw, list);
+            SCOPED_TRACE(testing::Message() << "planes " << planes << " list " << *list.begin() << " of " << list.size());
+            TestSurface fast(1, 1), ref(1, 1);
+            ASSERT_EQ(Load(BuildFile(s), fast.get()), 1);
+            kv5_SetReferencePath(1);
+            ASSERT_EQ(Load(BuildFile(s), ref.get()), 1);
+            kv5_SetReferencePath(0);
+            EXPECT_TRUE(SameSurface(fast.get(), ref.get()));
+            EXPECT_EQ(fast.at(0, 0), first[planes]);
+        }
     }
     // Before version 1 the palette count sits in the header word at 48, not an author tag.
     FileSpec s;
@@ -267,4 +269,241 @@ TEST(Kv5File, ProbeReadsHeaderAndAuthorOnly) {
     }
     PutU32(f, 48, 1);
     EXPECT_EQ(kv5_ProbeExtent(f.data(), f.size()), 1u + 256);  // the file shell reads that far
+}
+
+// Password layer: the stream it writes, the three messages and their loops, the
+// checksum rules, and how saving and loading react to Skip and quiet (the right
+// password: Kv5File round trips; a cancelled one: dispatch_test.cpp).
+namespace {
+
+Bytes Protect(const Bytes& in) {
+    Bytes out(in.size() + 72);
+    out.resize(kv5_Protect(out.data(), out.size(), in.data(), in.size()));
+    return out;
+}
+
+Bytes Unprotect(const Bytes& in) {
+    Bytes out(in.size());
+    out.resize(kv5_Unprotect(out.data(), out.size(), in.data(), in.size()));
+    return out;
+}
+
+// The titles of the boxes shown so far, each a plain warning.
+std::vector<std::string> Titles() {
+    std::vector<std::string> t;
+    for (const auto& b : uiscript_Boxes()) {
+        t.push_back(b.title);
+        EXPECT_EQ(b.flags, UI_ICONWARNING) << b.title;
+    }
+    return t;
+}
+
+}  // namespace
+
+TEST(Kv5Protect, LayerLayoutChecksumAndHeaderSize) {
+    uiscript_Reset();
+    QueuePassword("ab", "a hint");
+    Bytes plain = {1, 2, 3, 250, 0};
+    Bytes p = Protect(plain);
+    ASSERT_EQ(p.size(), 77u);
+    // Header size, hint text and its end, the checksum of the plain bytes, then the
+    // bytes with the password's characters added in turn.
+    ExpectFields(p, {{0, 1, 72}, {67, 1, 0}, {68, 4, 256}});
+    EXPECT_EQ(std::string((const char*)p.data() + 1), "a hint");
+    EXPECT_EQ(Bytes(p.begin() + 72, p.end()), Bytes({1 + 'a', 2 + 'b', 3 + 'a', (uint8_t)(250 + 'b'), 'a'}));
+    EXPECT_EQ(uiscript_PromptsAsked(), std::vector<std::string>({KV5_PASSWORD_PROMPT}));
+
+    QueuePassword("", "", 0);  // Skip
+    EXPECT_TRUE(Protect(plain).empty());
+    QueuePassword("", "hint", 1);  // nothing to protect with
+    EXPECT_TRUE(Protect(plain).empty());
+    Bytes tooSmall(72 + plain.size() - 1);
+    QueuePassword("ab");
+    EXPECT_EQ(kv5_Protect(tooSmall.data(), tooSmall.size(), plain.data(), plain.size()), 0u);
+
+    uiscript_Reset();
+    QueuePassword("k");
+    p = Protect({10, 20, 30});
+    PutU32(p, 68, 0);  // checksum 0: any password applies, with a warning
+    QueuePassword("wrong key");
+    EXPECT_EQ(Unprotect(p).size(), 3u);
+    EXPECT_EQ(Titles(), std::vector<std::string>({"Skipping Validation"}));
+    EXPECT_EQ(uiscript_Boxes()[0].text,
+              "The password you entered has been\napplied without validation. If the\nimage is corrupted, it's incorrect.\n");
+
+    // Plain bytes summing to 0: accepted without a word.
+    uiscript_Reset();
+    QueuePassword("k");
+    Bytes z = Protect({0, 0});
+    ASSERT_EQ(GetU32(z, 68), 0u);
+    QueuePassword("k");
+    EXPECT_EQ(Unprotect(z), Bytes({0, 0}));
+    EXPECT_TRUE(uiscript_Boxes().empty());
+
+    // H = 10: no checksum, cipher from byte 10. H = 80: checksum still at 68, cipher from 80.
+    Bytes s = {10, 'h', 'i', 0, 0, 0, 0, 0, 0, 0, 5 + 'x', 6 + 'x'};
+    QueuePassword("x");
+    EXPECT_EQ(Unprotect(s), Bytes({5, 6}));
+    Bytes t(82, 0);
+    t[0] = 80, t[80] = 1 + 'y', t[81] = 2 + 'y';
+    PutU32(t, 68, 3);
+    QueuePassword("y");
+    EXPECT_EQ(Unprotect(t), Bytes({1, 2}));
+    // No cipher bytes at all: refused without asking.
+    uiscript_Reset();
+    Bytes headerOnly(72, 0);
+    headerOnly[0] = 72;
+    EXPECT_TRUE(Unprotect(headerOnly).empty());
+    EXPECT_TRUE(Unprotect({200, 1, 2}).empty());
+    EXPECT_TRUE(uiscript_PromptsAsked().empty());
+}
+
+TEST(Kv5Protect, RightWrongAndMissingPasswords) {
+    uiscript_Reset();
+    Bytes plain(300);
+    for (size_t i = 0; i < plain.size(); i++) plain[i] = (uint8_t)(i * 7);
+    QueuePassword("Case Sensitive");
+    Bytes p = Protect(plain);
+
+    for (const char* pw : {"case sensitive", "", "Case Sensitive"}) QueuePassword(pw);
+    EXPECT_EQ(Unprotect(p), plain);
+    EXPECT_EQ(Titles(), std::vector<std::string>({"Wrong Password", "No Password"}));
+    EXPECT_EQ(uiscript_Boxes()[0].text, "The password you entered is incorrect.");
+    EXPECT_EQ(uiscript_Boxes()[1].text, "Please enter a valid password.");
+
+    uiscript_Reset();
+    QueuePassword("nope");
+    QueuePassword("", "", 0);  // gives up after the warning
+    EXPECT_TRUE(Unprotect(p).empty());
+    EXPECT_EQ(Titles(), std::vector<std::string>({"Wrong Password"}));
+    EXPECT_EQ(uiscript_PromptsAsked().size(), 2u);
+}
+
+TEST(Kv5Protect, SkipSavesPlainAndQuietLoadsRefuse) {
+    WriterSettings ws(2, 1, 1);
+    TestSurface img(20, 10), back(1, 1);
+    QueuePassword("", "", 0);  // Skip: saved without protection
+    EXPECT_EQ(Kv5SaveBytes(img.get())[28 + 15], 0);
+    QueuePassword("pw", "hint");
+    Bytes f = Kv5SaveBytes(img.get());
+    ImageFileInfo info{};
+    info.quiet = 1;  // previews never ask, but learn the file is protected
+    EXPECT_EQ(kv5_LoadBytes(back.get(), f.data(), f.size(), &info), 0);
+    EXPECT_EQ(info.isProtected, 1);
+    EXPECT_EQ(back->width, 1u);
+    EXPECT_EQ(uiscript_PromptsAsked().size(), 2u);
+}
+
+// Legacy tiled layout: files built tile by tile covering each tile kind, the strip
+// order (also on a repeat), the persistent palette, the extra byte, edge clipping, the
+// red/blue swap and codec lists (refusals: contract_test.cpp).
+namespace {
+
+typedef std::function<uint32_t(int)> Words;  // a tile's 256 words in file order
+
+void AddPlanes(Bytes& s, int planes, int n, const Words& word) {
+    for (int p = 0; p < planes; p++)
+        for (int i = 0; i < n; i++) s.push_back((uint8_t)(word(i) >> (8 * p)));
+}
+void Direct(Bytes& s, int planes, const Words& word, int flags = 0) {
+    s.push_back((uint8_t)((planes - 1) | 0x08 | flags));
+    AddPlanes(s, planes, 256, word);
+}
+// Entries [start, start + n); `withStart` sets bit 5 (else start must be 0).
+void Indexed(Bytes& s, int planes, const Words& index, int start, int n, const Words& entry, bool withStart) {
+    s.push_back((uint8_t)((planes - 1) | 0x18 | (withStart ? 0x20 : 0)));
+    for (int i = 0; i < 256; i++) s.push_back((uint8_t)index(i));
+    s.push_back((uint8_t)(withStart ? n : n - 1));
+    if (withStart) s.push_back((uint8_t)start);
+    AddPlanes(s, planes, n, entry);
+}
+void Grey(Bytes& s, int planes, const Words& grey) {
+    s.push_back((uint8_t)(planes - 1));
+    for (int i = 0; i < 256; i++) s.push_back((uint8_t)grey(i));
+    s.insert(s.end(), (size_t)(planes - 1) * 256, 0xEE);  // skipped
+}
+
+uint32_t Swap(uint32_t v) { return (v & 0xFF00FF00u) | (v & 0xFF) << 16 | (v >> 16 & 0xFF); }
+
+int LoadTiled(const Bytes& f, Surface* out, ImageFileInfo* info = nullptr) {
+    return kv5_LoadTiledBytes(out, f.data(), f.size(), info);
+}
+
+}  // namespace
+
+TEST(Kv5Tiled, TileKindsEdgeClippingAndThePersistentPalette) {
+    auto directWord = [](int i) { return 0xA0000000u | (uint32_t)i << 8 | (uint32_t)(255 - i) | 0x00110000u; };
+    auto index = [](int i) { return (uint32_t)(10 + i % 3); };
+    auto entry = [](int j) { return 0x00102030u * (uint32_t)(j + 1); };
+    auto grey = [](int i) { return (uint32_t)(i ^ 0x5A); };
+    Bytes s;
+    Direct(s, 4, directWord);
+    Indexed(s, 3, index, 10, 3, entry, true);
+    Grey(s, 2, grey);
+    s.push_back(0x10);  // repeat: the grey tile again
+    TestSurface out(1, 1);
+    ImageFileInfo info{};
+    ASSERT_EQ(LoadTiled(TiledFile(20, 18, s), out.get(), &info), 1);
+    EXPECT_EQ(std::make_pair(info.width, info.height), std::make_pair(20u, 18u));
+    for (int y = 0; y < 18; y++)
+        for (int x = 0; x < 20; x++) {
+            int i = (y % 16) * 16 + x % 16;
+            uint32_t want = x < 16 && y < 16 ? directWord(i) : y < 16 ? entry(index(i) - 10) : grey(i) * 0x010101u;
+            ASSERT_EQ(out.at(x, y), Swap(want)) << x << "," << y;
+        }
+
+    // The palette persists from tile to tile; bit 7 announces an extra byte, skipped.
+    auto entryA = [](int j) { return 0x01000000u * (uint32_t)(j + 1) + 0x000A0B0Cu; };
+    auto index4 = [](int i) { return (uint32_t)(i % 4); };
+    Bytes p;
+    Indexed(p, 4, index4, 0, 4, entryA, false);    // entries 0..3 (count byte 3)
+    p.push_back(0x80 | 0x04 | 0x18 | 0x20 | 0);   // bit 7 and the ignored bit 2, one plane
+    p.push_back(0x99);                            // the skipped byte
+    for (int i = 0; i < 256; i++) p.push_back((uint8_t)index4(i));
+    p.insert(p.end(), {1, 2, 0x42});              // one entry, from entry 2: 0x42
+    ASSERT_EQ(LoadTiled(TiledFile(32, 1, p), out.get()), 1);
+    for (int x = 0; x < 16; x++) EXPECT_EQ(out.at(x, 0), Swap(entryA(x % 4)));
+    for (int x = 0; x < 16; x++) EXPECT_EQ(out.at(16 + x, 0), Swap(x % 4 == 2 ? 0x42 : entryA(x % 4)));
+}
+
+TEST(Kv5Tiled, StripOrderAlsoReordersARepeat) {
+    Bytes s;
+    Direct(s, 3, [](int i) { return (uint32_t)i; }, 0x40);
+    s.push_back(0x10 | 0x40);
+    TestSurface out(1, 1);
+    ASSERT_EQ(LoadTiled(TiledFile(32, 16, s), out.get()), 1);
+    // Stored pixels 0..7 fill two rows in the order 0 3 4 7 / 1 2 5 6; 32 starts row 2.
+    const struct {
+        int x, y;
+        uint32_t stored;
+    } at[] = {{0, 0, 0}, {1, 0, 3}, {2, 0, 4}, {3, 0, 7}, {0, 1, 1}, {1, 1, 2}, {2, 1, 5}, {3, 1, 6}, {0, 2, 32}, {15, 15, 254}};
+    for (auto a : at) EXPECT_EQ(out.at(a.x, a.y), Swap(a.stored)) << a.x << "," << a.y;
+    EXPECT_EQ(out.at(16, 0), Swap(0));
+    EXPECT_EQ(out.at(17, 0), out.at(3, 0));  // the repeat is reordered once more
+    EXPECT_EQ(HashSurface(out.get()), 0x36E80DB5u);
+}
+
+TEST(Kv5Tiled, CodecListsProtectionAndHeaderRules) {
+    Bytes s;
+    Grey(s, 1, [](int i) { return (uint32_t)(i / 16); });
+    TestSurface out(1, 1);
+    uiscript_Reset();
+    // Codec 4 is not defined: passed over without a message.
+    ASSERT_EQ(LoadTiled(TiledFile(16, 16, Chain(s, {1, 2}), {1, 4, 2}), out.get()), 1);
+    EXPECT_TRUE(uiscript_Boxes().empty());
+    EXPECT_EQ(out.at(3, 9), 0x090909u);
+    // One pixel still needs its whole tile.
+    ASSERT_EQ(LoadTiled(TiledFile(1, 1, s, {}, 1), out.get()), 1);
+    EXPECT_EQ(out->width, 1u);
+    // Layout 2 belongs to the other reader; an oversized data offset means headerSize.
+    EXPECT_EQ(LoadTiled(TiledFile(16, 16, s, {}, 2), out.get()), 0);
+    Bytes far = TiledFile(16, 16, s);
+    PutU32(far, 16, 5000);
+    EXPECT_EQ(LoadTiled(far, out.get()), 1);
+    // Protected and quiet: refused without asking, flagged.
+    ImageFileInfo info{};
+    info.quiet = 1;
+    EXPECT_EQ(LoadTiled(TiledFile(16, 16, s, {255}), out.get(), &info), 0);
+    EXPECT_EQ(info.isProtected, 1);
+    EXPECT_TRUE(uiscript_PromptsAsked().empty());
 }

@@ -1,15 +1,16 @@
-// The real file dialogs with their preview panel, driven from another thread: the
-// information of a plain and of a protected file named at start, the preview switch,
-// cancel; a save dialog whose file type replaces the extension typed; the filter index
-// kept between runs, per dialog. The "Loader Error" dialog: texts, colours, Close.
+// The format dialogs, driven from another thread like a user: the file dialogs with
+// their preview panel, the "Loader Error" dialog and the password dialog, each in its
+// section below.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cstring>
 #include <dlgs.h>
 #include <string>
 #include <thread>
 #include "engine/engine.h"
 #include "formats/filedlg_win32.h"
 #include "formats/formats_ids.h"
+#include "formats/kv5_password_win32.h"
 #include "formats/loaderror_win32.h"
 #include "support/format_support.h"
 #include "support/scratch.h"
@@ -17,6 +18,10 @@
 
 using namespace ftest;
 
+// The real file dialogs with their preview panel in one journey: the filter index kept
+// between runs, per dialog; the information of a plain and of a protected file named
+// at start, the preview switch, cancel; a save dialog whose file type replaces the
+// extension typed. The "Loader Error" dialog: texts, colours, Close.
 namespace {
 
 std::string Text(HWND w) {
@@ -79,103 +84,94 @@ void ChooseType(HWND dialog, int index0) {
 
 }  // namespace
 
-TEST(FileDialogs, OpenShowsInformationOfPlainAndProtectedFiles) {
+TEST(FileDialogs, SpriteOpenAndSaveJourney) {
     eng_Init();
     Scratch d("kvfiledlg");
     TestSurface s(7, 5);
     FillWith(s.get(), 0, 0, 6, 4, 0x00336699);
-    {
+    {  // saved over a bigger file: the Win32 replace step leaves the new file whole, no temporary
         WriterSettings plain(2, 0, 0);
+        TestSurface big(64, 16);
+        ASSERT_EQ(kv5_Save(big.get(), d.At("seven.kv5").c_str()), 1);
         ASSERT_EQ(kv5_Save(s.get(), d.At("seven.kv5").c_str()), 1);
+        EXPECT_EQ(d.Read("seven.kv5"), Kv5SaveBytes(s.get()));
+        EXPECT_EQ(GetFileAttributesA(d.At("seven.kv~").c_str()), INVALID_FILE_ATTRIBUTES);
     }
     WriterSettings ws(2, 1, 1, "Somebody With A Long Name");
     QueuePassword("secret", "hint");
     ASSERT_EQ(kv5_Save(s.get(), d.At("locked.kv5").c_str()), 1);
+    char out[512] = "";
 
-    std::string loaded, black, disabled, pathLine, locked;
+    // The sprite dialog keeps the file type chosen in it; the image dialog keeps its own.
+    std::thread choose = DriveWindowLater("Open Sprite", [&](HWND dlg) {
+        HWND name = NameField(dlg);
+        ChooseType(dlg, 2);  // "Any format (All files)"
+        SetWindowTextA(name, d.At("seven.kv5").c_str());
+        PressButton(dlg, IDOK);
+    });
+    EXPECT_EQ(img_OpenSpriteDialog(nullptr, out), 1);
+    choose.join();
+    EXPECT_EQ(_stricmp(out, d.At("seven.kv5").c_str()), 0) << out;
+    LRESULT sprite = -1, image = -1;
+    std::thread again = DriveWindowLater("Open Sprite", [&](HWND dlg) {
+        NameField(dlg);
+        sprite = SendMessageA(GetDlgItem(dlg, cmb1), CB_GETCURSEL, 0, 0);
+        PressButton(dlg, IDCANCEL);
+    });
+    EXPECT_EQ(img_OpenSpriteDialog(nullptr, out), 0);
+    again.join();
+    EXPECT_EQ(sprite, 2);
+
+    std::string loaded, disabled, pathLine, locked;
     std::thread driver = DriveWindowLater("Open Image", [&](HWND dlg) {
         HWND info = Descendant(dlg, IDC_FDP_INFO);
         if (!info) return PressButton(dlg, IDCANCEL);
+        image = SendMessageA(GetDlgItem(dlg, cmb1), CB_GETCURSEL, 0, 0);
         loaded = WaitText(info, "Size:");
         pathLine = Text(Descendant(dlg, IDC_FDP_PATH));
-        SendMessageA(Descendant(dlg, IDC_FDP_BLACK), BM_CLICK, 0, 0);
-        black = WaitText(info, "Size:");
         SendMessageA(Descendant(dlg, IDC_FDP_SHOW), BM_CLICK, 0, 0);
         disabled = WaitText(info, "You have");
         PressButton(dlg, IDCANCEL);
     });
-    char out[512] = "untouched";
+    std::strcpy(out, "untouched");
     // The current document's file fills the name at start.
     EXPECT_EQ(img_OpenImageDialog(nullptr, d.At("seven.kv5").c_str(), out), 0);
     driver.join();
     EXPECT_STREQ(out, "untouched");
+    EXPECT_EQ(image, 0);
     EXPECT_EQ(loaded.rfind("Size: 7 by 5\r\nPassword: NONE\r\nFile Size: ", 0), 0u) << loaded;
-    EXPECT_NE(loaded.find("Transparency: NONE\r\n"), std::string::npos) << loaded;
-    EXPECT_EQ(black.rfind("Size: 7 by 5\r\n", 0), 0u) << black;
     EXPECT_EQ(disabled,
               "You have disabled the Image Preview function.\r\nYou need to enable it by ticking the checkbox "
               "below to load image information and preview.");
     EXPECT_EQ(_stricmp(pathLine.c_str(), d.At("seven.kv5").c_str()), 0) << pathLine;
 
     // A protected file is probed, not loaded: quiet loading never asks for the password.
-    std::thread again = DriveWindowLater("Open Image", [&](HWND dlg) {
+    std::thread probe = DriveWindowLater("Open Image", [&](HWND dlg) {
         if (HWND info = Descendant(dlg, IDC_FDP_INFO)) locked = WaitText(info, "Size:");
         PressButton(dlg, IDCANCEL);
     });
     EXPECT_EQ(img_OpenImageDialog(nullptr, d.At("locked.kv5").c_str(), out), 0);
-    again.join();
-    EXPECT_EQ(locked.rfind("Size: 7 by 5\r\nPassword: YES\r\nFile Size: ", 0), 0u) << locked;
-    EXPECT_NE(locked.find("\r\nFormat: Kelvara Draw Image\r\nRights: Somebody With A Long Nam..."), std::string::npos)
-        << locked;
+    probe.join();
+    EXPECT_EQ(locked.rfind("Size: 7 by 5\r\nPassword: YES\r\n", 0), 0u) << locked;
+    EXPECT_NE(locked.find("\r\nRights: Somebody With A Long Nam..."), std::string::npos) << locked;
     EXPECT_EQ(uiscript_PromptsAsked().size(), 1u);
-}
 
-TEST(FileDialogs, SaveTypeReplacesTheExtensionAndFilterIndexIsKeptPerDialog) {
-    eng_Init();
-    Scratch d("kvfiledlg");
+    // Saving: the file type chosen replaces the extension typed; "All files" leaves it.
     std::string renamed, afterAll;
     std::thread save = DriveWindowLater("Save Image", [&](HWND dlg) {
         HWND name = NameField(dlg);
         SetWindowTextA(name, d.At("picture.kv5").c_str());
         ChooseType(dlg, 1);  // "Standard Bitmaps (.bmp/.dib)"
         renamed = Text(name);
-        ChooseType(dlg, 7);  // "Any format (All files) " leaves the name alone
+        ChooseType(dlg, 7);  // "Any format (All files) "
         afterAll = Text(name);
         PressButton(dlg, IDOK);
     });
-    char out[512] = "";
     EXPECT_EQ(img_SaveImageDialog(nullptr, nullptr, out), 1);
     save.join();
     EXPECT_EQ(renamed, d.At("picture.bmp"));
     EXPECT_EQ(afterAll, renamed);
     EXPECT_EQ(_stricmp(out, d.At("picture.bmp").c_str()), 0) << out;
-
-    d.Write("sprite.kv5");
-    std::thread choose = DriveWindowLater("Open Sprite", [&](HWND dlg) {
-        HWND name = NameField(dlg);
-        ChooseType(dlg, 2);  // "Any format (All files)"
-        SetWindowTextA(name, d.At("sprite.kv5").c_str());
-        PressButton(dlg, IDOK);
-    });
-    EXPECT_EQ(img_OpenSpriteDialog(nullptr, out), 1);
-    choose.join();
-    EXPECT_EQ(_stricmp(out, d.At("sprite.kv5").c_str()), 0) << out;
-    LRESULT sprite = -1, image = -1;
-    auto readType = [](LRESULT* sel) {
-        return [sel](HWND dlg) {
-            NameField(dlg);
-            *sel = SendMessageA(GetDlgItem(dlg, cmb1), CB_GETCURSEL, 0, 0);
-            PressButton(dlg, IDCANCEL);
-        };
-    };
-    std::thread again = DriveWindowLater("Open Sprite", readType(&sprite));
-    EXPECT_EQ(img_OpenSpriteDialog(nullptr, out), 0);
-    again.join();
-    std::thread other = DriveWindowLater("Open Image", readType(&image));
-    EXPECT_EQ(img_OpenImageDialog(nullptr, nullptr, out), 0);
-    other.join();
-    EXPECT_EQ(sprite, 2);
-    EXPECT_EQ(image, 0);  // the image dialog keeps its own
 }
 
 TEST(LoaderErrorDialog, ShowsTheReasonInItsColoursAndCloses) {
@@ -198,4 +194,119 @@ TEST(LoaderErrorDialog, ShowsTheReasonInItsColoursAndCloses) {
     EXPECT_EQ(red, RGB(255, 0, 0));
     EXPECT_EQ(blue, RGB(0, 0, 255));
     EXPECT_EQ(FindWindowA(nullptr, "Loader Error"), nullptr);
+}
+
+// The real "Please Enter Password" dialog, driven from another thread like a user:
+// typing into its fields, pressing its buttons, answering its message box. (A KV5
+// file saved over an existing one: the file dialog journey above.)
+namespace {
+
+const char TITLE[] = "Please Enter Password";
+
+// One WM_CHAR per character, as the keyboard would send them; the field is emptied
+// first with a select-all and a backspace.
+void TypeInto(HWND dlg, int id, const std::string& text) {
+    HWND edit = GetDlgItem(dlg, id);
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SendMessageA(edit, WM_CHAR, VK_BACK, 0);
+    for (char c : text) SendMessageA(edit, WM_CHAR, (WPARAM)(unsigned char)c, 0);
+}
+
+void Press(HWND dlg, int id) { SendMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
+
+// The longest static text of a window: a message box's message.
+std::string MessageOf(HWND box) {
+    std::string best;
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM lp) -> BOOL {
+            char cls[32] = {};
+            GetClassNameA(child, cls, sizeof cls);
+            std::string* out = (std::string*)lp;
+            if (_stricmp(cls, "Static") == 0 && Text(child).size() > out->size()) *out = Text(child);
+            return TRUE;
+        },
+        (LPARAM)&best);
+    return best;
+}
+
+// Both fields' password characters, as one number.
+int Masks(HWND dlg) {
+    return (int)SendDlgItemMessageA(dlg, IDC_KV5PW_PASSWORD, EM_GETPASSWORDCHAR, 0, 0) * 1000 +
+           (int)SendDlgItemMessageA(dlg, IDC_KV5PW_CONFIRM, EM_GETPASSWORDCHAR, 0, 0);
+}
+
+}  // namespace
+
+TEST(Kv5PasswordDialog, SavingMasksChecksTheConfirmationAndApplies) {
+    Kv5PasswordFields f{};
+    std::strcpy(f.hint, "stale");
+    std::string message, hintAtStart = "?";
+    int checked = -1, masked = -1, shown = -1, remasked = -1;
+    std::thread user = DriveWindowLater(TITLE, [&](HWND dlg) {
+        hintAtStart = Text(GetDlgItem(dlg, IDC_KV5PW_HINT));
+        checked = (int)IsDlgButtonChecked(dlg, IDC_KV5PW_MASK);
+        masked = Masks(dlg);
+        Press(dlg, IDC_KV5PW_MASK);
+        shown = Masks(dlg);
+        Press(dlg, IDC_KV5PW_MASK);
+        remasked = Masks(dlg);
+        TypeInto(dlg, IDC_KV5PW_HINT, "my hint");
+        TypeInto(dlg, IDC_KV5PW_PASSWORD, "Secret 1");
+        TypeInto(dlg, IDC_KV5PW_CONFIRM, "secret 1");
+        PostMessageA(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
+        HWND box = FindWindowWait("Password Mismatch", nullptr, 10000);
+        if (!box) return;
+        message = MessageOf(box);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        for (int i = 0; i < 500 && IsWindow(box); i++) Sleep(10);
+        TypeInto(dlg, IDC_KV5PW_CONFIRM, "Secret 1");
+        Press(dlg, IDOK);
+    });
+    int r = kv5_PasswordDialog(1, &f);
+    user.join();
+    EXPECT_EQ(r, 1);
+    EXPECT_EQ(hintAtStart, "");  // saving starts with every field empty
+    EXPECT_EQ(checked, BST_CHECKED);
+    EXPECT_EQ(masked, '*' * 1000 + '*');
+    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(remasked, masked);
+    EXPECT_EQ(message, "Passwords don't match!");
+    EXPECT_STREQ(f.password, "Secret 1");
+    EXPECT_STREQ(f.confirm, "Secret 1");
+    EXPECT_STREQ(f.hint, "my hint");
+
+    // Both fields empty, or Skip in either mode: 0.
+    std::thread hintOnly = DriveWindowLater(TITLE, [](HWND dlg) {
+        TypeInto(dlg, IDC_KV5PW_HINT, "only a hint");
+        Press(dlg, IDOK);
+    });
+    EXPECT_EQ(kv5_PasswordDialog(1, &f), 0);
+    hintOnly.join();
+    for (int saving = 0; saving <= 1; saving++) {
+        std::thread skip = AnswerWindowLater(TITLE, IDCANCEL);
+        EXPECT_EQ(kv5_PasswordDialog(saving, &f), 0);
+        skip.join();
+    }
+}
+
+TEST(Kv5PasswordDialog, LoadingShowsTheHintReadOnlyAndLimitsFields) {
+    Kv5PasswordFields f{};
+    std::strcpy(f.hint, "the file's hint");
+    std::string hint;
+    LONG styles[3] = {};
+    const int ids[3] = {IDC_KV5PW_HINT, IDC_KV5PW_CONFIRM, IDC_KV5PW_PASSWORD};
+    std::thread user = DriveWindowLater(TITLE, [&](HWND dlg) {
+        hint = Text(GetDlgItem(dlg, IDC_KV5PW_HINT));
+        for (int i = 0; i < 3; i++) styles[i] = GetWindowLongA(GetDlgItem(dlg, ids[i]), GWL_STYLE);
+        TypeInto(dlg, IDC_KV5PW_PASSWORD, std::string(40, 'k'));  // 31 are taken
+        Press(dlg, IDOK);
+    });
+    EXPECT_EQ(kv5_PasswordDialog(0, &f), 1);
+    user.join();
+    EXPECT_EQ(hint, "the file's hint");
+    EXPECT_TRUE(styles[0] & ES_READONLY);
+    EXPECT_TRUE(styles[1] & ES_READONLY);
+    EXPECT_FALSE(styles[2] & ES_READONLY);
+    EXPECT_EQ(std::string(f.password), std::string(31, 'k'));
 }
