@@ -17,10 +17,9 @@ void Check(const std::string& line, size_t fileCap, size_t switchCap) {
     if (r != (line.empty() ? 0 : 1)) std::abort();
     size_t fl = strnlen(file.data(), fileCap), sl = strnlen(sw.data(), switchCap);
     if (fl >= fileCap || sl >= switchCap) std::abort();  // not terminated inside
-    for (size_t i = fileCap; i < file.size(); i++)
-        if (file[i] != '\x7f') std::abort();  // written past the end
-    for (size_t i = switchCap; i < sw.size(); i++)
-        if (sw[i] != '\x7f') std::abort();
+    // written past the end
+    if (file.find_first_not_of('\x7f', fileCap) != std::string::npos) std::abort();
+    if (sw.find_first_not_of('\x7f', switchCap) != std::string::npos) std::abort();
     if (fl && line.find(file.c_str()) == std::string::npos) std::abort();
     if (sl && line.find(sw.c_str()) == std::string::npos) std::abort();
 }

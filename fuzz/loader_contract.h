@@ -15,3 +15,13 @@ inline int fz_CheckLoad(int loaded, Surface* out, const ImageFileInfo& info) {
     }
     return loaded;
 }
+
+// A quiet load of the first `use` bytes (at most `size`) under the contract.
+template <int (*Load)(Surface*, const uint8_t*, size_t, ImageFileInfo*)>
+int fz_QuietLoad(const uint8_t* data, size_t size, size_t use = SIZE_MAX) {
+    Surface out{};
+    ImageFileInfo info{};
+    info.quiet = 1;
+    if (fz_CheckLoad(Load(&out, data, use < size ? use : size, &info), &out, info)) srf_Destroy(&out);
+    return 0;
+}

@@ -50,27 +50,20 @@ struct ShellFolders {
     const char* names[2] = {"Programs", "Desktop"};
     ShellFolders(const std::string& programs, const std::string& desktop) {
         const std::string to[2] = {programs, desktop};
-        HKEY k;
-        RegCreateKeyExA(HKEY_CURRENT_USER, SHELL_FOLDERS, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
         for (int i = 0; i < 2; i++) {
             char buf[MAX_PATH];
-            DWORD size = sizeof buf, type = 0;
-            had[i] = RegQueryValueExA(k, names[i], nullptr, &type, (BYTE*)buf, &size) == ERROR_SUCCESS;
-            if (had[i]) saved[i].assign(buf, size ? size - 1 : 0);
-            RegSetValueExA(k, names[i], 0, REG_SZ, (const BYTE*)to[i].c_str(), (DWORD)to[i].size() + 1);
+            DWORD size = sizeof buf;
+            had[i] = RegGetValueA(HKEY_CURRENT_USER, SHELL_FOLDERS, names[i], RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
+                                  RRF_NOEXPAND, nullptr, buf, &size) == ERROR_SUCCESS;
+            if (had[i]) saved[i] = buf;
+            RegSetKeyValueA(HKEY_CURRENT_USER, SHELL_FOLDERS, names[i], REG_SZ, to[i].c_str(), (DWORD)to[i].size() + 1);
         }
-        RegCloseKey(k);
     }
     ~ShellFolders() {
-        HKEY k;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, SHELL_FOLDERS, 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
-        for (int i = 0; i < 2; i++) {
-            if (had[i])
-                RegSetValueExA(k, names[i], 0, REG_EXPAND_SZ, (const BYTE*)saved[i].c_str(),
-                               (DWORD)saved[i].size() + 1);
-            else RegDeleteValueA(k, names[i]);
-        }
-        RegCloseKey(k);
+        for (int i = 0; i < 2; i++)
+            if (had[i]) RegSetKeyValueA(HKEY_CURRENT_USER, SHELL_FOLDERS, names[i], REG_EXPAND_SZ, saved[i].c_str(),
+                                        (DWORD)saved[i].size() + 1);
+            else RegDeleteKeyValueA(HKEY_CURRENT_USER, SHELL_FOLDERS, names[i]);
     }
 };
 

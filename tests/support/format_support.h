@@ -13,6 +13,7 @@
 #include "formats/kv5_codec.h"
 #include "formats/kv5_file.h"
 #include "formats/kv5_protect.h"
+#include "formats/ppm_file.h"
 #include "platform/refusal.h"
 #include "settings/settings.h"
 #include "support/test_surface.h"
@@ -59,20 +60,19 @@ inline uint32_t Fnv(const void* data, size_t n) {
     for (size_t i = 0; i < n; i++) h = (h ^ ((const uint8_t*)data)[i]) * 16777619u;
     return h;
 }
-// A malloc'd block handed over by a writer, as a vector (the block is freed).
-inline Bytes Take(uint8_t* data, size_t size) {
-    Bytes v(data, data + size);
-    std::free(data);
-    return v;
-}
-
-// What a memory writer hands over, as a vector; empty when it refuses.
+// What a memory writer hands over, as a vector (its block freed); empty when it refuses.
 template <int (*Save)(Surface*, uint8_t**, size_t*)>
 Bytes Saved(Surface* s) {
     uint8_t* data;
     size_t size;
-    return Save(s, &data, &size) ? Take(data, size) : Bytes{};
+    if (!Save(s, &data, &size)) return {};
+    Bytes v(data, data + size);
+    std::free(data);
+    return v;
 }
+// The PPM writer in its text (0) or binary (1) form, for Saved.
+template <int Binary>
+int PpmSave(Surface* s, uint8_t** data, size_t* size) { return ppm_SaveBytes(s, Binary, data, size); }
 
 // A load from bytes into a fresh surface; on refusal the words stay empty and
 // `why` holds the reason.

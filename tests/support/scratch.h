@@ -63,4 +63,14 @@ struct Scratch {
         std::vector<uint8_t> b = Read(rel);
         return std::string(b.begin(), b.end());
     }
+    // The last two lines of the runtime log here, without their time stamps.
+    std::vector<std::string> LogTail() const {
+        const std::string t = Text("Kelvara.log");
+        std::vector<std::string> lines = {"", ""};
+        for (size_t at = 0, end; (end = t.find("\r\n", at)) != std::string::npos; at = end + 2) {
+            const size_t cut = t.find(" ms : ", at);
+            lines.push_back(cut < end ? t.substr(cut + 6, end - cut - 6) : t.substr(at, end - at));
+        }
+        return {lines[lines.size() - 2], lines.back()};
+    }
 };

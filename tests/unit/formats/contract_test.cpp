@@ -15,9 +15,6 @@ using namespace ftest;
 
 namespace {
 
-template <int Binary>
-int PpmSave(Surface* s, uint8_t** data, size_t* size) { return ppm_SaveBytes(s, Binary, data, size); }
-
 struct Format {
     const char* name;
     Bytes (*save)(Surface*);

@@ -229,15 +229,9 @@ TEST(PpmWriter, HeadersSamplesAndTheQuestion) {
     TestSurface one(2, 1);
     FillWith(one.get(), 0, 0, 0, 0, 0x00FF0A00);
     FillWith(one.get(), 1, 0, 1, 0, 0x80010203);
-    uint8_t* data;
-    size_t size;
-    ASSERT_TRUE(ppm_SaveBytes(one.get(), 0, &data, &size));
-    EXPECT_EQ(Take(data, size), Text("P3\n# Created by Orvik's Kelvara\n2 1\n255\n255 10 0 1 2 3 "));
-    ASSERT_TRUE(ppm_SaveBytes(one.get(), 1, &data, &size));
-    Bytes b = Take(data, size);
-    EXPECT_EQ(std::string(b.begin(), b.end()),
-              "P6\n# Created by Orvik's Kelvara\n# Binary samples: red, green, blue\n2 1\n255\n" +
-                  std::string("\xFF\x0A\x00\x01\x02\x03", 6));
+    EXPECT_EQ(Saved<PpmSave<0>>(one.get()), Text("P3\n# Created by Orvik's Kelvara\n2 1\n255\n255 10 0 1 2 3 "));
+    EXPECT_EQ(Saved<PpmSave<1>>(one.get()), Text("P6\n# Created by Orvik's Kelvara\n# Binary samples: red, green, blue\n2 1\n255\n" +
+                                                 std::string("\xFF\x0A\x00\x01\x02\x03", 6)));
 
     uiscript_Reset();
     uiscript_QueueBox(PPM_BINARY_TITLE, UI_IDNO);
@@ -278,10 +272,8 @@ TEST(IconWriter, LayoutMaskAndDither) {
         for (int x = 0; x < 32; x++) ASSERT_EQ(index[row * 32 + x], (x + row) % 2 ? grey96 : grey102) << row << " " << x;
     for (int i = 1; i < 128; i++) ASSERT_EQ(mask[i], 0) << i;
     EXPECT_TRUE(uiscript_Boxes().empty());
-    uint8_t* data;
-    size_t size;
     TestSurface wrong(32, 31);
-    EXPECT_FALSE(ico_SaveBytes(wrong.get(), &data, &size));
+    EXPECT_TRUE(Saved<ico_SaveBytes>(wrong.get()).empty());
     EXPECT_STREQ(refuse_Reason(), "not 32 x 32");
 }
 
@@ -328,8 +320,7 @@ TEST(ExchangeCorpus, EveryFileOfTheseKinds) {
         ImageFileInfo info{};
         info.quiet = 1;
         const int ok = load(&s, (std::string(CORPUS) + r.path).c_str(), &info);
-        char got[32] = "";
-        std::snprintf(got, sizeof got, "%ux%u", s.width, s.height);
+        const std::string got = std::to_string(s.width) + "x" + std::to_string(s.height);
         ok ? loaded++ : refused++;
         if (ok) srf_Destroy(&s);
         else EXPECT_FALSE(s.created) << r.path;

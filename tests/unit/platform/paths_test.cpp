@@ -45,11 +45,3 @@ TEST(ProgramPaths, FoldersAreCreatedWhenMissing) {
         EXPECT_TRUE(std::filesystem::is_directory(s.At(d))) << d;
     EXPECT_EQ(path_CreateFolders(), 1);  // all there already
 }
-
-TEST(ProgramPaths, TheRunningExecutableGivesTheFolders) {
-    ASSERT_EQ(path_Init(), 1);
-    std::string program = path_ProgramFile();
-    std::string app = path_AppDir();
-    EXPECT_EQ(program.substr(0, app.size() + 1), app + "\\");
-    EXPECT_NE(program.find("unit_platform"), std::string::npos);
-}

@@ -8,16 +8,6 @@
 
 namespace {
 
-// The last two lines of the log, without their time stamps.
-std::vector<std::string> LastTwo(const Scratch& s) {
-    const std::string t = s.Text("Kelvara.log");
-    std::vector<std::string> lines;
-    for (size_t at = 0, end; (end = t.find("\r\n", at)) != std::string::npos; at = end + 2) {
-        const size_t cut = t.find(" ms : ", at);
-        lines.push_back(cut < end ? t.substr(cut + 6, end - cut - 6) : t.substr(at, end - at));
-    }
-    return {lines[lines.size() - 2], lines.back()};
-}
 
 CaughtException Make(uint32_t code, uint64_t info0, uint32_t flags = 0) {
     CaughtException e{};
@@ -63,7 +53,7 @@ TEST(ExceptionReport, EveryCodeIsLoggedAndShownWithItsDescription) {
         exr_SetCaught(Make(r.code, r.info0));
         EXPECT_EQ(ReportException(), 1);
         const std::string what = std::string(" **") + r.text + "**";
-        EXPECT_EQ(LastTwo(s), (std::vector<std::string>{"An error occurred at : 0x140001a2b, 00000000",
+        EXPECT_EQ(s.LogTail(), (std::vector<std::string>{"An error occurred at : 0x140001a2b, 00000000",
                                                          what + " : " + r.value + ", 00000000"}));
         const auto& boxes = uiscript_Boxes();
         ASSERT_EQ(boxes.size(), 2u);

@@ -3,16 +3,10 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include "settings/settings.h"
-#include "platform/refusal.h"
+#include "support/format_support.h"
 #include "support/scratch.h"
-#include "support/test_surface.h"
-#include "support/ui_script.h"
 
 namespace {
-
-void PutU32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; i++) b[at + i] = (uint8_t)(v >> (8 * i));
-}
 
 // A valid file image of a distinctive record.
 std::vector<uint8_t> GoodFile(SettingsRecord* rec = nullptr) {
@@ -28,9 +22,7 @@ std::vector<uint8_t> GoodFile(SettingsRecord* rec = nullptr) {
 uint32_t HashOfRecord() {
     uint8_t file[SET_FILE_SIZE];
     set_Encode(&g_settings, file);
-    uint32_t h = 2166136261u;
-    for (uint8_t b : file) h = (h ^ b) * 16777619u;
-    return h;
+    return ftest::Fnv(file, sizeof file);
 }
 
 }  // namespace
@@ -51,18 +43,10 @@ TEST(SettingsFile, HeaderAndFieldsSitAtTheirOffsets) {
     const std::vector<uint8_t> f = s.Read("Kelvara.kvr");
     ASSERT_EQ(f.size(), 1356u);
     const size_t R = 144;
-    const struct {
-        size_t at, width;
-        uint32_t value;
-    } fields[] = {{0, 4, 0x4F4D454Du /* "MEMO" */}, {4, 4, 144}, {8, 4, 1212}, {12, 4, set_Checksum(&g_settings)},
-                  {R + 13, 4, 0x006E6E41u /* "Ann" */}, {R + 48, 4, 0x01020304u}, {R + 52, 1, 17},
-                  {R + 76, 4, 0x00112233u}, {R + 84 + 15 * 4, 4, 0x00ABCDEFu}, {R + 185, 1, 0x77},
-                  {R + 188 + 3 * 256, 3, 0x003A43u /* "C:" */}};
-    for (const auto& c : fields) {
-        uint32_t v = 0;
-        for (size_t i = 0; i < c.width; i++) v |= (uint32_t)f[c.at + i] << (8 * i);
-        EXPECT_EQ(v, c.value) << "offset " << c.at;
-    }
+    ftest::ExpectFields(f, {{0, 4, 0x4F4D454Du /* "MEMO" */}, {4, 4, 144}, {8, 4, 1212}, {12, 4, set_Checksum(&g_settings)},
+                            {R + 13, 4, 0x006E6E41u /* "Ann" */}, {R + 48, 4, 0x01020304u}, {R + 52, 1, 17},
+                            {R + 76, 4, 0x00112233u}, {R + 84 + 15 * 4, 4, 0x00ABCDEFu}, {R + 185, 1, 0x77},
+                            {R + 188 + 3 * 256, 4, 0x003A43u /* "C:" */}});
     EXPECT_STREQ((const char*)&f[16], "<<Orvik's Kelvara ver 1.80>>");
     for (size_t i = 16 + 29; i < 144; i++) ASSERT_EQ(f[i], 0) << i;
 }
@@ -98,7 +82,7 @@ TEST(SettingsFile, FilesAreTakenOrRefusedWholeLeavingTheRecordAlone) {
     const std::vector<uint8_t> good = GoodFile(&want);
     auto with = [&](size_t at, uint32_t v) {
         auto f = good;
-        PutU32(f, at, v);
+        ftest::PutU32(f, at, v);
         return f;
     };
     auto text = [&](size_t at, const char* t) {
@@ -111,7 +95,7 @@ TEST(SettingsFile, FilesAreTakenOrRefusedWholeLeavingTheRecordAlone) {
     sameSum[144 + 500] += 1;
     sameSum[144 + 501] -= 1;   // the checksum is only a sum
     wider.insert(wider.begin() + 144, 56, 0);   // a later version's header: the record follows it
-    PutU32(wider, 4, 200);
+    ftest::PutU32(wider, 4, 200);
     const struct {
         const char* what;
         std::vector<uint8_t> bytes;

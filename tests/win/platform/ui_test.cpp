@@ -1,7 +1,6 @@
-// The Win32 user-interface seam: a real message box answered by pressing its
-// button, and the prompt registry.
+// The Win32 user-interface seam: a real message box answered by pressing its button.
+// (Prompts reach their registered dialogs end to end: the Loader Error journey.)
 #include <gtest/gtest.h>
-#include <cstring>
 #include "platform/ui.h"
 #include "support/win_driver_win32.h"
 
@@ -11,23 +10,3 @@ TEST(UiWin32, MessageBoxReturnsTheButtonPressed) {
     answer.join();
     EXPECT_EQ(got, UI_IDNO);
 }
-
-static int EchoPrompt(UiPrompt* p) {
-    std::strcpy(p->text1, p->inText);
-    p->result = p->mode + 1;
-    return 1;
-}
-
-TEST(UiWin32, PromptsGoToTheirRegisteredDialog) {
-    UiPrompt p{};
-    p.name = "unregistered";
-    EXPECT_EQ(ui_Prompt(&p), 0);
-    ui_RegisterPrompt("echo", EchoPrompt);
-    p.name = "echo";
-    p.mode = 4;
-    p.inText = "hint";
-    ASSERT_EQ(ui_Prompt(&p), 1);
-    EXPECT_EQ(p.result, 5);
-    EXPECT_STREQ(p.text1, "hint");
-}
-

@@ -41,16 +41,6 @@ std::string Hex(uint64_t v) {
     return buf;
 }
 
-// The last two log lines without their time stamps.
-std::vector<std::string> LastTwo(const Scratch& s) {
-    const std::string t = s.Text("Kelvara.log");
-    std::vector<std::string> lines;
-    for (size_t at = 0, end; (end = t.find("\r\n", at)) != std::string::npos; at = end + 2) {
-        const size_t cut = t.find(" ms : ", at);
-        lines.push_back(cut < end ? t.substr(cut + 6, end - cut - 6) : t.substr(at, end - at));
-    }
-    return {lines[lines.size() - 2], lines.back()};
-}
 
 int g_filterCalls;
 LONG WINAPI CountingFilter(EXCEPTION_POINTERS*) {
@@ -79,7 +69,7 @@ TEST(ExceptionGuard, ReadWriteAndDivideFaultsAreCaughtAndReported) {
         EXPECT_EQ(e.information[0] != 0, f.write) << f.what;
         EXPECT_TRUE(Inside(e.address, f.fn)) << f.what;
         ReportException();
-        EXPECT_EQ(LastTwo(s), (std::vector<std::string>{"An error occurred at : " + Hex(e.address) + ", 00000000", f.what}));
+        EXPECT_EQ(s.LogTail(), (std::vector<std::string>{"An error occurred at : " + Hex(e.address) + ", 00000000", f.what}));
         ASSERT_EQ(uiscript_Boxes().size(), 2u);
         EXPECT_EQ(uiscript_Boxes()[0].title, "Non-Fatal Error");
     }
