@@ -3,7 +3,7 @@
 # the native tests are built and run, and the tests that failed are listed. A
 # mutation that no test notices is reported as SURVIVED.
 # Usage: scripts/mutate.sh [mutation-list]   (default scripts/mutations.txt)
-# List lines: file | perl substitution applied once | what it breaks
+# List lines: file | perl substitution | what it breaks (fields apart by " | ")
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 list=${1:-scripts/mutations.txt}
@@ -17,9 +17,10 @@ if ! (cd "$work/build" && ctest -j"$(nproc)" >/dev/null 2>&1); then
   echo "the unmutated tree fails its tests: nothing to learn"; exit 2
 fi
 survived=0
-while IFS='|' read -r file subst what; do
-  file=$(echo "$file" | xargs); subst=$(echo "$subst" | xargs); what=$(echo "$what" | xargs)
-  [ -z "$file" ] || [ "${file:0:1}" = "#" ] && continue
+while IFS= read -r line; do
+  [ -z "$line" ] || [ "${line:0:1}" = "#" ] && continue
+  # Fields are separated by " | " (a substitution may hold "||").
+  file=${line%% | *}; rest=${line#* | }; what=${rest##* | }; subst=${rest% | *}
   cp "$work/tree/$file" "$work/saved"
   perl -0pi -e "$subst" "$work/tree/$file"
   if cmp -s "$work/tree/$file" "$work/saved"; then

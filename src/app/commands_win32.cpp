@@ -181,7 +181,7 @@ static int can_redo() { return undo_RedoCount() > 0; }
 static int can_zoom_out() { return view_ZoomFactor() > 1; }
 static int can_zoom_in() { return view_ZoomFactor() <= 4; }
 static int mask_inactive() { return !doc_MaskActive(); }
-static int has_file() { return !doc_IsUntitled(); }
+static int has_file() { return !doc_IsUntitled() && doc_FileName()[0]; }
 
 // ---- the table ----
 

@@ -99,7 +99,7 @@ void files_OpenGiven(const char* path) {
 }
 
 void files_Reload() {
-    if (doc_IsUntitled()) return;
+    if (doc_IsUntitled() || !doc_FileName()[0]) return;
     if (doc_HasUnsavedChanges() &&
         ui_MessageBox("Are you sure you want to discard all changes and\nreload the image from file?",
                       "Confirm Discard & Reload", UI_YESNO | UI_ICONQUESTION) != UI_IDYES)

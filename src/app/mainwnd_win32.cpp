@@ -5,7 +5,6 @@
 #include "app/mainwnd_win32.h"
 
 #include <shellapi.h>
-#include <cstdio>
 #include <cstring>
 
 #include "app/app_ids.h"
@@ -13,7 +12,6 @@
 #include "app/files_win32.h"
 #include "app/panelwnd_win32.h"
 #include "app/shell_win32.h"
-#include "app/title.h"
 #include "app/title_win32.h"
 #include "app/view_win32.h"
 #include "app/viewgeom.h"
