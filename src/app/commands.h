@@ -38,5 +38,3 @@ int cmd_Enabled(int id);
 // Runs an enabled command (or one whose keys run it); 0 when it was refused.
 int cmd_Run(int id);
 const char* cmd_HelpText(int id);
-// Help pages through the help viewer.
-void cmd_OpenHelp(const char* page);

@@ -38,8 +38,6 @@ static const char WEB_MAKER[] = "http://www.orviklab.example/";
 
 // ---- help viewer and web pages ----
 
-void cmd_OpenHelp(const char* page) { help_OpenPage(page); }
-
 static void open_web(const char* address) {
     char s[300];
     std::snprintf(s, sizeof s, " Connecting to \"%s\" ...", address);
@@ -171,7 +169,7 @@ static void send_sprite_to_bottom() { doc_SendToBottomAsMainImage(files_Save); }
 
 static void tool_help() {
     int t = tool_Current();
-    if (t >= 0 && kToolPages[t]) cmd_OpenHelp(kToolPages[t]);
+    if (t >= 0 && kToolPages[t]) help_OpenPage(kToolPages[t]);
 }
 
 // ---- enabling rules ----
@@ -301,16 +299,16 @@ static const CommandRow kCommands[] = {
     {CMD_UNINSTALL, " Remove Kelvara", 0, uninstall_now, nullptr},
     // Help
     {CMD_ABOUT, " About Kelvara", 0, RUN(dlg_About(g_shell.main)), nullptr},
-    {CMD_HELP_CONTENTS, " Open the help documentation system", 0, RUN(cmd_OpenHelp("index.htm")), nullptr},
+    {CMD_HELP_CONTENTS, " Open the help documentation system", 0, RUN(help_OpenPage("index.htm")), nullptr},
     {CMD_README, " View the readme file", 0, open_readme, nullptr},
     {CMD_SYSINFO, " Benchmark your system to gauge performance", 0, RUN(dlg_SystemInfo(g_shell.main)), nullptr},
-    {CMD_TUTORIAL, nullptr, 0, RUN(cmd_OpenHelp("tutorial.htm")), nullptr},
+    {CMD_TUTORIAL, nullptr, 0, RUN(help_OpenPage("tutorial.htm")), nullptr},
     {CMD_TOOL_HELP, " Help on the tool you are curently using", 0, tool_help, nullptr},
-    {CMD_HELP_EFFECTS, nullptr, 0, RUN(cmd_OpenHelp("effects.htm")), nullptr},
-    {CMD_HELP_SPRITES, nullptr, 0, RUN(cmd_OpenHelp("translucency.htm")), nullptr},
-    {CMD_HELP_TIPS, nullptr, 0, RUN(cmd_OpenHelp("tipstricks.htm")), nullptr},
-    {CMD_HELP_PIXCODE, nullptr, 0, RUN(cmd_OpenHelp("programming.htm")), nullptr},
-    {CMD_HELP_LEGAL, nullptr, 0, RUN(cmd_OpenHelp("legal.htm")), nullptr},
+    {CMD_HELP_EFFECTS, nullptr, 0, RUN(help_OpenPage("effects.htm")), nullptr},
+    {CMD_HELP_SPRITES, nullptr, 0, RUN(help_OpenPage("translucency.htm")), nullptr},
+    {CMD_HELP_TIPS, nullptr, 0, RUN(help_OpenPage("tipstricks.htm")), nullptr},
+    {CMD_HELP_PIXCODE, nullptr, 0, RUN(help_OpenPage("programming.htm")), nullptr},
+    {CMD_HELP_LEGAL, nullptr, 0, RUN(help_OpenPage("legal.htm")), nullptr},
     {CMD_WEB_PROGRAM, " Visit the website", 0, RUN(open_web(WEB_PROGRAM)), nullptr},
     {CMD_WEB_MAKER, " Visit the website", 0, RUN(open_web(WEB_MAKER)), nullptr},
     {CMD_HEADING, nullptr, CMDF_HEADING, nullptr, nullptr},

@@ -16,9 +16,9 @@
 #include "app/erase.h"
 #include "app/files_win32.h"
 #include "app/instances.h"
-#include "app/commands.h"
 #include "app/mainwnd_win32.h"
 #include "app/options_win32.h"
+#include "platform/helpviewer.h"
 #include "platform/paths.h"
 #include "app/shell_win32.h"
 #include "platform/sysio.h"
@@ -153,7 +153,7 @@ static void offer_tutorial() {
                       "and understand the Brief Tutorial.\n\nDo you want to load the tutorial?\n\n"
                       "NB: This dialog will appear until you use the\ntutorial a total of 3 times.",
                       "READ THE BRIEF TUTORIAL?", UI_YESNO | UI_ICONQUESTION) == UI_IDYES) {
-        cmd_OpenHelp("tutorial.htm");
+        help_OpenPage("tutorial.htm");
         g_settings.tutorialCount++;
     }
 }
