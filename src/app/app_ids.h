@@ -2,9 +2,9 @@
 // resources/kelvara.rc and the code. Command ids are the WM_COMMAND identifiers of
 // the menus and the accelerator table.
 #pragma once
+#include "document/document_ids.h"  // the sprite menu and the Text-Art command the tools open
 
 #define IDR_MAIN_MENU 103
-#define IDR_SPRITE_MENU 193
 #define IDR_ACCEL 163
 #define IDR_PREVIEW_MENU 262
 #define IDI_LARGE 101
@@ -65,7 +65,6 @@
 #define CMD_TOOL_OPTIONS 40023
 #define CMD_COLOR_PALETTE 40105
 #define CMD_CODE_EDITOR 40068
-#define CMD_TEXTART 40024
 #define CMD_NOTEPAD 40089
 #define CMD_PREVIEW 40061
 // Image

@@ -20,6 +20,7 @@
 #include "app/view_win32.h"
 #include "document/doc_dialogs_win32.h"
 #include "document/document.h"
+#include "document/tools.h"
 #include "document/toolselect.h"
 #include "document/undo.h"
 #include "effects/fx_alpha.h"
@@ -57,16 +58,6 @@ static void open_readme() {
     ui_SetStatus(" Failed.");
     ui_MessageBox("Kelvara could not load 'ReadMe.txt'", "File not found!!", UI_OK | UI_ICONERROR);
 }
-
-static const char* const kToolPages[TOOL_COUNT] = {
-    "tool_pencil.htm", "tool_calig.htm", "tool_line.htm", "tool_curve.htm", "tool_brush.htm",
-    "tool_shad.htm", "tool_spray.htm", "tool_rough.htm", "tool_fill.htm", "tool_fill2.htm",
-    "tool_smooth.htm", "tool_dirsmth.htm", "tool_ruler.htm", "tool_lens.htm", "tool_selrect.htm",
-    "tool_selcirc.htm", "tool_selirre.htm", "tool_selcurv.htm", nullptr, "tool_text.htm",
-    "tool_rect.htm", "tool_circ.htm", "tool_gradrect.htm", "tool_gradcirc.htm", "tool_gradangl.htm",
-    "tool_gradfree.htm", "tool_tintrect.htm", "tool_tintcirc.htm", "tool_tintangl.htm",
-    "tool_tintfree.htm", "tool_sparkle.htm", "tool_pick.htm", "tool_trifan.htm", "tool_tristrp.htm",
-    "tool_eraser.htm", "tool_opaquer.htm"};
 
 // ---- commands that need more than one call ----
 
@@ -168,8 +159,8 @@ static void uninstall_now() {
 static void send_sprite_to_bottom() { doc_SendToBottomAsMainImage(files_Save); }
 
 static void tool_help() {
-    int t = tool_Current();
-    if (t >= 0 && kToolPages[t]) help_OpenPage(kToolPages[t]);
+    const ToolInfo* info = tool_Info(tool_Current());
+    if (info && info->helpPage) help_OpenPage(info->helpPage);
 }
 
 // ---- enabling rules ----

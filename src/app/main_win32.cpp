@@ -27,6 +27,7 @@
 #include "app/view_win32.h"
 #include "app/winver.h"
 #include "document/document.h"
+#include "document/tools.h"
 #include "document/undo.h"
 #include "engine/anim_win32.h"
 #include "engine/engine.h"
@@ -134,7 +135,7 @@ static void make_working_surfaces() {
     srf_Refresh(&g_doc.mainImage);
     if (!g_doc.composite.created) srf_Duplicate(&g_doc.composite, &g_doc.mainImage);
     if (!g_doc.sprite.created) srf_Create(128, 128, &g_doc.sprite);
-    if (!g_shell.magnifier.created) srf_Create(128, 128, &g_shell.magnifier);
+    tool_Init();
 }
 
 static void start_undo() {
@@ -206,7 +207,7 @@ static void shutdown() {
     anim_ScratchFree();
     view_Shutdown();
     doc_Shutdown();
-    if (g_shell.magnifier.created) srf_Destroy(&g_shell.magnifier);
+    tool_Shutdown();
     eng_Shutdown();
     UnregisterInstance();
 }

@@ -6,41 +6,113 @@
 #include "app/app_ids.h"
 #include "app/commands.h"
 #include "app/shell_win32.h"
+#include "app/view_win32.h"
+#include "document/tools.h"
 #include "document/toolselect.h"
+#include "engine/anim_win32.h"
+#include "engine/blit.h"
+#include "engine/color.h"
+#include "engine/shape.h"
+#include "platform/ui.h"
 #include "engine/surface_win32.h"
 #include "settings/settings.h"
 
-// Pixels keyed out at load carry full translucency: only the others are drawn.
-static void paint_picture(HWND w, Surface* s) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(w, &ps);
+// The panel's picture over the shell background: keyed-out pixels (full
+// translucency) let the background through.
+static void draw_picture(HWND w, HDC dc, Surface* s) {
     RECT r;
     GetClientRect(w, &r);
     FillRect(dc, &r, g_shell.background);
-    if (s && s->created && srf_Refresh(s)) {
-        if (uint32_t* p = srf_Lock(s)) {
-            for (uint32_t y = 0; y < s->height; y++)
-                for (uint32_t x = 0; x < s->width; x++) {
-                    uint32_t v = p[y * s->stride + x];
-                    if (!(v >> 24)) SetPixelV(dc, x, y, RGB((v >> 16) & 255, (v >> 8) & 255, v & 255));
-                }
-            srf_Unlock(s);
-        }
-    }
+    if (!s || !s->created || !srf_Refresh(s)) return;
+    Surface out{};
+    if (!srf_CreateExact(s->width, s->height, &out)) return;
+    drw_FillRect(&out, 0, 0, (int)s->width - 1, (int)s->height - 1, clr_SwapRB(SHELL_BACKGROUND));
+    srf_Unlock(&out);
+    blt_Blend(&out, 0, 0, (int)s->width - 1, (int)s->height - 1, s, 0, 0, (int)s->width - 1, (int)s->height - 1, 0);
+    if (srf_Refresh(&out)) BitBlt(dc, 0, 0, (int)out.width, (int)out.height, (HDC)out.dc, 0, 0, SRCCOPY);
+    srf_Destroy(&out);
+}
+
+static void paint_picture(HWND w, Surface* s) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(w, &ps);
+    draw_picture(w, dc, s);
     EndPaint(w, &ps);
 }
 
+// ---- the tool bar: 2 columns by 18 rows of 20-pixel cells from y = 2 ----
+
+const int TB_CELL = 20, TB_TOP = 2;
+static int g_toolbarShown = -1;  // the tool whose cell was framed last
+
+static int toolbar_Hit(int x, int y) {
+    if (x < 0 || x >= 2 * TB_CELL || y < TB_TOP) return -1;
+    int t = (y - TB_TOP) / TB_CELL * 2 + x / TB_CELL;
+    return t < TOOL_COUNT ? t : -1;
+}
+
+static RECT toolbar_Cell(int t) {
+    RECT r = {(t % 2) * TB_CELL, TB_TOP + (t / 2) * TB_CELL, 0, 0};
+    r.right = r.left + TB_CELL;
+    r.bottom = r.top + TB_CELL;
+    return r;
+}
+
+static void toolbar_Frame(HDC dc, int t) {
+    if (t < 0) return;
+    RECT r = toolbar_Cell(t);
+    HPEN dark = CreatePen(PS_SOLID, 1, 0x7F3F3F), light = CreatePen(PS_SOLID, 1, 0xFFFFFF);
+    HGDIOBJ old = SelectObject(dc, dark);
+    MoveToEx(dc, r.left, r.bottom - 1, nullptr);
+    LineTo(dc, r.left, r.top);
+    LineTo(dc, r.right - 1, r.top);
+    SelectObject(dc, light);
+    LineTo(dc, r.right - 1, r.bottom - 1);
+    LineTo(dc, r.left, r.bottom - 1);
+    SelectObject(dc, old);
+    DeleteObject(dark);
+    DeleteObject(light);
+}
+
+static void toolbar_Paint(HWND w) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(w, &ps);
+    draw_picture(w, dc, &g_shell.panels[PANEL_TOOLBAR]);
+    g_toolbarShown = tool_Current();
+    toolbar_Frame(dc, g_toolbarShown);
+    EndPaint(w, &ps);
+}
+
+static void toolbar_Click(HWND w, int t) {
+    if (t < 0) return;
+    tool_Select(t);
+    ui_SetStatus(tool_Info(t)->hint);
+    RECT r = toolbar_Cell(t);
+    HDC dc = GetDC(w);
+    anim_FlashRect(dc, r.left, r.top, r.right - 1, r.bottom - 1, 30, 2);
+    ReleaseDC(w, dc);
+    InvalidateRect(w, nullptr, FALSE);
+    // The view drops the old tool's points and preview.
+    view_FullRepaint();
+}
+
 static LRESULT CALLBACK ToolbarProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    int x = (short)LOWORD(lp), y = (short)HIWORD(lp);
     switch (msg) {
-    case WM_PAINT: paint_picture(w, &g_shell.panels[PANEL_TOOLBAR]); return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_LBUTTONDOWN: {
-        // Two columns of 20 pixels, rows of 20 from y 2.
-        int x = (short)LOWORD(lp), y = (short)HIWORD(lp) - 2;
-        if (x >= 0 && y >= 0 && x < 40) tool_Select((y / 20) * 2 + x / 20);
+    case WM_CREATE: SetTimer(w, TIMER_REDRAW, 500, nullptr); return 0;
+    case WM_DESTROY: KillTimer(w, TIMER_REDRAW); return 0;
+    case WM_TIMER:
+        if (tool_Current() != g_toolbarShown) InvalidateRect(w, nullptr, FALSE);
         return 0;
+    case WM_PAINT: toolbar_Paint(w); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_MOUSEMOVE:
+        if (int t = toolbar_Hit(x, y); t >= 0) ui_SetStatus(tool_Info(t)->hint);
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: toolbar_Click(w, toolbar_Hit(x, y)); return 0;
     }
-    }
+    (void)wp;
     return DefWindowProcA(w, msg, wp, lp);
 }
 

@@ -37,7 +37,6 @@ struct ShellState {
     int logoIndex;
     HCURSOR cursors[CURSOR_SLOTS];
     Surface panels[PANEL_COUNT];
-    Surface magnifier;   // 128 x 128, for the lens
     volatile unsigned pending;
     int writeAccess;
     int firstInstance;

@@ -11,6 +11,8 @@
 #include "app/title.h"
 #include "app/viewgeom.h"
 #include "document/document.h"
+#include "document/overlay.h"
+#include "document/tools.h"
 #include "document/toolselect.h"
 #include "document/undo.h"
 #include "engine/blit.h"
@@ -30,9 +32,11 @@ struct ViewState {
     Surface zoomBuf;
     int buttons;
     int modified;
-    RECT stroke;
+    ToolRect stroke;   // what the stroke changed, for its undo step
+    ToolRect overlay;  // where the last preview was drawn
+    int inTool;        // a tool call is running: it reports what to recompose
 };
-static ViewState g_view = {1, 0, 0, {}, {}, 1, {}, 0, 0, {}};
+static ViewState g_view = {1, 0, 0, {}, {}, 1, {}, 0, 0, TOOL_RECT_EMPTY, TOOL_RECT_EMPTY, 0};
 
 int view_ZoomFactor() { return g_view.zoom; }
 
@@ -69,21 +73,16 @@ void ViewRefresh(int flag) {
     ensure_composite();
 }
 
-void ViewCompose(const RECT* client) {
+// Composes the image rectangle (x1, y1)-(x2, y2), clipped to the image.
+static void compose_image(int x1, int y1, int x2, int y2) {
     Surface* m = &g_doc.mainImage;
     Surface* c = &g_doc.composite;
-    if (!image_ready(m) || !image_ready(c) || c->width != m->width) return;
-    int x1 = 0, y1 = 0, x2 = m->width - 1, y2 = m->height - 1;
-    if (client) {
-        int ax, ay, bx, by;
-        vg_ClientToImage(g_view.zoom, g_view.sx, g_view.sy, client->left - 2, client->top - 2, &ax, &ay);
-        vg_ClientToImage(g_view.zoom, g_view.sx, g_view.sy, client->right + 2, client->bottom + 2, &bx, &by);
-        x1 = ax > 0 ? ax : 0;
-        y1 = ay > 0 ? ay : 0;
-        if (bx < x2) x2 = bx;
-        if (by < y2) y2 = by;
-        if (x1 > x2 || y1 > y2) return;
-    }
+    if (!image_ready(m) || !image_ready(c) || c->width != m->width || c->height != m->height) return;
+    if (x1 < 0) x1 = 0;
+    if (y1 < 0) y1 = 0;
+    if (x2 > (int)m->width - 1) x2 = m->width - 1;
+    if (y2 > (int)m->height - 1) y2 = m->height - 1;
+    if (x1 > x2 || y1 > y2) return;
     eng_SetClip(x1, y1, x2, y2);
     blt_Blend(c, x1, y1, x2, y2, m, x1, y1, x2, y2, BLT_CHECKER | BLT_CLIP);
     if (g_doc.spritePresent && image_ready(&g_doc.sprite)) {
@@ -101,6 +100,23 @@ void ViewCompose(const RECT* client) {
         }
     }
     eng_SetClip(0, 0, 0x7FFFFFFF, 0x7FFFFFFF);
+}
+
+void ViewCompose(const RECT* client) {
+    if (!client) return compose_image(0, 0, 0x7FFFFFFF, 0x7FFFFFFF);
+    int ax, ay, bx, by;
+    vg_ClientToImage(g_view.zoom, g_view.sx, g_view.sy, client->left - 2, client->top - 2, &ax, &ay);
+    vg_ClientToImage(g_view.zoom, g_view.sx, g_view.sy, client->right + 2, client->bottom + 2, &bx, &by);
+    compose_image(ax, ay, bx, by);
+}
+
+// The client rectangle showing image pixels r (inclusive), for invalidation.
+static RECT client_rect_of(const ToolRect& r) {
+    int z = g_view.zoom;
+    RECT c;
+    vg_ImageToClient(z, g_view.sx, g_view.sy, r.x1, r.y1, (int*)&c.left, (int*)&c.top);
+    vg_ImageToClient(z, g_view.sx, g_view.sy, r.x2 + 1, r.y2 + 1, (int*)&c.right, (int*)&c.bottom);
+    return c;
 }
 
 // ---- scroll bars ----
@@ -346,8 +362,14 @@ static void OnPaint(HWND w) {
         }
         ViewUpdateScrollBars(0);
         if (g_view.dirty) {
-            ViewCompose(&ps.rcPaint);
             g_view.dirty = 0;
+            ViewCompose(&ps.rcPaint);
+            // The preview goes over a clean composite, wherever it reaches.
+            ToolRect area;
+            ToolOverlay(&g_doc.composite, &area, TOOL_MOVE, g_view.buttons, 0, g_view.zoom);
+            if (!tool_RectEmpty(area)) compose_image(area.x1, area.y1, area.x2, area.y2);
+            ToolOverlay(&g_doc.composite, &area, TOOL_MOVE, g_view.buttons, TOOL_DRAW_QUIET, g_view.zoom);
+            g_view.overlay = area;
         }
         int cw, ch;
         client_size(&cw, &ch);
@@ -364,29 +386,58 @@ static void OnPaint(HWND w) {
 
 // ---- mouse ----
 
-static void OnButtonDown(HWND w, UINT msg, WPARAM wp) {
+// One tool call: the tool runs, then the composite is brought up to date where the
+// tool changed pixels, where the old preview was and where the new one goes, the new
+// preview is drawn and that area repainted.
+static void run_tool(int phase, int buttons, LPARAM lp) {
+    if (!image_ready(&g_doc.mainImage)) return;
+    ensure_composite();
+    int ix, iy, z = g_view.zoom;
+    vg_ClientToImage(z, g_view.sx, g_view.sy, (short)LOWORD(lp), (short)HIWORD(lp), &ix, &iy);
+    g_view.inTool = 1;
+    ToolRect changed, now;
+    if (ToolApply(&g_doc.mainImage, ix, iy, z, &changed, phase, buttons)) {
+        g_view.stroke = tool_RectUnion(g_view.stroke, changed);
+        g_view.modified = 1;
+    }
+    ToolOverlay(&g_doc.composite, &now, phase, buttons, 0, z);
+    ToolRect area = tool_RectUnion(changed, tool_RectUnion(g_view.overlay, now));
+    if (!tool_RectEmpty(area)) compose_image(area.x1, area.y1, area.x2, area.y2);
+    ToolOverlay(&g_doc.composite, &now, phase, buttons, 1, z);
+    g_view.overlay = now;
+    g_view.inTool = 0;
+    if (tool_RectEmpty(area)) return;
+    RECT inv = client_rect_of(area);
+    InvalidateRect(g_shell.view, &inv, FALSE);
+    UpdateWindow(g_shell.view);
+}
+
+static void OnButtonDown(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     int other = msg == WM_LBUTTONDOWN ? (wp & MK_RBUTTON) : (wp & MK_LBUTTON);
     g_view.buttons = other ? 3 : msg == WM_LBUTTONDOWN ? 1 : 2;
     g_view.modified = 0;
-    SetRectEmpty(&g_view.stroke);
+    g_view.stroke = TOOL_RECT_EMPTY;
     SetCapture(w);
     SetFocus(GetParent(w));
+    run_tool(TOOL_PRESS, g_view.buttons, lp);
 }
 
-static void OnButtonUp(HWND w, UINT msg) {
-    g_view.buttons = msg == WM_LBUTTONUP ? 1 : 2;
+static void OnButtonUp(UINT msg, LPARAM lp) {
+    int released = msg == WM_LBUTTONUP ? 1 : 2;
+    g_view.buttons &= ~released;
     ReleaseCapture();
+    run_tool(TOOL_RELEASE, released, lp);
     if (g_view.modified) {
-        undo_Record(&g_doc.mainImage, g_view.stroke.left, g_view.stroke.top, g_view.stroke.right,
-                    g_view.stroke.bottom, 0);
+        undo_Record(&g_doc.mainImage, g_view.stroke.x1, g_view.stroke.y1, g_view.stroke.x2, g_view.stroke.y2, 0);
         ViewRefresh(1);
+        g_view.modified = 0;
     }
-    g_view.buttons = 0;
 }
 
 static void OnMiddleDown() { tool_SwapWithPrevious(); }
 
 static void OnMouseMove(HWND w, WPARAM wp, LPARAM lp) {
+    run_tool(TOOL_MOVE, (wp & MK_LBUTTON ? 1 : 0) | (wp & MK_RBUTTON ? 2 : 0), lp);
     if (!g_settings.autoScroll) return;
     if (!(GetAsyncKeyState(VK_LBUTTON) & 0x8000) && !(GetAsyncKeyState(VK_RBUTTON) & 0x8000)) return;
     POINT p = {(short)LOWORD(lp), (short)HIWORD(lp)};
@@ -424,6 +475,13 @@ static int OnSetCursor(HWND w) {
 
 // What the document asks of the view through the user-interface seam.
 static void OnDocumentChanged(unsigned what) {
+    if (what & UI_VIEW_COLOURS) InvalidateRect(g_shell.colorbar, nullptr, FALSE);
+    if (what & UI_VIEW_SPRITE_MOVED) {
+        if (g_settings.previewSprite) preview_Refresh();
+        // During a stroke the tool reports the sprite's places; otherwise repaint all.
+        if (!g_view.inTool) view_FullRepaint();
+    }
+    if (!(what & (UI_VIEW_TITLE | UI_VIEW_REPAINT | UI_VIEW_RESIZED))) return;
     if (what & UI_VIEW_TITLE) SetTitle(nullptr);
     if (what & UI_VIEW_REPAINT) preview_Refresh();
     ensure_composite();
@@ -434,6 +492,7 @@ static void OnDocumentChanged(unsigned what) {
 static void OnCreate(HWND w) {
     g_shell.view = w;
     uiw_SetViewHandler(OnDocumentChanged);
+    ovl_SetView(w);
     SetTimer(w, TIMER_REDRAW, 1000, nullptr);
     ViewUpdateScrollBars(1);
     undo_Reset(&g_doc.mainImage);
@@ -453,9 +512,9 @@ LRESULT CALLBACK ViewProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_HSCROLL: view_ScrollBy(SB_HORZ, LOWORD(wp)); return 0;
     case WM_VSCROLL: view_ScrollBy(SB_VERT, LOWORD(wp)); return 0;
     case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN: OnButtonDown(w, msg, wp); return 0;
+    case WM_RBUTTONDOWN: OnButtonDown(w, msg, wp, lp); return 0;
     case WM_LBUTTONUP:
-    case WM_RBUTTONUP: OnButtonUp(w, msg); return 0;
+    case WM_RBUTTONUP: OnButtonUp(msg, lp); return 0;
     case WM_MBUTTONDOWN: OnMiddleDown(); return 0;
     case WM_MOUSEMOVE: OnMouseMove(w, wp, lp); return 0;
     case WM_SETCURSOR: if (LOWORD(lp) == HTCLIENT) return OnSetCursor(w); break;
@@ -466,6 +525,7 @@ LRESULT CALLBACK ViewProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
         KillTimer(w, TIMER_REDRAW);
         uiw_SetViewHandler(nullptr);
+        ovl_SetView(nullptr);
         g_shell.view = nullptr;
         return 0;
     }

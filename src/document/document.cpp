@@ -1,11 +1,14 @@
 // document.cpp — document state, target selection and the sprite commands.
 #include "document/document.h"
 #include <cassert>
+#include <algorithm>
 #include <cstring>
+#include "document/tools.h"
 #include "document/toolselect.h"
 #include "document/undo.h"
 #include "engine/blit.h"
 #include "engine/color.h"
+#include "engine/shape.h"
 #include "platform/ui.h"
 #include "settings/settings.h"
 
@@ -64,6 +67,7 @@ void doc_ReplaceMainImage(Surface* made, const char* fileName, int saved) {
     g_doc.mainImage = *made;
     *made = Surface{};
     undo_Reset(&g_doc.mainImage);
+    tool_ResetPending();
     g_doc.unsavedChanges = saved ? 0 : 1;
     doc_SetFileName(fileName);
     ui_ViewChanged(UI_VIEW_RESIZED | UI_VIEW_REPAINT);
@@ -192,6 +196,62 @@ int doc_ResizeSprite(int width, int height, int mode) {
     SetSpriteRect(g_doc.spriteX1, g_doc.spriteY1, g_doc.spriteX1 + width - 1, g_doc.spriteY1 + height - 1);
     ui_ViewChanged(UI_VIEW_REPAINT);
     return 1;
+}
+
+int doc_SpriteFromArea(int x1, int y1, int x2, int y2, int frame) {
+    if (x1 > x2) std::swap(x1, x2);
+    if (y1 > y2) std::swap(y1, y2);
+    Surface made{};
+    if (!srf_Refresh(&g_doc.mainImage) ||
+        !srf_CreateExact((uint32_t)(x2 - x1 + 1), (uint32_t)(y2 - y1 + 1), &made))
+        return 0;
+    int w = (int)made.width, h = (int)made.height;
+    drw_FillRect(&made, 0, 0, w - 1, h - 1, 0xFF000000u);
+    // Only the part over the image is copied; the rest stays transparent.
+    int cx1 = std::max(x1, 0), cy1 = std::max(y1, 0);
+    int cx2 = std::min(x2, (int)g_doc.mainImage.width - 1), cy2 = std::min(y2, (int)g_doc.mainImage.height - 1);
+    if (cx1 <= cx2 && cy1 <= cy2)
+        blt_Copy(&made, cx1 - x1, cy1 - y1, cx2 - x1, cy2 - y1, &g_doc.mainImage, cx1, cy1, cx2, cy2, 0);
+    if (frame > 0) {
+        drw_FillRect(&made, 0, 0, w - 1, frame - 1, 0xFF000000u);
+        drw_FillRect(&made, 0, h - frame, w - 1, h - 1, 0xFF000000u);
+        drw_FillRect(&made, 0, 0, frame - 1, h - 1, 0xFF000000u);
+        drw_FillRect(&made, w - frame, 0, w - 1, h - 1, 0xFF000000u);
+    }
+    FreeSprite();
+    srf_Install(&g_doc.sprite, &made);
+    SetSpriteRect(x1, y1, x2, y2);
+    g_doc.spritePresent = 1;
+    ui_ViewChanged(UI_VIEW_REPAINT);
+    return 1;
+}
+
+void doc_MoveSprite(int dx, int dy) {
+    if (!g_doc.spritePresent) return;
+    SetSpriteRect(g_doc.spriteX1 + dx, g_doc.spriteY1 + dy, g_doc.spriteX2 + dx, g_doc.spriteY2 + dy);
+    ui_ViewChanged(UI_VIEW_SPRITE_MOVED);
+}
+
+void SpriteCentre(int mode, const int* point) {
+    if (!g_doc.spritePresent) return;
+    int w = (int)g_doc.sprite.width, h = (int)g_doc.sprite.height;
+    int cx = (g_doc.spriteX1 + g_doc.spriteX2) / 2, cy = (g_doc.spriteY1 + g_doc.spriteY2) / 2;
+    if (mode) {
+        w = g_doc.spriteX2 - g_doc.spriteX1 + 1;
+        h = g_doc.spriteY2 - g_doc.spriteY1 + 1;
+        cx = (int)g_doc.mainImage.width / 2;
+        cy = (int)g_doc.mainImage.height / 2;
+    } else if (point) {
+        cx = point[0];
+        cy = point[1];
+    }
+    SetSpriteRect(cx - w / 2, cy - h / 2, cx - w / 2 + w - 1, cy - h / 2 + h - 1);
+    ui_ViewChanged(UI_VIEW_SPRITE_MOVED);
+}
+
+int doc_SpriteContains(int x, int y) {
+    return g_doc.spritePresent && x >= g_doc.spriteX1 && x <= g_doc.spriteX2 && y >= g_doc.spriteY1 &&
+           y <= g_doc.spriteY2;
 }
 
 void doc_Shutdown() {

@@ -77,6 +77,19 @@ int doc_SendToBottomAsMainImage(int (*saveMainImage)());
 // The sprite takes over a loaded or pasted surface (the record is moved, not copied).
 int doc_AdoptSprite(Surface* loaded);
 int doc_ResizeSprite(int width, int height, int mode);
+// A selection becomes the sprite: made at (x1, y1)-(x2, y2) (ordered), the main
+// image's pixels under it copied, everything else transparent, and a transparent
+// frame of `frame` pixels along its edges. Replaces any sprite; 1 when it was made.
+int doc_SpriteFromArea(int x1, int y1, int x2, int y2, int frame);
+// Moves the sprite's rectangle by (dx, dy). The view is told with
+// UI_VIEW_SPRITE_MOVED (a stroke recomposes the places the tool reports).
+void doc_MoveSprite(int dx, int dy);
+// With `mode` set: centres the sprite's rectangle on the main image (its size kept);
+// with a point: centres it there at the sprite's own size; otherwise re-centres it
+// on its present centre at the sprite's own size.
+void SpriteCentre(int mode, const int* point);
+// 1 when a sprite is present and its rectangle holds (x, y).
+int doc_SpriteContains(int x, int y);
 int doc_FitSprite(int border);
 int doc_FitImage(int border);
 int doc_RemoveRedundantInfo(int target);

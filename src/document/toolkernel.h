@@ -74,3 +74,6 @@ int tk_RulerOverlay(Surface* s, int x1, int y1, int x2, int y2);
 // colour (pixel) blends in from centreAlpha at the centre to edgeAlpha at the tips.
 int tk_Sparkle(Surface* s, int x, int y, int hx, int hy, uint32_t colour, int centreAlpha,
                int edgeAlpha, int level);
+// Empties the view's overlay record and repaints the whole view (with erasing) when
+// there is one (natively there never is).
+int tk_ClearOverlay();

@@ -36,6 +36,3 @@ int tk_FitTextSurface(Surface* s, const char* text, const char* face, int size, 
 int tk_RenderTextArt(Surface* s, const char* text, const char* face, int size, int styleFlags,
                      int artStyle, int level, uint32_t colorref1, uint32_t colorref2,
                      int borderStyle, int antialias);
-// Empties the view's overlay record and repaints the whole view (with erasing) when
-// there is one.
-int tk_ClearOverlay();

@@ -46,6 +46,11 @@ void ui_Sleep(unsigned ms);
 const unsigned UI_VIEW_REPAINT = 1;
 const unsigned UI_VIEW_RESIZED = 2;
 const unsigned UI_VIEW_TITLE = 4;
+// The sprite's rectangle moved (a stroke recomposes what its tool reports; the
+// previewer follows when it shows the sprite).
+const unsigned UI_VIEW_SPRITE_MOVED = 8;
+// Colour #1 or #2 changed: the colour panels repaint.
+const unsigned UI_VIEW_COLOURS = 16;
 void ui_ViewChanged(unsigned what);
 // Shows (1) or removes (0) the wait cursor; calls nest.
 void ui_WaitCursor(int on);

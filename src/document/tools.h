@@ -1,0 +1,83 @@
+// tools.h — the tool dispatcher: what each of the 36 drawing tools does with a
+// mouse event, the preview it leaves in the view's composite and its status line.
+//
+// Owns: the stroke state (current and last point, the anchor of drag tools, the
+// three point buffers, the selecting flag, the tool that was current at the last
+// call), the lens's magnifier surface and the Text-Art text. The view calls
+// ToolApply for every mouse event and ToolOverlay to preview; the tools paint the
+// main image through the kernels, make and move the sprite through the document,
+// and never repaint: the view recomposes what they report. Choices a tool needs in
+// the middle of a stroke (the border of a selection) and everything drawn through a
+// device context come through tools_gdi.h. User-interface thread only.
+#pragma once
+#include <cstdint>
+#include "engine/surface.h"
+
+// An inclusive rectangle of image pixels; empty when x1 > x2.
+struct ToolRect {
+    int x1, y1, x2, y2;
+};
+const ToolRect TOOL_RECT_EMPTY = {0, 0, -1, -1};
+int tool_RectEmpty(const ToolRect& r);
+// Union of two rectangles (an empty one adds nothing).
+ToolRect tool_RectUnion(const ToolRect& a, const ToolRect& b);
+
+// Phases and buttons of a call.
+const int TOOL_PRESS = 0, TOOL_MOVE = 1, TOOL_RELEASE = 2;
+const int TOOL_LEFT = 1, TOOL_RIGHT = 2;
+
+// Buffer sizes: two extra slots past the last point let the preview run to the
+// pointer.
+const int TOOL_CURVE_POINTS = 2048;
+const int TOOL_FREE_POINTS = 10240;
+const int TOOL_TRIANGLE_POINTS = 256;
+const int TOOL_TEXT_MAX = 1024;
+const int TOOL_LENS_SIZE = 128;
+
+// The tool table: display name, help page (null for the reserved tool 18) and hint.
+struct ToolInfo {
+    const char* name;
+    const char* helpPage;
+    const char* hint;
+};
+// Null for a number outside 0..35.
+const ToolInfo* tool_Info(int tool);
+
+// Runs the current tool for one mouse event at image point (x, y): phase, buttons
+// (bit 0 left, bit 1 right; on release the released one) and the view's zoom.
+// Returns 1 when the main image changed; `changed` gets the changed area (empty
+// otherwise). Sprites made, moved or dropped show in ToolOverlay's rectangle.
+int ToolApply(Surface* image, int x, int y, int zoom, ToolRect* changed, int phase, int buttons);
+// The preview of the present tool state: with `draw` it is drawn into the composite
+// (which the caller composed clean under the rectangle first) and, for draw 1, the
+// status line is set (TOOL_DRAW_QUIET leaves it, for repaints); with 0 only the
+// rectangle it covers is computed. The rectangle includes the sprite's old and new
+// place after the sprite moved.
+const int TOOL_DRAW_QUIET = 2;
+int ToolOverlay(Surface* composite, ToolRect* area, int phase, int buttons, int draw, int zoom);
+// The status line while the pointer rests: position, mode suffix, tool settings.
+void tool_IdleStatus(char* out, int cap, int x, int y, int zoom);
+// Forgets points, anchors and selections in progress (a new image was loaded).
+void tool_ResetPending();
+// The Text-Art text (TOOL_TEXT_MAX bytes, NUL-terminated; "Enter text here" at first).
+char* tool_TextArtText();
+// Makes the lens's magnifier (start-up; the lens makes it itself when missing).
+void tool_Init();
+// Frees the magnifier.
+void tool_Shutdown();
+
+// ---- the rules, apart from any surface (for the dispatcher and its tests) ----
+
+// The box of an ellipse centred on the anchor through P: from 2*anchor - P to P, ordered.
+ToolRect tool_EllipseBox(int ax, int ay, int px, int py);
+// A drag selection of the rectangle tool is taken when both sides (|d| + 1) reach
+// 5 / zoom and one of its corners lies in the image.
+int tool_RectSelectionTaken(int ax, int ay, int px, int py, int zoom, int imageW, int imageH);
+// Length in hundredths of a pixel, truncated; angle in hundredths of a degree,
+// anticlockwise from the right, 0..35999 (9000 straight up or down).
+int tool_Length100(int dx, int dy);
+int tool_Angle100(int ax, int ay, int px, int py);
+// The ruler's status text from the anchor to P.
+void tool_RulerText(char* out, int cap, int ax, int ay, int px, int py);
+// The lens's power for the held buttons: 2, 4 or 8 (both).
+int tool_LensPower(int buttons);

@@ -1,0 +1,107 @@
+// tooltable.cpp — the tool table and the tools' rules that need no surface (tools.h).
+#include <cmath>
+#include <cstdio>
+
+#include "document/document.h"
+#include "document/toolselect.h"
+#include "document/tools.h"
+#include "settings/settings.h"
+
+namespace {
+
+const ToolInfo kTools[TOOL_COUNT] = {
+    {"Pencil", "tool_pencil.htm", " Pencil - For drawing thin border lines"},
+    {"Caligraphic pen", "tool_calig.htm", " Caligraphic pen - For drawing/writing caligraphy"},
+    {"Line", "tool_line.htm", " Line - For drawing straight (pencil+ruler) lines"},
+    {"IntelliCurve", "tool_curve.htm", " IntelliCurve - Draws curves that join points"},
+    {"Brush", "tool_brush.htm", " Brush - For drawing wide or thick lines"},
+    {"Shadowing Brush", "tool_shad.htm", " Shadowing Brush - For shadows, smoke and transparencies"},
+    {"Spray gun", "tool_spray.htm", " Spray gun - For creating a 'sprayed' effect"},
+    {"Texturizer", "tool_rough.htm", " Texturizer - For 'roughening' surfaces, eg. ground or snow"},
+    {"Filling Paint", "tool_fill.htm", " Filling Paint - For filling an area with a color"},
+    {"Border Fill", "tool_fill2.htm", " Border Fill - Fill area inside border with a color"},
+    {"Smoother/Solvent", "tool_smooth.htm", " Smoother/Solvent - For smoothening and smearing sections"},
+    {"Directional Smooth", "tool_dirsmth.htm", " Directional Smooth - Advanced smearing tool for perspective"},
+    {"Ruler", "tool_ruler.htm", " Ruler - Measures distances and angles, click F3 to store data"},
+    {"Lens", "tool_lens.htm", " Lens - For viewing up close - Click. {L: x2, R: x4, L+R: x6}"},
+    {"Rectangle Selection", "tool_selrect.htm", " Rectangular Selection - select portion to move or copy"},
+    {"Elliptical Selection", "tool_selcirc.htm", " Elliptical Selection - select portion to move or copy"},
+    {"Free-form Selection", "tool_selirre.htm", " Free-form Selection - select portion to move or copy"},
+    {"IntelliSelect Selection", "tool_selcurv.htm", " IntelliSelect Selection - select portion to move or copy"},
+    {"<no tool>", nullptr, " <no tool> : Reserved for future extension"},
+    {"Text-Art Selection", "tool_text.htm", " Text-Art Selection - select area for inserting decorative text"},
+    {"Unfilled Or Filled Rectangle", "tool_rect.htm", " Unfilled Or Filled Rectangle - \x7F"},
+    {"Unfilled Or Filled Ellipse", "tool_circ.htm", " Unfilled Or Filled Ellipse / Circle - O"},
+    {"Gradient Shaded Rectangle", "tool_gradrect.htm", " Gradient Shaded Rectangle - \x7F"},
+    {"Gradient Shaded Ellipse", "tool_gradcirc.htm", " Gradient Shaded Ellipse / Circle - O"},
+    {"Gradient Shaded Angular Rectangle", "tool_gradangl.htm", " Gradient Shaded Angular Rectangle - //"},
+    {"FreeForm Gradient Shading", "tool_gradfree.htm", " Origin - FreeForm Gradient Shading"},
+    {"Tinted-in Rectangle", "tool_tintrect.htm", " Tint Tool 1 : Tinted-in Rectangle"},
+    {"Tinted-in Ellipse", "tool_tintcirc.htm", " Tint Tool 2 : Tinted-in Ellipse"},
+    {"Tinted-in Angular Rectangle", "tool_tintangl.htm", " Tint Tool 3 : Tinted-in Angular Rectangle"},
+    {"Freelance Tinting", "tool_tintfree.htm", " Tint Tool 4 : Freelance Tinting"},
+    {"Sparkle", "tool_sparkle.htm", " Tint Tool 5 : Sparkle (bling-bling)"},
+    {"Color Picker", "tool_pick.htm", " Color Picker - For picking area's color for use"},
+    {"Triangle Fan", "tool_trifan.htm", " Triangle Fan - Advanced object-drawing tool"},
+    {"Triangle Strip", "tool_tristrp.htm", " Triangle Strip - Advanced object-drawing tool"},
+    {"Eraser", "tool_eraser.htm", " Eraser - Erases pixels, making them transparent"},
+    {"Opaquer", "tool_opaquer.htm", " Opaquer - Makes transparent pixels visible"},
+};
+
+int Abs(int v) { return v < 0 ? -v : v; }
+int Min(int a, int b) { return a < b ? a : b; }
+int Max(int a, int b) { return a > b ? a : b; }
+
+}  // namespace
+
+const ToolInfo* tool_Info(int tool) { return tool >= 0 && tool < TOOL_COUNT ? &kTools[tool] : nullptr; }
+
+int tool_RectEmpty(const ToolRect& r) { return r.x1 > r.x2 || r.y1 > r.y2; }
+
+ToolRect tool_RectUnion(const ToolRect& a, const ToolRect& b) {
+    if (tool_RectEmpty(a)) return b;
+    if (tool_RectEmpty(b)) return a;
+    return {Min(a.x1, b.x1), Min(a.y1, b.y1), Max(a.x2, b.x2), Max(a.y2, b.y2)};
+}
+
+ToolRect tool_EllipseBox(int ax, int ay, int px, int py) {
+    int qx = 2 * ax - px, qy = 2 * ay - py;
+    return {Min(qx, px), Min(qy, py), Max(qx, px), Max(qy, py)};
+}
+
+int tool_RectSelectionTaken(int ax, int ay, int px, int py, int zoom, int imageW, int imageH) {
+    int least = 5 / (zoom > 0 ? zoom : 1);
+    if (Abs(px - ax) + 1 < least || Abs(py - ay) + 1 < least) return 0;
+    auto inside = [&](int x, int y) { return x >= 0 && y >= 0 && x < imageW && y < imageH; };
+    return inside(ax, ay) || inside(px, py) || inside(ax, py) || inside(px, ay);
+}
+
+int tool_Length100(int dx, int dy) {
+    return (int)(100.0 * std::sqrt((double)dx * dx + (double)dy * dy));
+}
+
+int tool_Angle100(int ax, int ay, int px, int py) {
+    if (px == ax) return 9000;
+    double degrees = std::atan2((double)(ay - py), (double)(px - ax)) * 57.29577951308232;
+    return ((int)std::lround(100.0 * degrees) + 72000) % 36000;
+}
+
+void tool_RulerText(char* out, int cap, int ax, int ay, int px, int py) {
+    int len = tool_Length100(px - ax, py - ay), angle = tool_Angle100(ax, ay, px, py);
+    std::snprintf(out, cap, " Ruler: [%i,%i] - [%i,%i]; Length: %i.%i (%ix,%iy); Angle: %i.%i\xBA ", ax, ay, px, py,
+                  len / 100, len % 100, Abs(px - ax), Abs(py - ay), angle / 100, angle % 100);
+}
+
+int tool_LensPower(int buttons) { return 1 << (buttons & 3); }
+
+void tool_IdleStatus(char* out, int cap, int x, int y, int zoom) {
+    char mode[64] = "";
+    int n = 0;
+    if (zoom != 1) n += std::snprintf(mode + n, sizeof mode - n, " :: [ZOOM %ix]", zoom);
+    if (g_doc.spritePresent) n += std::snprintf(mode + n, sizeof mode - n, " :: [SPRITE]");
+    if (doc_MaskActive()) std::snprintf(mode + n, sizeof mode - n, " :: [MASKING]");
+    const ToolInfo* info = tool_Info(tool_Current());
+    std::snprintf(out, cap, "  (%i,%i) %s :: %s, %i pixels, %i%%, alpha: %i, %i", x, y, mode,
+                  info ? info->name : "", g_settings.toolWidth, g_settings.toolLevel, g_settings.alpha1,
+                  g_settings.alpha2);
+}
