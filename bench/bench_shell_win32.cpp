@@ -1,7 +1,8 @@
 // bench_shell_win32.cpp — timings of the running program, measured from outside:
 // start-up to " All systems go!!", shutdown after the exit question, and full
 // repaints of the view over a 4096 x 4096 image at zoom 1 and 8, with "Smoothen on
-// Zoom" off and on. Prints milliseconds; asserts nothing.
+// Zoom" off and on, and the work of one mouse-move segment of a stroke per tool
+// family with the widest brush. Prints milliseconds; asserts nothing.
 // Usage (inside a Wine session): e2e_bench.exe
 #include <windows.h>
 #include <cstdio>
@@ -30,6 +31,11 @@ static std::string settings_bytes(int smooth) {
     r.undoMB = 64;
     r.tutorialCount = 3;
     r.smoothZoom = (uint8_t)smooth;
+    r.toolWidth = 255;  // the widest brush the settings hold
+    r.toolLevel = 100;
+    r.alpha1 = 128;
+    r.colour1 = 0x2040C0;
+    r.colour2 = 0xC08020;
     std::string b(SET_FILE_SIZE, '\0');
     set_Encode(&r, (uint8_t*)&b[0]);
     return b;
@@ -77,6 +83,42 @@ static void set_zoom(HWND main, int zoom) {
     for (int t = 0; t < 200 && SendMessageA(view, WM_VIEW_GETZOOM, 0, 0) != zoom; t++) Sleep(20);
 }
 
+// One stroke of `tool` (chosen on the tool bar) across the view: a press, 40 moves of
+// (9, 6) client pixels and the release, each sent (so each returns when the view
+// has run the tool, recomposed and repainted). Average and worst move, and the
+// release (which records the undo step).
+static void stroke_ms(KvProcess* p, int tool, const char* family) {
+    HWND main = p->main;
+    HWND view = FindWindowExA(main, nullptr, "kelvara_wnd_view", nullptr);
+    HWND bar = FindWindowExA(main, nullptr, "kelvara_wnd_toolbar", nullptr);
+    SendMessageA(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM((tool % 2) * 20 + 10, 2 + (tool / 2) * 20 + 10));
+    int x = 120, y = 120;
+    SendMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    double total = 0, worst = 0;
+    const int moves = 40;
+    for (int i = 0; i < moves; i++) {
+        x += 9;
+        y += 6;
+        double t0 = now_ms();
+        SendMessageA(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
+        double t = now_ms() - t0;
+        total += t;
+        if (t > worst) worst = t;
+    }
+    double t0 = now_ms();
+    if (tool == 14 || tool == 16) {
+        // A selection asks for its border: cancelled (border 4), then the sprite goes.
+        PostMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+        drv_Cancel(p, "Specify Border Size", 10000);
+        t0 = now_ms();
+        SendMessageA(main, WM_COMMAND, CMD_SPRITE_DISCARD, 0);
+    } else {
+        SendMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    }
+    std::printf("stroke segment, 4096 x 4096, width 255, tool %2i (%s): %.2f ms average, %.2f ms worst; "
+                "release %.1f ms\n", tool, family, total / moves, worst, now_ms() - t0);
+}
+
 int main() {
     eng_Init();
     std::string dir = drv_MakeFolder("bench", settings_bytes(0));
@@ -115,6 +157,21 @@ int main() {
             set_zoom(p.main, zoom);
             std::printf("full repaint of the view, 4096 x 4096 image, zoom %i, smoothing %s: %.1f ms\n", zoom,
                         smooth ? "on" : "off", repaint_ms(p.main, 10));
+        }
+        if (smooth) {
+            const struct {
+                int tool;
+                const char* family;
+            } strokes[] = {{0, "pencil"}, {1, "calligraphy"}, {4, "brush"}, {5, "shadowing brush"},
+                           {6, "spray"}, {7, "texturizer"}, {10, "smoother"}, {11, "directional smooth"},
+                           {34, "eraser"}, {35, "opaquer"}, {2, "drag: line preview"},
+                           {21, "drag: ellipse preview"}, {12, "ruler"}, {13, "lens"}, {14, "rectangle selection"},
+                           {16, "free-form selection"}};
+            for (int zoom : {1, 8}) {
+                set_zoom(p.main, zoom);
+                std::printf("zoom %i:\n", zoom);
+                for (const auto& k : strokes) stroke_ms(&p, k.tool, k.family);
+            }
         }
         drv_Kill(&p);
     }
