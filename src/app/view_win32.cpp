@@ -522,6 +522,7 @@ LRESULT CALLBACK ViewProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEYUP: return SendMessageA(GetParent(w), msg, wp, lp);
     case WM_TIMER: UpdateWindow(w); return 0;
     case WM_VIEW_GETZOOM: return g_view.zoom;
+    case WM_VIEW_GETSCROLL: return MAKELRESULT((WORD)(short)g_view.sx, (WORD)(short)g_view.sy);
     case WM_DESTROY:
         KillTimer(w, TIMER_REDRAW);
         uiw_SetViewHandler(nullptr);

@@ -11,6 +11,9 @@ const char VIEW_CLASS[] = "kelvara_wnd_view";
 // Answered with the zoom factor, for programs that drive or read the window from
 // outside (accessibility tools, the end-to-end tests).
 const UINT WM_VIEW_GETZOOM = WM_APP + 22;
+// Answered with the scroll positions, MAKELRESULT(sx, sy) as signed 16-bit values,
+// so that such programs can find image pixels on the screen.
+const UINT WM_VIEW_GETSCROLL = WM_APP + 23;
 
 LRESULT CALLBACK ViewProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
 

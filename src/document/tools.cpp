@@ -668,7 +668,6 @@ int ToolApply(Surface* image, int x, int y, int zoom, ToolRect* changed, int pha
 }
 
 int ToolOverlay(Surface* c, ToolRect* area, int phase, int buttons, int draw, int zoom) {
-    (void)phase;
     int tool = tool_Current();
     FollowToolChange(tool);
     ToolRect r = g_st.spriteMoved;
@@ -707,7 +706,7 @@ int ToolOverlay(Surface* c, ToolRect* area, int phase, int buttons, int draw, in
         }
     if (draw) {
         g_st.spriteMoved = TOOL_RECT_EMPTY;
-        if (draw != TOOL_DRAW_QUIET) ShowStatus(tool, buttons, zoom);
+        if (draw != TOOL_DRAW_QUIET) ShowStatus(tool, phase == TOOL_RELEASE ? 0 : buttons, zoom);
     }
     *area = r;
     return !tool_RectEmpty(r);

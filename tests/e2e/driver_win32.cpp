@@ -50,6 +50,11 @@ int drv_StartReady(KvProcess* p, const std::string& folder, const char* args) {
            drv_WaitStatus(p->main, " All systems go!!", DRV_START_MS);
 }
 
+std::string drv_BuildPath(const char* name) {
+    std::string exe = drv_ProgramPath();
+    return exe.substr(0, exe.find_last_of('\\') + 1) + name;
+}
+
 std::string drv_QuietSettingsFile(int lockUninstall, int currentTool) {
     SettingsRecord r;
     std::memset(&r, 0, sizeof r);

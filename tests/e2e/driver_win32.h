@@ -21,6 +21,8 @@ const int DRV_START_MS = 30000;
 
 // The kelvara.exe beside the test folder of the build.
 std::string drv_ProgramPath();
+// A file of that name in the build folder (screenshots go there).
+std::string drv_BuildPath(const char* name);
 // A fresh folder under the test's own folder with a copy of kelvara.exe; a settings
 // file with `settings` (1356 bytes) is written there when it is not empty.
 std::string drv_MakeFolder(const char* name, const std::string& settingsFile);

@@ -112,14 +112,9 @@ void press_keys(HWND main, std::initializer_list<WORD> held, WORD key) {
 }
 
 // Screenshots for people to look at go beside the program in the build folder.
-std::string screenshot(const char* name) {
-    std::string exe = drv_ProgramPath();
-    return exe.substr(0, exe.find_last_of('\\') + 1) + name;
-}
-
 void first_session_layout_and_help(KvProcess* p) {
     HWND main = p->main;
-    EXPECT_TRUE(drv_SaveScreen(screenshot("kelvara_e2e.bmp")));
+    EXPECT_TRUE(drv_SaveScreen(drv_BuildPath("kelvara_e2e.bmp")));
     EXPECT_EQ(drv_Text(main), "Kelvara 1.80");
     for (const char* cls : {"kelvara_wnd_view", "kelvara_wnd_toolbar", "kelvara_wnd_colorbar",
                             "kelvara_wnd_quickpal", "kelvara_wnd_linkbar"})
@@ -183,7 +178,7 @@ void first_session_zoom(KvProcess* p) {
         EXPECT_EQ(wait_zoom(main, s.zoom), s.zoom) << s.command << " " << s.key;
         if (s.zoom == 8) {
             Sleep(500);
-            EXPECT_TRUE(drv_SaveScreen(screenshot("kelvara_e2e_zoom8.bmp")));
+            EXPECT_TRUE(drv_SaveScreen(drv_BuildPath("kelvara_e2e_zoom8.bmp")));
         }
     }
     // Save of an untitled image asks where; cancelling leaves the title alone.
