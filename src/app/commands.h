@@ -14,9 +14,7 @@
 //   Capture, Wallpaper, Icon Creator (img_SaveFile then opens it for icon extensions
 //   instead of only saying "Use Icon Creator");
 // - plug-ins (Import, Export, the manager);
-// - auto-save (Reload Autosaved Image; the message loop's auto-save bit);
-// - painting tools: view strokes record their rectangle (OnButtonUp), and
-//   img_LoadReporting clears the pending tool state before it loads.
+// - auto-save (Reload Autosaved Image; the message loop's auto-save bit).
 #pragma once
 
 const unsigned CMDF_NEEDS_SPRITE = 1;  // greyed out while there is no sprite

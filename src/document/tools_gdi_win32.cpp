@@ -96,7 +96,11 @@ int tgdi_SelectRegion(int kind, const TkPoint* points, int count, ToolRect* spri
     return made;
 }
 
-int tgdi_AskBorder() { return doc_AskBorder(MainWindow()); }
+int tgdi_AskBorder() {
+    // A right press asks while the view holds the mouse: the dialog needs it.
+    ReleaseCapture();
+    return doc_AskBorder(MainWindow());
+}
 
 int tgdi_RenderTextArt(Surface* sprite) {
     return tk_RenderTextArt(sprite, tool_TextArtText(), g_settings.textFont, g_settings.textSize,

@@ -114,6 +114,9 @@ TEST(Journey, EveryToolWithTheMouse) {
     Session s{&r.p, r.p.main, drv_Child(r.p.main, "kelvara_wnd_view"), drv_Child(r.p.main, "kelvara_wnd_toolbar"),
               file};
     SetWindowPos(s.main, nullptr, 0, 0, 1000, 760, SWP_NOZORDER);
+    // The real pointer away from the window, so that no move of it reaches the view
+    // while a sent stroke holds the capture.
+    SetCursorPos(1270, 1010);
 
     // Pencil: what it paints, what it says, and one undo step for the stroke.
     s.Send(WM_LBUTTONDOWN, MK_LBUTTON, 10, 10);
