@@ -367,7 +367,8 @@ static void OnPaint(HWND w) {
             // The preview goes over a clean composite, wherever it reaches.
             ToolRect area;
             ToolOverlay(&g_doc.composite, &area, TOOL_MOVE, g_view.buttons, 0, g_view.zoom);
-            if (!tool_RectEmpty(area)) compose_image(area.x1, area.y1, area.x2, area.y2);
+            ToolRect clean = tool_RectUnion(area, g_view.overlay);  // the old preview goes too
+            if (!tool_RectEmpty(clean)) compose_image(clean.x1, clean.y1, clean.x2, clean.y2);
             ToolOverlay(&g_doc.composite, &area, TOOL_MOVE, g_view.buttons, TOOL_DRAW_QUIET, g_view.zoom);
             g_view.overlay = area;
         }
