@@ -363,23 +363,51 @@ static void make_toolbar() {
     cv_Close(&c);
 }
 
-// Colour bar 126: two colour wells at the left, then hues across and lightness down.
+// Colour bar 126: the well of the two current colours at the left, the 16 fixed
+// colours (row 0) and the frames of the 16 custom colours (row 1), then four quick
+// buttons: tool settings, colour palette, image preview, help.
 static void make_colorbar() {
     Canvas c;
     cv_Open(&c, 500, 40, BG);
-    drw_FillRect(&c.s, 4, 4, 23, 23, INK);
-    drw_FillRect(&c.s, 14, 14, 33, 33, WHITE);
-    drw_Rect(&c.s, 14, 14, 33, 33, INK);
-    const uint32_t hues[7] = {0x00FF0000, 0x00FFFF00, 0x0000FF00, 0x0000FFFF, 0x000000FF, 0x00FF00FF, 0x00FF0000};
-    int x0 = 40, span = 400 / 6;
-    for (int i = 0; i < 6; i++) {
-        int a = x0 + i * span, b = a + span - 1;
-        drw_GradientRect(&c.s, a, 2, b, 19, hues[i], hues[i + 1], WHITE, WHITE);
-        drw_GradientRect(&c.s, a, 20, b, 37, WHITE, WHITE, hues[i], hues[i + 1]);
-        drw_GradientRect(&c.s, a, 20, b, 37, hues[i], hues[i + 1], 0x00000000, 0x00000000);
+    drw_Rect(&c.s, 3, 3, 36, 36, 0x00808080);
+    drw_Rect(&c.s, 4, 4, 35, 35, WHITE);
+    draw_text(&c, 10, 8, "1 2", INK);
+    const uint32_t fixed[16] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0xC0C0C0,
+                                0x808080, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
+    for (int k = 0; k < 16; k++) {
+        int x = 55 + 20 * k;
+        drw_Rect(&c.s, x, 2, x + 15, 17, INK);
+        drw_FillRect(&c.s, x + 1, 3, x + 14, 16, fixed[k]);
+        drw_Rect(&c.s, x, 22, x + 15, 37, 0x00808080);
+        drw_Rect(&c.s, x + 1, 23, x + 14, 36, WHITE);
     }
-    drw_GradientRect(&c.s, 442, 2, 497, 37, WHITE, WHITE, 0x00000000, 0x00000000);
-    drw_Rect(&c.s, 40, 2, 497, 37, INK);
+    const int left[4] = {389, 413, 437, 462};
+    for (int b = 0; b < 4; b++) {
+        int x = left[b], y = 11;
+        drw_FillRect(&c.s, x, y, x + 19, y + 19, 0x00E8E0F0);
+        drw_Rect(&c.s, x, y, x + 19, y + 19, INK);
+        switch (b) {
+        case 0:  // tool settings: three sliders
+            for (int i = 0; i < 3; i++) {
+                drw_Line(&c.s, x + 3, y + 5 + 5 * i, x + 16, y + 5 + 5 * i, INK);
+                drw_FillRect(&c.s, x + 5 + 4 * i, y + 3 + 5 * i, x + 7 + 4 * i, y + 7 + 5 * i, 0x003050C0);
+            }
+            break;
+        case 1:  // colour palette: four colour squares
+            drw_FillRect(&c.s, x + 3, y + 3, x + 9, y + 9, 0x00FF0000);
+            drw_FillRect(&c.s, x + 10, y + 3, x + 16, y + 9, 0x0000C000);
+            drw_FillRect(&c.s, x + 3, y + 10, x + 9, y + 16, 0x000000FF);
+            drw_FillRect(&c.s, x + 10, y + 10, x + 16, y + 16, 0x00FFD000);
+            break;
+        case 2:  // image preview: a framed picture
+            drw_Rect(&c.s, x + 3, y + 4, x + 16, y + 15, INK);
+            drw_GradientRect(&c.s, x + 4, y + 5, x + 15, y + 14, 0x0080C0FF, 0x0080C0FF, 0x0040A040, 0x0040A040);
+            break;
+        default:  // help
+            for (int dx = 0; dx < 2; dx++) draw_text(&c, x + 7 + dx, y + 5, "?", INK);
+            break;
+        }
+    }
     save_bmp(&c, "colorbar.bmp", "126");
     cv_Close(&c);
 }

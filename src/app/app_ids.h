@@ -3,6 +3,7 @@
 // the menus and the accelerator table.
 #pragma once
 #include "document/document_ids.h"  // the sprite menu and the Text-Art command the tools open
+#include "panels/panels_ids.h"      // the commands of the colour bar's quick buttons
 
 #define IDR_MAIN_MENU 103
 #define IDR_ACCEL 163
@@ -62,11 +63,8 @@
 #define CMD_ZOOM_OUT 40026
 #define CMD_ZOOM_RESET 40196
 #define CMD_CENTER 40195
-#define CMD_TOOL_OPTIONS 40023
-#define CMD_COLOR_PALETTE 40105
 #define CMD_CODE_EDITOR 40068
 #define CMD_NOTEPAD 40089
-#define CMD_PREVIEW 40061
 // Image
 #define CMD_RESIZE_IMAGE 40027
 #define CMD_TO_SPRITE 40183
@@ -148,7 +146,6 @@
 #define CMD_README 40160
 #define CMD_SYSINFO 40179
 #define CMD_TUTORIAL 40159
-#define CMD_TOOL_HELP 40034
 #define CMD_HELP_EFFECTS 40119
 #define CMD_HELP_SPRITES 40203
 #define CMD_HELP_TIPS 40035

@@ -23,6 +23,9 @@
 #include "document/tools.h"
 #include "document/toolselect.h"
 #include "document/undo.h"
+#include "panels/colours.h"
+#include "panels/palette_win32.h"
+#include "panels/toolsettings_win32.h"
 #include "effects/fx_alpha.h"
 #include "effects/fx_colour.h"
 #include "effects/fx_key.h"
@@ -158,6 +161,14 @@ static void uninstall_now() {
 
 static void send_sprite_to_bottom() { doc_SendToBottomAsMainImage(files_Save); }
 
+// Colour #1 from the two-click palette.
+static void choose_colour() {
+    long c = ChooseColour(g_shell.main, g_settings.colour1);
+    if (c < 0) return;
+    g_settings.colour1 = (uint32_t)c;
+    colours_Changed();
+}
+
 static void tool_help() {
     const ToolInfo* info = tool_Info(tool_Current());
     if (info && info->helpPage) help_OpenPage(info->helpPage);
@@ -207,8 +218,8 @@ static const CommandRow kCommands[] = {
     {CMD_ZOOM_OUT, nullptr, CMDF_KEYS_RUN, RUN(ViewZoom(2)), can_zoom_out},
     {CMD_ZOOM_RESET, nullptr, 0, RUN(ViewZoom(0)), nullptr},
     {CMD_CENTER, nullptr, 0, RUN(ViewUpdateScrollBars(1); view_FullRepaint()), nullptr},
-    {CMD_TOOL_OPTIONS, " Open the Tool-Options dialog", NB, nullptr, nullptr},
-    {CMD_COLOR_PALETTE, " Choose a color from the palette", NB, nullptr, nullptr},
+    {CMD_TOOL_OPTIONS, " Open the Tool-Options dialog", 0, RUN(toolsettings_Open(g_shell.main, g_shell.view)), nullptr},
+    {CMD_COLOR_PALETTE, " Choose a color from the palette", 0, choose_colour, nullptr},
     {CMD_CODE_EDITOR, " Open the Pixcode program editor", 0, RUN(pix_EditProgram(g_shell.main, nullptr)), nullptr},
     {CMD_TEXTART, " Open the Text-Art editor dialog", NB, nullptr, nullptr},
     {CMD_NOTEPAD, " Open the internal information notepad", 0, RUN(dlg_OpenNotepad(g_shell.main)), nullptr},

@@ -28,6 +28,8 @@
 #include "app/winver.h"
 #include "document/document.h"
 #include "document/tools.h"
+#include "panels/colorbar_win32.h"
+#include "panels/toolsettings_win32.h"
 #include "document/undo.h"
 #include "engine/anim_win32.h"
 #include "engine/engine.h"
@@ -167,7 +169,7 @@ struct DispatchArg {
 
 static void dispatch_one(void* arg) {
     MSG* m = ((DispatchArg*)arg)->msg;
-    if (g_shell.toolOptions && IsDialogMessageA(g_shell.toolOptions, m)) return;
+    if (HWND t = toolsettings_Window(); t && IsDialogMessageA(t, m)) return;
     if (g_shell.textArt && IsDialogMessageA(g_shell.textArt, m)) return;
     if (g_shell.accel && g_shell.main && TranslateAcceleratorA(g_shell.main, g_shell.accel, m)) {
         if (m->message == WM_SYSKEYDOWN) mw_NoteAltAccelerator();
@@ -208,6 +210,7 @@ static void shutdown() {
     view_Shutdown();
     doc_Shutdown();
     tool_Shutdown();
+    colorbar_Shutdown();
     eng_Shutdown();
     UnregisterInstance();
 }

@@ -15,6 +15,7 @@
 #include "engine/shape.h"
 #include "platform/ui.h"
 #include "engine/surface_win32.h"
+#include "panels/colorbar_win32.h"
 #include "settings/settings.h"
 
 // The panel's picture over the shell background: keyed-out pixels (full
@@ -116,41 +117,6 @@ static LRESULT CALLBACK ToolbarProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(w, msg, wp, lp);
 }
 
-static LRESULT CALLBACK ColorbarProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_PAINT: paint_picture(w, &g_shell.panels[PANEL_COLORBAR]); return 0;
-    case WM_ERASEBKGND: return 1;
-    }
-    return DefWindowProcA(w, msg, wp, lp);
-}
-
-// The user colours, one cell each.
-static void paint_quickpal(HWND w) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(w, &ps);
-    RECT r;
-    GetClientRect(w, &r);
-    FillRect(dc, &r, g_shell.background);
-    int cell = (r.right - 4) / 16;
-    if (cell > 20) cell = 20;
-    for (int i = 0; i < 16 && cell > 2; i++) {
-        RECT c = {2 + i * cell, 4, 2 + (i + 1) * cell - 2, r.bottom - 4};
-        HBRUSH b = CreateSolidBrush(g_settings.userColours[i]);
-        FillRect(dc, &c, b);
-        DeleteObject(b);
-        FrameRect(dc, &c, (HBRUSH)GetStockObject(GRAY_BRUSH));
-    }
-    EndPaint(w, &ps);
-}
-
-static LRESULT CALLBACK QuickpalProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_PAINT: paint_quickpal(w); return 0;
-    case WM_ERASEBKGND: return 1;
-    }
-    return DefWindowProcA(w, msg, wp, lp);
-}
-
 static LRESULT CALLBACK LinkbarProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_PAINT: paint_picture(w, &g_shell.panels[PANEL_LINKBAR]); return 0;
@@ -166,11 +132,8 @@ int panel_RegisterClasses(HINSTANCE inst) {
         WNDPROC proc;
         UINT style;
         HCURSOR cursor;
-    } panels[4] = {
-        {"kelvara_wnd_toolbar", ToolbarProc, CS_DBLCLKS | CS_PARENTDC, g_shell.cursors[CURSOR_BAR]},
-        {"kelvara_wnd_colorbar", ColorbarProc, CS_DBLCLKS | CS_PARENTDC, LoadCursorA(nullptr, IDC_ARROW)},
-        {"kelvara_wnd_quickpal", QuickpalProc, CS_PARENTDC, g_shell.cursors[CURSOR_PICKER]},
-        {"kelvara_wnd_linkbar", LinkbarProc, CS_PARENTDC, g_shell.cursors[CURSOR_BAR]}};
+    } panels[2] = {{"kelvara_wnd_toolbar", ToolbarProc, CS_DBLCLKS | CS_PARENTDC, g_shell.cursors[CURSOR_BAR]},
+                   {"kelvara_wnd_linkbar", LinkbarProc, CS_PARENTDC, g_shell.cursors[CURSOR_BAR]}};
     for (const auto& p : panels) {
         WNDCLASSEXA c;
         std::memset(&c, 0, sizeof c);
@@ -183,5 +146,6 @@ int panel_RegisterClasses(HINSTANCE inst) {
         c.hbrBackground = g_shell.background;
         if (!RegisterClassExA(&c)) return 0;
     }
-    return 1;
+    return colorbar_RegisterClasses(inst, &g_shell.panels[PANEL_COLORBAR], g_shell.background,
+                                    g_shell.cursors[CURSOR_PICKER]);
 }

@@ -1,6 +1,6 @@
-// panelwnd_win32.h — the four panel windows beside the view: the tool bar, the
-// colour bar, the quick palette and the link bar. One window procedure per panel;
-// each draws its own picture and handles its own clicks.
+// panelwnd_win32.h — the panel windows beside the view: the tool bar and the link
+// bar here, the colour bar and the quick palette from the panels layer. One window
+// procedure per panel; each draws its own picture and handles its own clicks.
 #pragma once
 #include <windows.h>
 

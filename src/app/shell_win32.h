@@ -29,7 +29,7 @@ struct ShellState {
     HINSTANCE instance;
     HWND main, view, toolbar, colorbar, quickpal, linkbar, status, logo;
     HWND splash;
-    HWND toolOptions, textArt, notepad;  // modeless windows (0 while closed)
+    HWND textArt, notepad;  // modeless windows (0 while closed)
     HACCEL accel;
     HBRUSH background, pattern, shadow;
     HFONT arial8, comic12;
