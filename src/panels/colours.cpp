@@ -108,7 +108,7 @@ void qpal_StatusText(uint32_t c, int button, char* out, size_t cap) {
                       r, g, b);
 }
 
-int pal_Pick(int x, int y, int* h, int* l, int* s) {
+int cpal_Pick(int x, int y, int* h, int* l, int* s) {
     int column = x / 8 - 1, row = y / 8 - 1;
     if (x < 0 || y < 0 || row < 0 || row > 31) return 0;
     if (column >= 0 && column <= 47) {
@@ -124,7 +124,7 @@ int pal_Pick(int x, int y, int* h, int* l, int* s) {
     return 0;
 }
 
-uint32_t pal_Colour(int h, int l, int s) {
+uint32_t cpal_Colour(int h, int l, int s) {
     return clr_FromHSL((uint32_t)(h & 255) | (uint32_t)(l & 255) << 8 | (uint32_t)(s & 255) << 16) & 0x00FFFFFFu;
 }
 

@@ -36,9 +36,9 @@ void qpal_StatusText(uint32_t colour, int button, char* out, size_t cap);
 
 // Two-click palette: a press at (x, y) of the dialog's client area changes the hue,
 // lightness and saturation bytes; 1 when the point hit the square or the tone bar.
-int pal_Pick(int x, int y, int* h, int* l, int* s);
+int cpal_Pick(int x, int y, int* h, int* l, int* s);
 // The selected colour of H, L, S.
-uint32_t pal_Colour(int h, int l, int s);
+uint32_t cpal_Colour(int h, int l, int s);
 
 // Manual RGB: three fields, each taken modulo 256.
 uint32_t rgb_FromFields(unsigned red, unsigned green, unsigned blue);

@@ -45,7 +45,7 @@ void DrawSquare(Palette* p) {
     for (int r = 0; r < SQ_ROWS; r++)
         for (int c = 0; c < SQ_COLS; c++)
             drw_FillRect(&p->square, c * CELL, r * CELL, c * CELL + CELL - 1, r * CELL + CELL - 1,
-                         clr_SwapRB(pal_Colour(r * 255 / 31, c * 255 / 47, 255)));
+                         clr_SwapRB(cpal_Colour(r * 255 / 31, c * 255 / 47, 255)));
     srf_Unlock(&p->square);
 }
 
@@ -54,7 +54,7 @@ void DrawTone(Palette* p) {
     if (!p->tone.pixels && !srf_Lock(&p->tone)) return;
     for (int r = 0; r < SQ_ROWS; r++)
         drw_FillRect(&p->tone, 0, r * CELL, TONE_W - 1, r * CELL + CELL - 1,
-                     clr_SwapRB(pal_Colour(p->h, p->l, r * 255 / 31)));
+                     clr_SwapRB(cpal_Colour(p->h, p->l, r * 255 / 31)));
     srf_Unlock(&p->tone);
 }
 
@@ -93,15 +93,15 @@ void OnPaint(HWND dlg, Palette* p) {
 }
 
 void Pick(HWND dlg, Palette* p, int x, int y) {
-    if (!pal_Pick(x, y, &p->h, &p->l, &p->s)) return;
-    p->selected = pal_Colour(p->h, p->l, p->s);
+    if (!cpal_Pick(x, y, &p->h, &p->l, &p->s)) return;
+    p->selected = cpal_Colour(p->h, p->l, p->s);
     DrawTone(p);
     InvalidateRect(dlg, nullptr, FALSE);
 }
 
 int OverPicture(int x, int y) {
     int h, l, s;
-    return pal_Pick(x, y, &h, &l, &s);
+    return cpal_Pick(x, y, &h, &l, &s);
 }
 
 INT_PTR CALLBACK PaletteProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {

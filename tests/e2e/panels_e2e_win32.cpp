@@ -78,7 +78,7 @@ TEST(Journey, ColourPanelsAndToolSettings) {
     SendMessageA(pal, WM_LBUTTONUP, 0, MAKELPARAM(8 + 8 * 11, 8 + 8 * 6));
     photo("kelvara_e2e_palette.bmp");
     PostMessageA(pal, WM_COMMAND, IDOK, 0);
-    const uint32_t picked = pal_Colour(6 * 255 / 31, 11 * 255 / 47, 255);
+    const uint32_t picked = cpal_Colour(6 * 255 / 31, 11 * 255 / 47, 255);
     SendMessageA(bar, WM_MOUSEMOVE, 0, MAKELPARAM(140, 30));
     char want[160];
     std::snprintf(want, sizeof want, " Custom Color #05 - Double-Click To Customize :: RGB{ r%i, g%i, b%i }",

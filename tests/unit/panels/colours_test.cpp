@@ -52,15 +52,15 @@ TEST(ColourRules, PaletteStripPickingRgbAndBars) {
 
     // Two-click palette: the square sets hue and lightness, the tone bar saturation.
     int h = 1, l = 2, s = 3;
-    EXPECT_EQ(pal_Pick(8 + 8 * 47, 8 + 8 * 31, &h, &l, &s), 1);
+    EXPECT_EQ(cpal_Pick(8 + 8 * 47, 8 + 8 * 31, &h, &l, &s), 1);
     EXPECT_EQ(h * 1000000 + l * 1000 + s, 255255255);
-    EXPECT_EQ(pal_Pick(16, 16, &h, &l, &s), 1);
+    EXPECT_EQ(cpal_Pick(16, 16, &h, &l, &s), 1);
     EXPECT_EQ(h * 1000000 + l * 1000 + s, 8005255);
-    EXPECT_EQ(pal_Pick(8 + 8 * 50, 8 + 8 * 15, &h, &l, &s), 1);
+    EXPECT_EQ(cpal_Pick(8 + 8 * 50, 8 + 8 * 15, &h, &l, &s), 1);
     EXPECT_EQ(h * 1000000 + l * 1000 + s, 8005123);
-    EXPECT_EQ(pal_Pick(8 + 8 * 48, 20, &h, &l, &s), 0);  // between square and bar
-    EXPECT_EQ(pal_Pick(20, 8 + 8 * 32, &h, &l, &s), 0);  // below the square
-    EXPECT_EQ(pal_Colour(0, 128, 255), clr_FromHSL(0xFF8000) & 0xFFFFFF);
+    EXPECT_EQ(cpal_Pick(8 + 8 * 48, 20, &h, &l, &s), 0);  // between square and bar
+    EXPECT_EQ(cpal_Pick(20, 8 + 8 * 32, &h, &l, &s), 0);  // below the square
+    EXPECT_EQ(cpal_Colour(0, 128, 255), clr_FromHSL(0xFF8000) & 0xFFFFFF);
 
     EXPECT_EQ(rgb_FromFields(300, 256, 7), 0x07002Cu);
     const struct {
