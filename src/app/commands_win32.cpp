@@ -24,10 +24,12 @@
 #include "document/toolselect.h"
 #include "document/undo.h"
 #include "panels/colours.h"
+#include "panels/fxdialog_win32.h"
 #include "panels/palette_win32.h"
 #include "panels/toolsettings_win32.h"
 #include "effects/fx_alpha.h"
 #include "effects/fx_colour.h"
+#include "effects/fx_filter.h"
 #include "effects/fx_key.h"
 #include "effects/palette.h"
 #include "pixcode/pixcode_window_win32.h"
@@ -96,6 +98,26 @@ static void smart_dither() {
         if (target == DOC_TARGET_MAIN) files_SaveAs();
         else files_SpriteToFile();
     }
+}
+
+// After a preview dialog: the main image gets its one undo step.
+static void after_dialog(int result) {
+    if (result & 1) doc_TargetChanged(result & 128 ? DOC_TARGET_SPRITE : DOC_TARGET_MAIN);
+    preview_Refresh();
+}
+
+static void effect_command(uint32_t code) { after_dialog(RunEffect(main_window(), g_shell.view, code)); }
+static void transform_command(uint32_t code) { after_dialog(RunTransform(main_window(), g_shell.view, code)); }
+
+static void matrix_effect() {
+    int32_t weights[9];
+    if (!RunMatrixDialog(main_window(), weights)) return;
+    int target = SelectTarget(main_window());
+    if (target < 0) return;
+    ui_WaitCursor(1);
+    int ok = fx_Convolve(doc_TargetSurface(target), weights, 3, 0xF);
+    ui_WaitCursor(0);
+    if (ok) doc_TargetChanged(target);
 }
 
 static void run_pixcode() {
@@ -247,36 +269,36 @@ static const CommandRow kCommands[] = {
     {CMD_SPRITE_REDUNDANT, nullptr, SP, RUN(doc_RemoveRedundantInfo(DOC_TARGET_SPRITE)), nullptr},
     {CMD_SPRITE_REBASE, nullptr, SP, RUN(doc_RebaseTransparentPoint(DOC_TARGET_SPRITE)), nullptr},
     // Transforms
-    {CMD_TR_FLIP, nullptr, NB, nullptr, nullptr},
-    {CMD_TR_PERSPECTIVE, nullptr, NB, nullptr, nullptr},
-    {CMD_TR_SKEW, nullptr, NB, nullptr, nullptr},
-    {CMD_TR_STRETCH, nullptr, NB, nullptr, nullptr},
-    {CMD_TR_ROTATE, nullptr, NB, nullptr, nullptr},
-    {CMD_TR_ROTATE90, nullptr, NB, nullptr, nullptr},
+    {CMD_TR_FLIP, nullptr, 0, RUN(transform_command(1)), nullptr},
+    {CMD_TR_PERSPECTIVE, nullptr, 0, RUN(transform_command(2)), nullptr},
+    {CMD_TR_SKEW, nullptr, 0, RUN(transform_command(3)), nullptr},
+    {CMD_TR_STRETCH, nullptr, 0, RUN(transform_command(4)), nullptr},
+    {CMD_TR_ROTATE, nullptr, 0, RUN(transform_command(0)), nullptr},
+    {CMD_TR_ROTATE90, nullptr, 0, RUN(transform_command(5)), nullptr},
     {CMD_TR_TILE, nullptr, NB, nullptr, nullptr},
     // Effects with the effect dialog
-    {CMD_FX_COLOR_SHIFT, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_GAMMA, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_CHROMA, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_CONTRAST, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_BRIGHTNESS, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_BLUR, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_SHARPEN, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_EDGE, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_POSTERIZE, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_EMBOSS, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_PIXILATE, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_SMOOTHING, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_DROP_SHADOW, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_MASK_FILTER, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_AA_SPRITE, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_AA_IMAGE, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_BILEVEL, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_REPLACE, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_BLUE_NORMAL, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_BLUE_EXACT, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_ALPHA_CONTRAST, nullptr, NB, nullptr, nullptr},
-    {CMD_FX_SET_ALPHA, nullptr, NB, nullptr, nullptr},
+    {CMD_FX_COLOR_SHIFT, nullptr, 0, RUN(effect_command(0)), nullptr},
+    {CMD_FX_GAMMA, nullptr, 0, RUN(effect_command(1)), nullptr},
+    {CMD_FX_CHROMA, nullptr, 0, RUN(effect_command(2)), nullptr},
+    {CMD_FX_CONTRAST, nullptr, 0, RUN(effect_command(3)), nullptr},
+    {CMD_FX_BRIGHTNESS, nullptr, 0, RUN(effect_command(4)), nullptr},
+    {CMD_FX_BLUR, nullptr, 0, RUN(effect_command(5)), nullptr},
+    {CMD_FX_SHARPEN, nullptr, 0, RUN(effect_command(6)), nullptr},
+    {CMD_FX_EDGE, nullptr, 0, RUN(effect_command(7)), nullptr},
+    {CMD_FX_POSTERIZE, nullptr, 0, RUN(effect_command(8)), nullptr},
+    {CMD_FX_EMBOSS, nullptr, 0, RUN(effect_command(9)), nullptr},
+    {CMD_FX_PIXILATE, nullptr, 0, RUN(effect_command(10)), nullptr},
+    {CMD_FX_SMOOTHING, nullptr, 0, RUN(effect_command(11)), nullptr},
+    {CMD_FX_DROP_SHADOW, nullptr, 0, RUN(effect_command(12)), nullptr},
+    {CMD_FX_MASK_FILTER, nullptr, 0, RUN(effect_command(13)), nullptr},
+    {CMD_FX_AA_SPRITE, nullptr, 0, RUN(effect_command(14)), nullptr},
+    {CMD_FX_AA_IMAGE, nullptr, 0, RUN(effect_command(15)), nullptr},
+    {CMD_FX_BILEVEL, nullptr, 0, RUN(effect_command(16)), nullptr},
+    {CMD_FX_REPLACE, nullptr, 0, RUN(effect_command(17)), nullptr},
+    {CMD_FX_BLUE_NORMAL, nullptr, 0, RUN(effect_command(32)), nullptr},
+    {CMD_FX_BLUE_EXACT, nullptr, 0, RUN(effect_command(33)), nullptr},
+    {CMD_FX_ALPHA_CONTRAST, nullptr, 0, RUN(effect_command(34)), nullptr},
+    {CMD_FX_SET_ALPHA, nullptr, 0, RUN(effect_command(35)), nullptr},
     // Effects without a dialog
     {CMD_FX_REMOVE_COLOR, nullptr, 0, RUN(direct_effect(fx_Greyscale, 1)), nullptr},
     {CMD_FX_NEGATIVE, nullptr, 0, RUN(direct_effect(fx_Negative, 1)), nullptr},
@@ -286,7 +308,7 @@ static const CommandRow kCommands[] = {
     {CMD_FX_ENHANCE, nullptr, 0, RUN(direct_effect(fx_SyntheticEnhance, 0)), nullptr},
     {CMD_FX_DITHER, nullptr, 0, smart_dither, nullptr},
     {CMD_FX_PIXCODE, nullptr, 0, run_pixcode, nullptr},
-    {CMD_FX_MATRIX, nullptr, NB, nullptr, nullptr},
+    {CMD_FX_MATRIX, nullptr, 0, matrix_effect, nullptr},
     // Devices
     {CMD_ICON_CREATOR, " Creates an icon from the image", NB, nullptr, nullptr},
     {CMD_SCREEN_CAPTURE, " Take a photograph of the screen", NB, nullptr, nullptr},

@@ -249,6 +249,11 @@ void SpriteCentre(int mode, const int* point) {
     ui_ViewChanged(UI_VIEW_SPRITE_MOVED);
 }
 
+void doc_PlaceSprite(int x1, int y1, int x2, int y2) {
+    SetSpriteRect(x1, y1, x2, y2);
+    ui_ViewChanged(UI_VIEW_REPAINT);
+}
+
 int doc_SpriteContains(int x, int y) {
     return g_doc.spritePresent && x >= g_doc.spriteX1 && x <= g_doc.spriteX2 && y >= g_doc.spriteY1 &&
            y <= g_doc.spriteY2;

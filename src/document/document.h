@@ -88,6 +88,8 @@ void doc_MoveSprite(int dx, int dy);
 // with a point: centres it there at the sprite's own size; otherwise re-centres it
 // on its present centre at the sprite's own size.
 void SpriteCentre(int mode, const int* point);
+// Places the sprite's rectangle (a transform changed the sprite's size).
+void doc_PlaceSprite(int x1, int y1, int x2, int y2);
 // 1 when a sprite is present and its rectangle holds (x, y).
 int doc_SpriteContains(int x, int y);
 int doc_FitSprite(int border);

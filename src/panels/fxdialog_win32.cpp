@@ -1,0 +1,347 @@
+// fxdialog_win32.cpp — the preview dialogs of effects and transforms and the
+// convolution matrix (fxdialog_win32.h).
+#include "panels/fxdialog_win32.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "document/doc_dialogs_win32.h"
+#include "document/document.h"
+#include "effects/catalogue.h"
+#include "effects/fx_filter.h"
+#include "engine/blit.h"
+#include "panels/fx_ids.h"
+#include "panels/panels_ids.h"
+#include "platform/helpviewer.h"
+#include "platform/ui.h"
+#include "settings/settings.h"
+
+namespace {
+
+const UINT_PTR TIMER_HOVER = 4371, TIMER_PREVIEW = 4373;
+
+FxSettings g_fx = FX_DEFAULTS;
+TfSettings g_tf = TF_DEFAULTS;
+BYTE g_opacity = 255;
+double g_matrix[9] = {0.1, 0.1, 0.1, 0.1, 1.2, 0.1, 0.1, 0.1, 0.1};
+
+struct Dialog {
+    uint32_t code;
+    int transform;     // 1 for the transform dialog
+    int onSprite;
+    Surface* target;
+    Surface copy;      // the target as it was when the dialog opened
+    int dirty;
+    int spriteCx, spriteCy;
+    HWND view;
+    unsigned period;    // the preview timer's
+    DWORD lastPreview;  // tick count of the last preview
+};
+
+typedef BOOL(WINAPI* SetLayeredFn)(HWND, COLORREF, BYTE, DWORD);
+
+void ApplyOpacity(HWND w) {
+    static SetLayeredFn fn = (SetLayeredFn)(void*)GetProcAddress(GetModuleHandleA("user32.dll"),
+                                                                 "SetLayeredWindowAttributes");
+    LONG ex = GetWindowLongA(w, GWL_EXSTYLE);
+    if (!g_settings.idleTranslucent) {
+        if (ex & WS_EX_LAYERED) SetWindowLongA(w, GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
+        return;
+    }
+    if (!fn) return;
+    if (!(ex & WS_EX_LAYERED)) SetWindowLongA(w, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+    fn(w, 0, g_opacity, LWA_ALPHA);
+}
+
+// Bottom-right corner 1 pixel inside the view's, or centred over the owner.
+void Place(HWND dlg, HWND view) {
+    RECT d, v;
+    GetWindowRect(dlg, &d);
+    int w = d.right - d.left, h = d.bottom - d.top;
+    HWND owner = GetWindow(dlg, GW_OWNER);
+    if (view && GetWindowRect(view, &v)) {
+        SetWindowPos(dlg, nullptr, v.right - 1 - w, v.bottom - 1 - h, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    } else if (owner && GetWindowRect(owner, &v)) {
+        SetWindowPos(dlg, nullptr, v.left + (v.right - v.left - w) / 2, v.top + (v.bottom - v.top - h) / 2, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER);
+    }
+}
+
+void SetLevelText(HWND dlg, const Dialog* d, int level) {
+    char text[64];
+    std::snprintf(text, sizeof text, d->transform ? "Transform Level: %i / 1000" : "Effect Level: %i / 1000", level);
+    SetDlgItemTextA(dlg, IDC_FX_LEVEL_TEXT, text);
+}
+
+void SetBar(HWND dlg, int bar, int min, int max, int pos) {
+    SCROLLINFO si = {sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, min, max, 1, pos, 0};
+    SetScrollInfo(GetDlgItem(dlg, IDC_FX_BAR0 + bar), SB_CTL, &si, TRUE);
+}
+
+// The target's pixels become the working copy's again (a new surface when a
+// transform changed its size).
+int Restore(Dialog* d) {
+    Surface* t = d->target;
+    Surface* c = &d->copy;
+    if (srf_Refresh(t) && srf_Refresh(c) && t->width == c->width && t->height == c->height)
+        return blt_Copy(t, 0, 0, (int)c->width - 1, (int)c->height - 1, c, 0, 0, (int)c->width - 1,
+                        (int)c->height - 1, 0);
+    return srf_Duplicate(t, c);
+}
+
+// After a transform: the sprite keeps its centre, the main image refits the view.
+void FollowSize(Dialog* d) {
+    if (!d->transform) {
+        ui_ViewChanged(UI_VIEW_REPAINT);
+        return;
+    }
+    if (d->onSprite && srf_Refresh(&g_doc.sprite)) {
+        int x1, y1, x2, y2;
+        cat_KeepCentre(d->spriteCx, d->spriteCy, (int)g_doc.sprite.width, (int)g_doc.sprite.height, &x1, &y1, &x2,
+                       &y2);
+        doc_PlaceSprite(x1, y1, x2, y2);
+    } else {
+        ui_ViewChanged(UI_VIEW_RESIZED | UI_VIEW_REPAINT);
+    }
+}
+
+void OnPreviewTick(HWND dlg, Dialog* d) {
+    if (!d->dirty) return;
+    HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    if (d->transform) {
+        auto checked = [&](int e) { return IsDlgButtonChecked(dlg, IDC_TF_EDGE0 + e) == BST_CHECKED; };
+        g_tf.edge = checked(1) ? 1 : checked(2) ? 2 : checked(3) ? 3 : 0;
+        cat_ApplyTransform(d->target, &d->copy, d->code, g_tf);
+    } else if (Restore(d)) {
+        cat_ApplyEffect(d->target, d->code, g_fx, g_settings.colour1, g_settings.colour2);
+    }
+    FollowSize(d);
+    SetCursor(old);
+    d->dirty = 0;
+    d->lastPreview = GetTickCount();
+}
+
+// A change previews at once when the last preview is at least one timer period old;
+// otherwise the timer picks it up, so a large image is not recomputed faster than that.
+void Changed(HWND dlg, Dialog* d) {
+    d->dirty = 1;
+    if (GetTickCount() - d->lastPreview >= d->period) OnPreviewTick(dlg, d);
+}
+
+int OnInit(HWND dlg, Dialog* d) {
+    HWND owner = GetWindow(dlg, GW_OWNER);
+    if (owner && IsIconic(owner)) ShowWindow(owner, SW_RESTORE);
+    Place(dlg, d->view);
+    if (d->transform) cat_OpenTransform(&g_tf, d->code);
+    else cat_OpenEffect(&g_fx, d->code);
+    d->dirty = 1;
+    srf_Refresh(d->target);
+    if ((uint64_t)d->target->width * d->target->height > CAT_LARGE_PIXELS &&
+        MessageBoxA(dlg,
+                    " The image you are trying to edit is very large.\nIf your Processor is not fast enough, or if "
+                    "you\ndon't have sufficient RAM, you are in for one\nvery SLOW ride.\n\nDo you want to continue "
+                    "anyway?",
+                    "Performance Warning", MB_YESNO | MB_ICONINFORMATION) != IDYES)
+        return 0;
+    if (!srf_Duplicate(&d->copy, d->target)) return 0;
+    if (d->onSprite)
+        d->spriteCx = (g_doc.spriteX1 + 1 + g_doc.spriteX2) / 2, d->spriteCy = (g_doc.spriteY1 + 1 + g_doc.spriteY2) / 2;
+    const char* caption;
+    if (d->transform) {
+        SetBar(dlg, 0, 0, 1000, g_tf.level);
+        SetLevelText(dlg, d, g_tf.level);
+        CheckRadioButton(dlg, IDC_TF_EDGE0, IDC_TF_EDGE0 + 3, IDC_TF_EDGE0 + (g_tf.edge & 3));
+        if ((d->code & 0xFFFF) == (uint32_t)CAT_TF_STRETCH) {
+            SetDlgItemTextA(dlg, IDC_TF_EDGE0 + 2, "Both");
+            SetDlgItemTextA(dlg, IDC_TF_EDGE0 + 3, "None");
+        }
+        for (int e = 0; e < 4; e++) EnableWindow(GetDlgItem(dlg, IDC_TF_EDGE0 + e), cat_UsesEdge(d->code));
+        caption = cat_TransformCaption(d->code);
+    } else {
+        const int values[3] = {g_fx.level, g_fx.distance, g_fx.parameter};
+        for (int b = 0; b < 3; b++) {
+            int min, max;
+            cat_EffectRange(b, &min, &max);
+            SetBar(dlg, b, min, max, values[b]);
+        }
+        SetLevelText(dlg, d, g_fx.level);
+        for (int c = 0; c < 4; c++) {
+            CheckDlgButton(dlg, IDC_FX_RED + c, (g_fx.channelMask >> c) & 1 ? BST_CHECKED : BST_UNCHECKED);
+            EnableWindow(GetDlgItem(dlg, IDC_FX_RED + c), cat_UsesChannels(d->code));
+        }
+        const int uses[3] = {cat_UsesLevel(d->code), cat_UsesDistance(d->code), cat_UsesParameter(d->code)};
+        for (int b = 0; b < 3; b++) {
+            EnableWindow(GetDlgItem(dlg, IDC_FX_BAR0 + b), uses[b]);
+            EnableWindow(GetDlgItem(dlg, IDC_FX_LABEL0 + b), uses[b]);
+        }
+        caption = cat_EffectCaption(d->code);
+    }
+    SetFocus(GetDlgItem(dlg, IDC_FX_BAR0));
+    ApplyOpacity(dlg);
+    SetWindowTextA(dlg, caption);
+    char status[96];
+    std::snprintf(status, sizeof status, " Executing %s", caption);
+    ui_SetStatus(status);
+    d->period = cat_PreviewPeriod(d->target->width, d->target->height);
+    SetTimer(dlg, TIMER_PREVIEW, d->period, nullptr);
+    SetTimer(dlg, TIMER_HOVER, 500, nullptr);
+    OnPreviewTick(dlg, d);  // the first preview before the dialog shows
+    return 1;
+}
+
+void OnScroll(HWND dlg, Dialog* d, HWND bar, int code) {
+    int b = GetDlgCtrlID(bar) - IDC_FX_BAR0;
+    if (b < 0 || b > 2) return;
+    SCROLLINFO si = {sizeof si, SIF_POS | SIF_TRACKPOS, 0, 0, 0, 0, 0};
+    GetScrollInfo(bar, SB_CTL, &si);
+    // The transform's single bar steps like the effect level.
+    int value = cat_EffectScroll(d->transform ? 0 : b, si.nPos, code, si.nTrackPos);
+    SetScrollPos(bar, SB_CTL, value, TRUE);
+    if (d->transform) g_tf.level = value;
+    else (b == 0 ? g_fx.level : b == 1 ? g_fx.distance : g_fx.parameter) = value;
+    if (b == 0) SetLevelText(dlg, d, value);
+    Changed(dlg, d);
+}
+
+void OnHover(HWND dlg) {
+    POINT at;
+    GetCursorPos(&at);
+    HWND under = WindowFromPoint(at);
+    g_opacity = under && (under == dlg || IsChild(dlg, under)) ? 255 : 128;
+    ApplyOpacity(dlg);
+}
+
+void Close(HWND dlg, Dialog* d, int ok) {
+    KillTimer(dlg, TIMER_PREVIEW);
+    KillTimer(dlg, TIMER_HOVER);
+    if (!ok) {
+        Restore(d);
+        FollowSize(d);
+    } else if (d->transform) {
+        FollowSize(d);
+    }
+    srf_Destroy(&d->copy);
+    EndDialog(dlg, ok);
+}
+
+INT_PTR OnLabelColour(HDC dc, HWND label) {
+    int id = GetDlgCtrlID(label);
+    COLORREF c = id == IDC_FX_LEVEL_TEXT ? 0x5F5FCF : id == IDC_FX_LABEL0 ? 0xCF5F5F
+                 : id == IDC_FX_LABEL0 + 1 || id == IDC_FX_LABEL0 + 2 ? 0xCF5FCF : 0xFF0000;
+    SetTextColor(dc, c);
+    SetBkMode(dc, TRANSPARENT);
+    return (INT_PTR)GetSysColorBrush(COLOR_BTNFACE);
+}
+
+INT_PTR CALLBACK FxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    Dialog* d = (Dialog*)GetWindowLongPtrA(dlg, GWLP_USERDATA);
+    switch (msg) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrA(dlg, GWLP_USERDATA, lp);
+        if (!OnInit(dlg, (Dialog*)lp)) {
+            if (((Dialog*)lp)->copy.created) srf_Destroy(&((Dialog*)lp)->copy);
+            EndDialog(dlg, 0);
+        }
+        return FALSE;
+    case WM_TIMER:
+        if (wp == TIMER_PREVIEW) OnPreviewTick(dlg, d);
+        else if (wp == TIMER_HOVER) OnHover(dlg);
+        return TRUE;
+    case WM_NCMOUSEMOVE:
+        g_opacity = 255;
+        ApplyOpacity(dlg);
+        return FALSE;
+    case WM_HSCROLL: OnScroll(dlg, d, (HWND)lp, LOWORD(wp)); return TRUE;
+    case WM_CTLCOLORSTATIC: return OnLabelColour((HDC)wp, (HWND)lp);
+    case WM_HELP: help_OpenPage(d->transform ? "transforms.htm" : "effects.htm"); return TRUE;
+    case WM_COMMAND: {
+        int id = LOWORD(wp);
+        if (id == IDOK || id == IDCANCEL) Close(dlg, d, id == IDOK);
+        else if (id == IDC_FX_PREVIEW) PostMessageA(GetWindow(dlg, GW_OWNER), WM_COMMAND, CMD_PREVIEW, 0);
+        else if (id >= IDC_FX_RED && id <= IDC_FX_RED + 3) {
+            g_fx.channelMask = 0;
+            for (int c = 0; c < 4; c++)
+                if (IsDlgButtonChecked(dlg, IDC_FX_RED + c) == BST_CHECKED) g_fx.channelMask |= 1 << c;
+            Changed(dlg, d);
+        } else if (id >= IDC_TF_EDGE0 && id <= IDC_TF_EDGE0 + 3) {
+            Changed(dlg, d);
+        }
+        return TRUE;
+    }
+    }
+    return FALSE;
+}
+
+int Run(HWND owner, HWND view, uint32_t code, int transform) {
+    int target = SelectTarget(owner);
+    if (target < 0) return 0;
+    Dialog d{};
+    d.onSprite = target == DOC_TARGET_SPRITE;
+    d.code = d.onSprite ? code | CAT_ON_SPRITE : code & ~CAT_ON_SPRITE;
+    d.transform = transform;
+    d.target = doc_TargetSurface(target);
+    d.view = view;
+    if (transform) {
+        if (!doc_ConfirmTransformWithoutUndo(target)) return 0;
+    } else if (!doc_CheckTransparencyFor(code, d.onSprite ? &g_doc.sprite : &g_doc.mainImage)) {
+        return 0;
+    }
+    INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(transform ? IDD_TRANSFORM : IDD_EFFECT),
+                                owner, FxProc, (LPARAM)&d);
+    if (d.copy.created) srf_Destroy(&d.copy);
+    int applied = r == 1;
+    return (d.onSprite ? 128 : 0) | applied;
+}
+
+INT_PTR CALLBACK MatrixProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrA(dlg, GWLP_USERDATA, lp);
+        for (int i = 0; i < 9; i++) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%.4g", g_matrix[i]);
+            SetDlgItemTextA(dlg, IDC_MATRIX0 + i, text);
+        }
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wp) == IDOK) {
+            double m[9];
+            for (int i = 0; i < 9; i++) {
+                char text[256];
+                GetDlgItemTextA(dlg, IDC_MATRIX0 + i, text, sizeof text);
+                m[i] = std::strtod(text, nullptr);  // text that is no number reads as 0
+            }
+            int32_t* weights = (int32_t*)GetWindowLongPtrA(dlg, GWLP_USERDATA);
+            int ok = fx_MatrixWeights(m, weights);
+            if (ok != 1) {
+                // No usable weights: the user corrects the matrix or cancels.
+                MessageBoxA(dlg,
+                            ok == FX_CONV_ZERO_SUM ? "The values of the matrix add up to zero.\nChange at least one "
+                                                     "value so that they do not."
+                                                   : "The values of the matrix are too large or too unequal\nto "
+                                                     "be used. Please use smaller values.",
+                            "Invalid Matrix", MB_OK | MB_ICONEXCLAMATION);
+                return TRUE;
+            }
+            for (int i = 0; i < 9; i++) g_matrix[i] = m[i];
+            EndDialog(dlg, 1);
+            return TRUE;
+        }
+        if (LOWORD(wp) == IDCANCEL) {
+            EndDialog(dlg, 0);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+int RunEffect(HWND owner, HWND view, uint32_t code) { return Run(owner, view, code, 0); }
+int RunTransform(HWND owner, HWND view, uint32_t code) { return Run(owner, view, code, 1); }
+
+int RunMatrixDialog(HWND owner, int32_t weights[9]) {
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MATRIX), owner, MatrixProc,
+                           (LPARAM)weights) == 1;
+}

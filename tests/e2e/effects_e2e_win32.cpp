@@ -1,0 +1,178 @@
+// effects_e2e_win32.cpp — the effect, transform and matrix dialogs of a running
+// kelvara.exe: the kept and reset settings, the guards, OK and Cancel after
+// previews, undo, and the results read back by saving the image as .kv5.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/app_ids.h"
+#include "e2e/driver_win32.h"
+#include "engine/engine.h"
+#include "engine/shape.h"
+#include "engine/surface.h"
+#include "formats/kv5_file.h"
+#include "panels/fx_ids.h"
+
+namespace {
+
+struct Session {
+    KvProcess* p;
+    HWND main;
+    std::string file;
+
+    // Opens an effect or transform by its command; the dialog, or null.
+    HWND Open(int command, const char* caption) {
+        drv_Command(main, command);
+        return drv_FindOwned(p, caption, 10000);
+    }
+    void Scroll(HWND dlg, int code, int times = 1) {
+        for (int i = 0; i < times; i++)
+            SendMessageA(dlg, WM_HSCROLL, MAKEWPARAM(code, 0), (LPARAM)GetDlgItem(dlg, IDC_FX_BAR0));
+    }
+    void Close(HWND dlg, int id) {
+        PostMessageA(dlg, WM_COMMAND, id, 0);
+        for (int t = 0; t < 200 && IsWindow(dlg); t++) Sleep(25);
+    }
+    // The image as saved now.
+    void Saved(Surface* s) {
+        DeleteFileA(file.c_str());
+        drv_Command(main, CMD_SAVE);
+        ASSERT_TRUE(drv_WaitStatus(main, (" Saved '" + file + "' ").c_str(), 10000)) << drv_Status(main);
+        ImageFileInfo info{};
+        if (s->created) srf_Destroy(s);
+        ASSERT_TRUE(kv5_Load(s, file.c_str(), &info));
+    }
+};
+
+// Every pixel's word of a surface, compared with another's.
+bool same(Surface* a, Surface* b) {
+    if (a->width != b->width || a->height != b->height || !srf_Lock(a) || !srf_Lock(b)) return false;
+    bool eq = true;
+    for (uint32_t y = 0; eq && y < a->height; y++)
+        eq = !std::memcmp(a->pixels + y * a->stride, b->pixels + y * b->stride, a->width * 4);
+    srf_Unlock(a);
+    srf_Unlock(b);
+    return eq;
+}
+
+int all_alpha(Surface* s, uint32_t alpha) {
+    if (!srf_Lock(s)) return 0;
+    int ok = 1;
+    for (uint32_t y = 0; y < s->height; y++)
+        for (uint32_t x = 0; x < s->width; x++) ok &= s->pixels[y * s->stride + x] >> 24 == alpha;
+    srf_Unlock(s);
+    return ok;
+}
+
+void write_picture(const std::string& path, int w, int h) {
+    Surface s{};
+    ASSERT_TRUE(srf_CreateExact(w, h, &s));
+    drw_GradientRect(&s, 0, 0, w - 1, h - 1, 0x00FF8040, 0x004080FF, 0x0040FF80, 0x00202020);
+    srf_Unlock(&s);
+    ASSERT_TRUE(kv5_Save(&s, path.c_str()));
+    srf_Destroy(&s);
+}
+
+}  // namespace
+
+TEST(Journey, EffectsAndTransformsWithPreview) {
+    eng_Init();
+    std::string dir = drv_MakeFolder("effects", drv_QuietSettingsFile());
+    std::string file = dir + "\\picture.kv5", big = dir + "\\big.kv5";
+    write_picture(file, 64, 48);
+    write_picture(big, 2049, 2048);
+    KvRunning r;
+    ASSERT_TRUE(drv_StartReady(&r.p, dir, ("\"" + file + "\"").c_str())) << drv_Status(r.p.main);
+    Session s{&r.p, r.p.main, file};
+    SetCursorPos(1270, 1010);  // the real pointer off the window: its moves write no status
+    Surface before{}, now{};
+    s.Saved(&before);
+
+    // Drop Shadow needs transparency: refused before any dialog.
+    drv_Command(s.main, CMD_FX_DROP_SHADOW);
+    EXPECT_TRUE(drv_Answer(s.p, "No Transparency", IDOK, 10000));
+    EXPECT_FALSE(drv_FindOwned(s.p, "Effect - Drop Shadow", 500));
+
+    // Cancel after several previews restores the image bit for bit.
+    HWND dlg = s.Open(CMD_FX_BLUR, "Effect - Blur / Smear");
+    ASSERT_TRUE(dlg);
+    for (int code : {SB_PAGERIGHT, SB_PAGERIGHT, SB_RIGHT}) {
+        s.Scroll(dlg, code);
+        Sleep(150);
+    }
+    EXPECT_EQ(drv_Text(GetDlgItem(dlg, IDC_FX_LEVEL_TEXT)), "Effect Level: 1000 / 1000");
+    s.Close(dlg, IDCANCEL);
+    s.Saved(&now);
+    EXPECT_TRUE(same(&before, &now)) << "cancelled blur";
+
+    // Reopened, the same effect keeps its level; another one starts again at 500.
+    dlg = s.Open(CMD_FX_BLUR, "Effect - Blur / Smear");
+    ASSERT_TRUE(dlg);
+    EXPECT_EQ(drv_Text(GetDlgItem(dlg, IDC_FX_LEVEL_TEXT)), "Effect Level: 1000 / 1000");
+    s.Close(dlg, IDCANCEL);
+
+    // Brightness at 500 changes nothing; OK still makes one undo step.
+    dlg = s.Open(CMD_FX_BRIGHTNESS, "Effect - Adjust Brightness");
+    ASSERT_TRUE(dlg);
+    EXPECT_EQ(drv_Text(GetDlgItem(dlg, IDC_FX_LEVEL_TEXT)), "Effect Level: 500 / 1000");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_FX_BAR0 + 1)));
+    s.Close(dlg, IDOK);
+    s.Saved(&now);
+    EXPECT_TRUE(same(&before, &now)) << "brightness 500";
+
+    // Set Alpha at 1000 and at 0; undo goes back one effect at a time.
+    dlg = s.Open(CMD_FX_SET_ALPHA, "Effect - Set Alpha");
+    ASSERT_TRUE(dlg);
+    s.Scroll(dlg, SB_RIGHT);
+    Sleep(200);
+    s.Close(dlg, IDOK);
+    s.Saved(&now);
+    EXPECT_TRUE(all_alpha(&now, 255));
+    dlg = s.Open(CMD_FX_SET_ALPHA, "Effect - Set Alpha");
+    ASSERT_TRUE(dlg);
+    s.Scroll(dlg, SB_LEFT);
+    Sleep(200);
+    s.Close(dlg, IDOK);
+    s.Saved(&now);
+    EXPECT_TRUE(all_alpha(&now, 0));
+    drv_Command(s.main, CMD_UNDO);
+    s.Saved(&now);
+    EXPECT_TRUE(all_alpha(&now, 255));
+
+    // A zero-sum matrix is refused and changes nothing.
+    drv_Command(s.main, CMD_UNDO);
+    dlg = s.Open(CMD_FX_MATRIX, "Define matrix");
+    ASSERT_TRUE(dlg);
+    for (int i = 0; i < 9; i++) SetDlgItemTextA(dlg, IDC_MATRIX0 + i, i == 4 ? "-8" : "1");
+    PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(drv_Answer(s.p, "Invalid Matrix", IDOK, 10000));
+    s.Close(dlg, IDCANCEL);
+    s.Saved(&now);
+    EXPECT_TRUE(same(&before, &now)) << "refused matrix, after two undos";
+
+    // Stretch at level 0 with "Left": 64 pixels wide become 6 (after the undo question).
+    drv_Command(s.main, CMD_TR_STRETCH);
+    EXPECT_TRUE(drv_Answer(s.p, "Continue Without Undo?", IDYES, 10000));
+    dlg = drv_FindOwned(s.p, "Transform - Stretching", 10000);
+    ASSERT_TRUE(dlg);
+    EXPECT_EQ(drv_Text(GetDlgItem(dlg, IDC_TF_EDGE0 + 2)), "Both");
+    s.Scroll(dlg, SB_LEFT);
+    Sleep(200);
+    EXPECT_TRUE(drv_SaveScreen(drv_BuildPath("kelvara_e2e_transform.bmp")));
+    s.Close(dlg, IDOK);
+    s.Saved(&now);
+    EXPECT_EQ(now.width * 1000 + now.height, 6048u);
+
+    // Above 2048 x 2048 pixels the dialog warns first; No changes nothing.
+    ASSERT_TRUE(drv_DropFiles(s.p, s.main, {big}));  // the image was just saved: no question
+    for (int t = 0; t < 200 && drv_Text(s.main) != "Kelvara 1.80 - [ big.kv5 ]"; t++) Sleep(50);
+    drv_Command(s.main, CMD_FX_COLOR_SHIFT);
+    EXPECT_TRUE(drv_Answer(s.p, "Performance Warning", IDNO, 10000));
+    EXPECT_FALSE(drv_FindOwned(s.p, "Effect - Color Shift", 500));
+
+    srf_Destroy(&before);
+    srf_Destroy(&now);
+    eng_Shutdown();
+}
