@@ -165,6 +165,30 @@ TEST(Journey, EffectsAndTransformsWithPreview) {
     s.Saved(&now);
     EXPECT_EQ(now.width * 1000 + now.height, 6048u);
 
+    // A transform of the sprite keeps its centre: the 6 x 48 image as a sprite at
+    // (4, 4)-(9, 51), turned 90 degrees clockwise to 48 x 6 around (7, 28), lands at
+    // (-16, 25)-(31, 30) when added to the image.
+    Surface stretched{};
+    s.Saved(&stretched);
+    drv_Command(s.main, CMD_TO_SPRITE);
+    drv_Command(s.main, CMD_TR_ROTATE90);
+    ASSERT_TRUE(drv_Answer(s.p, "Select Target Image", 2750, 10000));  // "Use The Sprite"
+    dlg = drv_FindOwned(s.p, "Transform - Right-Angle Rotate", 10000);
+    ASSERT_TRUE(dlg);
+    s.Scroll(dlg, SB_PAGELEFT, 2);
+    Sleep(200);
+    s.Close(dlg, IDOK);
+    drv_Command(s.main, CMD_SPRITE_ADD);
+    s.Saved(&now);
+    ASSERT_TRUE(srf_Lock(&now) && srf_Lock(&stretched));
+    // Sprite pixel (x, y) is the old image's (y, 47 - x); the sprite starts at x = -16.
+    EXPECT_EQ(now.pixels[25 * now.stride + 0], stretched.pixels[(47 - 16) * stretched.stride + 0]);
+    EXPECT_EQ(now.pixels[30 * now.stride + 5], stretched.pixels[(47 - 21) * stretched.stride + 5]);
+    EXPECT_EQ(now.pixels[24 * now.stride + 0], stretched.pixels[24 * stretched.stride + 0]);
+    srf_Unlock(&now);
+    srf_Unlock(&stretched);
+    srf_Destroy(&stretched);
+
     // Above 2048 x 2048 pixels the dialog warns first; No changes nothing.
     ASSERT_TRUE(drv_DropFiles(s.p, s.main, {big}));  // the image was just saved: no question
     for (int t = 0; t < 200 && drv_Text(s.main) != "Kelvara 1.80 - [ big.kv5 ]"; t++) Sleep(50);
