@@ -119,6 +119,54 @@ static void stroke_ms(KvProcess* p, int tool, const char* family) {
                 "release %.1f ms\n", tool, family, total / moves, worst, now_ms() - t0);
 }
 
+// Live preview of every effect and transform on a 2048 x 2048 image: from a
+// scroll-bar step (sent once the last preview is a timer period old, so it previews
+// at once) until the program has recomputed the target and repainted the view.
+static void preview_latencies(KvProcess* p) {
+    const struct {
+        int command;
+        const char* caption;
+    } dialogs[] = {
+        {CMD_FX_COLOR_SHIFT, "Effect - Color Shift"}, {CMD_FX_GAMMA, "Effect - Gamma Shift"},
+        {CMD_FX_CHROMA, "Effect - Chroma Shift"}, {CMD_FX_CONTRAST, "Effect - Dynamic Contrast"},
+        {CMD_FX_BRIGHTNESS, "Effect - Adjust Brightness"}, {CMD_FX_BLUR, "Effect - Blur / Smear"},
+        {CMD_FX_SHARPEN, "Effect - Sharpen"}, {CMD_FX_EDGE, "Effect - Edge Detection"},
+        {CMD_FX_POSTERIZE, "Effect - Posterize"}, {CMD_FX_EMBOSS, "Effect - Emboss"},
+        {CMD_FX_PIXILATE, "Effect - Pixelate"}, {CMD_FX_SMOOTHING, "Effect - Advanced Smoothing"},
+        {CMD_FX_DROP_SHADOW, "Effect - Drop Shadow"}, {CMD_FX_MASK_FILTER, "Effect - Color Filter"},
+        {CMD_FX_AA_SPRITE, "Effect - Antialias Edges"}, {CMD_FX_AA_IMAGE, "Effect - Antialias Image"},
+        {CMD_FX_BILEVEL, "Effect - Bi-Levelize"}, {CMD_FX_REPLACE, "Effect - Replace Colors"},
+        {CMD_FX_BLUE_NORMAL, "Effect - Blue-Screening; Normal"}, {CMD_FX_BLUE_EXACT, "Effect - Blue-Screening; Exact"},
+        {CMD_FX_ALPHA_CONTRAST, "Effect - Alpha Contrast"}, {CMD_FX_SET_ALPHA, "Effect - Set Alpha"},
+        {CMD_TR_ROTATE, "Transform - Free Rotate"}, {CMD_TR_FLIP, "Transform - Flipping"},
+        {CMD_TR_PERSPECTIVE, "Transform - Perspective"}, {CMD_TR_SKEW, "Transform - Skewing"},
+        {CMD_TR_STRETCH, "Transform - Stretching"}, {CMD_TR_ROTATE90, "Transform - Right-Angle Rotate"},
+    };
+    for (const auto& d : dialogs) {
+        drv_Command(p->main, d.command);
+        HWND dlg = drv_FindOwned(p, d.caption, 20000);
+        if (!dlg) {
+            std::printf("preview, 2048 x 2048: %s did not open\n", d.caption);
+            continue;
+        }
+        HWND bar = GetDlgItem(dlg, 1040);
+        double worst = 0, total = 0;
+        const int rounds = 3;
+        for (int i = 0; i < rounds; i++) {
+            Sleep(400);  // longer than the preview period (322 ms)
+            double t0 = now_ms();
+            SendMessageA(dlg, WM_HSCROLL, MAKEWPARAM(i == 1 ? SB_PAGELEFT : SB_PAGERIGHT, 0), (LPARAM)bar);
+            double t = now_ms() - t0;
+            total += t;
+            if (t > worst) worst = t;
+        }
+        std::printf("preview, 2048 x 2048, %-34s %6.1f ms average, %6.1f ms worst\n", d.caption, total / rounds,
+                    worst);
+        PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+        for (int t = 0; t < 400 && IsWindow(dlg); t++) Sleep(25);
+    }
+}
+
 int main() {
     eng_Init();
     std::string dir = drv_MakeFolder("bench", settings_bytes(0));
@@ -173,6 +221,28 @@ int main() {
                 for (const auto& k : strokes) stroke_ms(&p, k.tool, k.family);
             }
         }
+        drv_Kill(&p);
+    }
+    {
+        // The preview image: some transparent pixels, so that every effect opens.
+        std::string pdir = dir + "\\..\\bench_preview";
+        drv_MakeFolder("bench_preview", settings_bytes(0));
+        std::string pic = pdir + "\\preview.kv5";
+        Surface s;
+        std::memset(&s, 0, sizeof s);
+        srf_Create(2048, 2048, &s);
+        if (srf_Lock(&s)) {
+            drw_GradientRect(&s, 0, 0, 2047, 2047, 0x00FF8040, 0x804080FF, 0x0040FF80, 0xFF202020);
+            srf_Unlock(&s);
+        }
+        kv5_Save(&s, pic.c_str());
+        srf_Destroy(&s);
+        KvProcess p;
+        double ms;
+        std::string arg = "\"" + pic + "\"";
+        if (!start_timed(&p, pdir, arg.c_str(), &ms)) return 1;
+        SetWindowPos(p.main, nullptr, 0, 0, 1024, 768, SWP_NOMOVE | SWP_NOZORDER);
+        preview_latencies(&p);
         drv_Kill(&p);
     }
     eng_Shutdown();

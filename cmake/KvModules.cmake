@@ -30,10 +30,12 @@ function(kv_add_test_folder name dir ui)
     return()
   endif()
   # A Windows test of a subsystem gets that subsystem's resources (dialog templates)
-  # from resources/<subsystem>.rc when it has any.
+  # from resources/<subsystem>.rc and resources/<subsystem>_*.rc when it has any.
   string(REGEX REPLACE "^(unit|win)_" "" subsystem "${name}")
-  if(WIN32 AND EXISTS "${PROJECT_SOURCE_DIR}/resources/${subsystem}.rc")
-    list(APPEND srcs "${PROJECT_SOURCE_DIR}/resources/${subsystem}.rc")
+  if(WIN32)
+    file(GLOB rc_scripts "${PROJECT_SOURCE_DIR}/resources/${subsystem}.rc"
+         "${PROJECT_SOURCE_DIR}/resources/${subsystem}_*.rc")
+    list(APPEND srcs ${rc_scripts})
   endif()
   add_executable(${name} ${srcs})
   target_link_libraries(${name} PRIVATE kvtestsupport kvcore ${ui} GTest::gtest_main ${ARGN})

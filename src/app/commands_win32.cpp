@@ -25,6 +25,9 @@
 #include "document/undo.h"
 #include "panels/colours.h"
 #include "panels/fxdialog_win32.h"
+#include "panels/sizedlg_win32.h"
+#include "panels/sizerules.h"
+#include "panels/textart_win32.h"
 #include "panels/palette_win32.h"
 #include "panels/toolsettings_win32.h"
 #include "effects/fx_alpha.h"
@@ -32,6 +35,7 @@
 #include "effects/fx_filter.h"
 #include "effects/fx_key.h"
 #include "effects/palette.h"
+#include "effects/transform.h"
 #include "pixcode/pixcode_window_win32.h"
 #include "platform/helpviewer.h"
 #include "platform/paths.h"
@@ -108,6 +112,36 @@ static void after_dialog(int result) {
 
 static void effect_command(uint32_t code) { after_dialog(RunEffect(main_window(), g_shell.view, code)); }
 static void transform_command(uint32_t code) { after_dialog(RunTransform(main_window(), g_shell.view, code)); }
+
+static uint32_t packed_size(Surface* s) { return srf_Refresh(s) ? sizer_Pack(s->width, s->height) : 0; }
+
+static void new_image() {
+    if (!files_ConfirmReplace()) return;
+    int w, h;
+    sizer_Unpack(AskPictureSize(main_window(), packed_size(&g_doc.mainImage)), &w, &h);
+    if (w && h) doc_NewImage(w, h);
+}
+
+static void resize_target(int target) {
+    if (AskResize(main_window(), doc_TargetSurface(target))) doc_TargetResized(target);
+}
+
+static void tile_target() {
+    int target = SelectTarget(main_window());
+    if (target < 0) return;
+    if (target == DOC_TARGET_MAIN &&
+        ui_MessageBox("This action cannot be undone.\nWould you like to continue anyway?", "Continue Without Undo?",
+                      UI_YESNO | UI_ICONQUESTION) != UI_IDYES)
+        return;
+    Surface* s = doc_TargetSurface(target);
+    int w, h;
+    sizer_Unpack(AskPictureSize(main_window(), packed_size(s)), &w, &h);
+    if (!w || !h) return;
+    ui_WaitCursor(1);
+    int ok = tf_Tile(s, w, h);
+    ui_WaitCursor(0);
+    if (ok) doc_TargetResized(target);
+}
 
 static void matrix_effect() {
     int32_t weights[9];
@@ -212,7 +246,7 @@ static const unsigned NB = CMDF_NOT_BUILT, SP = CMDF_NEEDS_SPRITE;
 
 static const CommandRow kCommands[] = {
     // File
-    {CMD_NEW, " Create a new image", NB, nullptr, nullptr},
+    {CMD_NEW, " Create a new image", 0, new_image, nullptr},
     {CMD_OPEN, " Open an existing image", 0, files_OpenAsk, nullptr},
     {CMD_SAVE, " Save the image to the original file", 0, RUN(files_Save()), nullptr},
     {CMD_SAVE_AS, " Save the image to a new file", 0, RUN(files_SaveAs()), nullptr},
@@ -243,11 +277,11 @@ static const CommandRow kCommands[] = {
     {CMD_TOOL_OPTIONS, " Open the Tool-Options dialog", 0, RUN(toolsettings_Open(g_shell.main, g_shell.view)), nullptr},
     {CMD_COLOR_PALETTE, " Choose a color from the palette", 0, choose_colour, nullptr},
     {CMD_CODE_EDITOR, " Open the Pixcode program editor", 0, RUN(pix_EditProgram(g_shell.main, nullptr)), nullptr},
-    {CMD_TEXTART, " Open the Text-Art editor dialog", NB, nullptr, nullptr},
+    {CMD_TEXTART, " Open the Text-Art editor dialog", 0, RUN(textart_Open(g_shell.main)), nullptr},
     {CMD_NOTEPAD, " Open the internal information notepad", 0, RUN(dlg_OpenNotepad(g_shell.main)), nullptr},
     {CMD_PREVIEW, " Open the image previwer dialog", 0, RUN(OpenPreview(g_shell.main)), nullptr},
     // Image
-    {CMD_RESIZE_IMAGE, nullptr, NB, nullptr, nullptr},
+    {CMD_RESIZE_IMAGE, nullptr, 0, RUN(resize_target(DOC_TARGET_MAIN)), nullptr},
     {CMD_TO_SPRITE, nullptr, 0, RUN(doc_BringToTopAsSprite()), nullptr},
     {CMD_REMOVE_TRANSPARENCY, nullptr, 0, RUN(doc_RemoveTransparency()), nullptr},
     {CMD_IMAGE_FIT, nullptr, 0, RUN(doccmd_FitImage(g_shell.main)), nullptr},
@@ -264,7 +298,7 @@ static const CommandRow kCommands[] = {
     {CMD_SPRITE_ADD, nullptr, SP, RUN(doc_AddToImage()), nullptr},
     {CMD_SPRITE_ADD_COPY, nullptr, SP, RUN(doc_AddCopyToImage()), nullptr},
     {CMD_SPRITE_DISCARD, nullptr, SP, RUN(doc_Discard()), nullptr},
-    {CMD_SPRITE_RESIZE, nullptr, SP | NB, nullptr, nullptr},
+    {CMD_SPRITE_RESIZE, nullptr, SP, RUN(resize_target(DOC_TARGET_SPRITE)), nullptr},
     {CMD_SPRITE_FIT, nullptr, SP, RUN(doccmd_FitSprite(g_shell.main)), nullptr},
     {CMD_SPRITE_REDUNDANT, nullptr, SP, RUN(doc_RemoveRedundantInfo(DOC_TARGET_SPRITE)), nullptr},
     {CMD_SPRITE_REBASE, nullptr, SP, RUN(doc_RebaseTransparentPoint(DOC_TARGET_SPRITE)), nullptr},
@@ -275,7 +309,7 @@ static const CommandRow kCommands[] = {
     {CMD_TR_STRETCH, nullptr, 0, RUN(transform_command(4)), nullptr},
     {CMD_TR_ROTATE, nullptr, 0, RUN(transform_command(0)), nullptr},
     {CMD_TR_ROTATE90, nullptr, 0, RUN(transform_command(5)), nullptr},
-    {CMD_TR_TILE, nullptr, NB, nullptr, nullptr},
+    {CMD_TR_TILE, nullptr, 0, tile_target, nullptr},
     // Effects with the effect dialog
     {CMD_FX_COLOR_SHIFT, nullptr, 0, RUN(effect_command(0)), nullptr},
     {CMD_FX_GAMMA, nullptr, 0, RUN(effect_command(1)), nullptr},

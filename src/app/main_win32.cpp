@@ -29,6 +29,7 @@
 #include "document/document.h"
 #include "document/tools.h"
 #include "panels/colorbar_win32.h"
+#include "panels/textart_win32.h"
 #include "panels/toolsettings_win32.h"
 #include "document/undo.h"
 #include "engine/anim_win32.h"
@@ -170,7 +171,7 @@ struct DispatchArg {
 static void dispatch_one(void* arg) {
     MSG* m = ((DispatchArg*)arg)->msg;
     if (HWND t = toolsettings_Window(); t && IsDialogMessageA(t, m)) return;
-    if (g_shell.textArt && IsDialogMessageA(g_shell.textArt, m)) return;
+    if (HWND t = textart_Window(); t && IsDialogMessageA(t, m)) return;
     if (g_shell.accel && g_shell.main && TranslateAcceleratorA(g_shell.main, g_shell.accel, m)) {
         if (m->message == WM_SYSKEYDOWN) mw_NoteAltAccelerator();
         return;

@@ -29,7 +29,7 @@ struct ShellState {
     HINSTANCE instance;
     HWND main, view, toolbar, colorbar, quickpal, linkbar, status, logo;
     HWND splash;
-    HWND textArt, notepad;  // modeless windows (0 while closed)
+    HWND notepad;  // the notepad window (0 while closed)
     HACCEL accel;
     HBRUSH background, pattern, shadow;
     HFONT arial8, comic12;

@@ -15,6 +15,8 @@
 #include "document/tools.h"
 #include "document/toolselect.h"
 #include "document/undo.h"
+#include "panels/textart_ids.h"
+#include "panels/textart_win32.h"
 #include "engine/blit.h"
 #include "engine/color.h"
 #include "engine/engine.h"
@@ -476,7 +478,11 @@ static int OnSetCursor(HWND w) {
 
 // What the document asks of the view through the user-interface seam.
 static void OnDocumentChanged(unsigned what) {
-    if (what & UI_VIEW_COLOURS) InvalidateRect(g_shell.colorbar, nullptr, FALSE);
+    if (what & UI_VIEW_COLOURS) {
+        InvalidateRect(g_shell.colorbar, nullptr, FALSE);
+        // Text art is drawn in the two colours.
+        if (HWND t = textart_Window()) SendMessageA(t, WM_COMMAND, IDC_TA_RERENDER, 0);
+    }
     if (what & UI_VIEW_SPRITE_MOVED) {
         if (g_settings.previewSprite) preview_Refresh();
         // During a stroke the tool reports the sprite's places; otherwise repaint all.

@@ -249,6 +249,19 @@ void SpriteCentre(int mode, const int* point) {
     ui_ViewChanged(UI_VIEW_SPRITE_MOVED);
 }
 
+void doc_TargetResized(int target) {
+    if (target == DOC_TARGET_SPRITE) {
+        if (!SpriteReady() || !srf_Refresh(&g_doc.sprite)) return;
+        SetSpriteRect(g_doc.spriteX1, g_doc.spriteY1, g_doc.spriteX1 + (int)g_doc.sprite.width - 1,
+                      g_doc.spriteY1 + (int)g_doc.sprite.height - 1);
+        ui_ViewChanged(UI_VIEW_REPAINT);
+        return;
+    }
+    undo_Record(&g_doc.mainImage, 0, 0, 0, 0, 1);  // another size: a new history
+    doc_MarkChanged();
+    ui_ViewChanged(UI_VIEW_RESIZED | UI_VIEW_REPAINT);
+}
+
 void doc_PlaceSprite(int x1, int y1, int x2, int y2) {
     SetSpriteRect(x1, y1, x2, y2);
     ui_ViewChanged(UI_VIEW_REPAINT);

@@ -88,6 +88,10 @@ void doc_MoveSprite(int dx, int dy);
 // with a point: centres it there at the sprite's own size; otherwise re-centres it
 // on its present centre at the sprite's own size.
 void SpriteCentre(int mode, const int* point);
+// A command gave a target a new size in place: the sprite's rectangle keeps its
+// top-left corner and takes the size; the main image starts a new undo history,
+// counts as changed and the view refits.
+void doc_TargetResized(int target);
 // Places the sprite's rectangle (a transform changed the sprite's size).
 void doc_PlaceSprite(int x1, int y1, int x2, int y2);
 // 1 when a sprite is present and its rectangle holds (x, y).

@@ -1,6 +1,8 @@
 // driver_win32.cpp — see driver_win32.h.
 #include "e2e/driver_win32.h"
 
+#include "app/app_ids.h"
+
 #include <shlobj.h>
 #include "engine/surface.h"
 #include "formats/bmp_file.h"
@@ -48,6 +50,16 @@ int drv_Start(KvProcess* p, const std::string& folder, const char* args) {
 int drv_StartReady(KvProcess* p, const std::string& folder, const char* args) {
     return drv_Start(p, folder, args) && drv_WaitMain(p, DRV_START_MS) &&
            drv_WaitStatus(p->main, " All systems go!!", DRV_START_MS);
+}
+
+int drv_SaveInPlace(HWND main, const std::string& path, int timeoutMs) {
+    DeleteFileA(path.c_str());
+    drv_Command(main, CMD_SAVE);
+    for (int t = 0; t < timeoutMs; t += 20) {
+        if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return 1;
+        Sleep(20);
+    }
+    return 0;
 }
 
 std::string drv_BuildPath(const char* name) {

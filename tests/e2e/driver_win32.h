@@ -42,6 +42,9 @@ std::string drv_Text(HWND w);
 std::string drv_Status(HWND main);
 // Waits until the status line reads `text`; 1 when it did.
 int drv_WaitStatus(HWND main, const char* text, int timeoutMs);
+// Saves the image under its own name (CMD_SAVE) and waits until `path` exists again
+// (the program writes it whole and renames it into place); 1 when it did.
+int drv_SaveInPlace(HWND main, const std::string& path, int timeoutMs);
 // Sends a command (as from the menu) without waiting for it to finish.
 void drv_Command(HWND main, int id);
 void drv_Key(HWND main, int vk);

@@ -14,6 +14,7 @@
 #include "engine/surface.h"
 #include "formats/kv5_file.h"
 #include "panels/fx_ids.h"
+#include "panels/size_ids.h"
 
 namespace {
 
@@ -37,9 +38,7 @@ struct Session {
     }
     // The image as saved now.
     void Saved(Surface* s) {
-        DeleteFileA(file.c_str());
-        drv_Command(main, CMD_SAVE);
-        ASSERT_TRUE(drv_WaitStatus(main, (" Saved '" + file + "' ").c_str(), 10000)) << drv_Status(main);
+        ASSERT_TRUE(drv_SaveInPlace(main, file, 10000)) << drv_Status(main);
         ImageFileInfo info{};
         if (s->created) srf_Destroy(s);
         ASSERT_TRUE(kv5_Load(s, file.c_str(), &info));
@@ -188,6 +187,33 @@ TEST(Journey, EffectsAndTransformsWithPreview) {
     srf_Unlock(&now);
     srf_Unlock(&stretched);
     srf_Destroy(&stretched);
+
+    // Tile: the 6 x 48 image repeated to 13 x 50; pixel (12, 49) is the old (0, 1).
+    s.Saved(&stretched);
+    drv_Command(s.main, CMD_TR_TILE);
+    ASSERT_TRUE(drv_Answer(s.p, "Continue Without Undo?", IDYES, 10000));
+    dlg = drv_FindOwned(s.p, "Select Desired Picture Size", 10000);
+    ASSERT_TRUE(dlg);
+    SetDlgItemTextA(dlg, IDC_SIZE_WIDTH, "13");
+    SetDlgItemTextA(dlg, IDC_SIZE_HEIGHT, "50");
+    s.Close(dlg, IDOK);
+    s.Saved(&now);
+    ASSERT_EQ(now.width * 1000 + now.height, 13050u);
+    ASSERT_TRUE(srf_Lock(&now) && srf_Lock(&stretched));
+    EXPECT_EQ(now.pixels[49 * now.stride + 12], stretched.pixels[1 * stretched.stride + 0]);
+    srf_Unlock(&now);
+    srf_Unlock(&stretched);
+    srf_Destroy(&stretched);
+
+    // New: a white image of the asked size, untitled.
+    drv_Command(s.main, CMD_NEW);
+    dlg = drv_FindOwned(s.p, "Select Desired Picture Size", 10000);
+    ASSERT_TRUE(dlg);
+    SetDlgItemTextA(dlg, IDC_SIZE_WIDTH, "40");
+    SetDlgItemTextA(dlg, IDC_SIZE_HEIGHT, "30");
+    s.Close(dlg, IDOK);
+    for (int t = 0; t < 100 && drv_Text(s.main) != "Kelvara 1.80"; t++) Sleep(50);
+    EXPECT_EQ(drv_Text(s.main), "Kelvara 1.80");
 
     // Above 2048 x 2048 pixels the dialog warns first; No changes nothing.
     ASSERT_TRUE(drv_DropFiles(s.p, s.main, {big}));  // the image was just saved: no question
