@@ -10,6 +10,7 @@
 #include "effects/fx_relief.h"
 #include "effects/fx_smear.h"
 #include "effects/transform.h"
+#include "engine/blit.h"
 
 namespace {
 
@@ -121,7 +122,14 @@ int cat_ApplyTransform(Surface* target, Surface* copy, uint32_t code, const TfSe
     int level = Clamp(s.level, 0, 1000), edge = s.edge & 3;
     switch (Low(code)) {
     case 0: return tf_Rotate(target, copy, tf_RotateAngle(level));
-    case 1: return srf_Duplicate(target, copy) && tf_Flip(target, tf_EdgeIsVertical(edge));
+    case 1: {
+        // The same size again: copy into the target instead of making a new one.
+        int same = srf_Refresh(target) && srf_Refresh(copy) && target->width == copy->width &&
+                   target->height == copy->height;
+        int w = (int)copy->width, h = (int)copy->height;
+        int ok = same ? blt_Copy(target, 0, 0, w - 1, h - 1, copy, 0, 0, w - 1, h - 1, 0) : srf_Duplicate(target, copy);
+        return ok && tf_Flip(target, tf_EdgeIsVertical(edge));
+    }
     case 2: return tf_Perspective(target, copy, level, edge);
     case 3: return tf_Skew(target, copy, tf_SkewAngle(level), tf_EdgeIsVertical(edge));
     case 4: return tf_Stretch(target, copy, level, edge);

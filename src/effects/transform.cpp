@@ -13,20 +13,33 @@ namespace {
 
 const double DEGREES_PER_RADIAN = 57.29577951;
 
+// The last surface a kernel replaced, kept for the next result of its size: a
+// preview recomputes the same size again and again, and making and freeing a large
+// bitmap each time costs more than the transform itself.
+Surface g_spare;
+
 // A fresh surface of the given size, locked; 0 when it cannot be made.
 int Fresh(Surface* out, int w, int h) {
     *out = Surface{};
     if (w < 1 || h < 1) return 0;
+    if (g_spare.created && srf_Refresh(&g_spare) && (int)g_spare.width == w && (int)g_spare.height == h &&
+        srf_Lock(&g_spare)) {
+        *out = g_spare;
+        g_spare = Surface{};
+        return 1;
+    }
     srf_Create((uint32_t)w, (uint32_t)h, out);
     if (srf_IsValid(out) && srf_Lock(out)) return 1;
     if (srf_IsValid(out)) srf_Destroy(out);
     return 0;
 }
 
-// The destination takes over the finished surface (unlocked by now), whole.
+// The destination takes over the finished surface (unlocked by now), whole; what it
+// held becomes the spare.
 void Replace(Surface* dst, Surface* fresh) {
     srf_Unlock(fresh);
-    if (srf_IsValid(dst)) srf_Destroy(dst);
+    tf_ReleaseSpare();
+    if (srf_IsValid(dst)) g_spare = *dst;
     *dst = *fresh;
 }
 
@@ -314,4 +327,9 @@ int tf_Tile(Surface* s, int width, int height) {
     srf_Unlock(s);
     Replace(s, &out);
     return 1;
+}
+
+void tf_ReleaseSpare() {
+    if (g_spare.created && srf_IsValid(&g_spare)) srf_Destroy(&g_spare);
+    g_spare = Surface{};
 }

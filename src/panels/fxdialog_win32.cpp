@@ -9,6 +9,7 @@
 #include "document/document.h"
 #include "effects/catalogue.h"
 #include "effects/fx_filter.h"
+#include "effects/transform.h"
 #include "engine/blit.h"
 #include "panels/fx_ids.h"
 #include "panels/panels_ids.h"
@@ -221,6 +222,7 @@ void Close(HWND dlg, Dialog* d, int ok) {
         FollowSize(d);
     }
     srf_Destroy(&d->copy);
+    tf_ReleaseSpare();
     EndDialog(dlg, ok);
 }
 

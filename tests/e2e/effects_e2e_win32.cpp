@@ -196,6 +196,7 @@ TEST(Journey, EffectsAndTransformsWithPreview) {
     ASSERT_TRUE(dlg);
     SetDlgItemTextA(dlg, IDC_SIZE_WIDTH, "13");
     SetDlgItemTextA(dlg, IDC_SIZE_HEIGHT, "50");
+    EXPECT_TRUE(drv_SaveScreen(drv_BuildPath("kelvara_e2e_picturesize.bmp")));
     s.Close(dlg, IDOK);
     s.Saved(&now);
     ASSERT_EQ(now.width * 1000 + now.height, 13050u);
@@ -204,6 +205,17 @@ TEST(Journey, EffectsAndTransformsWithPreview) {
     srf_Unlock(&now);
     srf_Unlock(&stretched);
     srf_Destroy(&stretched);
+
+    // The resize dialog and its presets, photographed and cancelled.
+    drv_Command(s.main, CMD_RESIZE_IMAGE);
+    dlg = drv_FindOwned(s.p, "Resize Image / Sprite", 10000);
+    ASSERT_TRUE(dlg);
+    PostMessageA(dlg, WM_COMMAND, IDC_SIZE_PRESETS, 0);
+    HWND presets = drv_FindOwned(s.p, "Image Size Presets", 10000);
+    EXPECT_TRUE(presets);
+    EXPECT_TRUE(drv_SaveScreen(drv_BuildPath("kelvara_e2e_resize.bmp")));
+    if (presets) s.Close(presets, IDCANCEL);
+    s.Close(dlg, IDCANCEL);
 
     // New: a white image of the asked size, untitled.
     drv_Command(s.main, CMD_NEW);

@@ -233,7 +233,11 @@ TEST(Journey, EveryToolWithTheMouse) {
         }
     }
     // The text selection opens the Text-Art editor.
-    EXPECT_TRUE(drv_FindOwned(s.p, "Kelvara - Text-Art Editor", 10000));
+    HWND editor = drv_FindOwned(s.p, "Kelvara - Text-Art Editor", 10000);
+    EXPECT_TRUE(editor);
+    Sleep(300);
+    EXPECT_TRUE(drv_SaveScreen(drv_BuildPath("kelvara_e2e_textart.bmp")));
+    if (editor) PostMessageA(editor, WM_CLOSE, 0, 0);
     Surface all{};
     s.Saved(&all);
     ASSERT_TRUE(srf_Lock(&all));
