@@ -4,27 +4,17 @@
 #include "document/document.h"
 #include "document/document_ids.h"
 #include "platform/ui.h"
+#include "platform/window_win32.h"
 
 namespace {
 
 const int MAX_BORDER = 1024;
 const COLORREF TARGET_TEXT = 0x404040, TARGET_BACK = 0xEFD7D7;
 
-// Centred over the owner (the main window), or over the screen without one.
-void CentreOverOwner(HWND dlg) {
-    RECT o, d;
-    HWND owner = GetWindow(dlg, GW_OWNER);
-    if (!owner || !GetWindowRect(owner, &o)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &o, 0);
-    GetWindowRect(dlg, &d);
-    int w = d.right - d.left, h = d.bottom - d.top;
-    SetWindowPos(dlg, nullptr, o.left + ((o.right - o.left) - w) / 2, o.top + ((o.bottom - o.top) - h) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 INT_PTR CALLBACK TargetProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_INITDIALOG:
-        CentreOverOwner(dlg);
+        wnd_CentreOver(dlg, GetWindow(dlg, GW_OWNER));
         // The label background's brush lives as long as the dialog.
         SetWindowLongPtrA(dlg, DWLP_USER, (LONG_PTR)CreateSolidBrush(TARGET_BACK));
         return TRUE;

@@ -15,6 +15,7 @@
 #include "panels/panels_ids.h"
 #include "platform/helpviewer.h"
 #include "platform/ui.h"
+#include "platform/window_win32.h"
 #include "settings/settings.h"
 
 namespace {
@@ -39,33 +40,17 @@ struct Dialog {
     DWORD lastPreview;  // tick count of the last preview
 };
 
-typedef BOOL(WINAPI* SetLayeredFn)(HWND, COLORREF, BYTE, DWORD);
-
-void ApplyOpacity(HWND w) {
-    static SetLayeredFn fn = (SetLayeredFn)(void*)GetProcAddress(GetModuleHandleA("user32.dll"),
-                                                                 "SetLayeredWindowAttributes");
-    LONG ex = GetWindowLongA(w, GWL_EXSTYLE);
-    if (!g_settings.idleTranslucent) {
-        if (ex & WS_EX_LAYERED) SetWindowLongA(w, GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
-        return;
-    }
-    if (!fn) return;
-    if (!(ex & WS_EX_LAYERED)) SetWindowLongA(w, GWL_EXSTYLE, ex | WS_EX_LAYERED);
-    fn(w, 0, g_opacity, LWA_ALPHA);
-}
+void ApplyOpacity(HWND w) { wnd_SetTranslucency(w, g_settings.idleTranslucent, g_opacity); }
 
 // Bottom-right corner 1 pixel inside the view's, or centred over the owner.
 void Place(HWND dlg, HWND view) {
     RECT d, v;
     GetWindowRect(dlg, &d);
     int w = d.right - d.left, h = d.bottom - d.top;
-    HWND owner = GetWindow(dlg, GW_OWNER);
-    if (view && GetWindowRect(view, &v)) {
+    if (view && GetWindowRect(view, &v))
         SetWindowPos(dlg, nullptr, v.right - 1 - w, v.bottom - 1 - h, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    } else if (owner && GetWindowRect(owner, &v)) {
-        SetWindowPos(dlg, nullptr, v.left + (v.right - v.left - w) / 2, v.top + (v.bottom - v.top - h) / 2, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER);
-    }
+    else
+        wnd_CentreOver(dlg, GetWindow(dlg, GW_OWNER));
 }
 
 void SetLevelText(HWND dlg, const Dialog* d, int level) {
@@ -205,10 +190,7 @@ void OnScroll(HWND dlg, Dialog* d, HWND bar, int code) {
 }
 
 void OnHover(HWND dlg) {
-    POINT at;
-    GetCursorPos(&at);
-    HWND under = WindowFromPoint(at);
-    g_opacity = under && (under == dlg || IsChild(dlg, under)) ? 255 : 128;
+    g_opacity = wnd_PointerOver(dlg) ? 255 : 128;
     ApplyOpacity(dlg);
 }
 

@@ -9,6 +9,7 @@
 #include "panels/colours.h"
 #include "panels/panels_ids.h"
 #include "platform/ui.h"
+#include "platform/window_win32.h"
 
 namespace {
 
@@ -21,15 +22,6 @@ struct Palette {
     int h, l, s;
     Surface square, tone;
 };
-
-void CentreOver(HWND dlg, HWND owner) {
-    RECT o, d;
-    if (!owner || !GetWindowRect(owner, &o)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &o, 0);
-    GetWindowRect(dlg, &d);
-    int w = d.right - d.left, h = d.bottom - d.top;
-    SetWindowPos(dlg, nullptr, o.left + (o.right - o.left - w) / 2, o.top + (o.bottom - o.top - h) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER);
-}
 
 void TakeColour(Palette* p, uint32_t colour) {
     p->selected = colour & 0x00FFFFFFu;
@@ -112,7 +104,7 @@ INT_PTR CALLBACK PaletteProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         p = (Palette*)lp;
         DrawSquare(p);
         DrawTone(p);
-        CentreOver(dlg, GetWindow(dlg, GW_OWNER));
+        wnd_CentreOver(dlg, GetWindow(dlg, GW_OWNER));
         return TRUE;
     case WM_PAINT: OnPaint(dlg, p); return TRUE;
     case WM_LBUTTONDOWN:
@@ -169,7 +161,7 @@ INT_PTR CALLBACK RgbProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         SetDlgItemInt(dlg, IDC_RGB_RED, c & 255, FALSE);
         SetDlgItemInt(dlg, IDC_RGB_GREEN, c >> 8 & 255, FALSE);
         SetDlgItemInt(dlg, IDC_RGB_BLUE, c >> 16 & 255, FALSE);
-        CentreOver(dlg, GetWindow(dlg, GW_OWNER));
+        wnd_CentreOver(dlg, GetWindow(dlg, GW_OWNER));
         return TRUE;
     }
     case WM_COMMAND:

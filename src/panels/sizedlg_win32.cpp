@@ -3,6 +3,7 @@
 #include <cstdio>
 #include "panels/size_ids.h"
 #include "panels/sizerules.h"
+#include "platform/window_win32.h"
 #include "platform/ui.h"
 
 namespace {
@@ -31,17 +32,6 @@ HBRUSH BackOf(HWND dlg) {
 }
 
 SizeDialog* SizeRecord(HWND dlg) { return (SizeDialog*)GetWindowLongPtrA(dlg, GWLP_USERDATA); }
-
-// Centred over the owner (the main window, or the size dialog for presets).
-void CentreOverOwner(HWND dlg) {
-    RECT o, d;
-    HWND owner = GetWindow(dlg, GW_OWNER);
-    if (!owner || !GetWindowRect(owner, &o)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &o, 0);
-    GetWindowRect(dlg, &d);
-    int w = d.right - d.left, h = d.bottom - d.top;
-    SetWindowPos(dlg, nullptr, o.left + ((o.right - o.left) - w) / 2, o.top + ((o.bottom - o.top) - h) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 INT_PTR OnCtlColorStatic(HWND dlg, HDC dc, HWND control) {
     int id = GetDlgCtrlID(control);
@@ -81,7 +71,7 @@ void FillCombo(HWND dlg, int id, int present) {
 
 INT_PTR OnSizeInit(HWND dlg, SizeDialog* rec) {
     SetWindowLongPtrA(dlg, GWLP_USERDATA, (LONG_PTR)rec);
-    CentreOverOwner(dlg);
+    wnd_CentreOver(dlg, GetWindow(dlg, GW_OWNER));  // the main window, or the size dialog for presets
     FillCombo(dlg, IDC_SIZE_WIDTH, rec->presentWidth);
     FillCombo(dlg, IDC_SIZE_HEIGHT, rec->presentHeight);
     SetField(dlg, rec, IDC_SIZE_WIDTH, (unsigned)rec->presentWidth);
@@ -179,7 +169,7 @@ INT_PTR CALLBACK SizeProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 INT_PTR OnPresetInit(HWND dlg, PresetDialog* rec) {
     SetWindowLongPtrA(dlg, GWLP_USERDATA, (LONG_PTR)rec);
-    CentreOverOwner(dlg);
+    wnd_CentreOver(dlg, GetWindow(dlg, GW_OWNER));  // the main window, or the size dialog for presets
     return TRUE;
 }
 

@@ -13,6 +13,7 @@
 #include "panels/textart_ids.h"
 #include "panels/textart_rules.h"
 #include "platform/ui.h"
+#include "platform/window_win32.h"
 #include "settings/settings.h"
 
 namespace {
@@ -72,31 +73,9 @@ void DrawInFont(HDC dc, HFONT font, const char* text, int length, RECT* r, UINT 
 
 // ---- idle translucency ----
 
-typedef BOOL(WINAPI* SetLayeredFn)(HWND, COLORREF, BYTE, DWORD);
-
-// Looked up at run time: without layered windows the editor simply stays opaque.
-void SetOpacity(HWND w, BYTE alpha) {
-    static SetLayeredFn fn =
-        (SetLayeredFn)(void*)GetProcAddress(GetModuleHandleA("user32.dll"), "SetLayeredWindowAttributes");
-    if (fn && (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_LAYERED)) fn(w, 0, alpha, LWA_ALPHA);
-}
-
-int PointerOver(HWND w) {
-    POINT at;
-    if (!GetCursorPos(&at)) return 0;
-    HWND hit = WindowFromPoint(at);
-    return hit && (hit == w || IsChild(w, hit));
-}
-
 // The option may change while the editor is open, so every tick applies it afresh.
 void UpdateOpacity(HWND w) {
-    LONG ex = GetWindowLongA(w, GWL_EXSTYLE);
-    if (!g_settings.idleTranslucent) {
-        if (ex & WS_EX_LAYERED) SetWindowLongA(w, GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
-        return;
-    }
-    if (!(ex & WS_EX_LAYERED)) SetWindowLongA(w, GWL_EXSTYLE, ex | WS_EX_LAYERED);
-    SetOpacity(w, PointerOver(w) ? OPACITY_ACTIVE : OPACITY_IDLE);
+    wnd_SetTranslucency(w, g_settings.idleTranslucent, wnd_PointerOver(w) ? OPACITY_ACTIVE : OPACITY_IDLE);
 }
 
 // ---- filling the controls ----
@@ -178,16 +157,6 @@ void ShowText(HWND w) {
     HWND edit = GetDlgItem(w, IDC_TA_TEXT);
     int end = GetWindowTextLengthA(edit);
     SendMessageA(edit, EM_SETSEL, (WPARAM)end, (LPARAM)end);
-}
-
-void Centre(HWND w, HWND over) {
-    RECT area, me;
-    if (over && IsWindow(over)) GetWindowRect(over, &area);
-    else SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    GetWindowRect(w, &me);
-    int width = me.right - me.left, height = me.bottom - me.top;
-    SetWindowPos(w, nullptr, area.left + ((area.right - area.left) - width) / 2,
-                 area.top + ((area.bottom - area.top) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // ---- changes ----
@@ -408,7 +377,7 @@ void OnEditorTimer(HWND w, WPARAM id) {
 }
 
 void OnEditorMouseMove(HWND w) {
-    if (g_settings.idleTranslucent) SetOpacity(w, OPACITY_ACTIVE);
+    if (g_settings.idleTranslucent) wnd_SetTranslucency(w, 1, OPACITY_ACTIVE);
 }
 
 void OnEditorDestroy(HWND w) {
@@ -512,7 +481,7 @@ HWND textart_Open(HWND mainWindow) {
     }
     HWND w = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_TEXTART), mainWindow, EditorProc, 0);
     if (!w) return nullptr;
-    Centre(w, mainWindow);
+    wnd_CentreOver(w, mainWindow);
     ShowWindow(w, SW_SHOW);
     if (!g_doc.spritePresent || !srf_IsValid(&g_doc.mainImage))
         ui_MessageBox(NO_SELECTION_TEXT, NO_SELECTION_TITLE, UI_OK | UI_ICONWARNING);

@@ -5,6 +5,7 @@
 
 #include "panels/colours.h"
 #include "panels/panels_ids.h"
+#include "platform/window_win32.h"
 #include "settings/settings.h"
 
 namespace {
@@ -27,28 +28,8 @@ const Bar kBars[4] = {
 
 HWND g_window;
 
-typedef BOOL(WINAPI* SetLayeredFn)(HWND, COLORREF, BYTE, DWORD);
-
-// Looked up at run time: systems without layered windows keep the window opaque.
-void SetOpacity(HWND w, BYTE alpha) {
-    static SetLayeredFn fn = (SetLayeredFn)(void*)GetProcAddress(GetModuleHandleA("user32.dll"),
-                                                                 "SetLayeredWindowAttributes");
-    if (fn && (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_LAYERED)) fn(w, 0, alpha, LWA_ALPHA);
-}
-
-void ApplyTranslucency(HWND w) {
-    LONG ex = GetWindowLongA(w, GWL_EXSTYLE);
-    if (g_settings.idleTranslucent) SetWindowLongA(w, GWL_EXSTYLE, ex | WS_EX_LAYERED);
-    else SetWindowLongA(w, GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
-}
-
 void TestPointer(HWND w) {
-    POINT at;
-    GetCursorPos(&at);
-    RECT r;
-    GetWindowRect(w, &r);
-    ApplyTranslucency(w);
-    SetOpacity(w, PtInRect(&r, at) ? OPAQUE_ALPHA : IDLE_ALPHA);
+    wnd_SetTranslucency(w, g_settings.idleTranslucent, wnd_PointerOver(w) ? OPAQUE_ALPHA : IDLE_ALPHA);
 }
 
 void ShowValue(HWND w, int i) {
@@ -95,7 +76,7 @@ INT_PTR CALLBACK ToolSettingsProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_HSCROLL: OnScroll(w, (HWND)lp, LOWORD(wp)); return TRUE;
     case WM_CTLCOLORSTATIC: return OnLabelColour((HDC)wp, (HWND)lp);
     case WM_TIMER: TestPointer(w); return TRUE;
-    case WM_MOUSEMOVE: SetOpacity(w, OPAQUE_ALPHA); return TRUE;
+    case WM_MOUSEMOVE: wnd_SetTranslucency(w, g_settings.idleTranslucent, OPAQUE_ALPHA); return TRUE;
     case WM_COMMAND:
         if (LOWORD(wp) == IDCANCEL) DestroyWindow(w);
         return TRUE;
@@ -122,9 +103,8 @@ HWND toolsettings_Open(HWND main, HWND view) {
     int dw = d.right - d.left, dh = d.bottom - d.top;
     if (view && GetWindowRect(view, &v)) {
         SetWindowPos(w, nullptr, v.right - 1 - dw, v.bottom - 1 - dh, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    } else if (main && GetWindowRect(main, &v)) {
-        SetWindowPos(w, nullptr, v.left + (v.right - v.left - dw) / 2, v.top + (v.bottom - v.top - dh) / 2, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER);
+    } else {
+        wnd_CentreOver(w, main);
     }
     ShowWindow(w, SW_SHOWNOACTIVATE);
     return w;

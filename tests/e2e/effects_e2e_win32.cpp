@@ -226,6 +226,13 @@ TEST(Journey, EffectsAndTransformsWithPreview) {
     s.Close(dlg, IDOK);
     for (int t = 0; t < 100 && drv_Text(s.main) != "Kelvara 1.80"; t++) Sleep(50);
     EXPECT_EQ(drv_Text(s.main), "Kelvara 1.80");
+    // Its size, as the tile dialog offers it.
+    drv_Command(s.main, CMD_TR_TILE);
+    ASSERT_TRUE(drv_Answer(s.p, "Continue Without Undo?", IDYES, 10000));
+    dlg = drv_FindOwned(s.p, "Select Desired Picture Size", 10000);
+    ASSERT_TRUE(dlg);
+    EXPECT_EQ(drv_Text(GetDlgItem(dlg, IDC_SIZE_WIDTH)) + "x" + drv_Text(GetDlgItem(dlg, IDC_SIZE_HEIGHT)), "40x30");
+    s.Close(dlg, IDCANCEL);
 
     // Above 2048 x 2048 pixels the dialog warns first; No changes nothing.
     ASSERT_TRUE(drv_DropFiles(s.p, s.main, {big}));  // the image was just saved: no question

@@ -1,0 +1,32 @@
+// window_win32.cpp — shared window helpers (window_win32.h).
+#include "platform/window_win32.h"
+
+void wnd_CentreOver(HWND w, HWND over) {
+    RECT area, me;
+    if (!over || !IsWindow(over) || !GetWindowRect(over, &area)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    GetWindowRect(w, &me);
+    int width = me.right - me.left, height = me.bottom - me.top;
+    SetWindowPos(w, nullptr, area.left + ((area.right - area.left) - width) / 2,
+                 area.top + ((area.bottom - area.top) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int wnd_PointerOver(HWND w) {
+    POINT at;
+    if (!GetCursorPos(&at)) return 0;
+    HWND hit = WindowFromPoint(at);
+    return hit && (hit == w || IsChild(w, hit));
+}
+
+void wnd_SetTranslucency(HWND w, int translucent, BYTE alpha) {
+    typedef BOOL(WINAPI * SetLayeredFn)(HWND, COLORREF, BYTE, DWORD);
+    static SetLayeredFn fn =
+        (SetLayeredFn)(void*)GetProcAddress(GetModuleHandleA("user32.dll"), "SetLayeredWindowAttributes");
+    LONG ex = GetWindowLongA(w, GWL_EXSTYLE);
+    if (!translucent) {
+        if (ex & WS_EX_LAYERED) SetWindowLongA(w, GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
+        return;
+    }
+    if (!fn) return;
+    if (!(ex & WS_EX_LAYERED)) SetWindowLongA(w, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+    fn(w, 0, alpha, LWA_ALPHA);
+}

@@ -1,0 +1,13 @@
+// window_win32.h — small helpers the program's dialogs and tool windows share:
+// centring over a window, and the idle translucency of the tool windows.
+#pragma once
+#include <windows.h>
+
+// Centres `w` over `over` (over the work area when `over` is null or gone).
+void wnd_CentreOver(HWND w, HWND over);
+// 1 while the pointer is over `w` or one of its children.
+int wnd_PointerOver(HWND w);
+// With `translucent` the window becomes layered at `alpha` (255 opaque); without,
+// the layered style is removed. The layered-window call is looked up at run time:
+// a system without it keeps the window opaque.
+void wnd_SetTranslucency(HWND w, int translucent, BYTE alpha);
