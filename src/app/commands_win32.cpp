@@ -18,6 +18,7 @@
 #include "app/shell_win32.h"
 #include "app/uninstall_win32.h"
 #include "app/view_win32.h"
+#include "devices/clipboard_win32.h"
 #include "document/doc_dialogs_win32.h"
 #include "document/document.h"
 #include "document/tools.h"
@@ -112,6 +113,34 @@ static void after_dialog(int result) {
 
 static void effect_command(uint32_t code) { after_dialog(RunEffect(main_window(), g_shell.view, code)); }
 static void transform_command(uint32_t code) { after_dialog(RunTransform(main_window(), g_shell.view, code)); }
+
+// ---- clipboard ----
+
+static Surface* clipboard_source() { return g_doc.spritePresent ? &g_doc.sprite : &g_doc.mainImage; }
+
+static void cut_to_clipboard() {
+    ClipboardCopy(clipboard_source(), main_window());
+    if (g_doc.spritePresent) doc_Discard();
+}
+
+// 1 pasted into `made`; 0 nothing to paste; a picture that cannot be read is said so.
+static int paste_into(Surface* made) {
+    int r = ClipboardPaste(made, main_window());
+    if (r < 0)
+        ui_MessageBox("The picture on the clipboard cannot be read.", "Paste", UI_OK | UI_ICONWARNING);
+    return r == 1;
+}
+
+static void paste_as_sprite() {
+    Surface made{};
+    if (paste_into(&made)) doc_AdoptSprite(&made);
+}
+
+static void paste_as_image() {
+    if (!files_ConfirmReplace()) return;
+    Surface made{};
+    if (paste_into(&made)) doc_ReplaceMainImage(&made, nullptr, 0);
+}
 
 static uint32_t packed_size(Surface* s) { return srf_Refresh(s) ? sizer_Pack(s->width, s->height) : 0; }
 
@@ -264,10 +293,10 @@ static const CommandRow kCommands[] = {
     // Edit
     {CMD_UNDO, " Undo the changes you have made", 0, RUN(undo_redo(0)), can_undo},
     {CMD_REDO, " Redo the changes you have made", 0, RUN(undo_redo(1)), can_redo},
-    {CMD_CUT, " Send to the clipboard", NB, nullptr, nullptr},
-    {CMD_COPY, " Copy to the clipboard", NB, nullptr, nullptr},
-    {CMD_PASTE_SPRITE, " Paste from clipboard as a sprite", NB, nullptr, nullptr},
-    {CMD_PASTE_NEW, " Paste from clipboard as a new image", NB, nullptr, nullptr},
+    {CMD_CUT, " Send to the clipboard", 0, cut_to_clipboard, nullptr},
+    {CMD_COPY, " Copy to the clipboard", 0, RUN(ClipboardCopy(clipboard_source(), main_window())), nullptr},
+    {CMD_PASTE_SPRITE, " Paste from clipboard as a sprite", 0, paste_as_sprite, nullptr},
+    {CMD_PASTE_NEW, " Paste from clipboard as a new image", 0, paste_as_image, nullptr},
     {CMD_CLEAR_CLIPBOARD, " Get rid of all pastable items", 0, clear_clipboard, nullptr},
     // View
     {CMD_ZOOM_IN, nullptr, CMDF_KEYS_RUN, RUN(ViewZoom(1)), can_zoom_in},
