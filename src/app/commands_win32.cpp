@@ -19,6 +19,7 @@
 #include "app/uninstall_win32.h"
 #include "app/view_win32.h"
 #include "devices/clipboard_win32.h"
+#include "devices/devices_win32.h"
 #include "document/doc_dialogs_win32.h"
 #include "document/document.h"
 #include "document/tools.h"
@@ -140,6 +141,19 @@ static void paste_as_image() {
     if (!files_ConfirmReplace()) return;
     Surface made{};
     if (paste_into(&made)) doc_ReplaceMainImage(&made, nullptr, 0);
+}
+
+// ---- built-in devices ----
+
+static void icon_creator() {
+    int target = SelectTarget(main_window());
+    if (target >= 0) CreateIconFile(doc_TargetSurface(target), main_window());
+}
+
+static void screen_capture() {
+    if (!files_ConfirmReplace()) return;
+    Surface shot{};
+    if (CaptureScreen(&shot, main_window())) doc_ReplaceMainImage(&shot, nullptr, 0);
 }
 
 static uint32_t packed_size(Surface* s) { return srf_Refresh(s) ? sizer_Pack(s->width, s->height) : 0; }
@@ -373,9 +387,9 @@ static const CommandRow kCommands[] = {
     {CMD_FX_PIXCODE, nullptr, 0, run_pixcode, nullptr},
     {CMD_FX_MATRIX, nullptr, 0, matrix_effect, nullptr},
     // Devices
-    {CMD_ICON_CREATOR, " Creates an icon from the image", NB, nullptr, nullptr},
-    {CMD_SCREEN_CAPTURE, " Take a photograph of the screen", NB, nullptr, nullptr},
-    {CMD_WALLPAPER, " Set the current image as your wallpaper", NB, nullptr, nullptr},
+    {CMD_ICON_CREATOR, " Creates an icon from the image", 0, icon_creator, nullptr},
+    {CMD_SCREEN_CAPTURE, " Take a photograph of the screen", 0, screen_capture, nullptr},
+    {CMD_WALLPAPER, " Set the current image as your wallpaper", 0, RUN(SetAsWallpaper(&g_doc.mainImage)), nullptr},
     {CMD_IMPORT_PLUGIN, " Loads an image from a device plugin", NB, nullptr, nullptr},
     {CMD_EXPORT_PLUGIN, " Sends the image to a device plugin", NB, nullptr, nullptr},
     // Settings

@@ -7,10 +7,12 @@
 
 #include "app/shell_win32.h"
 #include "app/viewgeom.h"
+#include "devices/devices_win32.h"
 #include "document/document.h"
 #include "document/toolselect.h"
 #include "formats/dispatch.h"
 #include "formats/filedlg_win32.h"
+#include "platform/refusal.h"
 #include "platform/shortcut.h"
 #include "platform/sysio.h"
 #include "platform/ui.h"
@@ -112,8 +114,12 @@ void files_Reload() {
     ui_WaitCursor(0);
 }
 
-// The save dispatcher reports its own failures.
-static int save_to(const char* path) { return img_SaveFile(&g_doc.mainImage, path) != 0; }
+// The save dispatcher reports its own failures; icon types go on to the Icon Creator.
+static int save_to(const char* path) {
+    refuse_Clear();
+    if (img_SaveFile(&g_doc.mainImage, path)) return 1;
+    return std::strcmp(refuse_Reason(), "icon type") == 0 && CreateIconFile(&g_doc.mainImage, g_shell.main);
+}
 
 int files_Save() {
     if (doc_IsUntitled() || !save_to(doc_FileName())) return files_SaveAs();

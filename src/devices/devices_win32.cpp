@@ -1,0 +1,153 @@
+// devices_win32.cpp — screen capture, icon creator and wallpaper (devices_win32.h).
+#include "devices/devices_win32.h"
+
+#include <commdlg.h>
+#include <cstring>
+
+#include "devices/devices_ids.h"
+#include "engine/blit.h"
+#include "engine/shape.h"
+#include "engine/surface_win32.h"
+#include "formats/bmp_file.h"
+#include "formats/ico_file.h"
+#include "platform/paths.h"
+#include "platform/ui.h"
+
+namespace {
+
+typedef BOOL(WINAPI* CursorInfoFn)(PCURSORINFO);
+
+// The cursor-information call, looked up at run time (older systems lack it).
+CursorInfoFn CursorInfoCall() {
+    return (CursorInfoFn)(void*)GetProcAddress(GetModuleHandleA("user32.dll"), "GetCursorInfo");
+}
+
+INT_PTR CALLBACK CaptureProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        EnableWindow(GetDlgItem(dlg, IDC_CAPTURE_POINTER), CursorInfoCall() != nullptr);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wp) == IDOK)
+            EndDialog(dlg, 128 | (IsDlgButtonChecked(dlg, IDC_CAPTURE_POINTER) == BST_CHECKED ? 1 : 0));
+        else if (LOWORD(wp) == IDCANCEL)
+            EndDialog(dlg, 0);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// SPACE or PRINT-SCREEN pressed since the last look.
+int KeyPressed() {
+    return (GetAsyncKeyState(VK_SPACE) & 1) | (GetAsyncKeyState(VK_SNAPSHOT) & 1);
+}
+
+void DrawPointer(HDC dc) {
+    CursorInfoFn info = CursorInfoCall();
+    CURSORINFO ci = {sizeof ci, 0, nullptr, {0, 0}};
+    if (!info || !info(&ci) || !(ci.flags & CURSOR_SHOWING)) return;
+    ICONINFO ii;
+    int hx = 0, hy = 0;
+    if (GetIconInfo(ci.hCursor, &ii)) {
+        hx = (int)ii.xHotspot;
+        hy = (int)ii.yHotspot;
+        if (ii.hbmMask) DeleteObject(ii.hbmMask);
+        if (ii.hbmColor) DeleteObject(ii.hbmColor);
+    }
+    DrawIcon(dc, ci.ptScreenPos.x - hx, ci.ptScreenPos.y - hy, ci.hCursor);
+}
+
+struct IconDialog {
+    HICON icon;
+};
+
+INT_PTR CALLBACK IconProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        SendDlgItemMessageA(dlg, IDC_ICON_PICTURE, STM_SETICON, (WPARAM)((IconDialog*)lp)->icon, 0);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wp) == IDC_ICON_SAVE) EndDialog(dlg, 1);
+        else if (LOWORD(wp) == IDC_ICON_DISCARD || LOWORD(wp) == IDCANCEL) EndDialog(dlg, 0);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// "Save Icon As"; the chosen name with ".ico" appended when it lacks it.
+int AskIconName(HWND owner, char* path, size_t cap) {
+    char name[MAX_PATH] = "Untitled";
+    OPENFILENAMEA ofn;
+    std::memset(&ofn, 0, sizeof ofn);
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = "Icons (.ico)\0*.ico\0";
+    ofn.lpstrFile = name;
+    ofn.nMaxFile = sizeof name;
+    ofn.lpstrTitle = "Save Icon As";
+    ofn.lpstrDefExt = "ico";
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetSaveFileNameA(&ofn)) return 0;
+    size_t n = std::strlen(name);
+    int hasExt = n >= 4 && _stricmp(name + n - 4, ".ico") == 0;
+    if (n + (hasExt ? 0 : 4) + 1 > cap) return 0;
+    std::memcpy(path, name, n + 1);
+    if (!hasExt) std::memcpy(path + n, ".ico", 5);
+    return 1;
+}
+
+}  // namespace
+
+int CaptureScreen(Surface* target, HWND main) {
+    INT_PTR how = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SCREEN_CAPTURE), main, CaptureProc, 0);
+    if (how <= 0) return 0;
+    ShowWindow(main, SW_MINIMIZE);
+    KeyPressed();  // forget presses from before
+    while (!KeyPressed()) Sleep(300);
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    Surface shot{};
+    int ok = srf_CreateExact((uint32_t)w, (uint32_t)h, &shot);
+    HDC dc;
+    if (ok && srf_GetDC(&dc, nullptr, &shot)) {
+        HDC screen = GetDC(nullptr);
+        BitBlt(dc, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+        if (how & 1) DrawPointer(dc);
+        srf_ReleaseDC(&dc, &shot);
+        // A photograph has no transparency.
+        drw_FillRectOp(&shot, 0, 0, w - 1, h - 1, 0x00FFFFFFu, 2);
+        srf_Install(target, &shot);
+    } else if (ok) {
+        srf_Destroy(&shot);
+        ok = 0;
+    }
+    ShowWindow(main, SW_RESTORE);
+    SetForegroundWindow(main);
+    return ok;
+}
+
+int CreateIconFile(Surface* image, HWND owner) {
+    if (!srf_Refresh(image)) return 0;
+    Surface small{};
+    if (!srf_CreateExact(32, 32, &small)) return 0;
+    srf_Unlock(&small);
+    blt_CopySmooth(&small, 0, 0, 31, 31, image, 0, 0, (int)image->width - 1, (int)image->height - 1, 0);
+    char temp[MAX_PATH];
+    int written = path_Join(temp, sizeof temp, path_AppDir(), "__temp.ico") && ico_Save(&small, temp);
+    srf_Destroy(&small);
+    if (!written) return 0;
+    IconDialog d = {(HICON)LoadImageA(nullptr, temp, IMAGE_ICON, 32, 32, LR_LOADFROMFILE)};
+    INT_PTR save = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ICON_CREATOR), owner, IconProc,
+                                   (LPARAM)&d);
+    if (d.icon) DestroyIcon(d.icon);
+    char path[MAX_PATH];
+    int saved = save == 1 && AskIconName(owner, path, sizeof path) && CopyFileA(temp, path, FALSE);
+    DeleteFileA(temp);
+    return saved;
+}
+
+int SetAsWallpaper(Surface* image) {
+    char path[MAX_PATH];
+    if (!path_Join(path, sizeof path, path_AppDir(), "desktop.bmp") || !bmp_Save(image, path)) return 0;
+    return SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, path, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) ? 1 : 0;
+}

@@ -1,0 +1,16 @@
+// devices_win32.h — the built-in devices: screen capture, the icon creator and the
+// desktop wallpaper. Each reports on the status line; failures leave the image alone.
+#pragma once
+#include <windows.h>
+#include "engine/surface.h"
+
+// Asks, hides `main`, waits for SPACE or PRINT-SCREEN and photographs the primary
+// screen (the pointer too when asked) into `target`, every alpha 0. 1 when `target`
+// holds the new picture, 0 when cancelled or failed (`target` untouched).
+int CaptureScreen(Surface* target, HWND main);
+// Makes a 32 x 32 icon of `image`, shows it and, on "Save", writes it where the user
+// says (".ico" appended when missing). 1 when an icon file was saved.
+int CreateIconFile(Surface* image, HWND owner);
+// Writes `image` as desktop.bmp in the program folder and makes it the wallpaper.
+// 1 when the system took it.
+int SetAsWallpaper(Surface* image);

@@ -1,0 +1,70 @@
+// The built-in devices driven through their real dialogs: the icon creator saves
+// a 32 x 32 icon under the chosen name with ".ico" appended, Discard saves nothing;
+// a screen capture taken on SPACE is the screen's size and wholly opaque.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <dlgs.h>
+#include <string>
+#include "devices/devices_ids.h"
+#include "devices/devices_win32.h"
+#include "engine/engine.h"
+#include "platform/paths.h"
+#include "support/scratch.h"
+#include "support/test_surface.h"
+#include "support/win_driver_win32.h"
+
+namespace {
+
+// Types the name into the save dialog once its fields exist, and confirms.
+void TypeName(HWND dlg, const std::string& name) {
+    for (int i = 0; i < 100 && !GetDlgItem(dlg, cmb1); i++) Sleep(20);
+    Sleep(200);
+    HWND field = GetDlgItem(dlg, cmb13);
+    if (!field || !IsWindowVisible(field)) field = GetDlgItem(dlg, edt1);
+    SetWindowTextA(field, name.c_str());
+    PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+}
+
+}  // namespace
+
+TEST(Devices, IconCreatorAndScreenCapture) {
+    eng_Init();
+    path_Init();
+    Scratch d("kvdevices");
+    Surface image{};
+    srf_Create(40, 30, &image);
+    FillPattern(&image);
+    std::thread save = AnswerWindowLater("My Icon Creator (Internal Device)", IDC_ICON_SAVE);
+    std::thread name = DriveWindowLater("Save Icon As", [&](HWND dlg) { TypeName(dlg, d.host + "\\mine"); });
+    EXPECT_EQ(CreateIconFile(&image, nullptr), 1);
+    save.join();
+    name.join();
+    // The program's 32 x 32 icon file.
+    WIN32_FILE_ATTRIBUTE_DATA fa{};
+    ASSERT_TRUE(GetFileAttributesExA((d.host + "\\mine.ico").c_str(), GetFileExInfoStandard, &fa));
+    EXPECT_EQ(fa.nFileSizeLow, 2238u);
+    std::thread discard = AnswerWindowLater("My Icon Creator (Internal Device)", IDC_ICON_DISCARD);
+    EXPECT_EQ(CreateIconFile(&image, nullptr), 0);
+    discard.join();
+
+    // The capture waits for SPACE after its dialog.
+    HWND owner = CreateWindowA("STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    std::thread go = AnswerWindowLater("My Screen Capture (Internal Device)", IDOK);
+    std::thread key([] {
+        Sleep(1500);
+        keybd_event(VK_SPACE, 0, 0, 0);
+        keybd_event(VK_SPACE, 0, KEYEVENTF_KEYUP, 0);
+    });
+    Surface shot{};
+    EXPECT_EQ(CaptureScreen(&shot, owner), 1);
+    go.join();
+    key.join();
+    EXPECT_EQ((int)shot.width, GetSystemMetrics(SM_CXSCREEN));
+    uint32_t alphas = 0;
+    for (uint32_t w : WordsOf(&shot)) alphas |= w >> 24;
+    EXPECT_EQ(alphas, 0u);
+    DestroyWindow(owner);
+    srf_Destroy(&shot);
+    srf_Destroy(&image);
+    eng_Shutdown();
+}
