@@ -20,6 +20,7 @@
 #include "app/view_win32.h"
 #include "devices/clipboard_win32.h"
 #include "devices/devices_win32.h"
+#include "devices/scanner_win32.h"
 #include "document/doc_dialogs_win32.h"
 #include "document/document.h"
 #include "document/tools.h"
@@ -148,6 +149,12 @@ static void paste_as_image() {
 static void icon_creator() {
     int target = SelectTarget(main_window());
     if (target >= 0) CreateIconFile(doc_TargetSurface(target), main_window());
+}
+
+static void scan_image() {
+    if (!files_ConfirmReplace()) return;
+    Surface scanned{};
+    if (AcquireFromScanner(main_window(), &scanned)) doc_ReplaceMainImage(&scanned, nullptr, 0);
 }
 
 static void screen_capture() {
@@ -294,7 +301,7 @@ static const CommandRow kCommands[] = {
     {CMD_SAVE, " Save the image to the original file", 0, RUN(files_Save()), nullptr},
     {CMD_SAVE_AS, " Save the image to a new file", 0, RUN(files_SaveAs()), nullptr},
     {CMD_PRINT, " Print the image to paper", NB, nullptr, nullptr},
-    {CMD_SCAN, " Acquire images from your scanner/camera", NB, nullptr, nullptr},
+    {CMD_SCAN, " Acquire images from your scanner/camera", 0, scan_image, nullptr},
     {CMD_OPEN_ANOTHER, nullptr, 0,
      RUN(ShellExecuteA(nullptr, "open", path_ProgramFile(), nullptr, nullptr, SW_SHOWNORMAL)), nullptr},
     {CMD_RECENT1, nullptr, 0, RUN(open_recent(0)), nullptr},

@@ -7,10 +7,12 @@
 #include <string>
 #include "devices/devices_ids.h"
 #include "devices/devices_win32.h"
+#include "devices/scanner_win32.h"
 #include "engine/engine.h"
 #include "platform/paths.h"
 #include "support/scratch.h"
 #include "support/test_surface.h"
+#include "support/ui_script.h"
 #include "support/win_driver_win32.h"
 
 namespace {
@@ -67,4 +69,25 @@ TEST(Devices, IconCreatorAndScreenCapture) {
     srf_Destroy(&shot);
     srf_Destroy(&image);
     eng_Shutdown();
+}
+
+TEST(Devices, ScannerWithoutSourcesAndTheSizeRule) {
+    const struct {
+        int w, h, tw, th;
+    } sizes[] = {{5100, 6600, 3165, 4096}, {4096, 4096, 4096, 4096}, {8000, 100, 4096, 51}, {300, 200, 300, 200}};
+    for (const auto& s : sizes) {
+        int w, h;
+        scan_TargetSize(s.w, s.h, &w, &h);
+        EXPECT_EQ(w * 10000 + h, s.tw * 10000 + s.th) << s.w << "x" << s.h;
+    }
+    // The system's source manager opens, but there is no source to choose: a clean
+    // refusal, no image.
+    uiscript_Reset();
+    Surface made{};
+    EXPECT_EQ(AcquireFromScanner(nullptr, &made), 0);
+    EXPECT_FALSE(made.created);
+    ASSERT_FALSE(uiscript_Boxes().empty());
+    EXPECT_EQ(uiscript_Boxes().back().title, "TWAIN Error");
+    EXPECT_EQ(uiscript_Boxes().back().text, "An error occurred while linking to the device.");
+    EXPECT_EQ(uiscript_Statuses().back(), " Scanning Error!!");
 }
