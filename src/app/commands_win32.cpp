@@ -20,6 +20,7 @@
 #include "app/view_win32.h"
 #include "devices/clipboard_win32.h"
 #include "devices/devices_win32.h"
+#include "devices/print_win32.h"
 #include "devices/scanner_win32.h"
 #include "document/doc_dialogs_win32.h"
 #include "document/document.h"
@@ -300,7 +301,7 @@ static const CommandRow kCommands[] = {
     {CMD_OPEN, " Open an existing image", 0, files_OpenAsk, nullptr},
     {CMD_SAVE, " Save the image to the original file", 0, RUN(files_Save()), nullptr},
     {CMD_SAVE_AS, " Save the image to a new file", 0, RUN(files_SaveAs()), nullptr},
-    {CMD_PRINT, " Print the image to paper", NB, nullptr, nullptr},
+    {CMD_PRINT, " Print the image to paper", 0, RUN(ShowPrintDialog(&g_doc.mainImage, main_window())), nullptr},
     {CMD_SCAN, " Acquire images from your scanner/camera", 0, scan_image, nullptr},
     {CMD_OPEN_ANOTHER, nullptr, 0,
      RUN(ShellExecuteA(nullptr, "open", path_ProgramFile(), nullptr, nullptr, SW_SHOWNORMAL)), nullptr},

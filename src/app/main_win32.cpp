@@ -26,6 +26,7 @@
 #include "app/uninstall_win32.h"
 #include "app/view_win32.h"
 #include "app/winver.h"
+#include "devices/print_win32.h"
 #include "document/document.h"
 #include "document/tools.h"
 #include "panels/colorbar_win32.h"
@@ -287,6 +288,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     }
     make_working_surfaces();
     start_undo();
+    if (has_switch("/print")) {
+        splash_Show("Printing Image...");
+        ShowPrintDialog(&g_doc.mainImage, nullptr);
+    }
     if (has_switch("/properties")) {
         splash_Show("Loading Properties...");
         dlg_Properties(nullptr);

@@ -8,3 +8,12 @@
 #define IDC_ICON_PICTURE 2860
 #define IDC_ICON_SAVE 2861
 #define IDC_ICON_DISCARD 2862
+
+#define IDD_PRINT 287
+#define IDC_PRINT_CONFIGURE 3
+#define IDC_PRINT_WIDTH 1006
+#define IDC_PRINT_HEIGHT 1007
+#define IDC_PRINT_BRIGHTEN 1011
+#define IDC_PRINT_PREVIEW 1030
+#define IDC_PRINT_INFO 1031
+#define IDC_PRINT_FIT0 1090   // fit, fit with border, stretch, dimensions: 1090..1093
