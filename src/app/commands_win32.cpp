@@ -283,6 +283,7 @@ static void tool_help() {
 
 // ---- enabling rules ----
 
+static int clipboard_has_bitmap() { return IsClipboardFormatAvailable(CF_DIB) ? 1 : 0; }
 static int can_undo() { return undo_UndoCount() > 0; }
 static int can_redo() { return undo_RedoCount() > 0; }
 static int can_zoom_out() { return view_ZoomFactor() > 1; }
@@ -317,8 +318,8 @@ static const CommandRow kCommands[] = {
     {CMD_REDO, " Redo the changes you have made", 0, RUN(undo_redo(1)), can_redo},
     {CMD_CUT, " Send to the clipboard", 0, cut_to_clipboard, nullptr},
     {CMD_COPY, " Copy to the clipboard", 0, RUN(ClipboardCopy(clipboard_source(), main_window())), nullptr},
-    {CMD_PASTE_SPRITE, " Paste from clipboard as a sprite", 0, paste_as_sprite, nullptr},
-    {CMD_PASTE_NEW, " Paste from clipboard as a new image", 0, paste_as_image, nullptr},
+    {CMD_PASTE_SPRITE, " Paste from clipboard as a sprite", 0, paste_as_sprite, clipboard_has_bitmap},
+    {CMD_PASTE_NEW, " Paste from clipboard as a new image", 0, paste_as_image, clipboard_has_bitmap},
     {CMD_CLEAR_CLIPBOARD, " Get rid of all pastable items", 0, clear_clipboard, nullptr},
     // View
     {CMD_ZOOM_IN, nullptr, CMDF_KEYS_RUN, RUN(ViewZoom(1)), can_zoom_in},

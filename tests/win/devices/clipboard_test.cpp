@@ -51,12 +51,29 @@ TEST(Clipboard, CopyPasteAndForeignBitmaps) {
     EXPECT_EQ(b.width * 10 + b.height, 32u);
     for (uint32_t w : WordsOf(&b)) EXPECT_EQ(w, 0x00404040u);
 
+    // 8 bits with 16 colours used: the table has 16 entries, the pixels follow it.
+    std::vector<uint8_t> pal8(40 + 16 * 4 + 4 * 2, 0);
+    BITMAPINFOHEADER h8{};
+    h8.biSize = 40;
+    h8.biWidth = 2;
+    h8.biHeight = 2;
+    h8.biPlanes = 1;
+    h8.biBitCount = 8;
+    h8.biClrUsed = 16;
+    std::memcpy(pal8.data(), &h8, 40);
+    const uint8_t entry15[4] = {0x10, 0x20, 0x30, 0};  // blue, green, red
+    std::memcpy(&pal8[40 + 15 * 4], entry15, 4);
+    for (int i = 0; i < 8; i++) pal8[40 + 64 + i] = 15;
+    PutOnClipboard(pal8);
+    ASSERT_EQ(ClipboardPaste(&b, nullptr), 1);
+    for (uint32_t w : WordsOf(&b)) EXPECT_EQ(w, 0x00302010u);
+
     std::vector<uint8_t> lying = Dib24(3, 2, 0x40);
     int32_t tall = 2000;
     std::memcpy(&lying[8], &tall, 4);
     PutOnClipboard(lying);
     EXPECT_EQ(ClipboardPaste(&b, nullptr), -1);
-    EXPECT_EQ(b.width * 10 + b.height, 32u);  // untouched
+    EXPECT_EQ(b.width * 10 + b.height, 22u);  // untouched
 
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
