@@ -15,11 +15,13 @@
 #include "app/instances.h"
 #include "app/options_win32.h"
 #include "app/preview_win32.h"
+#include "app/recovery_win32.h"
 #include "app/shell_win32.h"
 #include "app/uninstall_win32.h"
 #include "app/view_win32.h"
 #include "devices/clipboard_win32.h"
 #include "devices/devices_win32.h"
+#include "devices/plugins_win32.h"
 #include "devices/print_win32.h"
 #include "devices/scanner_win32.h"
 #include "document/doc_dialogs_win32.h"
@@ -150,6 +152,20 @@ static void paste_as_image() {
 static void icon_creator() {
     int target = SelectTarget(main_window());
     if (target >= 0) CreateIconFile(doc_TargetSurface(target), main_window());
+}
+
+// Device plug-ins: an image into the sprite, or the sprite (else the image) out.
+static void import_from_device() {
+    char dll[MAX_PATH];
+    if (!plugin_DeviceChooserDialog(main_window(), "dev_LoadPicture", dll, sizeof dll)) return;
+    Surface got{};
+    if (plugin_DeviceLoad(&got, dll, main_window())) doc_AdoptSprite(&got);
+}
+
+static void export_to_device() {
+    char dll[MAX_PATH];
+    if (plugin_DeviceChooserDialog(main_window(), "dev_SavePicture", dll, sizeof dll))
+        plugin_DeviceSave(clipboard_source(), dll, main_window());
 }
 
 static void scan_image() {
@@ -311,7 +327,7 @@ static const CommandRow kCommands[] = {
     {CMD_RECENT3, nullptr, 0, RUN(open_recent(2)), nullptr},
     {CMD_RECENT4, nullptr, 0, RUN(open_recent(3)), nullptr},
     {CMD_RELOAD, nullptr, 0, files_Reload, has_file},
-    {CMD_RELOAD_AUTOSAVE, " Loads the automatically saved image", NB, nullptr, nullptr},
+    {CMD_RELOAD_AUTOSAVE, " Loads the automatically saved image", 0, rec_ReloadCommand, nullptr},
     {CMD_EXIT, " End Kelvara", 0, RUN(SendMessageA(g_shell.main, WM_CLOSE, 0, 0)), nullptr},
     // Edit
     {CMD_UNDO, " Undo the changes you have made", 0, RUN(undo_redo(0)), can_undo},
@@ -399,11 +415,11 @@ static const CommandRow kCommands[] = {
     {CMD_ICON_CREATOR, " Creates an icon from the image", 0, icon_creator, nullptr},
     {CMD_SCREEN_CAPTURE, " Take a photograph of the screen", 0, screen_capture, nullptr},
     {CMD_WALLPAPER, " Set the current image as your wallpaper", 0, RUN(SetAsWallpaper(&g_doc.mainImage)), nullptr},
-    {CMD_IMPORT_PLUGIN, " Loads an image from a device plugin", NB, nullptr, nullptr},
-    {CMD_EXPORT_PLUGIN, " Sends the image to a device plugin", NB, nullptr, nullptr},
+    {CMD_IMPORT_PLUGIN, " Loads an image from a device plugin", 0, import_from_device, nullptr},
+    {CMD_EXPORT_PLUGIN, " Sends the image to a device plugin", 0, export_to_device, nullptr},
     // Settings
     {CMD_OPTIONS, " Configure Kelvara", 0, RUN(if (RunOptionsDialog(g_shell.main)) view_FullRepaint()), nullptr},
-    {CMD_PLUGIN_MANAGER, " Add, remove and configure plugins", NB, nullptr, nullptr},
+    {CMD_PLUGIN_MANAGER, " Add, remove and configure plugins", 0, RUN(plugin_ManagerDialog(main_window())), nullptr},
     {CMD_ASSOCIATIONS, " Set the file types to associate with", 0, RUN(RunAssociationsDialog(g_shell.main)), nullptr},
     {CMD_REINSTALL, " Repair Kelvara", 0, reinstall, nullptr},
     {CMD_UNINSTALL, " Remove Kelvara", 0, uninstall_now, nullptr},

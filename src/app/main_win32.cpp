@@ -18,6 +18,7 @@
 #include "app/instances.h"
 #include "app/mainwnd_win32.h"
 #include "app/options_win32.h"
+#include "app/recovery_win32.h"
 #include "platform/helpviewer.h"
 #include "platform/paths.h"
 #include "app/shell_win32.h"
@@ -185,9 +186,7 @@ static void serve_pending() {
     if (!g_shell.pending) return;
     if (!g_shell.writeAccess) ui_SetStatus(" DESTINATION IS READ-ONLY!!...");
     if ((g_shell.pending & PENDING_SETTINGS) && SaveSettings()) g_shell.pending &= ~PENDING_SETTINGS;
-    // Until auto-save is built the bit is dropped rather than kept standing, so the
-    // loop does not spin on it.
-    g_shell.pending &= ~PENDING_AUTOSAVE;
+    rec_ServeAutosaveBit();
 }
 
 static WPARAM message_loop() {
@@ -313,6 +312,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     test_write_access();
     check_mouse_and_display();
     if (g_shell.firstInstance) offer_tutorial();
+    rec_StartUp(g_shell.firstInstance);
     mw_StartTimers();
     SetProgramPathKey(path_ProgramFile());
     dlg_DestroySplash();

@@ -11,6 +11,7 @@
 #include "app/commands.h"
 #include "app/files_win32.h"
 #include "app/panelwnd_win32.h"
+#include "app/recovery_win32.h"
 #include "app/shell_win32.h"
 #include "app/title_win32.h"
 #include "app/view_win32.h"
@@ -79,6 +80,7 @@ static void OnClose(HWND w) {
                UI_IDYES) {
         return;
     }
+    rec_CleanExit();
     DestroyWindow(w);
 }
 
@@ -90,7 +92,9 @@ static void OnDestroy(HWND w) {
 }
 
 static void OnEndSession(WPARAM ending) {
-    if (ending) SaveSettings();
+    if (!ending) return;
+    rec_FinalSnapshot();
+    SaveSettings();
 }
 
 static const int kRecent[SET_RECENT_COUNT] = {CMD_RECENT1, CMD_RECENT2, CMD_RECENT3, CMD_RECENT4};
@@ -232,7 +236,12 @@ static LRESULT CALLBACK MainProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE: OnClose(w); return 0;
     case WM_DESTROY: OnDestroy(w); return 0;
     case WM_ENDSESSION: OnEndSession(wp); return 0;
-    case WM_POWERBROADCAST: if (wp == 0) SaveSettings(); return TRUE;
+    case WM_POWERBROADCAST:
+        if (wp == 0) {  // a suspend is asked for: allowed once the image is safe
+            rec_FinalSnapshot();
+            SaveSettings();
+        }
+        return TRUE;
     case WM_INITMENUPOPUP: OnInitMenuPopup((HMENU)wp); return 0;
     case WM_MENUSELECT: OnMenuSelect(wp); return 0;
     case WM_KEYDOWN:
