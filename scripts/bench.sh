@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks (native, optimised); each figure is printed beside
-# the anchor measured in the same run. Last, e2e_bench times the running program
-# under Wine (start-up, shutdown, full repaints).
+# the anchor measured in the same run. Last, under Wine: kvbench_plugins times the
+# filter plug-ins beside the system codec, and e2e_bench the running program
+# (start-up, shutdown, repaints, strokes, previews, auto-save).
 # KV_BENCH picks one program (e.g. KV_BENCH=kvbench_undo or KV_BENCH=e2e_bench).
 set -euo pipefail
 export GNUMAKEFLAGS=--no-print-directory
@@ -9,7 +10,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 pick=${KV_BENCH:-}
 
-if [ "$pick" != e2e_bench ]; then
+if [ "$pick" != e2e_bench ] && [ "$pick" != kvbench_plugins ]; then
   bash scripts/deps.sh native
   if [ ! -f build/native/CMakeCache.txt ]; then
     cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -23,12 +24,18 @@ if [ "$pick" != e2e_bench ]; then
   done
 fi
 
-if [ -z "$pick" ] || [ "$pick" = e2e_bench ]; then
+if [ -z "$pick" ] || [ "$pick" = e2e_bench ] || [ "$pick" = kvbench_plugins ]; then
   bash scripts/deps.sh
   if [ ! -f build/win/CMakeCache.txt ]; then
     cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
   fi
-  cmake --build build/win -j"$jobs" --target e2e_bench
-  echo
-  bash scripts/wine-session.sh build/win/tests/e2e_bench.exe
+  cmake --build build/win -j"$jobs" --target e2e_bench kvbench_plugins
+  if [ "$pick" != e2e_bench ]; then
+    echo
+    bash scripts/wine-session.sh build/win/tests/kvbench_plugins.exe
+  fi
+  if [ "$pick" != kvbench_plugins ]; then
+    echo
+    bash scripts/wine-session.sh build/win/tests/e2e_bench.exe
+  fi
 fi
