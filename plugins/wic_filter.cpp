@@ -44,7 +44,8 @@ int SizeAccepted(uint64_t w, uint64_t h) {
     return w >= 1 && h >= 1 && w <= WIC_MAX_SIDE && h <= WIC_MAX_SIDE && w * h <= WIC_MAX_PIXELS;
 }
 
-HBITMAP NewDib(UINT w, UINT h, void** bits) {
+// The header of a 32-bit top-down uncompressed bitmap of w x h.
+BITMAPINFO TopDown32(uint64_t w, uint64_t h) {
     BITMAPINFO bmi;
     std::memset(&bmi, 0, sizeof bmi);
     bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
@@ -53,6 +54,11 @@ HBITMAP NewDib(UINT w, UINT h, void** bits) {
     bmi.bmiHeader.biPlanes = 1;
     bmi.bmiHeader.biBitCount = 32;
     bmi.bmiHeader.biCompression = BI_RGB;
+    return bmi;
+}
+
+HBITMAP NewDib(UINT w, UINT h, void** bits) {
+    BITMAPINFO bmi = TopDown32(w, h);
     return CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, bits, nullptr, 0);
 }
 
@@ -74,14 +80,7 @@ uint32_t* ReadBitmap(HBITMAP bitmap, UINT* wOut, UINT* hOut) {
     if (!SizeAccepted(w, h)) return nullptr;
     uint32_t* px = (uint32_t*)std::malloc((size_t)(w * h * 4));
     if (!px) return nullptr;
-    BITMAPINFO bmi;
-    std::memset(&bmi, 0, sizeof bmi);
-    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-    bmi.bmiHeader.biWidth = (LONG)w;
-    bmi.bmiHeader.biHeight = -(LONG)h;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bmi = TopDown32(w, h);
     HDC screen = GetDC(nullptr);
     const int rows = screen ? GetDIBits(screen, bitmap, 0, (UINT)h, px, &bmi, DIB_RGB_COLORS) : 0;
     if (screen) ReleaseDC(nullptr, screen);

@@ -1,7 +1,6 @@
 // panelwnd_win32.cpp — the panel windows (panelwnd_win32.h).
 #include "app/panelwnd_win32.h"
 
-#include <cstring>
 
 #include "app/app_ids.h"
 #include "app/commands.h"
@@ -14,6 +13,7 @@
 #include "engine/color.h"
 #include "engine/shape.h"
 #include "platform/ui.h"
+#include "platform/window_win32.h"
 #include "engine/surface_win32.h"
 #include "panels/colorbar_win32.h"
 #include "settings/settings.h"
@@ -134,18 +134,8 @@ int panel_RegisterClasses(HINSTANCE inst) {
         HCURSOR cursor;
     } panels[2] = {{"kelvara_wnd_toolbar", ToolbarProc, CS_DBLCLKS | CS_PARENTDC, g_shell.cursors[CURSOR_BAR]},
                    {"kelvara_wnd_linkbar", LinkbarProc, CS_PARENTDC, g_shell.cursors[CURSOR_BAR]}};
-    for (const auto& p : panels) {
-        WNDCLASSEXA c;
-        std::memset(&c, 0, sizeof c);
-        c.cbSize = sizeof c;
-        c.hInstance = inst;
-        c.lpfnWndProc = p.proc;
-        c.style = p.style;
-        c.lpszClassName = p.name;
-        c.hCursor = p.cursor;
-        c.hbrBackground = g_shell.background;
-        if (!RegisterClassExA(&c)) return 0;
-    }
+    for (const auto& p : panels)
+        if (!wnd_RegisterClass(inst, p.name, p.proc, p.style, p.cursor, g_shell.background)) return 0;
     return colorbar_RegisterClasses(inst, &g_shell.panels[PANEL_COLORBAR], g_shell.background,
                                     g_shell.cursors[CURSOR_PICKER]);
 }

@@ -1,7 +1,6 @@
 // colorbar_win32.cpp — the colour bar and the quick palette (colorbar_win32.h).
 #include "panels/colorbar_win32.h"
 
-#include <cstring>
 
 #include "engine/anim_win32.h"
 #include "engine/blit.h"
@@ -11,6 +10,7 @@
 #include "panels/palette_win32.h"
 #include "panels/panels_ids.h"
 #include "platform/ui.h"
+#include "platform/window_win32.h"
 #include "settings/settings.h"
 
 namespace {
@@ -240,18 +240,10 @@ int colorbar_RegisterClasses(HINSTANCE instance, Surface* background, HBRUSH bru
         HCURSOR cursor;
     } classes[2] = {{"kelvara_wnd_colorbar", ColorbarProc, CS_DBLCLKS | CS_PARENTDC, nullptr},
                     {"kelvara_wnd_quickpal", QuickpalProc, CS_PARENTDC, pickCursor}};
-    for (const auto& k : classes) {
-        WNDCLASSEXA c;
-        std::memset(&c, 0, sizeof c);
-        c.cbSize = sizeof c;
-        c.hInstance = instance;
-        c.lpfnWndProc = k.proc;
-        c.style = k.style;
-        c.lpszClassName = k.name;
-        c.hCursor = k.cursor ? k.cursor : LoadCursorA(nullptr, IDC_ARROW);
-        c.hbrBackground = brush;
-        if (!RegisterClassExA(&c)) return 0;
-    }
+    for (const auto& k : classes)
+        if (!wnd_RegisterClass(instance, k.name, k.proc, k.style, k.cursor ? k.cursor : LoadCursorA(nullptr, IDC_ARROW),
+                               brush))
+            return 0;
     return 1;
 }
 

@@ -1,6 +1,20 @@
 // window_win32.cpp — shared window helpers (window_win32.h).
 #include "platform/window_win32.h"
 
+int wnd_RegisterClass(HINSTANCE instance, const char* name, WNDPROC proc, UINT style, HCURSOR cursor,
+                      HBRUSH background) {
+    WNDCLASSEXA c;
+    ZeroMemory(&c, sizeof c);
+    c.cbSize = sizeof c;
+    c.hInstance = instance;
+    c.lpfnWndProc = proc;
+    c.style = style;
+    c.lpszClassName = name;
+    c.hCursor = cursor;
+    c.hbrBackground = background;
+    return RegisterClassExA(&c) != 0;
+}
+
 void wnd_CentreOver(HWND w, HWND over) {
     RECT area, me;
     if (!over || !IsWindow(over) || !GetWindowRect(over, &area)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);

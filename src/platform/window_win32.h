@@ -1,8 +1,11 @@
-// window_win32.h — small helpers the program's dialogs and tool windows share:
-// centring over a window, and the idle translucency of the tool windows.
+// window_win32.h — small helpers the program's windows share: registering a window
+// class, centring over a window, and the idle translucency of the tool windows.
 #pragma once
 #include <windows.h>
 
+// Registers a window class of the program's module; 1 when it worked.
+int wnd_RegisterClass(HINSTANCE instance, const char* name, WNDPROC proc, UINT style, HCURSOR cursor,
+                      HBRUSH background);
 // Centres `w` over `over` (over the work area when `over` is null or gone).
 void wnd_CentreOver(HWND w, HWND over);
 // 1 while the pointer is over `w` or one of its children.
