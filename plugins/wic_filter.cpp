@@ -166,40 +166,129 @@ int wic_PathListed(const char* path, const char* const* list) {
     return wic_ExtensionListed(std::strrchr(name, '.'), list);
 }
 
-HBITMAP wic_Load(const char* path, REFGUID container, const uint8_t* signature, size_t signatureSize) {
-    wchar_t wide[MAX_PATH];
-    if (!path || !StartsWith(path, signature, signatureSize) ||
-        !MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH))
-        return nullptr;
-    ComScope com;
-    IWICImagingFactory* f = Factory();
-    IWICStream* stream = nullptr;
-    IWICBitmapDecoder* dec = nullptr;
+namespace {
+
+// The first frame of an opened decoder as a new bitmap, translucency complemented.
+HBITMAP DecodeFirstFrame(IWICImagingFactory* f, IWICBitmapDecoder* dec) {
     IWICBitmapFrameDecode* frame = nullptr;
     IWICFormatConverter* conv = nullptr;
     HBITMAP bitmap = nullptr;
     UINT w = 0, h = 0;
-    if (f && SUCCEEDED(f->CreateStream(&stream)) && SUCCEEDED(stream->InitializeFromFilename(wide, GENERIC_READ)) &&
-        SUCCEEDED(f->CreateDecoder(container, nullptr, &dec)) &&
-        SUCCEEDED(dec->Initialize(stream, WICDecodeMetadataCacheOnDemand)) && SUCCEEDED(dec->GetFrame(0, &frame)) &&
-        SUCCEEDED(frame->GetSize(&w, &h)) && SizeAccepted(w, h) && SUCCEEDED(f->CreateFormatConverter(&conv)) &&
-        SUCCEEDED(conv->Initialize(frame, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                   WICBitmapPaletteTypeCustom))) {
-        void* bits = nullptr;
+    void* bits = nullptr;
+    if (SUCCEEDED(dec->GetFrame(0, &frame)) && SUCCEEDED(frame->GetSize(&w, &h)) && SizeAccepted(w, h))
         bitmap = NewDib(w, h, &bits);
-        if (bitmap && SUCCEEDED(conv->CopyPixels(nullptr, w * 4, w * 4 * h, (BYTE*)bits))) {
+    if (bitmap) {
+        const int ok = SUCCEEDED(f->CreateFormatConverter(&conv)) &&
+                       SUCCEEDED(conv->Initialize(frame, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
+                                                  nullptr, 0.0, WICBitmapPaletteTypeCustom)) &&
+                       SUCCEEDED(conv->CopyPixels(nullptr, w * 4, w * 4 * h, (BYTE*)bits));
+        if (ok) {
             FlipAlpha((uint32_t*)bits, (size_t)w * h);
-        } else if (bitmap) {
+        } else {
             DeleteObject(bitmap);
             bitmap = nullptr;
         }
     }
     Release(conv);
     Release(frame);
+    return bitmap;
+}
+
+int ContainerListed(REFGUID container, const GUID* const* list) {
+    for (; *list; list++)
+        if (IsEqualGUID(container, **list)) return 1;
+    return 0;
+}
+
+int WidePath(const char* path, wchar_t* wide) {
+    return path && MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH) != 0;
+}
+
+}  // namespace
+
+HBITMAP wic_Load(const char* path, REFGUID container, const uint8_t* signature, size_t signatureSize) {
+    wchar_t wide[MAX_PATH];
+    if (!WidePath(path, wide) || !StartsWith(path, signature, signatureSize)) return nullptr;
+    ComScope com;
+    IWICImagingFactory* f = Factory();
+    IWICStream* stream = nullptr;
+    IWICBitmapDecoder* dec = nullptr;
+    HBITMAP bitmap = nullptr;
+    if (f && SUCCEEDED(f->CreateStream(&stream)) && SUCCEEDED(stream->InitializeFromFilename(wide, GENERIC_READ)) &&
+        SUCCEEDED(f->CreateDecoder(container, nullptr, &dec)) &&
+        SUCCEEDED(dec->Initialize(stream, WICDecodeMetadataCacheOnDemand)))
+        bitmap = DecodeFirstFrame(f, dec);
     Release(dec);
     Release(stream);
     Release(f);
     return bitmap;
+}
+
+HBITMAP wic_LoadAnyBut(const char* path, const GUID* const* refused) {
+    wchar_t wide[MAX_PATH];
+    if (!WidePath(path, wide)) return nullptr;
+    ComScope com;
+    IWICImagingFactory* f = Factory();
+    IWICBitmapDecoder* dec = nullptr;
+    GUID container;
+    HBITMAP bitmap = nullptr;
+    // The decoder is picked by the file's content, not by its name.
+    if (f && SUCCEEDED(f->CreateDecoderFromFilename(wide, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand, &dec)) &&
+        SUCCEEDED(dec->GetContainerFormat(&container)) && !ContainerListed(container, refused))
+        bitmap = DecodeFirstFrame(f, dec);
+    Release(dec);
+    Release(f);
+    return bitmap;
+}
+
+size_t wic_DecoderExtensions(char* out, size_t cap, const GUID* const* refused) {
+    if (!out || cap == 0) return 0;
+    out[0] = 0;
+    size_t n = 0;
+    ComScope com;
+    IWICImagingFactory* f = Factory();
+    IEnumUnknown* all = nullptr;
+    if (f && SUCCEEDED(f->CreateComponentEnumerator(WICDecoder, WICComponentEnumerateDefault, &all))) {
+        IUnknown* item = nullptr;
+        ULONG got = 0;
+        while (all->Next(1, &item, &got) == S_OK && got == 1) {
+            IWICBitmapCodecInfo* info = nullptr;
+            GUID container;
+            wchar_t wide[256];
+            UINT len = 0;
+            if (SUCCEEDED(item->QueryInterface(IID_IWICBitmapCodecInfo, (void**)&info)) &&
+                SUCCEEDED(info->GetContainerFormat(&container)) && !ContainerListed(container, refused) &&
+                SUCCEEDED(info->GetFileExtensions(256, wide, &len))) {
+                char ansi[256];
+                const int k = WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, sizeof ansi, nullptr, nullptr);
+                // Whole lists only: a list cut short would name an extension that is not there.
+                if (k > 1 && n + (n ? 1 : 0) + (size_t)(k - 1) < cap) {
+                    if (n) out[n++] = ',';
+                    // Some systems separate a codec's extensions with ';'.
+                    for (int i = 0; i < k; i++) out[n + i] = ansi[i] == ';' ? ',' : ansi[i];
+                    n += (size_t)(k - 1);
+                }
+            }
+            Release(info);
+            Release(item);
+        }
+    }
+    Release(all);
+    Release(f);
+    return n;
+}
+
+int wic_ExtensionInList(const char* ext, const char* commaList) {
+    if (!ext || !*ext || !commaList) return 0;
+    const size_t len = std::strlen(ext);
+    for (const char* p = commaList; *p;) {
+        const char* end = std::strchr(p, ',');
+        const size_t n = end ? (size_t)(end - p) : std::strlen(p);
+        if (n == len && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, p, (int)n, ext, (int)len) == CSTR_EQUAL)
+            return 1;
+        p += n + (end ? 1 : 0);
+    }
+    return 0;
 }
 
 int wic_Save(HBITMAP bitmap, const char* path, const WicSave& how) {

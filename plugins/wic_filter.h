@@ -1,4 +1,4 @@
-// wic_filter.h — what both filter plug-ins do with the Windows Imaging Component:
+// wic_filter.h — what the filter plug-ins do with the Windows Imaging Component:
 // decode one container format into a bitmap for the program, and encode the
 // program's bitmap into that format. Each plug-in links its own copy.
 //
@@ -24,6 +24,16 @@ int wic_PathListed(const char* path, const char* const* list);
 
 // A new bitmap the caller owns, or null.
 HBITMAP wic_Load(const char* path, REFGUID container, const uint8_t* signature, size_t signatureSize);
+// The same for a file of any container the component decodes, except those listed
+// (a null-terminated list): the decoder is chosen by the file's content.
+HBITMAP wic_LoadAnyBut(const char* path, const GUID* const* refused);
+
+// The file extensions of every installed decoder except the refused containers, as one
+// comma-separated list (".tiff,.tif,.gif"), asked from the component at each call.
+// Returns its length; lists that do not fit whole in `cap` are left out.
+size_t wic_DecoderExtensions(char* out, size_t cap, const GUID* const* refused);
+// `ext` (dot included) is one of a comma-separated list, without case.
+int wic_ExtensionInList(const char* ext, const char* commaList);
 
 struct WicSave {
     REFGUID container;

@@ -1,13 +1,19 @@
 // The plug-in manager and the device chooser on a program folder of their own:
 // the texts of an empty folder, installing (said once, never over a file there, a
-// DLL that is no plug-in refused) and uninstalling with the plug-in's own files.
+// DLL that is no plug-in refused) and uninstalling with the plug-in's own files;
+// importing from and exporting to a device plug-in, and one that faults.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cstring>
 #include <fstream>
+#include <iterator>
+#include <random>
 #include <string>
 #include "devices/devices_ids.h"
 #include "devices/plugins_win32.h"
 #include "platform/paths.h"
+#include "settings/settings.h"
+#include "support/test_surface.h"
 #include "support/scratch.h"
 #include "support/win_driver_win32.h"
 
@@ -71,4 +77,81 @@ TEST(PluginManager, EmptyFolderInstallAndUninstall) {
     done.join();
     for (const char* ext : {".dll", ".ini", ".cfg", ".kvr"})
         EXPECT_EQ(GetFileAttributesA((base + ext).c_str()), INVALID_FILE_ATTRIBUTES) << ext;
+}
+
+TEST(DevicePlugins, ImportExportAndAFaultingDevice) {
+    Scratch d("kvplgdev");
+    ASSERT_TRUE(path_CreateFolders());
+    std::string helpers = std::string("Z:") + KV_PLUGIN_HELPER_DIR;
+    for (char& c : helpers)
+        if (c == '/') c = '\\';
+    for (const char* dll : {"Test device.dll", "Crash.dll"})
+        ASSERT_TRUE(CopyFileA((helpers + "\\" + dll).c_str(), (std::string(path_PluginsDir()) + "\\" + dll).c_str(),
+                              FALSE)) << dll;
+
+    // The chooser lists both (sorted), describes the chosen one and returns its name.
+    std::string listed, nameLine, typeLine;
+    std::thread user = DriveWindowLater("Select an External Device Plugin", [&](HWND dlg) {
+        char text[128] = "";
+        SendDlgItemMessageA(dlg, IDC_PLG_LIST, CB_GETLBTEXT, 0, (LPARAM)text);
+        listed = text;
+        SendDlgItemMessageA(dlg, IDC_PLG_LIST, CB_SETCURSEL, 1, 0);
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_PLG_LIST, CBN_SELCHANGE), 0);
+        GetDlgItemTextA(dlg, IDC_PLG_NAME, text, sizeof text);
+        nameLine = text;
+        GetDlgItemTextA(dlg, IDC_PLG_INFO, text, sizeof text);
+        typeLine = text;
+        PressButton(dlg, IDOK);
+    });
+    char chosen[MAX_PATH] = "";
+    EXPECT_EQ(plugin_DeviceChooserDialog(nullptr, "dev_LoadPicture", chosen, sizeof chosen), 1);
+    user.join();
+    EXPECT_EQ(listed, "Crash.dll");
+    EXPECT_STREQ(chosen, "Test device.dll");
+    EXPECT_EQ(nameLine, "Test Device");
+    EXPECT_EQ(typeLine, "Type: Imaging Device Plug-in");
+
+    // Import: the device's 32-bit picture, translucency as it gave it.
+    SettingsRecord saved = g_settings;
+    g_settings.autoDetectAlpha = 0;
+    Surface got{};
+    ASSERT_EQ(plugin_DeviceLoad(&got, chosen, nullptr), 1);
+    g_settings = saved;
+    ASSERT_EQ(got.width, 5u);
+    ASSERT_EQ(got.height, 3u);
+    const std::vector<uint32_t> words = WordsOf(&got);
+    for (uint32_t y = 0; y < 3; y++)
+        for (uint32_t x = 0; x < 5; x++)
+            EXPECT_EQ(words[y * 5 + x], (x + y == 6 ? 0xFF000000u : 0xAA000000u) | y << 16 | x << 8 | (x + y))
+                << x << "," << y;
+    srf_Destroy(&got);
+
+    // Export: the device receives the surface's own words.
+    TestSurface sent(4, 2);
+    std::mt19937 rng(5);
+    FillRandom(sent.get(), rng);
+    const std::vector<uint32_t> mine = WordsOf(sent.get());
+    srf_Unlock(sent.get());
+    ASSERT_EQ(plugin_DeviceSave(sent.get(), chosen, nullptr), 1);
+    std::string out;
+    {
+        std::ifstream f(std::string(path_PluginsDir()) + "\\Test device.out", std::ios::binary);
+        out.assign(std::istreambuf_iterator<char>(f), {});
+    }
+    ASSERT_EQ(out.size(), 8u + 4 * 8);
+    std::vector<uint32_t> back(10);
+    std::memcpy(back.data(), out.data(), out.size());
+    EXPECT_EQ(std::vector<uint32_t>(back.begin(), back.begin() + 2), (std::vector<uint32_t>{4, 2}));
+    EXPECT_EQ(std::vector<uint32_t>(back.begin() + 2, back.end()), mine);
+
+    // A device that faults is named, gives nothing, and the program goes on.
+    for (int direction : {0, 1}) {
+        std::thread said = AnswerWindowLater("Device Error!!", IDOK);
+        Surface none{};
+        EXPECT_EQ(direction ? plugin_DeviceSave(sent.get(), "Crash.dll", nullptr)
+                            : plugin_DeviceLoad(&none, "Crash.dll", nullptr),
+                  0);
+        said.join();
+        EXPECT_FALSE(none.created);
+    }
 }
