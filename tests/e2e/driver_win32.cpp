@@ -31,6 +31,11 @@ std::string drv_MakeFolder(const char* name, const std::string& settingsFile) {
     std::filesystem::remove_all(dir, ignored);
     std::filesystem::create_directories(dir, ignored);
     CopyFileA(drv_ProgramPath().c_str(), (dir + "\\kelvara.exe").c_str(), FALSE);
+    // The shipped filter plug-ins, as an installation has them.
+    std::filesystem::create_directories(dir + "\\Plugins", ignored);
+    for (const char* dll : {"JPEG filter.dll", "PNG filter.dll", "Imaging filter.dll"})
+        CopyFileA(drv_BuildPath((std::string("Plugins\\") + dll).c_str()).c_str(), (dir + "\\Plugins\\" + dll).c_str(),
+                  FALSE);
     if (!settingsFile.empty()) std::ofstream(dir + "\\Kelvara.kvr", std::ios::binary) << settingsFile;
     return dir;
 }

@@ -23,8 +23,9 @@ const int DRV_START_MS = 30000;
 std::string drv_ProgramPath();
 // A file of that name in the build folder (screenshots go there).
 std::string drv_BuildPath(const char* name);
-// A fresh folder under the test's own folder with a copy of kelvara.exe; a settings
-// file with `settings` (1356 bytes) is written there when it is not empty.
+// A fresh folder under the test's own folder with a copy of kelvara.exe and the shipped
+// filter plug-ins in its Plugins folder; a settings file with `settings` (1356 bytes)
+// is written there when it is not empty.
 std::string drv_MakeFolder(const char* name, const std::string& settingsFile);
 // Starts the copy in `folder` with arguments; 0 when it could not be started.
 int drv_Start(KvProcess* p, const std::string& folder, const char* args);

@@ -299,7 +299,7 @@ void write_file(const std::string& path, const std::string& bytes) {
 }
 
 // Files: the command line, dropped files, the recent list, reload, the sprite
-// question, other formats and the loader's refusal.
+// question, other formats (PNG and JPEG through the plug-ins) and the loader's refusal.
 TEST(Journey, SessionWithFiles) {
     eng_Init();
     // The rectangle tool current, with the brush before it.
@@ -327,6 +327,15 @@ TEST(Journey, SessionWithFiles) {
     ImageFileInfo info{};
     ASSERT_TRUE(kv5_Load(&img, names[0].c_str(), &info));
     ASSERT_TRUE(bmp_Save(&img, bmp.c_str()));
+    // A JPEG written by the shipped plug-in, and a PngSuite file.
+    const std::string png = dir + "\\suite.png", jpg = dir + "\\photo.jpg";
+    ASSERT_TRUE(CopyFileA("Z:\\work\\shared\\corpus\\pngsuite\\basn2c08.png", png.c_str(), FALSE));
+    HMODULE jpegFilter = LoadLibraryA(drv_BuildPath("Plugins\\JPEG filter.dll").c_str());
+    ASSERT_TRUE(jpegFilter);
+    typedef int (*SavePicture)(HBITMAP, const char*, HWND);
+    SavePicture save = (SavePicture)(void*)GetProcAddress(jpegFilter, "flt_SavePicture");
+    ASSERT_TRUE(save && save((HBITMAP)img.bitmap, jpg.c_str(), nullptr));
+    FreeLibrary(jpegFilter);
     srf_Destroy(&img);
     eng_Shutdown();
     write_file(junk, "neither an image nor anything like one");
@@ -351,6 +360,12 @@ TEST(Journey, SessionWithFiles) {
     // Three dropped files: only the first opens.
     ASSERT_TRUE(drv_DropFiles(&r.p, main, three));
     wait_title(main, "Kelvara 1.80 - [ first.kv5 ]");
+    // PNG and JPEG open and save back through the filter plug-ins.
+    for (const std::string& f : {png, jpg}) {
+        ASSERT_TRUE(drv_DropFiles(&r.p, main, {f}));
+        wait_title(main, "Kelvara 1.80 - [ " + f.substr(f.find_last_of('\\') + 1) + " ]");
+        EXPECT_TRUE(drv_SaveInPlace(main, f, 10000)) << f;
+    }
     // A transparent file: the sprite question; "No" opens it as the main image.
     ASSERT_TRUE(drv_DropFiles(&r.p, main, {alpha}));
     ASSERT_TRUE(drv_Answer(&r.p, "Transparency Detected", IDNO, 10000));
@@ -374,7 +389,7 @@ TEST(Journey, SessionWithFiles) {
     SettingsRecord after = read_settings(dir);
     EXPECT_EQ(after.currentTool, 4);  // swapped back from the rectangle tool
     EXPECT_EQ(after.previousTool, 14);
-    const std::string order[4] = {alpha, three[0], names[1], bmp};
+    const std::string order[4] = {alpha, jpg, png, three[0]};
     for (int i = 0; i < 4; i++) EXPECT_EQ(std::string(after.recent[i]), order[i]) << i;
 }
 
