@@ -15,8 +15,9 @@ const double DEGREES_PER_RADIAN = 57.29577951;
 
 // The last surface a kernel replaced, kept for the next result of its size: a
 // preview recomputes the same size again and again, and making and freeing a large
-// bitmap each time costs more than the transform itself.
-Surface g_spare;
+// bitmap each time costs more than the transform itself. One per thread, so that
+// transforms may run on several images at once (kvbatch).
+thread_local Surface g_spare;
 
 // A fresh surface of the given size, locked; 0 when it cannot be made.
 int Fresh(Surface* out, int w, int h) {

@@ -15,7 +15,7 @@
 const uint32_t TF_BACKGROUND = 0xFF000000u;   // black, fully transparent
 
 // The kernels keep the surface a result replaced, to reuse it for the next result of
-// that size (previews repeat sizes); this frees it.
+// that size (previews repeat sizes); this frees it. Each thread keeps its own.
 void tf_ReleaseSpare();
 
 // (level - 500) * 0.36 degrees: -180..180, positive turns counter-clockwise.

@@ -6,13 +6,15 @@
 // exports are looked up before anything is called, and it is freed right after the
 // call, whatever happened. The plug-in folder is the current directory while
 // plug-ins run (they find their own files relative to it); afterwards the program's
-// folder is.
+// folder is. The current directory and the caches belong to the whole process, so
+// plug-in calls from several threads (kvbatch) take turns.
 #include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+#include <mutex>
 
 #include "engine/surface_win32.h"
 #include "formats/plugin_api_win32.h"
@@ -26,6 +28,7 @@
 namespace {
 
 const unsigned PLUGIN_BOX = UI_OK | UI_ICONWARNING;
+std::mutex g_pluginTurn;
 
 // One plug-in call, made through the guard.
 struct PlgCall {
@@ -306,12 +309,15 @@ void LeavePluginFolder() { SetCurrentDirectoryA(path_AppDir()); }
 int plugin_FilterLoad(Surface* out, const char* path, ImageFileInfo* info) {
     char file[KV_MAX_PATH], ext[KV_MAX_PATH], dll[KV_MAX_PATH];
     if (!out || !path || !info || !FullPath(path, file)) return refuse_With("bad path");
-    if (!EnterPluginFolder()) return refuse_With("no plug-in folder");
-    pflt_Extension(file, ext, sizeof ext);
     ScanJob job{PFLT_LOAD, file, MainWindow(), nullptr, nullptr, 0};
-    if (pflt_CacheFind(pflt_Cache(PFLT_LOAD), ext, dll, sizeof dll)) job.loaded = AskLoader(dll, file, job.owner);
-    if (!job.loaded) Scan(&job, ext);
-    LeavePluginFolder();
+    {
+        std::lock_guard<std::mutex> turn(g_pluginTurn);
+        if (!EnterPluginFolder()) return refuse_With("no plug-in folder");
+        pflt_Extension(file, ext, sizeof ext);
+        if (pflt_CacheFind(pflt_Cache(PFLT_LOAD), ext, dll, sizeof dll)) job.loaded = AskLoader(dll, file, job.owner);
+        if (!job.loaded) Scan(&job, ext);
+        LeavePluginFolder();
+    }
     if (!job.loaded) return refuse_With("no filter plug-in read the file");
 
     int ok;
@@ -328,15 +334,18 @@ int plugin_FilterSave(Surface* s, const char* path) {
     HDC dc;
     HBITMAP bitmap;
     if (!srf_GetDC(&dc, &bitmap, s)) return refuse_With("surface not valid");
-    if (!EnterPluginFolder()) {
-        srf_ReleaseDC(&dc, s);
-        return refuse_With("no plug-in folder");
-    }
     ScanJob job{PFLT_SAVE, file, MainWindow(), bitmap, nullptr, 0};
-    if (pflt_CacheFind(pflt_Cache(PFLT_SAVE), ext, dll, sizeof dll))
-        job.result = AskCachedSaver(dll, bitmap, file, job.owner);
-    if (!job.result) Scan(&job, ext);
-    LeavePluginFolder();
+    {
+        std::lock_guard<std::mutex> turn(g_pluginTurn);
+        if (!EnterPluginFolder()) {
+            srf_ReleaseDC(&dc, s);
+            return refuse_With("no plug-in folder");
+        }
+        if (pflt_CacheFind(pflt_Cache(PFLT_SAVE), ext, dll, sizeof dll))
+            job.result = AskCachedSaver(dll, bitmap, file, job.owner);
+        if (!job.result) Scan(&job, ext);
+        LeavePluginFolder();
+    }
     srf_ReleaseDC(&dc, s);
     return job.result ? job.result : refuse_With("no filter plug-in wrote the file");
 }

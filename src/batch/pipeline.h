@@ -1,0 +1,46 @@
+// pipeline.h — one input file's way through kvbatch: planning where each result goes,
+// then load, the operations in order, and the write; and the answers the batch gives
+// when the program's code asks the user something.
+//
+// Owns: the KV5 password of the run (set once before any file, read-only after) and,
+// per thread, the first message box shown since the file began — it becomes the
+// file's reason when the file fails (a Pixcode error, a writer's complaint).
+// Promises: an input is written over only with --in-place; every own writer replaces
+// files through fio_WriteReplace, and plug-in writes go to a temporary name first and
+// replace the target only when the plug-in succeeded. A failing file changes no file.
+// bpl_RunFile may run on several threads at once.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+#include "batch/options.h"
+#include "platform/ui.h"
+
+struct BatchFile {
+    std::string input;    // as named on the command line (a folder's members: folder + name)
+    std::string source;   // absolute
+    std::string target;   // absolute path of the result
+    std::string type;     // the result's type: extension in lower case, no dot
+    std::string refusal;  // why the file is refused before any work; "" when it is not
+};
+
+// The writers' settings for the run: KV5 compression (--level, else 2), protection
+// with `password` ("" for none), no author tag (a batch result should not depend on
+// who ran it or when).
+void bpl_Setup(const BatchOptions& o, const std::string& password);
+
+// Expands input folders (their image files, sorted by name), fixes every path and
+// names each result. Refusals of single files (the result would overwrite an input,
+// two results would share a name) go into their records; 0 with *error is a usage
+// error (nothing to work on, an unusable -o).
+int bpl_Plan(const BatchOptions& o, std::vector<BatchFile>* files, std::string* error);
+
+// 1 when the result was written. 0 with a one-line *reason naming the stage (load, the
+// operation, the write) and why. *pixels is the loaded image's pixel count.
+int bpl_RunFile(const BatchOptions& o, const BatchFile& f, uint64_t* pixels, std::string* reason);
+
+// The seam's answers during a batch (the command line's ui module hands calls here):
+// a plain message is kept as the file's reason and answered OK; binary PPM is chosen;
+// every other question is declined. The KV5 password prompt gets the run's password.
+int bpl_AnswerBox(const char* text, const char* title, unsigned flags);
+int bpl_AnswerPrompt(UiPrompt* prompt);
