@@ -11,9 +11,11 @@
 #include <cmath>
 #include <string>
 #include <vector>
+#include "engine/blit.h"
 #include "engine/engine.h"
 #include "engine/shape.h"
 #include "engine/surface.h"
+#include "kvfont.h"
 
 static std::string g_out;
 static std::string g_rc;
@@ -84,23 +86,17 @@ static void save_bmp(Canvas* c, const char* name, const char* id) {
 // Pixels of a canvas with the alpha byte 0xFF are "transparent" in icons and cursors.
 const uint32_t CLEAR = 0xFF000000;
 
-// One-image .ico (32-bit colour with its AND mask) or .cur (monochrome).
-static void save_iconlike(Canvas* c, const char* name, const char* id, int cursor, int hx, int hy) {
+// The image of one icon or cursor entry: its header, the colour plane (32-bit for
+// icons, monochrome for cursors) and the AND mask, rows bottom-up.
+static std::vector<uint8_t> icon_image(Canvas* c, int cursor) {
     int n = c->w;
-    int bpp = cursor ? 1 : 32;
     int maskRow = ((n + 31) / 32) * 4;
     int colourBytes = cursor ? maskRow * n : n * n * 4;
-    int header = 40 + (cursor ? 8 : 0);
-    int size = header + colourBytes + maskRow * n;
     std::vector<uint8_t> b;
-    put16(b, 0); put16(b, cursor ? 2 : 1); put16(b, 1);
-    b.push_back(n); b.push_back(n); b.push_back(cursor ? 2 : 0); b.push_back(0);
-    put16(b, cursor ? hx : 1); put16(b, cursor ? hy : 32);
-    put32(b, size); put32(b, 22);
-    put32(b, 40); put32(b, n); put32(b, n * 2); put16(b, 1); put16(b, bpp);
+    put32(b, 40); put32(b, n); put32(b, n * 2); put16(b, 1); put16(b, cursor ? 1 : 32);
     put32(b, 0); put32(b, colourBytes + maskRow * n); put32(b, 0); put32(b, 0); put32(b, 0); put32(b, 0);
-    if (cursor) { put32(b, 0); put32(b, 0x00FFFFFF); }
     if (cursor) {
+        put32(b, 0); put32(b, 0x00FFFFFF);
         // XOR plane: 1 = white where the AND mask is 0.
         for (int y = n - 1; y >= 0; y--)
             for (int x = 0; x < maskRow * 8; x += 8) {
@@ -127,41 +123,36 @@ static void save_iconlike(Canvas* c, const char* name, const char* id, int curso
                 if (x + k >= n || cv_Get(c, x + k, y) == CLEAR) v |= 0x80 >> k;
             b.push_back(v);
         }
+    return b;
+}
+
+// An .ico (or, with `cursor`, a .cur with the hot spot hx, hy) of the given images,
+// largest first, named in the resource script by `id`.
+static void save_iconfile(std::vector<Canvas*> images, const char* name, const char* id, int cursor, int hx, int hy) {
+    std::vector<std::vector<uint8_t>> data;
+    for (Canvas* c : images) data.push_back(icon_image(c, cursor));
+    std::vector<uint8_t> b;
+    put16(b, 0); put16(b, cursor ? 2 : 1); put16(b, (unsigned)images.size());
+    unsigned offset = 6 + 16 * (unsigned)images.size();
+    for (size_t i = 0; i < images.size(); i++) {
+        int n = images[i]->w;
+        b.push_back(n); b.push_back(n); b.push_back(cursor ? 2 : 0); b.push_back(0);
+        put16(b, cursor ? hx : 1); put16(b, cursor ? hy : 32);
+        put32(b, (unsigned)data[i].size()); put32(b, offset);
+        offset += (unsigned)data[i].size();
+    }
+    for (auto& d : data) b.insert(b.end(), d.begin(), d.end());
     write_file(name, b);
     g_rc += std::string(id) + (cursor ? " CURSOR \"" : " ICON \"") + g_out + "/" + name + "\"\n";
 }
 
-// ---- a small pixel font (5 x 7) for the logos ----
-struct Glyph { char ch; const char* rows[7]; };
-static const Glyph kFont[] = {
-    {'K', {"X...X", "X..X.", "X.X..", "XX...", "X.X..", "X..X.", "X...X"}},
-    {'E', {"XXXXX", "X....", "X....", "XXXX.", "X....", "X....", "XXXXX"}},
-    {'L', {"X....", "X....", "X....", "X....", "X....", "X....", "XXXXX"}},
-    {'V', {"X...X", "X...X", "X...X", "X...X", ".X.X.", ".X.X.", "..X.."}},
-    {'A', {".XXX.", "X...X", "X...X", "XXXXX", "X...X", "X...X", "X...X"}},
-    {'R', {"XXXX.", "X...X", "X...X", "XXXX.", "X.X..", "X..X.", "X...X"}},
-    {'1', {"..X..", ".XX..", "..X..", "..X..", "..X..", "..X..", ".XXX."}},
-    {'8', {".XXX.", "X...X", "X...X", ".XXX.", "X...X", "X...X", ".XXX."}},
-    {'0', {".XXX.", "X...X", "X..XX", "X.X.X", "XX..X", "X...X", ".XXX."}},
-    {'.', {".....", ".....", ".....", ".....", ".....", ".XX..", ".XX.."}},
-    {'P', {"XXXX.", "X...X", "X...X", "XXXX.", "X....", "X....", "X...."}},
-    {'I', {".XXX.", "..X..", "..X..", "..X..", "..X..", "..X..", ".XXX."}},
-    {'N', {"X...X", "XX..X", "X.X.X", "X..XX", "X...X", "X...X", "X...X"}},
-    {'T', {"XXXXX", "..X..", "..X..", "..X..", "..X..", "..X..", "..X.."}},
-    {'Y', {"X...X", "X...X", ".X.X.", "..X..", "..X..", "..X..", "..X.."}},
-    {'O', {".XXX.", "X...X", "X...X", "X...X", "X...X", "X...X", ".XXX."}},
-    {'W', {"X...X", "X...X", "X...X", "X.X.X", "X.X.X", "XX.XX", "X...X"}},
-    {'?', {".XXX.", "X...X", "....X", "...X.", "..X..", ".....", "..X.."}},
-    {' ', {".....", ".....", ".....", ".....", ".....", ".....", "....."}},
-};
+static void save_iconlike(Canvas* c, const char* name, const char* id, int cursor, int hx, int hy) {
+    save_iconfile({c}, name, id, cursor, hx, hy);
+}
 
+// Logo and button texts in the generators' pixel font.
 static void draw_text(Canvas* c, int x, int y, const char* text, uint32_t colour) {
-    for (; *text; text++, x += 6)
-        for (const Glyph& g : kFont)
-            if (g.ch == *text)
-                for (int r = 0; r < 7; r++)
-                    for (int k = 0; k < 5; k++)
-                        if (g.rows[r][k] == 'X') cv_Set(c, x + k, y + r, colour);
+    kvfont_Cells(text, [&](int col, int row) { cv_Set(c, x + col, y + row, colour); });
 }
 
 // ---- the 36 tool icons, each in a 16 x 16 cell at (x, y) ----
@@ -492,18 +483,145 @@ static void make_start() {
     cv_Close(&c);
 }
 
+// The program's own emblem in a cell of `size` pixels at (x, y): a framed colour
+// gradient crossed by a brush stroke.
+static void emblem(Canvas* c, int x, int y, int size) {
+    int m = size - 1;
+    drw_FillRect(&c->s, x + 1, y + 1, x + m - 1, y + m - 1, WHITE);
+    drw_GradientRect(&c->s, x + 2, y + 2, x + m - 2, y + m - 2, 0x00FFB060, 0x00FF6080, 0x004080FF, 0x0040C080);
+    drw_Rect(&c->s, x + 1, y + 1, x + m - 1, y + m - 1, INK);
+    drw_ThickLine(&c->s, x + size / 5, y + m - size / 5, x + m - size / 5, y + size / 5, size / 8 + 1, INK, 0);
+}
+
 static void make_icons() {
     for (int size : {32, 16}) {
         Canvas c;
         cv_Open(&c, size, size, CLEAR);
-        int m = size - 1;
-        drw_FillRect(&c.s, 1, 1, m - 1, m - 1, WHITE);
-        drw_GradientRect(&c.s, 2, 2, m - 2, m - 2, 0x00FFB060, 0x00FF6080, 0x004080FF, 0x0040C080);
-        drw_Rect(&c.s, 1, 1, m - 1, m - 1, INK);
-        drw_ThickLine(&c.s, size / 5, m - size / 5, m - size / 5, size / 5, size / 8 + 1, INK, 0);
+        emblem(&c, 0, 0, size);
         save_iconlike(&c, size == 32 ? "large.ico" : "small.ico", size == 32 ? "101" : "102", 0, 0, 0);
         cv_Close(&c);
     }
+}
+
+// Icons of the file types the program registers: a page with a folded corner, a
+// picture of what the file holds and, at 32 pixels, the type's name on a band.
+enum DocKind { DOC_KV5, DOC_PICTURE, DOC_GREY, DOC_LIBRARY, DOC_SETTINGS };
+
+static void doc_page(Canvas* c, DocKind kind, const char* label, uint32_t band) {
+    Surface* s = &c->s;
+    int n = c->w, big = n == 32;
+    int x1 = big ? 3 : 1, x2 = n - 1 - x1, y1 = big ? 1 : 0, y2 = n - (big ? 2 : 1), fold = big ? 7 : 4;
+    const uint32_t edge = 0x00606878;
+    drw_FillRect(s, x1, y1, x2, y2, WHITE);
+    drw_Triangle(s, x2 - fold + 1, y1, x2 + 1, y1, x2 + 1, y1 + fold, CLEAR, CLEAR, CLEAR);
+    drw_Triangle(s, x2 - fold, y1, x2 - fold, y1 + fold, x2, y1 + fold, 0x00D8DCE8, 0x00B8C0D0, 0x00B8C0D0);
+    drw_Line(s, x1, y1, x2 - fold, y1, edge);
+    drw_Line(s, x2 - fold, y1, x2, y1 + fold, edge);
+    drw_Line(s, x2, y1 + fold, x2, y2, edge);
+    drw_Line(s, x2, y2, x1, y2, edge);
+    drw_Line(s, x1, y2, x1, y1, edge);
+    drw_Line(s, x2 - fold, y1, x2 - fold, y1 + fold, edge);
+    drw_Line(s, x2 - fold, y1 + fold, x2, y1 + fold, edge);
+    // The picture area, above the band.
+    int px1 = x1 + 2, px2 = x2 - (big ? 5 : 3), py1 = y1 + (big ? 4 : 3), py2 = big ? 21 : 10;
+    switch (kind) {
+    case DOC_KV5:
+        emblem(c, px1 - 1, py1 - 1, px2 - px1 + 3);
+        break;
+    case DOC_PICTURE:
+    case DOC_GREY: {
+        // A landscape, drawn on its own canvas so that the hills stay inside.
+        bool grey = kind == DOC_GREY;
+        uint32_t sky = grey ? 0x00C8C8C8 : 0x0070B0F0, ground = grey ? 0x00606060 : 0x0040A040;
+        int w = px2 - px1 + 1, h = py2 - py1 + 1;
+        Canvas pic;
+        cv_Open(&pic, w, h, WHITE);
+        drw_GradientRect(&pic.s, 0, 0, w - 1, h - 1, sky, sky, WHITE, WHITE);
+        drw_FillEllipse(&pic.s, w * 5 / 8, 1, w * 5 / 8 + h / 3, 1 + h / 3, grey ? 0x00F0F0F0 : 0x00FFD020);
+        drw_FillEllipse(&pic.s, -w / 2, h / 2, w, h + h / 2, ground);
+        drw_FillEllipse(&pic.s, w / 2, h * 2 / 3, w + w / 2, h + h / 2, grey ? 0x00404040 : 0x00208030);
+        drw_Rect(&pic.s, 0, 0, w - 1, h - 1, 0x00808890);
+        srf_Unlock(&pic.s);
+        blt_Copy(s, px1, py1, px2, py2, &pic.s, 0, 0, w - 1, h - 1, 0);
+        srf_Lock(&pic.s);
+        cv_Close(&pic);
+        break;
+    }
+    case DOC_LIBRARY: {
+        const uint32_t tiles[4] = {0x00E04040, 0x004080E0, 0x0040B050, 0x00F0C020};
+        int half = (px2 - px1 + 1) / 2;
+        for (int i = 0; i < 4; i++) {
+            int tx = px1 + (i & 1) * half, ty = py1 + (i >> 1) * half;
+            drw_FillRect(s, tx, ty, tx + half - 2, ty + half - 2, tiles[i]);
+            drw_Rect(s, tx, ty, tx + half - 2, ty + half - 2, INK);
+        }
+        break;
+    }
+    case DOC_SETTINGS:
+        for (int i = 0; i < 3; i++) {
+            int y = py1 + 1 + i * (py2 - py1) / 3, knob = px1 + (px2 - px1) * (1 + (i * 5) % 3) / 4;
+            drw_Line(s, px1, y, px2, y, 0x00808890);
+            drw_FillRect(s, knob - (big ? 2 : 1), y - (big ? 2 : 1), knob + (big ? 2 : 1), y + (big ? 2 : 1), 0x003050C0);
+        }
+        break;
+    }
+    // The band with the type's name.
+    int by1 = big ? 23 : 12, by2 = big ? 29 : 13;
+    drw_FillRect(s, x1 + 1, by1, x2 - 1, by2, band);
+    if (big && label) {
+        int tx = x1 + (x2 - x1 + 1 - kvfont_Width(label)) / 2;
+        draw_text(c, tx, by1, label, WHITE);
+    }
+}
+
+static void make_document_icon(const char* id, DocKind kind, const char* label, uint32_t band) {
+    Canvas big, small;
+    cv_Open(&big, 32, 32, CLEAR);
+    cv_Open(&small, 16, 16, CLEAR);
+    doc_page(&big, kind, label, band);
+    doc_page(&small, kind, label, band);
+    std::string name = std::string("doc") + id + ".ico";
+    save_iconfile({&big, &small}, name.c_str(), id, 0, 0, 0);
+    cv_Close(&big);
+    cv_Close(&small);
+}
+
+// The uninstall shortcut's icon: the program's emblem with a red "remove" badge.
+static void make_uninstall_icon() {
+    Canvas big, small;
+    for (Canvas* c : {&big, &small}) {
+        int n = c == &big ? 32 : 16;
+        cv_Open(c, n, n, CLEAR);
+        emblem(c, 0, 0, n * 3 / 4 + 2);
+        int r = n == 32 ? 7 : 4, cx = n - 1 - r, cy = n - 1 - r;
+        drw_FillEllipse(&c->s, cx - r - 1, cy - r - 1, cx + r + 1, cy + r + 1, WHITE);
+        drw_FillEllipse(&c->s, cx - r, cy - r, cx + r, cy + r, 0x00D02828);
+        int k = n == 32 ? 4 : 2;
+        if (n == 32) {
+            drw_ThickLine(&c->s, cx - k, cy - k, cx + k, cy + k, 3, WHITE, 0);
+            drw_ThickLine(&c->s, cx - k, cy + k, cx + k, cy - k, 3, WHITE, 0);
+        } else {
+            drw_Line(&c->s, cx - k, cy - k, cx + k, cy + k, WHITE);
+            drw_Line(&c->s, cx - k, cy + k, cx + k, cy - k, WHITE);
+        }
+    }
+    // The shortcut names its icon by position (the sixth icon of kelvara.exe), so
+    // its id must sort between 195 and 222.
+    save_iconfile({&big, &small}, "uninstall.ico", "200", 0, 0, 0);
+    cv_Close(&big);
+    cv_Close(&small);
+}
+
+// The icons that the file associations name by id (settings, associations).
+static void make_document_icons() {
+    make_document_icon("118", DOC_KV5, "KV5", 0x00703890);
+    make_document_icon("245", DOC_PICTURE, "BMP", 0x002050C0);
+    make_document_icon("224", DOC_PICTURE, "TGA", 0x00208040);
+    make_document_icon("223", DOC_PICTURE, "PCX", 0x00D06010);
+    make_document_icon("222", DOC_GREY, "PPM", 0x00505060);
+    make_document_icon("195", DOC_LIBRARY, "ICL", 0x00B03060);
+    make_document_icon("162", DOC_SETTINGS, "KVR", 0x00406080);
+    make_uninstall_icon();
 }
 
 // Cursors: a cross-hair whose centre is the hot spot, with the tool's icon beside it
@@ -576,6 +694,7 @@ int main(int argc, char** argv) {
     make_pattern();
     make_start();
     make_icons();
+    make_document_icons();
     make_special_cursors();
     cursor_with_icon("zoom.cur", "277", 13);
     cursor_with_icon("default.cur", "131", -1);
