@@ -1,5 +1,5 @@
 # The commands a person types. Each installs what is missing first.
-.PHONY: run test bench fuzz asan native win clean
+.PHONY: run test bench fuzz asan native win dist clean
 
 run:
 	@bash scripts/run.sh
@@ -18,6 +18,9 @@ win:
 
 bench:
 	@bash scripts/bench.sh
+
+dist:
+	@bash scripts/dist.sh
 
 fuzz:
 	@bash scripts/fuzz.sh

@@ -3,6 +3,7 @@
 #  1. layers: a folder of src/ includes only itself and the layers below it
 #       platform <- engine <- effects settings safety <- document formats pixcode
 #       <- panels devices installer <- app (the command layer wires their windows)
+#       and batch (the command-line program) beside app, neither including the other
 #  2. portable files (not *_win32.*) include no Windows header;
 #  3. every header compiles alone (portable ones with the host compiler; with a second
 #     compiler argument, the *_win32.h headers with that one).
@@ -14,7 +15,7 @@ fail=0
 rank() {
   case $1 in
     platform) echo 0 ;; engine) echo 1 ;; effects|settings|safety) echo 2 ;;
-    document|formats|pixcode) echo 3 ;; panels|devices|installer) echo 4 ;; app) echo 5 ;; *) echo 9 ;;
+    document|formats|pixcode) echo 3 ;; panels|devices|installer) echo 4 ;; app|batch) echo 5 ;; *) echo 9 ;;
   esac
 }
 

@@ -7,6 +7,8 @@ set -euo pipefail
 want=(cmake make g++ clang libgtest-dev googletest libbenchmark-dev libpixman-1-dev libpng-dev pkg-config imagemagick)
 if [ "${1:-}" != "native" ]; then
   want+=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb x11-utils)
+  # The product's documents: chmcmd compiles the help, cjpeg makes the installer's splash.
+  want+=(fp-utils libjpeg-turbo-progs)
 fi
 
 missing=()

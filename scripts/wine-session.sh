@@ -30,6 +30,7 @@ if [ -z "${DISPLAY:-}" ]; then
   fi
   export DISPLAY=":$(head -1 "$fifo" | tr -d '[:space:]')"
   rm -f "$fifo"
+  export KV_WINE_UNMANAGED=1  # a session nested in this one (another prefix) shares the display
 fi
 
 kv_wine_prefix
@@ -44,7 +45,7 @@ kv_wine_prefix
 # started here they write to /dev/null, not into the command's output, which ctest
 # would otherwise wait on until the wineserver ends.
 kv_x11_key='HKCU\Software\Wine\X11 Driver'
-if [ -n "$xvfb_pid" ]; then
+if [ "${KV_WINE_UNMANAGED:-}" = 1 ]; then
   "$kv_wine" reg add "$kv_x11_key" /v Managed /d N /f >/dev/null 2>&1 || true
 else
   "$kv_wine" reg delete "$kv_x11_key" /v Managed /f >/dev/null 2>&1 || true

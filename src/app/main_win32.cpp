@@ -26,7 +26,7 @@
 #include "app/title.h"
 #include "app/uninstall_win32.h"
 #include "app/view_win32.h"
-#include "app/winver.h"
+#include "platform/winver.h"
 #include "devices/print_win32.h"
 #include "document/document.h"
 #include "document/tools.h"

@@ -9,6 +9,7 @@
 #include "app/broadcast_win32.h"
 #include "app/instances.h"
 #include "platform/paths.h"
+#include "platform/shortcut.h"
 #include "app/shell_win32.h"
 #include "platform/ui.h"
 #include "safety/runlog.h"
@@ -109,12 +110,24 @@ void remove_registry_entries() {
     DeleteProgramPathKey();
 }
 
+void remove_shortcuts_from(const char* programs, const char* desktop) {
+    char path[MAX_PATH];
+    if (usable_base(programs) && path_Join(path, sizeof path, programs, "Orvik Lab\\Kelvara")) delete_folder(path, 1);
+    if (usable_base(programs) && path_Join(path, sizeof path, programs, "Orvik Lab")) RemoveDirectoryA(path);
+    if (usable_base(desktop) && path_Join(path, sizeof path, desktop, "Kelvara.lnk")) delete_file(path);
+}
+
+// From the user's own folders and from those the installer puts its shortcuts in
+// (the machine-wide ones on NT).
 void remove_shortcuts() {
     step("Removing shortcuts...");
-    char path[MAX_PATH];
-    if (shell_path(CSIDL_PROGRAMS, "\\Orvik Lab\\Kelvara", path, sizeof path)) delete_folder(path, 1);
-    if (shell_path(CSIDL_PROGRAMS, "\\Orvik Lab", path, sizeof path)) RemoveDirectoryA(path);
-    if (shell_path(CSIDL_DESKTOPDIRECTORY, "\\Kelvara.lnk", path, sizeof path)) delete_file(path);
+    char programs[MAX_PATH] = "", desktop[MAX_PATH] = "";
+    shell_path(CSIDL_PROGRAMS, "", programs, sizeof programs);
+    shell_path(CSIDL_DESKTOPDIRECTORY, "", desktop, sizeof desktop);
+    remove_shortcuts_from(programs, desktop);
+    ShellFolder("Programs", programs, sizeof programs);
+    ShellFolder("Desktop", desktop, sizeof desktop);
+    remove_shortcuts_from(programs, desktop);
 }
 
 void delete_associated_files() {

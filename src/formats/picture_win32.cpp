@@ -15,25 +15,19 @@
 
 namespace {
 
-// The file in a movable global block, or null.
-HGLOBAL LoadBlock(const char* path, size_t* size) {
-    uint8_t* data;
-    if (!fio_ReadPrefix(path, PIC_MAX_FILE + 1, &data, size)) return nullptr;
-    HGLOBAL block = nullptr;
+// The bytes in a movable global block, or null.
+HGLOBAL BlockOf(const uint8_t* data, size_t size) {
     // The picture loader reads BMP rows where the headers say: only whole files.
-    const bool bmp = *size >= 2 && data[0] == 'B' && data[1] == 'M';
-    if (*size > 0 && *size <= PIC_MAX_FILE && (!bmp || sys_DibIsWhole(data, *size))) {
-        block = GlobalAlloc(GMEM_MOVEABLE, *size);
-        void* p = block ? GlobalLock(block) : nullptr;
-        if (p) {
-            std::memcpy(p, data, *size);
-            GlobalUnlock(block);
-        } else if (block) {
-            GlobalFree(block);
-            block = nullptr;
-        }
+    const bool bmp = size >= 2 && data[0] == 'B' && data[1] == 'M';
+    if (size == 0 || size > PIC_MAX_FILE || (bmp && !sys_DibIsWhole(data, size))) return nullptr;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    void* p = block ? GlobalLock(block) : nullptr;
+    if (!p) {
+        if (block) GlobalFree(block);
+        return nullptr;
     }
-    std::free(data);
+    std::memcpy(p, data, size);
+    GlobalUnlock(block);
     return block;
 }
 
@@ -105,10 +99,9 @@ int InstallPicture(Surface* out, IPicture* pic, ImageFileInfo* info) {
 
 }  // namespace
 
-int pic_LoadSystem(Surface* out, const char* path, ImageFileInfo* info) {
-    if (!out || !path) return 0;
-    size_t size = 0;
-    HGLOBAL block = LoadBlock(path, &size);
+int pic_LoadSystemBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo* info) {
+    if (!out || !data) return 0;
+    HGLOBAL block = BlockOf(data, size);
     if (!block) return 0;
     const HRESULT com = CoInitialize(nullptr);  // S_FALSE when already started
     IStream* stream = nullptr;
@@ -124,4 +117,14 @@ int pic_LoadSystem(Surface* out, const char* path, ImageFileInfo* info) {
     stream->Release();  // frees the block
     if (SUCCEEDED(com)) CoUninitialize();
     return ok ? 1 : 0;
+}
+
+int pic_LoadSystem(Surface* out, const char* path, ImageFileInfo* info) {
+    if (!out || !path) return 0;
+    uint8_t* data;
+    size_t size = 0;
+    if (!fio_ReadPrefix(path, PIC_MAX_FILE + 1, &data, &size)) return 0;
+    const int ok = pic_LoadSystemBytes(out, data, size, info);
+    std::free(data);
+    return ok;
 }

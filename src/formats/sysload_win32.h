@@ -38,6 +38,8 @@ int ico_Load(Surface* out, const char* path, ImageFileInfo* info);
 int ico_ToSurface(Surface* out, HICON icon);
 int emf_Load(Surface* out, const char* path, ImageFileInfo* info);
 int pic_LoadSystem(Surface* out, const char* path, ImageFileInfo* info);
+// The same from bytes in memory (a picture carried as a resource).
+int pic_LoadSystemBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo* info);
 
 // ---- shared by the system loaders ----
 

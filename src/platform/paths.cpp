@@ -78,3 +78,17 @@ const char* path_NamePart(const char* path) {
         if (*p == '\\' || *p == '/') name = p + 1;
     return name;
 }
+
+int CreateFolders(const char* path) {
+    if (!path) return 0;
+    const char* last = std::strrchr(path, '\\');
+    if (!last || last - path >= KV_MAX_PATH) return 0;
+    char folder[KV_MAX_PATH] = "";
+    for (const char* p = path; p <= last; p++) {
+        if (*p != '\\' || p == path) continue;
+        std::memcpy(folder, path, (size_t)(p - path));
+        folder[p - path] = 0;
+        sio_CreateFolder(folder);
+    }
+    return folder[0] && sio_FolderExists(folder);
+}

@@ -28,3 +28,6 @@ const char* path_AutosaveDir();
 int path_Join(char* out, size_t cap, const char* dir, const char* name);
 // The name part of a path: what follows its last "\" or "/" (the whole path if none).
 const char* path_NamePart(const char* path);
+// Creates every folder along `path` up to its last backslash, left to right, ignoring
+// the ones that cannot be made (a drive, a server). 1 when that last folder exists.
+int CreateFolders(const char* path);

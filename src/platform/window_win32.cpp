@@ -15,13 +15,31 @@ int wnd_RegisterClass(HINSTANCE instance, const char* name, WNDPROC proc, UINT s
     return RegisterClassExA(&c) != 0;
 }
 
-void wnd_CentreOver(HWND w, HWND over) {
-    RECT area, me;
-    if (!over || !IsWindow(over) || !GetWindowRect(over, &area)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+// Top-left corner that centres `w` in `area`.
+static POINT centred_in(HWND w, const RECT& area) {
+    RECT me;
     GetWindowRect(w, &me);
     int width = me.right - me.left, height = me.bottom - me.top;
-    SetWindowPos(w, nullptr, area.left + ((area.right - area.left) - width) / 2,
-                 area.top + ((area.bottom - area.top) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return {area.left + ((area.right - area.left) - width) / 2, area.top + ((area.bottom - area.top) - height) / 2};
+}
+
+static void move_to(HWND w, POINT at) {
+    SetWindowPos(w, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void wnd_CentreOver(HWND w, HWND over) {
+    RECT area;
+    if (!over || !IsWindow(over) || !GetWindowRect(over, &area)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    move_to(w, centred_in(w, area));
+}
+
+void CenterOver(HWND w, HWND owner) {
+    RECT desktop, area;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    if (!owner || !IsWindow(owner) || IsIconic(owner) || !GetWindowRect(owner, &area)) area = desktop;
+    POINT at = centred_in(w, area);
+    if (at.x > desktop.right - 32 || at.y > desktop.bottom - 32) at = {0, 0};
+    move_to(w, at);
 }
 
 int wnd_PointerOver(HWND w) {

@@ -203,3 +203,8 @@ int SetProgramPathKey(const char* path) {
 }
 
 int DeleteProgramPathKey() { return DeleteRegistryTree(HKEY_CLASSES_ROOT, APP_PATH_KEY); }
+
+int ReadProgramPathKey(char* out, size_t cap) {
+    if (!out || cap == 0) return 0;
+    return ReadString(HKEY_CLASSES_ROOT, APP_PATH_KEY, nullptr, out, cap > VALUE_CAP ? VALUE_CAP : (DWORD)cap);
+}

@@ -29,3 +29,5 @@ int RegisterSettingsFileType(int iconNumber);
 int UnregisterSettingsFileType();
 int SetProgramPathKey(const char* path);
 int DeleteProgramPathKey();
+// The program path an installation recorded (out "" and 0 when there is none).
+int ReadProgramPathKey(char* out, size_t cap);

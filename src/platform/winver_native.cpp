@@ -1,5 +1,5 @@
 // winver_native.cpp — the native build stands in for a current NT-family system.
-#include "app/winver.h"
+#include "platform/winver.h"
 
 namespace {
 int g_queried;

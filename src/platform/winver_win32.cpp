@@ -1,5 +1,5 @@
 // winver_win32.cpp — reads the version facts from the system.
-#include "app/winver.h"
+#include "platform/winver.h"
 #include <windows.h>
 
 namespace {
