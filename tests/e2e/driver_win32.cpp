@@ -275,3 +275,18 @@ int drv_DropFiles(KvProcess* p, HWND target, const std::vector<std::string>& fil
         return 0;
     return PostMessageA(target, WM_DROPFILES, (WPARAM)remote, 0);
 }
+
+bool drv_Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string drv_ClassesDefault(const std::string& key) {
+    char buf[512] = "";
+    LONG size = sizeof buf;
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), buf, &size) != ERROR_SUCCESS) return "<none>";
+    return buf;
+}
+
+std::string drv_ShellFolder(int csidl) {
+    char p[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, p);
+    return p;
+}

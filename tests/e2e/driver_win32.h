@@ -69,3 +69,10 @@ int drv_GrabClient(HWND w, std::vector<uint32_t>* pixels, int* width, int* heigh
 // DragQueryFile reads it there; its DragFinish cannot free a block that no heap
 // owns, so the page stays (one per drop, for the test's lifetime). 1 when posted.
 int drv_DropFiles(KvProcess* p, HWND target, const std::vector<std::string>& files);
+
+// Files, registry and shell folders as the journeys check them.
+bool drv_Exists(const std::string& path);
+// The default value of a key under HKEY_CLASSES_ROOT, or "<none>".
+std::string drv_ClassesDefault(const std::string& key);
+// The path of a shell folder (a CSIDL_ value), or "".
+std::string drv_ShellFolder(int csidl);

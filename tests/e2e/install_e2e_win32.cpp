@@ -54,21 +54,6 @@ std::string read_file(const std::string& path) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string reg_default(const std::string& key) {
-    char buf[512] = "";
-    LONG size = sizeof buf;
-    if (RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), buf, &size) != ERROR_SUCCESS) return "<none>";
-    return buf;
-}
-
-std::string shell_folder(int csidl) {
-    char p[MAX_PATH] = "";
-    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, p);
-    return p;
-}
-
 struct Link {
     bool ok = false;
     std::string path, arguments, description, iconFile;
@@ -301,12 +286,12 @@ void expect_installed(const std::string& folder) {
     const std::string program = folder + "Kelvara.exe";
     // What the set-up run of the installed program (/install) leaves.
     EXPECT_EQ(user_name_in(folder + "Kelvara.kvr"), USER);
-    EXPECT_EQ(reg_default("Kelvara.AppPath"), program);
-    EXPECT_EQ(reg_default(".kvr"), "Kelvara.kvr");
-    EXPECT_EQ(reg_default(".kv5"), "Kelvara.kv5");
-    EXPECT_EQ(reg_default("Kelvara.kv5\\shell\\open\\command"), "\"" + program + "\" \"%1\"");
+    EXPECT_EQ(drv_ClassesDefault("Kelvara.AppPath"), program);
+    EXPECT_EQ(drv_ClassesDefault(".kvr"), "Kelvara.kvr");
+    EXPECT_EQ(drv_ClassesDefault(".kv5"), "Kelvara.kv5");
+    EXPECT_EQ(drv_ClassesDefault("Kelvara.kv5\\shell\\open\\command"), "\"" + program + "\" \"%1\"");
 
-    const std::string links = shell_folder(CSIDL_COMMON_PROGRAMS) + "\\Orvik Lab\\Kelvara\\";
+    const std::string links = drv_ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Orvik Lab\\Kelvara\\";
     const Link main = read_link(links + "Kelvara.lnk"), uninstall = read_link(links + "Uninstall.lnk"),
                help = read_link(links + "Help.lnk"), readme = read_link(links + "Readme.lnk");
     ASSERT_TRUE(main.ok && uninstall.ok && help.ok && readme.ok) << links;
@@ -340,10 +325,10 @@ void close_program(KvProcess* p) {
 TEST(Installer, InstallUpgradeInstallElsewhereAndUninstall) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const std::string apps = "C:\\Apps\\Orvik Lab\\Kelvara\\", other = "C:\\Other\\Orvik Lab\\Kelvara\\";
-    const std::string desktopLink = shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Kelvara.lnk";
-    ASSERT_FALSE(exists("C:\\Apps")) << "not a fresh prefix";
+    const std::string desktopLink = drv_ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Kelvara.lnk";
+    ASSERT_FALSE(drv_Exists("C:\\Apps")) << "not a fresh prefix";
     // Windows opens text files with Notepad; a new Wine prefix has the class but not the extension.
-    if (reg_default(".txt") == "<none>") RegSetValueA(HKEY_CLASSES_ROOT, ".txt", REG_SZ, "txtfile", 7);
+    if (drv_ClassesDefault(".txt") == "<none>") RegSetValueA(HKEY_CLASSES_ROOT, ".txt", REG_SZ, "txtfile", 7);
 
     // 1. A first installation; the folder typed with trailing backslashes.
     {
@@ -380,11 +365,11 @@ TEST(Installer, InstallUpgradeInstallElsewhereAndUninstall) {
     }
     expect_installed(apps);
     EXPECT_EQ(read_file(apps + "Images\\mine.kv5"), "a picture of mine");
-    EXPECT_FALSE(exists(apps + "Samples"));
-    EXPECT_FALSE(exists(desktopLink));  // removed with the old copy, not made again
+    EXPECT_FALSE(drv_Exists(apps + "Samples"));
+    EXPECT_FALSE(drv_Exists(desktopLink));  // removed with the old copy, not made again
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    EXPECT_FALSE(exists(std::string(temp) + "_temp_kvr.kvr"));
+    EXPECT_FALSE(drv_Exists(std::string(temp) + "_temp_kvr.kvr"));
 
     // 3. Another folder: the copy in the first is found through the program-path key.
     {
@@ -397,11 +382,11 @@ TEST(Installer, InstallUpgradeInstallElsewhereAndUninstall) {
         finish(&setup.p, 0);
     }
     expect_installed(other);
-    EXPECT_FALSE(exists("C:\\Apps\\Orvik Lab"));
-    EXPECT_TRUE(exists("C:\\Apps"));
+    EXPECT_FALSE(drv_Exists("C:\\Apps\\Orvik Lab"));
+    EXPECT_TRUE(drv_Exists("C:\\Apps"));
 
     // 4. The uninstall shortcut, as the Start menu runs it.
-    const Link u = read_link(shell_folder(CSIDL_COMMON_PROGRAMS) + "\\Orvik Lab\\Kelvara\\Uninstall.lnk");
+    const Link u = read_link(drv_ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Orvik Lab\\Kelvara\\Uninstall.lnk");
     KvRunning uninstall;
     std::string line = "\"" + u.path + "\"" + u.arguments;
     STARTUPINFOA si;
@@ -415,12 +400,12 @@ TEST(Installer, InstallUpgradeInstallElsewhereAndUninstall) {
     ASSERT_TRUE(drv_Answer(&uninstall.p, "Delete Sprites", IDYES, WAIT_MS));
     ASSERT_TRUE(drv_Answer(&uninstall.p, "Delete Installed Plugins", IDYES, WAIT_MS));
     EXPECT_EQ(drv_WaitExit(&uninstall.p, WAIT_MS), 0u);
-    for (int t = 0; t < 200 && exists("C:\\Other\\Orvik Lab"); t++) Sleep(100);
-    EXPECT_FALSE(exists("C:\\Other\\Orvik Lab"));
-    EXPECT_FALSE(exists(shell_folder(CSIDL_COMMON_PROGRAMS) + "\\Orvik Lab"));
-    EXPECT_FALSE(exists(desktopLink));
-    EXPECT_EQ(reg_default("Kelvara.AppPath"), "<none>");
-    EXPECT_EQ(reg_default(".kvr"), "<none>");
+    for (int t = 0; t < 200 && drv_Exists("C:\\Other\\Orvik Lab"); t++) Sleep(100);
+    EXPECT_FALSE(drv_Exists("C:\\Other\\Orvik Lab"));
+    EXPECT_FALSE(drv_Exists(drv_ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Orvik Lab"));
+    EXPECT_FALSE(drv_Exists(desktopLink));
+    EXPECT_EQ(drv_ClassesDefault("Kelvara.AppPath"), "<none>");
+    EXPECT_EQ(drv_ClassesDefault(".kvr"), "<none>");
     CoUninitialize();
 }
 

@@ -27,21 +27,6 @@ const char SHELL_FOLDERS[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Expl
 
 void put_file(const std::string& path) { std::ofstream(path) << "x"; }
 
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string reg_default(const char* key) {
-    char buf[256] = "";
-    LONG size = sizeof buf;
-    if (RegQueryValueA(HKEY_CLASSES_ROOT, key, buf, &size) != ERROR_SUCCESS) return "<none>";
-    return buf;
-}
-
-std::string shell_folder(int csidl) {
-    char p[MAX_PATH] = "";
-    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, p);
-    return p;
-}
-
 // Points the prefix's "Programs" and "Desktop" folders into the run folder for the
 // life of the object.
 struct ShellFolders {
@@ -75,8 +60,8 @@ TEST(Uninstall, ForcedRemovesTheInstallationAndEndsTheOtherCopies) {
     CreateDirectoryA(programs.c_str(), nullptr);
     CreateDirectoryA(desktop.c_str(), nullptr);
     ShellFolders redirect(programs, desktop);
-    ASSERT_EQ(shell_folder(CSIDL_PROGRAMS), programs) << "the shell folders did not move: not running";
-    ASSERT_EQ(shell_folder(CSIDL_DESKTOPDIRECTORY), desktop) << "the shell folders did not move: not running";
+    ASSERT_EQ(drv_ShellFolder(CSIDL_PROGRAMS), programs) << "the shell folders did not move: not running";
+    ASSERT_EQ(drv_ShellFolder(CSIDL_DESKTOPDIRECTORY), desktop) << "the shell folders did not move: not running";
 
     // What an installation leaves: files, shortcuts, registry entries.
     for (const char* sub : {"\\Images", "\\Sprites", "\\Plugins", "\\Autosave", "\\Autosave\\old"})
@@ -118,23 +103,23 @@ TEST(Uninstall, ForcedRemovesTheInstallationAndEndsTheOtherCopies) {
     EXPECT_EQ(drv_WaitExit(&other.p, 5000), 0x9999u);
 
     // The erase copy removes the program and its now empty folder after 500 ms.
-    for (int t = 0; t < 100 && exists(dir); t++) Sleep(100);
-    EXPECT_FALSE(exists(dir + "\\kelvara.exe"));
-    EXPECT_FALSE(exists(dir));
-    EXPECT_TRUE(exists(run));  // folders above without "kelvara"/"orvik" in their path stay
+    for (int t = 0; t < 100 && drv_Exists(dir); t++) Sleep(100);
+    EXPECT_FALSE(drv_Exists(dir + "\\kelvara.exe"));
+    EXPECT_FALSE(drv_Exists(dir));
+    EXPECT_TRUE(drv_Exists(run));  // folders above without "kelvara"/"orvik" in their path stay
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    EXPECT_TRUE(exists(std::string(temp) + "erase_me.exe"));
+    EXPECT_TRUE(drv_Exists(std::string(temp) + "erase_me.exe"));
 
-    EXPECT_FALSE(exists(programs + "\\Orvik Lab"));
-    EXPECT_FALSE(exists(desktop + "\\Kelvara.lnk"));
-    EXPECT_TRUE(exists(desktop + "\\Other.lnk"));
-    EXPECT_NE(reg_default(".kv5"), "Kelvara.kv5");  // no owner before us: the key may stay, empty
-    EXPECT_EQ(reg_default("Kelvara.kv5"), "<none>");
-    EXPECT_EQ(reg_default(".pcx"), "OtherPaint.pcx");  // given back to its previous owner
-    EXPECT_EQ(reg_default("Kelvara.pcx"), "<none>");
-    EXPECT_EQ(reg_default(".kvr"), "<none>");  // the settings type is ours alone
-    EXPECT_EQ(reg_default("Kelvara.AppPath"), "<none>");
+    EXPECT_FALSE(drv_Exists(programs + "\\Orvik Lab"));
+    EXPECT_FALSE(drv_Exists(desktop + "\\Kelvara.lnk"));
+    EXPECT_TRUE(drv_Exists(desktop + "\\Other.lnk"));
+    EXPECT_NE(drv_ClassesDefault(".kv5"), "Kelvara.kv5");  // no owner before us: the key may stay, empty
+    EXPECT_EQ(drv_ClassesDefault("Kelvara.kv5"), "<none>");
+    EXPECT_EQ(drv_ClassesDefault(".pcx"), "OtherPaint.pcx");  // given back to its previous owner
+    EXPECT_EQ(drv_ClassesDefault("Kelvara.pcx"), "<none>");
+    EXPECT_EQ(drv_ClassesDefault(".kvr"), "<none>");  // the settings type is ours alone
+    EXPECT_EQ(drv_ClassesDefault("Kelvara.AppPath"), "<none>");
     DeleteRegistryTree(HKEY_CLASSES_ROOT, ".pcx");
     // Each step went to the runtime log, in order, before the log itself went.
     std::ifstream in(logCopy, std::ios::binary);
@@ -164,7 +149,7 @@ TEST(Uninstall, SwitchAndMenuCommandStopAtTheFirstNoAndAtTheLock) {
     std::string shell = run + "\\uninstall_cancel_shell";
     CreateDirectoryA(shell.c_str(), nullptr);
     ShellFolders redirect(shell, shell);
-    ASSERT_EQ(shell_folder(CSIDL_DESKTOPDIRECTORY), shell) << "the shell folders did not move: not running";
+    ASSERT_EQ(drv_ShellFolder(CSIDL_DESKTOPDIRECTORY), shell) << "the shell folders did not move: not running";
     // The shortcut's "/nogui /uninstall": a "No" reports the failure and ends normally.
     KvRunning s;
     ASSERT_TRUE(drv_Start(&s.p, dir, "/nogui /uninstall"));
@@ -183,8 +168,8 @@ TEST(Uninstall, SwitchAndMenuCommandStopAtTheFirstNoAndAtTheLock) {
     ASSERT_TRUE(drv_Answer(&r.p, "Access Denied", IDOK, 10000));
     expect_cancelled(&r.p);
     EXPECT_EQ(drv_WaitExit(&r.p, 1000), (DWORD)STILL_ACTIVE);
-    EXPECT_TRUE(exists(dir + "\\kelvara.exe"));
-    EXPECT_TRUE(exists(dir + "\\Kelvara.kvr"));
+    EXPECT_TRUE(drv_Exists(dir + "\\kelvara.exe"));
+    EXPECT_TRUE(drv_Exists(dir + "\\Kelvara.kvr"));
     PostMessageA(r.p.main, WM_CLOSE, 0, 0);
     ASSERT_TRUE(drv_Answer(&r.p, "Confirm Exit", IDYES, 10000));
     EXPECT_EQ(drv_WaitExit(&r.p, 20000), 0u);
