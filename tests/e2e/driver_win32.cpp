@@ -41,6 +41,7 @@ std::string drv_MakeFolder(const char* name, const std::string& settingsFile) {
 }
 
 int drv_Start(KvProcess* p, const std::string& folder, const char* args) {
+    drv_ParkPointer();
     p->pi = PROCESS_INFORMATION{};
     p->main = nullptr;
     p->folder = folder;
@@ -290,3 +291,5 @@ std::string drv_ShellFolder(int csidl) {
     SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, p);
     return p;
 }
+
+void drv_ParkPointer() { SetCursorPos(1270, 1010); }

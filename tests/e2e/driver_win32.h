@@ -70,6 +70,10 @@ int drv_GrabClient(HWND w, std::vector<uint32_t>* pixels, int* width, int* heigh
 // owns, so the page stays (one per drop, for the test's lifetime). 1 when posted.
 int drv_DropFiles(KvProcess* p, HWND target, const std::vector<std::string>& files);
 
+// Puts the real pointer in the screen's corner, off every window the journeys drive:
+// under Wine its moves reach a window that appears under it and write the status line.
+void drv_ParkPointer();
+
 // Files, registry and shell folders as the journeys check them.
 bool drv_Exists(const std::string& path);
 // The default value of a key under HKEY_CLASSES_ROOT, or "<none>".

@@ -316,7 +316,7 @@ void expect_installed(const std::string& folder) {
 void close_program(KvProcess* p) {
     ASSERT_TRUE(drv_Answer(p, "READ THE BRIEF TUTORIAL?", IDNO, WAIT_MS));
     ASSERT_NE(drv_WaitMain(p, WAIT_MS), nullptr);
-    ASSERT_TRUE(drv_WaitStatus(p->main, " All systems go!!", WAIT_MS));
+    ASSERT_TRUE(drv_WaitStatus(p->main, " All systems go!!", WAIT_MS)) << drv_Status(p->main);
     PostMessageA(p->main, WM_CLOSE, 0, 0);
     ASSERT_TRUE(drv_Answer(p, "Confirm Exit", IDYES, 10000));
     EXPECT_EQ(drv_WaitExit(p, WAIT_MS), 0u);
@@ -327,6 +327,7 @@ TEST(Installer, InstallUpgradeInstallElsewhereAndUninstall) {
     const std::string apps = "C:\\Apps\\Orvik Lab\\Kelvara\\", other = "C:\\Other\\Orvik Lab\\Kelvara\\";
     const std::string desktopLink = drv_ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Kelvara.lnk";
     ASSERT_FALSE(drv_Exists("C:\\Apps")) << "not a fresh prefix";
+    drv_ParkPointer();  // the program the finish dialog starts opens under the screen's centre
     // Windows opens text files with Notepad; a new Wine prefix has the class but not the extension.
     if (drv_ClassesDefault(".txt") == "<none>") RegSetValueA(HKEY_CLASSES_ROOT, ".txt", REG_SZ, "txtfile", 7);
 
