@@ -346,6 +346,28 @@ static void Gull(double x, double y, double span, uint32_t c) {
 }
 
 // A tall ship under a full moon on a calm night sea.
+// A light's path on the water: glints below the horizon at `horizon`, spreading
+// from `cx` towards the viewer, brightest at the path's edges.
+struct LightPath {
+    double horizon, cx;
+    int glints;
+    double spread, spreadGrowth, length, lengthRange;
+    unsigned alpha;
+    double thickness;
+    uint32_t rgb;
+};
+
+static void LightOnWater(const LightPath& p) {
+    const double H = p.horizon;
+    for (int i = 0; i < p.glints; i++) {
+        double t = Rnd(), y = H + 1 + t * (480 - H), k = 0.1 + (y - H) / (480 - H);
+        double spread = p.spread + (y - H) * p.spreadGrowth, u = (Rnd() + Rnd() + Rnd()) / 1.5 - 1;
+        double x = p.cx + u * spread, len = (p.length + Rnd() * p.lengthRange) * (0.4 + k);
+        unsigned alpha = (unsigned)(p.alpha + std::fabs(u) * 0xB0);
+        Glow(x, y, len, 0.5 + k * p.thickness, A(alpha, p.rgb), A(0xFF, p.rgb));
+    }
+}
+
 static void OerTheWaters() {
     Surface big, pic;
     const double H = 288;  // the horizon
@@ -387,13 +409,7 @@ static void OerTheWaters() {
     }
     // The moon's path on the water: glints spreading towards the viewer.
     PushLayer(A(0xFF, 0xFFF4D0));
-    for (int i = 0; i < 1400; i++) {
-        double t = Rnd(), y = H + 1 + t * (480 - H), k = 0.1 + (y - H) / (480 - H);
-        double spread = 10 + (y - H) * 0.55, u = (Rnd() + Rnd() + Rnd()) / 1.5 - 1;
-        double x = mx + u * spread, len = (2 + Rnd() * 10) * (0.4 + k);
-        unsigned alpha = (unsigned)(0x30 + std::fabs(u) * 0xB0);
-        Glow(x, y, len, 0.5 + k * 1.2, A(alpha, 0xFFF4D8), A(0xFF, 0xFFF4D8));
-    }
+    LightOnWater({H, mx, 1400, 10, 0.55, 2, 10, 0x30, 1.2, 0xFFF4D8});
     PopLayer(120);
     // The ship, its reflection and three gulls.
     Glow(176, H + 14, 90, 14, A(0x50, 0x04060E), A(0xFF, 0x04060E));
@@ -569,13 +585,7 @@ static void Sunset() {
         Glow(x, y, len, 0.4 + k * 1.4, A(light ? 0xB8 : 0xA0, c), A(0xFF, c));
     }
     PushLayer(A(0xFF, 0xFFE090));
-    for (int i = 0; i < 1300; i++) {
-        double t = Rnd(), y = H + 1 + t * (480 - H), k = 0.1 + (y - H) / (480 - H);
-        double spread = 34 + (y - H) * 0.5, u = (Rnd() + Rnd() + Rnd()) / 1.5 - 1;
-        double x = sx + u * spread, len = (3 + Rnd() * 14) * (0.4 + k);
-        unsigned alpha = (unsigned)(0x20 + std::fabs(u) * 0xB0);
-        Glow(x, y, len, 0.5 + k * 1.3, A(alpha, 0xFFE6A0), A(0xFF, 0xFFE6A0));
-    }
+    LightOnWater({H, sx, 1300, 34, 0.5, 3, 14, 0x20, 1.3, 0xFFE6A0});
     PopLayer(100);
     RectA(0, H - 0.5, 640, H + 0.8, A(0x80, 0xFFE8B0));
     // The shore and a palm leaning over it; birds going home.
