@@ -36,10 +36,8 @@
 #include "panels/textart_win32.h"
 #include "panels/palette_win32.h"
 #include "panels/toolsettings_win32.h"
-#include "effects/fx_alpha.h"
-#include "effects/fx_colour.h"
+#include "effects/catalogue.h"
 #include "effects/fx_filter.h"
-#include "effects/fx_key.h"
 #include "effects/palette.h"
 #include "effects/transform.h"
 #include "pixcode/pixcode_window_win32.h"
@@ -78,28 +76,39 @@ static void open_readme() {
 
 static HWND main_window() { return g_shell.main; }
 
-// Effects that run at once on the chosen target. Returns the target the effect
-// changed, or -1 (cancelled or failed). `busyText` goes to the status line first.
-static int direct_effect(int (*effect)(Surface*), int askTarget, const char* busyText = nullptr) {
+// Changes a target at once: the chosen one (or, without asking, the sprite when there
+// is one), through the document. Returns the target changed, or -1 (cancelled or
+// failed). `busyText` goes to the status line first.
+template <class F>
+static int change_now(int askTarget, const char* busyText, F&& change) {
     int target = askTarget ? SelectTarget(main_window())
                            : (g_doc.spritePresent ? DOC_TARGET_SPRITE : DOC_TARGET_MAIN);
     if (target < 0) return -1;
-    Surface* s = doc_TargetSurface(target);
-    if (!s) return -1;
     if (busyText) ui_SetStatus(busyText);
     ui_WaitCursor(1);
-    int ok = effect(s);
+    int ok = doc_ChangeTargetWith(target, change);
     ui_WaitCursor(0);
-    if (ok) doc_TargetChanged(target);
     return ok ? target : -1;
 }
 
-static int white_base(Surface* s) { return fx_KeyBasal(s, 1); }
-static int black_base(Surface* s) { return fx_KeyBasal(s, 0); }
+// An effect of the Effects menu, as its row in the effect table says it runs.
+static void effect_command(uint32_t code) {
+    const EffectInfo* fx = cat_Effect(code);
+    if (!fx) return;
+    if (fx->run == CAT_RUN_DIALOG) {
+        RunEffect(main_window(), g_shell.view, code);
+        return;
+    }
+    change_now(fx->run == CAT_RUN_DIRECT, nullptr, [code](Surface* s) {
+        return cat_ApplyEffect(s, code, FX_DEFAULTS, g_settings.colour1, g_settings.colour2);
+    });
+}
+
+static void transform_command(uint32_t code) { RunTransform(main_window(), g_shell.view, code); }
 
 // A 256-colour result is only kept by saving it before anything adds colours again.
 static void smart_dither() {
-    int target = direct_effect(pal_SmartDither, 1, "Smart-dithering to 256 colors...");
+    int target = change_now(1, "Smart-dithering to 256 colors...", pal_SmartDither);
     if (target < 0) return;
     ui_SetStatus("Smart-dither process complete");
     if (ui_MessageBox("  To make sure you don't lose the\nbenefit of smart-dithering due to\nthe number of colors "
@@ -109,15 +118,6 @@ static void smart_dither() {
         else files_SpriteToFile();
     }
 }
-
-// After a preview dialog: the main image gets its one undo step.
-static void after_dialog(int result) {
-    if (result & 1) doc_TargetChanged(result & 128 ? DOC_TARGET_SPRITE : DOC_TARGET_MAIN);
-    preview_Refresh();
-}
-
-static void effect_command(uint32_t code) { after_dialog(RunEffect(main_window(), g_shell.view, code)); }
-static void transform_command(uint32_t code) { after_dialog(RunTransform(main_window(), g_shell.view, code)); }
 
 // ---- clipboard ----
 
@@ -190,7 +190,7 @@ static void new_image() {
 }
 
 static void resize_target(int target) {
-    if (AskResize(main_window(), doc_TargetSurface(target))) doc_TargetResized(target);
+    doc_ChangeTargetWith(target, [](Surface* s) { return AskResize(main_window(), s); });
 }
 
 static void tile_target() {
@@ -200,43 +200,29 @@ static void tile_target() {
         ui_MessageBox("This action cannot be undone.\nWould you like to continue anyway?", "Continue Without Undo?",
                       UI_YESNO | UI_ICONQUESTION) != UI_IDYES)
         return;
-    Surface* s = doc_TargetSurface(target);
     int w, h;
-    sizer_Unpack(AskPictureSize(main_window(), packed_size(s)), &w, &h);
+    sizer_Unpack(AskPictureSize(main_window(), packed_size(doc_TargetSurface(target))), &w, &h);
     if (!w || !h) return;
     ui_WaitCursor(1);
-    int ok = tf_Tile(s, w, h);
+    doc_ChangeTargetWith(target, [w, h](Surface* s) { return tf_Tile(s, w, h); });
     ui_WaitCursor(0);
-    if (ok) doc_TargetResized(target);
 }
 
 static void matrix_effect() {
     int32_t weights[9];
     if (!RunMatrixDialog(main_window(), weights)) return;
-    int target = SelectTarget(main_window());
-    if (target < 0) return;
-    ui_WaitCursor(1);
-    int ok = fx_Convolve(doc_TargetSurface(target), weights, 3, 0xF);
-    ui_WaitCursor(0);
-    if (ok) doc_TargetChanged(target);
+    change_now(1, nullptr, [&weights](Surface* s) { return fx_Convolve(s, weights, 3, 0xF) == 1; });
 }
 
 static void run_pixcode() {
     int target = SelectTarget(main_window());
-    if (target < 0) return;
-    Surface* s = doc_TargetSurface(target);
-    if (s && pix_RunCommand(s)) doc_TargetChanged(target);
+    if (target >= 0) doc_ChangeTargetWith(target, pix_RunCommand);
 }
 
 static void undo_redo(int redo) {
     ui_WaitCursor(1);
-    // The step reports itself on the status line.
-    int done = redo ? undo_Redo(&g_doc.mainImage) : undo_Undo(&g_doc.mainImage);
+    redo ? doc_Redo() : doc_Undo();
     ui_WaitCursor(0);
-    if (done) {
-        doc_MarkChanged();
-        ui_ViewChanged(UI_VIEW_REPAINT);  // the scroll bars keep their place
-    }
 }
 
 static void open_recent(int slot) {
@@ -371,43 +357,42 @@ static const CommandRow kCommands[] = {
     {CMD_SPRITE_REDUNDANT, nullptr, SP, RUN(doc_RemoveRedundantInfo(DOC_TARGET_SPRITE)), nullptr},
     {CMD_SPRITE_REBASE, nullptr, SP, RUN(doc_RebaseTransparentPoint(DOC_TARGET_SPRITE)), nullptr},
     // Transforms
-    {CMD_TR_FLIP, nullptr, 0, RUN(transform_command(1)), nullptr},
-    {CMD_TR_PERSPECTIVE, nullptr, 0, RUN(transform_command(2)), nullptr},
-    {CMD_TR_SKEW, nullptr, 0, RUN(transform_command(3)), nullptr},
-    {CMD_TR_STRETCH, nullptr, 0, RUN(transform_command(4)), nullptr},
-    {CMD_TR_ROTATE, nullptr, 0, RUN(transform_command(0)), nullptr},
-    {CMD_TR_ROTATE90, nullptr, 0, RUN(transform_command(5)), nullptr},
+    {CMD_TR_FLIP, nullptr, 0, RUN(transform_command(TFC_FLIP)), nullptr},
+    {CMD_TR_PERSPECTIVE, nullptr, 0, RUN(transform_command(TFC_PERSPECTIVE)), nullptr},
+    {CMD_TR_SKEW, nullptr, 0, RUN(transform_command(TFC_SKEW)), nullptr},
+    {CMD_TR_STRETCH, nullptr, 0, RUN(transform_command(TFC_STRETCH)), nullptr},
+    {CMD_TR_ROTATE, nullptr, 0, RUN(transform_command(TFC_ROTATE)), nullptr},
+    {CMD_TR_ROTATE90, nullptr, 0, RUN(transform_command(TFC_ROTATE90)), nullptr},
     {CMD_TR_TILE, nullptr, 0, tile_target, nullptr},
-    // Effects with the effect dialog
-    {CMD_FX_COLOR_SHIFT, nullptr, 0, RUN(effect_command(0)), nullptr},
-    {CMD_FX_GAMMA, nullptr, 0, RUN(effect_command(1)), nullptr},
-    {CMD_FX_CHROMA, nullptr, 0, RUN(effect_command(2)), nullptr},
-    {CMD_FX_CONTRAST, nullptr, 0, RUN(effect_command(3)), nullptr},
-    {CMD_FX_BRIGHTNESS, nullptr, 0, RUN(effect_command(4)), nullptr},
-    {CMD_FX_BLUR, nullptr, 0, RUN(effect_command(5)), nullptr},
-    {CMD_FX_SHARPEN, nullptr, 0, RUN(effect_command(6)), nullptr},
-    {CMD_FX_EDGE, nullptr, 0, RUN(effect_command(7)), nullptr},
-    {CMD_FX_POSTERIZE, nullptr, 0, RUN(effect_command(8)), nullptr},
-    {CMD_FX_EMBOSS, nullptr, 0, RUN(effect_command(9)), nullptr},
-    {CMD_FX_PIXILATE, nullptr, 0, RUN(effect_command(10)), nullptr},
-    {CMD_FX_SMOOTHING, nullptr, 0, RUN(effect_command(11)), nullptr},
-    {CMD_FX_DROP_SHADOW, nullptr, 0, RUN(effect_command(12)), nullptr},
-    {CMD_FX_MASK_FILTER, nullptr, 0, RUN(effect_command(13)), nullptr},
-    {CMD_FX_AA_SPRITE, nullptr, 0, RUN(effect_command(14)), nullptr},
-    {CMD_FX_AA_IMAGE, nullptr, 0, RUN(effect_command(15)), nullptr},
-    {CMD_FX_BILEVEL, nullptr, 0, RUN(effect_command(16)), nullptr},
-    {CMD_FX_REPLACE, nullptr, 0, RUN(effect_command(17)), nullptr},
-    {CMD_FX_BLUE_NORMAL, nullptr, 0, RUN(effect_command(32)), nullptr},
-    {CMD_FX_BLUE_EXACT, nullptr, 0, RUN(effect_command(33)), nullptr},
-    {CMD_FX_ALPHA_CONTRAST, nullptr, 0, RUN(effect_command(34)), nullptr},
-    {CMD_FX_SET_ALPHA, nullptr, 0, RUN(effect_command(35)), nullptr},
-    // Effects without a dialog
-    {CMD_FX_REMOVE_COLOR, nullptr, 0, RUN(direct_effect(fx_Greyscale, 1)), nullptr},
-    {CMD_FX_NEGATIVE, nullptr, 0, RUN(direct_effect(fx_Negative, 1)), nullptr},
-    {CMD_FX_INVERT_ALPHA, nullptr, 0, RUN(direct_effect(fx_InvertAlpha, 1)), nullptr},
-    {CMD_FX_WHITE_BASE, nullptr, 0, RUN(direct_effect(white_base, 1)), nullptr},
-    {CMD_FX_BLACK_BASE, nullptr, 0, RUN(direct_effect(black_base, 1)), nullptr},
-    {CMD_FX_ENHANCE, nullptr, 0, RUN(direct_effect(fx_SyntheticEnhance, 0)), nullptr},
+    // Effects: the effect table says how each runs
+    {CMD_FX_COLOR_SHIFT, nullptr, 0, RUN(effect_command(FXC_COLOR_SHIFT)), nullptr},
+    {CMD_FX_GAMMA, nullptr, 0, RUN(effect_command(FXC_GAMMA)), nullptr},
+    {CMD_FX_CHROMA, nullptr, 0, RUN(effect_command(FXC_CHROMA)), nullptr},
+    {CMD_FX_CONTRAST, nullptr, 0, RUN(effect_command(FXC_CONTRAST)), nullptr},
+    {CMD_FX_BRIGHTNESS, nullptr, 0, RUN(effect_command(FXC_BRIGHTNESS)), nullptr},
+    {CMD_FX_BLUR, nullptr, 0, RUN(effect_command(FXC_BLUR)), nullptr},
+    {CMD_FX_SHARPEN, nullptr, 0, RUN(effect_command(FXC_SHARPEN)), nullptr},
+    {CMD_FX_EDGE, nullptr, 0, RUN(effect_command(FXC_EDGE)), nullptr},
+    {CMD_FX_POSTERIZE, nullptr, 0, RUN(effect_command(FXC_POSTERIZE)), nullptr},
+    {CMD_FX_EMBOSS, nullptr, 0, RUN(effect_command(FXC_EMBOSS)), nullptr},
+    {CMD_FX_PIXILATE, nullptr, 0, RUN(effect_command(FXC_PIXELATE)), nullptr},
+    {CMD_FX_SMOOTHING, nullptr, 0, RUN(effect_command(FXC_SMOOTHING)), nullptr},
+    {CMD_FX_DROP_SHADOW, nullptr, 0, RUN(effect_command(FXC_DROP_SHADOW)), nullptr},
+    {CMD_FX_MASK_FILTER, nullptr, 0, RUN(effect_command(FXC_COLOR_FILTER)), nullptr},
+    {CMD_FX_AA_SPRITE, nullptr, 0, RUN(effect_command(FXC_AA_EDGES)), nullptr},
+    {CMD_FX_AA_IMAGE, nullptr, 0, RUN(effect_command(FXC_AA_IMAGE)), nullptr},
+    {CMD_FX_BILEVEL, nullptr, 0, RUN(effect_command(FXC_BILEVEL)), nullptr},
+    {CMD_FX_REPLACE, nullptr, 0, RUN(effect_command(FXC_REPLACE)), nullptr},
+    {CMD_FX_BLUE_NORMAL, nullptr, 0, RUN(effect_command(FXC_KEY_NORMAL)), nullptr},
+    {CMD_FX_BLUE_EXACT, nullptr, 0, RUN(effect_command(FXC_KEY_EXACT)), nullptr},
+    {CMD_FX_ALPHA_CONTRAST, nullptr, 0, RUN(effect_command(FXC_ALPHA_CONTRAST)), nullptr},
+    {CMD_FX_SET_ALPHA, nullptr, 0, RUN(effect_command(FXC_SET_ALPHA)), nullptr},
+    {CMD_FX_REMOVE_COLOR, nullptr, 0, RUN(effect_command(FXC_GREYSCALE)), nullptr},
+    {CMD_FX_NEGATIVE, nullptr, 0, RUN(effect_command(FXC_NEGATIVE)), nullptr},
+    {CMD_FX_INVERT_ALPHA, nullptr, 0, RUN(effect_command(FXC_INVERT_ALPHA)), nullptr},
+    {CMD_FX_WHITE_BASE, nullptr, 0, RUN(effect_command(FXC_WHITE_BASE)), nullptr},
+    {CMD_FX_BLACK_BASE, nullptr, 0, RUN(effect_command(FXC_BLACK_BASE)), nullptr},
+    {CMD_FX_ENHANCE, nullptr, 0, RUN(effect_command(FXC_ENHANCE)), nullptr},
     {CMD_FX_DITHER, nullptr, 0, smart_dither, nullptr},
     {CMD_FX_PIXCODE, nullptr, 0, run_pixcode, nullptr},
     {CMD_FX_MATRIX, nullptr, 0, matrix_effect, nullptr},

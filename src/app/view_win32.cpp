@@ -14,7 +14,6 @@
 #include "document/overlay.h"
 #include "document/tools.h"
 #include "document/toolselect.h"
-#include "document/undo.h"
 #include "panels/textart_ids.h"
 #include "panels/textart_win32.h"
 #include "engine/blit.h"
@@ -70,7 +69,6 @@ static void ensure_composite() {
 }
 
 void ViewRefresh(int flag) {
-    doc_MarkChanged();
     if (flag) preview_Refresh();
     ensure_composite();
 }
@@ -431,7 +429,7 @@ static void OnButtonUp(UINT msg, LPARAM lp) {
     ReleaseCapture();
     run_tool(TOOL_RELEASE, released, lp);
     if (g_view.modified) {
-        undo_Record(&g_doc.mainImage, g_view.stroke.x1, g_view.stroke.y1, g_view.stroke.x2, g_view.stroke.y2, 0);
+        doc_EndStroke(g_view.stroke.x1, g_view.stroke.y1, g_view.stroke.x2, g_view.stroke.y2);
         ViewRefresh(1);
         g_view.modified = 0;
     }
@@ -502,7 +500,7 @@ static void OnCreate(HWND w) {
     ovl_SetView(w);
     SetTimer(w, TIMER_REDRAW, 1000, nullptr);
     ViewUpdateScrollBars(1);
-    undo_Reset(&g_doc.mainImage);
+    doc_StartHistory();
 }
 
 static void OnSize() {

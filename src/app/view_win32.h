@@ -17,7 +17,7 @@ const UINT WM_VIEW_GETSCROLL = WM_APP + 23;
 
 LRESULT CALLBACK ViewProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
 
-// Marks the image changed; recreates the composite when it is missing or sized
+// Recreates the composite when it is missing or sized
 // differently. `flag` also repaints the image previewer.
 void ViewRefresh(int flag);
 // Brings the composite up to date for a client rectangle (null = the whole image).

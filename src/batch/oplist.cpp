@@ -6,10 +6,7 @@
 #include <cstring>
 #include <vector>
 #include "document/document.h"
-#include "effects/fx_alpha.h"
-#include "effects/fx_colour.h"
 #include "effects/fx_filter.h"
-#include "effects/fx_key.h"
 #include "effects/palette.h"
 #include "effects/transform.h"
 #include "formats/fileio.h"
@@ -18,49 +15,6 @@
 #include "pixcode/pix_run.h"
 
 namespace {
-
-int WhiteBase(Surface* s) { return fx_KeyBasal(s, 1); }
-int BlackBase(Surface* s) { return fx_KeyBasal(s, 0); }
-
-// The effects of the Effects menu. Rows with a kernel run it directly (the menu's
-// direct effects); the others go through the catalogue with the dialog's settings.
-struct EffectRow {
-    const char* name;
-    uint32_t code;
-    int (*direct)(Surface*);
-    const char* caption;   // direct effects; the others take the catalogue's
-    const char* colours;   // which drawing colours the effect uses, or ""
-};
-const EffectRow EFFECTS[] = {
-    {"color-shift", 0, nullptr, nullptr, ""},
-    {"gamma", 1, nullptr, nullptr, ""},
-    {"chroma", 2, nullptr, nullptr, ""},
-    {"contrast", 3, nullptr, nullptr, ""},
-    {"brightness", 4, nullptr, nullptr, ""},
-    {"blur", 5, nullptr, nullptr, ""},
-    {"sharpen", 6, nullptr, nullptr, ""},
-    {"edge-detect", 7, nullptr, nullptr, ""},
-    {"posterize", 8, nullptr, nullptr, ""},
-    {"emboss", 9, nullptr, nullptr, "colour #1"},
-    {"pixelate", 10, nullptr, nullptr, ""},
-    {"smooth", 11, nullptr, nullptr, ""},
-    {"drop-shadow", 12, nullptr, nullptr, ""},
-    {"color-filter", 13, nullptr, nullptr, ""},
-    {"antialias-edges", 14, nullptr, nullptr, ""},
-    {"antialias", 15, nullptr, nullptr, ""},
-    {"bilevel", 16, nullptr, nullptr, ""},
-    {"replace-color", 17, nullptr, nullptr, "colours #1 and #2"},
-    {"bluescreen", 32, nullptr, nullptr, "colour #1"},
-    {"bluescreen-exact", 33, nullptr, nullptr, "colour #1"},
-    {"alpha-contrast", 34, nullptr, nullptr, ""},
-    {"set-alpha", 35, nullptr, nullptr, ""},
-    {"greyscale", 0, fx_Greyscale, "Remove Color", ""},
-    {"negative", 0, fx_Negative, "Make Negative", ""},
-    {"invert-alpha", 0, fx_InvertAlpha, "Invert Alpha Channel", ""},
-    {"white-base", 0, WhiteBase, "Blue-Screening; White Base", ""},
-    {"black-base", 0, BlackBase, "Blue-Screening; Black Base", ""},
-    {"enhance", 0, fx_SyntheticEnhance, "Synthetic Image Enhancement", ""},
-};
 
 // The transforms of the transform dialog; the edge buttons become part of the name.
 struct TransformRow {
@@ -71,23 +25,24 @@ struct TransformRow {
     const char* what;
 };
 const TransformRow TRANSFORMS[] = {
-    {"rotate", 0, 0, 1, "(LEVEL - 500) x 0.36 degrees anticlockwise"},
-    {"flip-h", 1, 0, 0, "mirrors the columns (left becomes right)"},
-    {"flip-v", 1, 1, 0, "mirrors the rows (top becomes bottom)"},
-    {"perspective-left", 2, 0, 1, "the left edge shortened by LEVEL"},
-    {"perspective-top", 2, 1, 1, "the top edge shortened by LEVEL"},
-    {"perspective-right", 2, 2, 1, "the right edge shortened by LEVEL"},
-    {"perspective-bottom", 2, 3, 1, "the bottom edge shortened by LEVEL"},
-    {"skew-h", 3, 0, 1, "top against bottom, (LEVEL - 500) x 0.18 degrees"},
-    {"skew-v", 3, 1, 1, "right against left, (LEVEL - 500) x 0.18 degrees"},
-    {"stretch-width", 4, 0, 1, "width times 10^((LEVEL - 500) / 500)"},
-    {"stretch-height", 4, 1, 1, "height times 10^((LEVEL - 500) / 500)"},
-    {"stretch", 4, 2, 1, "both sides times 10^((LEVEL - 500) / 500)"},
-    {"rotate90", 5, 0, 1, "LEVEL 125-374 clockwise, 625-874 anticlockwise,\n"
+    {"rotate", TFC_ROTATE, 0, 1, "(LEVEL - 500) x 0.36 degrees anticlockwise"},
+    {"flip-h", TFC_FLIP, 0, 0, "mirrors the columns (left becomes right)"},
+    {"flip-v", TFC_FLIP, 1, 0, "mirrors the rows (top becomes bottom)"},
+    {"perspective-left", TFC_PERSPECTIVE, 0, 1, "the left edge shortened by LEVEL"},
+    {"perspective-top", TFC_PERSPECTIVE, 1, 1, "the top edge shortened by LEVEL"},
+    {"perspective-right", TFC_PERSPECTIVE, 2, 1, "the right edge shortened by LEVEL"},
+    {"perspective-bottom", TFC_PERSPECTIVE, 3, 1, "the bottom edge shortened by LEVEL"},
+    {"skew-h", TFC_SKEW, 0, 1, "top against bottom, (LEVEL - 500) x 0.18 degrees"},
+    {"skew-v", TFC_SKEW, 1, 1, "right against left, (LEVEL - 500) x 0.18 degrees"},
+    {"stretch-width", TFC_STRETCH, 0, 1, "width times 10^((LEVEL - 500) / 500)"},
+    {"stretch-height", TFC_STRETCH, 1, 1, "height times 10^((LEVEL - 500) / 500)"},
+    {"stretch", TFC_STRETCH, 2, 1, "both sides times 10^((LEVEL - 500) / 500)"},
+    {"rotate90", TFC_ROTATE90, 0, 1, "LEVEL 125-374 clockwise, 625-874 anticlockwise,\n"
                           "                            375-624 none, 0-124 and 875-1000 half a turn"},
 };
 
 const char* const FIELD_NAMES[3] = {"LEVEL", "DISTANCE", "PARAMETER"};
+const unsigned FIELD_USES[3] = {CAT_USES_LEVEL, CAT_USES_DISTANCE, CAT_USES_PARAMETER};
 
 std::vector<std::string> SplitFields(const char* text) {
     std::vector<std::string> fields(1);
@@ -121,26 +76,18 @@ int ParseChannels(const std::string& text, int* mask) {
 
 int ParseEffect(const char* arg, BatchOp* op, std::string* error) {
     std::vector<std::string> f = SplitFields(arg);
-    const EffectRow* row = nullptr;
-    for (const EffectRow& r : EFFECTS)
-        if (f[0] == r.name) row = &r;
+    const EffectInfo* row = cat_EffectByKey(f[0].c_str());
     if (!row) return Fail(error, "unknown effect '" + f[0] + "' (kvbatch --help lists them)");
-    if (row->direct) {
-        if (f.size() > 1) return Fail(error, f[0] + " takes no parameters");
-        op->kind = BOP_DIRECT;
-        op->code = (uint32_t)(row - EFFECTS);
-        return 1;
-    }
     op->kind = BOP_EFFECT;
     op->code = row->code;
     op->fx.lastCode = ~0u;
     cat_OpenEffect(&op->fx, row->code);   // another effect than the last: the dialog's defaults
+    if (row->run != CAT_RUN_DIALOG && f.size() > 1) return Fail(error, f[0] + " takes no parameters");
     if (f.size() > 5) return Fail(error, "too many fields in '" + std::string(arg) + "'");
     int* values[3] = {&op->fx.level, &op->fx.distance, &op->fx.parameter};
-    int (*const uses[3])(uint32_t) = {cat_UsesLevel, cat_UsesDistance, cat_UsesParameter};
     for (size_t i = 1; i < f.size() && i <= 3; i++) {
         if (f[i].empty()) continue;
-        if (!uses[i - 1](row->code)) return Fail(error, f[0] + " does not use " + FIELD_NAMES[i - 1]);
+        if (!(row->uses & FIELD_USES[i - 1])) return Fail(error, f[0] + " does not use " + FIELD_NAMES[i - 1]);
         int lo, hi;
         cat_EffectRange((int)i - 1, &lo, &hi);
         if (!bop_ParseNumber(f[i].c_str(), lo, hi, values[i - 1]))
@@ -148,7 +95,7 @@ int ParseEffect(const char* arg, BatchOp* op, std::string* error) {
                                    std::to_string(hi) + ", not '" + f[i] + "'");
     }
     if (f.size() == 5 && !f[4].empty()) {
-        if (!cat_UsesChannels(row->code)) return Fail(error, f[0] + " does not use CHANNELS");
+        if (!(row->uses & CAT_USES_CHANNELS)) return Fail(error, f[0] + " does not use CHANNELS");
         if (!ParseChannels(f[4], &op->fx.channelMask))
             return Fail(error, f[0] + ": CHANNELS are letters of 'rgba', not '" + f[4] + "'");
     }
@@ -305,12 +252,11 @@ int bop_Parse(const char* option, const char* arg, BatchOp* op, std::string* err
 int bop_Apply(const BatchOp& op, Surface* s, uint32_t colour1, uint32_t colour2) {
     switch (op.kind) {
     case BOP_EFFECT:
-        // Shadow and edge smoothing need transparent pixels; the check says so.
+        // Some effects need transparent pixels; the check says so.
         return doc_CheckTransparencyFor(op.code, s) && cat_ApplyEffect(s, op.code, op.fx, colour1, colour2);
-    case BOP_DIRECT: return EFFECTS[op.code].direct(s);
     case BOP_TRANSFORM:
         // Flipping the image itself gives what the dialog's copy-then-flip gives.
-        if (op.code == 1) return tf_Flip(s, tf_EdgeIsVertical(op.tf.edge));
+        if (op.code == TFC_FLIP) return tf_Flip(s, tf_EdgeIsVertical(op.tf.edge));
         return cat_ApplyTransform(s, s, op.code, op.tf);
     case BOP_PIXCODE: {
         PixMachine m = op.program->machine;
@@ -330,21 +276,21 @@ void bop_AppendHelp(std::string* out) {
          "      LEVEL 0..1000 (500), DISTANCE 2..64 (4), PARAMETER 0..255 (0), CHANNELS letters\n"
          "      of rgba (all); an empty field keeps its default. Each effect takes only what\n"
          "      it uses:\n";
-    for (const EffectRow& r : EFFECTS) {
+    int count;
+    const EffectInfo* effects = cat_Effects(&count);
+    for (const EffectInfo* r = effects; r < effects + count; r++) {
         o += "      ";
-        o += r.name;
+        o += r->key;
         Pad(&o, 24);
         std::string uses;
-        if (!r.direct) {
-            if (cat_UsesLevel(r.code)) uses += " LEVEL";
-            if (cat_UsesDistance(r.code)) uses += " DISTANCE";
-            if (cat_UsesParameter(r.code)) uses += " PARAMETER";
-            if (cat_UsesChannels(r.code)) uses += " CHANNELS";
-        }
+        for (int i = 0; i < 3; i++)
+            if (r->uses & FIELD_USES[i]) uses += std::string(" ") + FIELD_NAMES[i];
+        if (r->uses & CAT_USES_CHANNELS) uses += " CHANNELS";
         o += uses.empty() ? "-" : uses.substr(1);
         Pad(&o, 50);
-        o += r.direct ? r.caption : AfterDash(cat_EffectCaption(r.code));
-        if (*r.colours) o += std::string(" (") + r.colours + ")";
+        o += AfterDash(r->caption);
+        const unsigned colours = r->uses & (CAT_USES_COLOUR1 | CAT_USES_COLOUR2);
+        if (colours) o += colours == CAT_USES_COLOUR1 ? " (colour #1)" : " (colours #1 and #2)";
         o += "\n";
     }
     o += "  --transform NAME[:LEVEL]   LEVEL 0..1000 (500)\n";

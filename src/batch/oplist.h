@@ -16,7 +16,7 @@
 #include "engine/surface.h"
 #include "pixcode/pix_exec.h"
 
-enum BopKind { BOP_EFFECT, BOP_DIRECT, BOP_TRANSFORM, BOP_PIXCODE, BOP_RESIZE, BOP_REDUCE256, BOP_MATRIX };
+enum BopKind { BOP_EFFECT, BOP_TRANSFORM, BOP_PIXCODE, BOP_RESIZE, BOP_REDUCE256, BOP_MATRIX };
 
 // A compiled Pixcode program with the machine it was compiled for (jump table built).
 struct BopProgram {
@@ -27,7 +27,7 @@ struct BopProgram {
 struct BatchOp {
     int kind;
     std::string label;       // the option as given, for messages
-    uint32_t code;           // effect or transform code; BOP_DIRECT: row of the direct table
+    uint32_t code;           // effect or transform code (the catalogue's)
     FxSettings fx;           // BOP_EFFECT
     TfSettings tf;           // BOP_TRANSFORM
     int width, height, mode; // BOP_RESIZE: mode of srf_Resize (2 smooth, 3 nearest)

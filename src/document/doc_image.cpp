@@ -35,11 +35,7 @@ int ForEachPixel(Surface* s, Fn fn) {
 // Runs a pixel rule on the target; the main image gets a whole-image undo step.
 template <typename Fn>
 int ApplyToTarget(int target, Fn fn) {
-    Surface* s = doc_TargetSurface(target);
-    if (target == DOC_TARGET_SPRITE && !(g_doc.spritePresent && srf_IsValid(s))) return 0;
-    if (!ForEachPixel(s, fn)) return 0;
-    doc_TargetChanged(target);
-    return 1;
+    return doc_ChangeTargetWith(target, [&](Surface* s) { return ForEachPixel(s, fn); });
 }
 
 }  // namespace

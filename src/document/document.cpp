@@ -1,10 +1,11 @@
-// document.cpp — document state, target selection and the sprite commands.
+// document.cpp — document state, the operations that change pixels, target selection
+// and the sprite commands.
 #include "document/document.h"
 #include <cassert>
 #include <algorithm>
 #include <cstring>
-#include "document/tools.h"
 #include "document/toolselect.h"
+#include "effects/catalogue.h"
 #include "document/undo.h"
 #include "engine/blit.h"
 #include "engine/color.h"
@@ -46,6 +47,54 @@ void FreeSprite() {
     g_doc.sprite = Surface{};
 }
 
+int TargetReady(int target) {
+    return target == DOC_TARGET_SPRITE ? SpriteReady() && srf_Refresh(&g_doc.sprite)
+                                       : srf_IsValid(&g_doc.mainImage) && srf_Refresh(&g_doc.mainImage);
+}
+
+// The bookkeeping of a kept change: the main image's undo step (a new history at
+// another size) and unsaved flag. The view is told by the caller.
+void KeepChange(int target) {
+    if (target != DOC_TARGET_MAIN) return;
+    undo_Record(&g_doc.mainImage, 0, 0, 0, 0, 1);
+    doc_MarkChanged();
+}
+
+// The previewed edit: the target as it was, and the sprite's centre then.
+struct Edit {
+    int active;
+    int target;
+    int mayResize;
+    Surface original;
+    int spriteCx, spriteCy;
+};
+Edit g_edit;
+
+// The target becomes the copy again (a new surface when a transform changed its size).
+int Restore() {
+    Surface* t = doc_TargetSurface(g_edit.target);
+    Surface* c = &g_edit.original;
+    if (srf_Refresh(t) && srf_Refresh(c) && t->width == c->width && t->height == c->height)
+        return blt_Copy(t, 0, 0, (int)c->width - 1, (int)c->height - 1, c, 0, 0, (int)c->width - 1,
+                        (int)c->height - 1, 0);
+    return srf_Duplicate(t, c);
+}
+
+// After a preview: a transformed sprite keeps its centre, a transformed main image
+// refits the view; an effect only repaints.
+void FollowEdit() {
+    if (!g_edit.mayResize) {
+        ui_ViewChanged(UI_VIEW_REPAINT);
+    } else if (g_edit.target == DOC_TARGET_SPRITE && srf_Refresh(&g_doc.sprite)) {
+        int x1, y1, x2, y2;
+        cat_KeepCentre(g_edit.spriteCx, g_edit.spriteCy, (int)g_doc.sprite.width, (int)g_doc.sprite.height, &x1,
+                       &y1, &x2, &y2);
+        doc_PlaceSprite(x1, y1, x2, y2);
+    } else {
+        ui_ViewChanged(UI_VIEW_RESIZED | UI_VIEW_REPAINT);
+    }
+}
+
 }  // namespace
 
 const char* doc_FileName() { return g_doc.fileName; }
@@ -67,19 +116,87 @@ void doc_ReplaceMainImage(Surface* made, const char* fileName, int saved) {
     g_doc.mainImage = *made;
     *made = Surface{};
     undo_Reset(&g_doc.mainImage);
-    tool_ResetPending();
+    g_doc.generation++;
     g_doc.unsavedChanges = saved ? 0 : 1;
     doc_SetFileName(fileName);
     ui_ViewChanged(UI_VIEW_RESIZED | UI_VIEW_REPAINT);
 }
 
-void doc_TargetChanged(int target) {
-    if (target == DOC_TARGET_MAIN) {
-        undo_Record(&g_doc.mainImage, 0, 0, 0, 0, 1);
-        doc_MarkChanged();
-    }
-    ui_ViewChanged(UI_VIEW_REPAINT);
+void doc_EndStroke(int x1, int y1, int x2, int y2) {
+    undo_Record(&g_doc.mainImage, x1, y1, x2, y2, 0);
+    doc_MarkChanged();
 }
+
+namespace {
+
+int StepHistory(int (*step)(Surface*)) {
+    int done = step(&g_doc.mainImage);  // the step reports itself on the status line
+    if (done) {
+        doc_MarkChanged();
+        ui_ViewChanged(UI_VIEW_REPAINT);  // the scroll bars keep their place
+    }
+    return done;
+}
+
+}  // namespace
+
+void doc_StartHistory() { undo_Reset(&g_doc.mainImage); }
+
+int doc_Undo() { return StepHistory(undo_Undo); }
+int doc_Redo() { return StepHistory(undo_Redo); }
+
+int doc_ChangeTarget(int target, int (*change)(Surface* s, void* context), void* context) {
+    if (!TargetReady(target)) return 0;
+    Surface* s = doc_TargetSurface(target);
+    uint32_t w = s->width, h = s->height;
+    int changed = change(s, context);
+    if (!changed) return changed;
+    int resized = srf_Refresh(s) && (s->width != w || s->height != h);
+    KeepChange(target);
+    if (target == DOC_TARGET_SPRITE && resized)
+        SetSpriteRect(g_doc.spriteX1, g_doc.spriteY1, g_doc.spriteX1 + (int)s->width - 1,
+                      g_doc.spriteY1 + (int)s->height - 1);
+    ui_ViewChanged(target == DOC_TARGET_MAIN && resized ? UI_VIEW_RESIZED | UI_VIEW_REPAINT : UI_VIEW_REPAINT);
+    return changed;
+}
+
+int doc_EditBegin(int target) {
+    assert(!g_edit.active);
+    if (!TargetReady(target)) return 0;
+    Edit e{};
+    if (!srf_Duplicate(&e.original, doc_TargetSurface(target))) return 0;
+    e.active = 1;
+    e.target = target;
+    e.spriteCx = (g_doc.spriteX1 + 1 + g_doc.spriteX2) / 2;
+    e.spriteCy = (g_doc.spriteY1 + 1 + g_doc.spriteY2) / 2;
+    g_edit = e;
+    return 1;
+}
+
+int doc_EditPreview(int (*step)(Surface* target, Surface* original, void* context), void* context,
+                    int restoreFirst, int mayResize) {
+    if (!g_edit.active) return 0;
+    g_edit.mayResize = mayResize;
+    int made = (!restoreFirst || Restore()) && step(doc_TargetSurface(g_edit.target), &g_edit.original, context);
+    FollowEdit();
+    return made;
+}
+
+void doc_EditEnd(int keep) {
+    if (!g_edit.active) return;
+    if (!keep) {
+        Restore();
+        FollowEdit();
+    } else {
+        if (g_edit.mayResize) FollowEdit();
+        KeepChange(g_edit.target);
+        ui_ViewChanged(UI_VIEW_REPAINT);
+    }
+    srf_Destroy(&g_edit.original);
+    g_edit = Edit{};
+}
+
+int doc_EditActive() { return g_edit.active; }
 
 Surface* doc_TargetSurface(int target) {
     return target == DOC_TARGET_SPRITE ? &g_doc.sprite : &g_doc.mainImage;
@@ -88,12 +205,6 @@ Surface* doc_TargetSurface(int target) {
 void doc_ReportTarget(int target) {
     ui_SetStatus(target == DOC_TARGET_SPRITE ? " Target set to Sprite..." : " Target set to Main Image...");
 }
-
-uint32_t doc_EffectCode(uint32_t code, int target) {
-    return target == DOC_TARGET_SPRITE ? code | DOC_EFFECT_ON_SPRITE : code & ~DOC_EFFECT_ON_SPRITE;
-}
-
-int doc_ShouldRecordUndo(int result) { return (result & 1) && !(result & 128); }
 
 int doc_ConfirmTransformWithoutUndo(int target) {
     if (target != DOC_TARGET_MAIN || undo_UndoCount() == 0) return 1;
@@ -117,8 +228,8 @@ int doc_HasTransparency(Surface* s) {
 }
 
 int doc_CheckTransparencyFor(uint32_t effectCode, Surface* target) {
-    uint32_t code = effectCode & ~DOC_EFFECT_ON_SPRITE;
-    if ((code != 12 && code != 14) || doc_HasTransparency(target)) return 1;
+    const EffectInfo* effect = cat_Effect(effectCode);
+    if (!effect || !effect->needsTransparency || doc_HasTransparency(target)) return 1;
     ui_MessageBox("You can only perform this effect to an image\nwith transparent regions or borders.",
                   "No Transparency", UI_OK | UI_ICONINFORMATION);
     return 0;
@@ -249,19 +360,6 @@ void SpriteCentre(int mode, const int* point) {
     ui_ViewChanged(UI_VIEW_SPRITE_MOVED);
 }
 
-void doc_TargetResized(int target) {
-    if (target == DOC_TARGET_SPRITE) {
-        if (!SpriteReady() || !srf_Refresh(&g_doc.sprite)) return;
-        SetSpriteRect(g_doc.spriteX1, g_doc.spriteY1, g_doc.spriteX1 + (int)g_doc.sprite.width - 1,
-                      g_doc.spriteY1 + (int)g_doc.sprite.height - 1);
-        ui_ViewChanged(UI_VIEW_REPAINT);
-        return;
-    }
-    undo_Record(&g_doc.mainImage, 0, 0, 0, 0, 1);  // another size: a new history
-    doc_MarkChanged();
-    ui_ViewChanged(UI_VIEW_RESIZED | UI_VIEW_REPAINT);
-}
-
 void doc_PlaceSprite(int x1, int y1, int x2, int y2) {
     SetSpriteRect(x1, y1, x2, y2);
     ui_ViewChanged(UI_VIEW_REPAINT);
@@ -273,6 +371,7 @@ int doc_SpriteContains(int x, int y) {
 }
 
 void doc_Shutdown() {
+    doc_EditEnd(0);
     FreeSprite();
     g_doc.spritePresent = 0;
     if (srf_IsValid(&g_doc.mainImage)) srf_Destroy(&g_doc.mainImage);

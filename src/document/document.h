@@ -10,9 +10,12 @@
 // through the user-interface seam. Only the main image is tracked by undo: steps
 // are recorded here where an operation changes it; operations that replace it or
 // change its size reset the history.
-// Effect results: 1 done / 0 cancelled on the main image, 129 / 128 on the sprite.
+// Changes of pixels go through the operations here (a stroke's end, undo and redo, a
+// change of a target in place, a previewed edit), so the undo step, the unsaved flag
+// and the view's notice always come together.
 #pragma once
 #include <cstdint>
+#include <type_traits>
 #include "document/memblock.h"
 #include "engine/surface.h"
 
@@ -28,6 +31,7 @@ struct DocState {
     uint8_t unsavedChanges;  // 1 when the main image differs from its file
     char fileName[DOC_PATH_MAX];  // DOC_UNTITLED when the image has no file
     Surface composite;     // the view composes image and sprite here
+    uint32_t generation;   // counts replacements of the main image (tools drop their points)
 };
 extern DocState g_doc;
 
@@ -43,27 +47,57 @@ void doc_MarkSaved();
 // undo takes a new base, the file name becomes `fileName` (null = untitled), the
 // image counts as saved when `saved` is 1, and the view refits and repaints.
 void doc_ReplaceMainImage(Surface* made, const char* fileName, int saved);
-// A command changed a target's pixels in place: the main image gets a whole-image
-// undo step and counts as changed; the view repaints either way.
-void doc_TargetChanged(int target);
+// A drawing stroke changed the main image within (x1, y1)-(x2, y2): one undo step of
+// that rectangle, and the image counts as changed.
+void doc_EndStroke(int x1, int y1, int x2, int y2);
+// One step back or forward in the main image's history; 1 when a step was taken
+// (the image then counts as changed and the view repaints).
+int doc_Undo();
+int doc_Redo();
+// The main image as it is becomes the base of a new, empty history.
+void doc_StartHistory();
 
 // Targets of effects and transforms.
 const int DOC_TARGET_MAIN = 0;
 const int DOC_TARGET_SPRITE = 1;
-const uint32_t DOC_EFFECT_ON_SPRITE = 1u << 27;
 
+// The target's surface, to read (changes go through the operations below).
 Surface* doc_TargetSurface(int target);
 // " Target set to ..." on the status line.
 void doc_ReportTarget(int target);
-uint32_t doc_EffectCode(uint32_t code, int target);
-// The caller records a whole-image undo step only for a result with bit 0 set and
-// bit 7 clear (done, on the main image).
-int doc_ShouldRecordUndo(int result);
+
+// Changes a target in place: `change` runs on its surface and returns 1 when it
+// changed it. Then the main image gets a whole-image undo step (a new history when
+// its size changed) and counts as changed; a sprite that changed size keeps its
+// top-left corner; the view repaints (and refits to a main image of a new size).
+// Returns what `change` returned; 0 without running it when the target is missing.
+int doc_ChangeTarget(int target, int (*change)(Surface* s, void* context), void* context);
+template <class F>
+int doc_ChangeTargetWith(int target, F&& change) {
+    typedef typename std::decay<F>::type Fn;  // a function becomes a pointer to it
+    Fn fn(change);
+    return doc_ChangeTarget(target, [](Surface* s, void* c) { return (int)(*(Fn*)c)(s); }, &fn);
+}
+
+// A previewed edit of a target (the effect and transform dialogs): the document keeps
+// the target as it was while previews change it in place. One at a time.
+// Begin: 0 when the copy cannot be made (nothing changed).
+int doc_EditBegin(int target);
+// One preview: with `restoreFirst` the target becomes the copy again, then `step`
+// makes the preview from (target, copy). With `mayResize` (transforms) a sprite keeps
+// its centre when its size changes and the view refits to the main image.
+int doc_EditPreview(int (*step)(Surface* target, Surface* original, void* context), void* context,
+                    int restoreFirst, int mayResize);
+// End: `keep` keeps the last preview as one change of the target (as doc_ChangeTarget
+// counts one); otherwise the target is restored. The copy is freed either way.
+void doc_EditEnd(int keep);
+int doc_EditActive();
 // Before a transform of the main image while undo steps exist: asks whether to go
 // on without undo. 1 = go on.
 int doc_ConfirmTransformWithoutUndo(int target);
 int doc_HasTransparency(Surface* s);
-// Effects 12 and 14 need transparent pixels: says so and returns 0 when there are none.
+// An effect that needs transparent pixels (the effect table says which) on a target
+// without any: says so and returns 0; otherwise 1.
 int doc_CheckTransparencyFor(uint32_t effectCode, Surface* target);
 
 // Sprite commands; each returns 1 when it did something.
@@ -88,10 +122,6 @@ void doc_MoveSprite(int dx, int dy);
 // with a point: centres it there at the sprite's own size; otherwise re-centres it
 // on its present centre at the sprite's own size.
 void SpriteCentre(int mode, const int* point);
-// A command gave a target a new size in place: the sprite's rectangle keeps its
-// top-left corner and takes the size; the main image starts a new undo history,
-// counts as changed and the view refits.
-void doc_TargetResized(int target);
 // Places the sprite's rectangle (a transform changed the sprite's size).
 void doc_PlaceSprite(int x1, int y1, int x2, int y2);
 // 1 when a sprite is present and its rectangle holds (x, y).

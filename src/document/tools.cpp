@@ -62,6 +62,7 @@ struct StrokeState {
     uint32_t triColour[TOOL_TRIANGLE_POINTS + 3];
     int triCount;
     ToolRect spriteMoved;  // the sprite's places since the last drawn preview
+    uint32_t generation;   // the document's image generation the points belong to
     Surface magnifier;
     char text[TOOL_TEXT_MAX];
 };
@@ -616,8 +617,13 @@ void ShowStatus(int tool, int buttons, int zoom) {
     ui_SetStatus(text);
 }
 
-// A change of tool (from anywhere) drops the points of the one before.
+// A change of tool (from anywhere) drops the points of the one before; a new main
+// image drops everything pending.
 void FollowToolChange(int tool) {
+    if (g_st.generation != g_doc.generation) {
+        tool_ResetPending();
+        g_st.generation = g_doc.generation;
+    }
     if (tool == g_st.lastTool) return;
     ResetPoints();
     g_st.lastTool = tool;

@@ -30,11 +30,8 @@ double g_matrix[9] = {0.1, 0.1, 0.1, 0.1, 1.2, 0.1, 0.1, 0.1, 0.1};
 struct Dialog {
     uint32_t code;
     int transform;     // 1 for the transform dialog
-    int onSprite;
-    Surface* target;
-    Surface copy;      // the target as it was when the dialog opened
+    int target;        // DOC_TARGET_*; the document keeps it as it was while previews run
     int dirty;
-    int spriteCx, spriteCy;
     HWND view;
     unsigned period;    // the preview timer's
     DWORD lastPreview;  // tick count of the last preview
@@ -64,31 +61,12 @@ void SetBar(HWND dlg, int bar, int min, int max, int pos) {
     SetScrollInfo(GetDlgItem(dlg, IDC_FX_BAR0 + bar), SB_CTL, &si, TRUE);
 }
 
-// The target's pixels become the working copy's again (a new surface when a
-// transform changed its size).
-int Restore(Dialog* d) {
-    Surface* t = d->target;
-    Surface* c = &d->copy;
-    if (srf_Refresh(t) && srf_Refresh(c) && t->width == c->width && t->height == c->height)
-        return blt_Copy(t, 0, 0, (int)c->width - 1, (int)c->height - 1, c, 0, 0, (int)c->width - 1,
-                        (int)c->height - 1, 0);
-    return srf_Duplicate(t, c);
+int TransformStep(Surface* target, Surface* original, void* context) {
+    return cat_ApplyTransform(target, original, ((Dialog*)context)->code, g_tf);
 }
 
-// After a transform: the sprite keeps its centre, the main image refits the view.
-void FollowSize(Dialog* d) {
-    if (!d->transform) {
-        ui_ViewChanged(UI_VIEW_REPAINT);
-        return;
-    }
-    if (d->onSprite && srf_Refresh(&g_doc.sprite)) {
-        int x1, y1, x2, y2;
-        cat_KeepCentre(d->spriteCx, d->spriteCy, (int)g_doc.sprite.width, (int)g_doc.sprite.height, &x1, &y1, &x2,
-                       &y2);
-        doc_PlaceSprite(x1, y1, x2, y2);
-    } else {
-        ui_ViewChanged(UI_VIEW_RESIZED | UI_VIEW_REPAINT);
-    }
+int EffectStep(Surface* target, Surface*, void* context) {
+    return cat_ApplyEffect(target, ((Dialog*)context)->code, g_fx, g_settings.colour1, g_settings.colour2);
 }
 
 void OnPreviewTick(HWND dlg, Dialog* d) {
@@ -97,11 +75,10 @@ void OnPreviewTick(HWND dlg, Dialog* d) {
     if (d->transform) {
         auto checked = [&](int e) { return IsDlgButtonChecked(dlg, IDC_TF_EDGE0 + e) == BST_CHECKED; };
         g_tf.edge = checked(1) ? 1 : checked(2) ? 2 : checked(3) ? 3 : 0;
-        cat_ApplyTransform(d->target, &d->copy, d->code, g_tf);
-    } else if (Restore(d)) {
-        cat_ApplyEffect(d->target, d->code, g_fx, g_settings.colour1, g_settings.colour2);
+        doc_EditPreview(TransformStep, d, 0, 1);
+    } else {
+        doc_EditPreview(EffectStep, d, 1, 0);
     }
-    FollowSize(d);
     SetCursor(old);
     d->dirty = 0;
     d->lastPreview = GetTickCount();
@@ -121,27 +98,25 @@ int OnInit(HWND dlg, Dialog* d) {
     if (d->transform) cat_OpenTransform(&g_tf, d->code);
     else cat_OpenEffect(&g_fx, d->code);
     d->dirty = 1;
-    srf_Refresh(d->target);
-    if ((uint64_t)d->target->width * d->target->height > CAT_LARGE_PIXELS &&
+    Surface* target = doc_TargetSurface(d->target);
+    srf_Refresh(target);
+    if ((uint64_t)target->width * target->height > CAT_LARGE_PIXELS &&
         MessageBoxA(dlg,
                     " The image you are trying to edit is very large.\nIf your Processor is not fast enough, or if "
                     "you\ndon't have sufficient RAM, you are in for one\nvery SLOW ride.\n\nDo you want to continue "
                     "anyway?",
                     "Performance Warning", MB_YESNO | MB_ICONINFORMATION) != IDYES)
         return 0;
-    if (!srf_Duplicate(&d->copy, d->target)) return 0;
-    if (d->onSprite)
-        d->spriteCx = (g_doc.spriteX1 + 1 + g_doc.spriteX2) / 2, d->spriteCy = (g_doc.spriteY1 + 1 + g_doc.spriteY2) / 2;
+    if (!doc_EditBegin(d->target)) return 0;
     const char* caption;
     if (d->transform) {
         SetBar(dlg, 0, 0, 1000, g_tf.level);
         SetLevelText(dlg, d, g_tf.level);
         CheckRadioButton(dlg, IDC_TF_EDGE0, IDC_TF_EDGE0 + 3, IDC_TF_EDGE0 + (g_tf.edge & 3));
-        if ((d->code & 0xFFFF) == (uint32_t)CAT_TF_STRETCH) {
-            SetDlgItemTextA(dlg, IDC_TF_EDGE0 + 2, "Both");
-            SetDlgItemTextA(dlg, IDC_TF_EDGE0 + 3, "None");
-        }
-        for (int e = 0; e < 4; e++) EnableWindow(GetDlgItem(dlg, IDC_TF_EDGE0 + e), cat_UsesEdge(d->code));
+        const TransformInfo* info = cat_Transform(d->code);
+        for (int e = 2; e < 4; e++)
+            if (info && info->edgeLabels[e - 2]) SetDlgItemTextA(dlg, IDC_TF_EDGE0 + e, info->edgeLabels[e - 2]);
+        for (int e = 0; e < 4; e++) EnableWindow(GetDlgItem(dlg, IDC_TF_EDGE0 + e), info && info->usesEdge);
         caption = cat_TransformCaption(d->code);
     } else {
         const int values[3] = {g_fx.level, g_fx.distance, g_fx.parameter};
@@ -153,9 +128,10 @@ int OnInit(HWND dlg, Dialog* d) {
         SetLevelText(dlg, d, g_fx.level);
         for (int c = 0; c < 4; c++) {
             CheckDlgButton(dlg, IDC_FX_RED + c, (g_fx.channelMask >> c) & 1 ? BST_CHECKED : BST_UNCHECKED);
-            EnableWindow(GetDlgItem(dlg, IDC_FX_RED + c), cat_UsesChannels(d->code));
+            EnableWindow(GetDlgItem(dlg, IDC_FX_RED + c), cat_EffectUses(d->code, CAT_USES_CHANNELS));
         }
-        const int uses[3] = {cat_UsesLevel(d->code), cat_UsesDistance(d->code), cat_UsesParameter(d->code)};
+        const int uses[3] = {cat_EffectUses(d->code, CAT_USES_LEVEL), cat_EffectUses(d->code, CAT_USES_DISTANCE),
+                             cat_EffectUses(d->code, CAT_USES_PARAMETER)};
         for (int b = 0; b < 3; b++) {
             EnableWindow(GetDlgItem(dlg, IDC_FX_BAR0 + b), uses[b]);
             EnableWindow(GetDlgItem(dlg, IDC_FX_LABEL0 + b), uses[b]);
@@ -168,7 +144,7 @@ int OnInit(HWND dlg, Dialog* d) {
     char status[96];
     std::snprintf(status, sizeof status, " Executing %s", caption);
     ui_SetStatus(status);
-    d->period = cat_PreviewPeriod(d->target->width, d->target->height);
+    d->period = cat_PreviewPeriod(target->width, target->height);
     SetTimer(dlg, TIMER_PREVIEW, d->period, nullptr);
     SetTimer(dlg, TIMER_HOVER, 500, nullptr);
     OnPreviewTick(dlg, d);  // the first preview before the dialog shows
@@ -197,13 +173,7 @@ void OnHover(HWND dlg) {
 void Close(HWND dlg, Dialog* d, int ok) {
     KillTimer(dlg, TIMER_PREVIEW);
     KillTimer(dlg, TIMER_HOVER);
-    if (!ok) {
-        Restore(d);
-        FollowSize(d);
-    } else if (d->transform) {
-        FollowSize(d);
-    }
-    srf_Destroy(&d->copy);
+    doc_EditEnd(ok);
     tf_ReleaseSpare();
     EndDialog(dlg, ok);
 }
@@ -223,7 +193,7 @@ INT_PTR CALLBACK FxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_INITDIALOG:
         SetWindowLongPtrA(dlg, GWLP_USERDATA, lp);
         if (!OnInit(dlg, (Dialog*)lp)) {
-            if (((Dialog*)lp)->copy.created) srf_Destroy(&((Dialog*)lp)->copy);
+            doc_EditEnd(0);
             EndDialog(dlg, 0);
         }
         return FALSE;
@@ -260,21 +230,19 @@ int Run(HWND owner, HWND view, uint32_t code, int transform) {
     int target = SelectTarget(owner);
     if (target < 0) return 0;
     Dialog d{};
-    d.onSprite = target == DOC_TARGET_SPRITE;
-    d.code = d.onSprite ? code | CAT_ON_SPRITE : code & ~CAT_ON_SPRITE;
+    d.code = target == DOC_TARGET_SPRITE ? code | CAT_ON_SPRITE : code & ~CAT_ON_SPRITE;
     d.transform = transform;
-    d.target = doc_TargetSurface(target);
+    d.target = target;
     d.view = view;
     if (transform) {
         if (!doc_ConfirmTransformWithoutUndo(target)) return 0;
-    } else if (!doc_CheckTransparencyFor(code, d.onSprite ? &g_doc.sprite : &g_doc.mainImage)) {
+    } else if (!doc_CheckTransparencyFor(code, doc_TargetSurface(target))) {
         return 0;
     }
     INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(transform ? IDD_TRANSFORM : IDD_EFFECT),
                                 owner, FxProc, (LPARAM)&d);
-    if (d.copy.created) srf_Destroy(&d.copy);
-    int applied = r == 1;
-    return (d.onSprite ? 128 : 0) | applied;
+    doc_EditEnd(0);  // a dialog that ended without Close
+    return r == 1;
 }
 
 INT_PTR CALLBACK MatrixProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {

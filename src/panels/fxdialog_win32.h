@@ -2,15 +2,14 @@
 // the convolution-matrix dialog.
 //
 // Owns: the effect and transform settings kept between dialogs, the dialogs' shared
-// opacity and the user matrix (all program-wide, not saved). While a dialog is open
-// it holds a working copy of its target; Cancel restores the target from it, OK
-// keeps the last preview. Undo bookkeeping is the caller's (doc_ShouldRecordUndo).
+// opacity and the user matrix (all program-wide, not saved). A dialog previews through
+// the document's previewed edit of its target: OK keeps the last preview as one change
+// (undo step and unsaved flag included), Cancel restores the target.
 #pragma once
 #include <windows.h>
 #include <cstdint>
 
-// Results: 0 cancelled or refused, 1 applied to the main image, 128 cancelled with
-// the sprite as target, 129 applied to the sprite.
+// Asks for the target, then runs the dialog of `code` on it; 1 when the change was kept.
 int RunEffect(HWND owner, HWND view, uint32_t code);
 int RunTransform(HWND owner, HWND view, uint32_t code);
 // "Define matrix": edits the user matrix; on OK fills the nine weights (summing to

@@ -6,6 +6,7 @@
 #include "document/document.h"
 #include "document/toolselect.h"
 #include "document/undo.h"
+#include "effects/catalogue.h"
 #include "engine/shape.h"
 #include "settings/settings.h"
 #include "support/test_surface.h"
@@ -209,14 +210,84 @@ TEST_F(DocTest, BringToTopAsksBeforeDiscardingASprite) {
     EXPECT_EQ(doc_BringToTopAsSprite(), 0);
 }
 
-TEST_F(DocTest, TargetsAndEffectResults) {
-    for (int r : {0, 1, 128, 129}) EXPECT_EQ(doc_ShouldRecordUndo(r), r == 1) << r;
-    // Effects 12 and 14 need transparency.
-    EXPECT_EQ(doc_CheckTransparencyFor(12, &g_doc.mainImage), 0);
+TEST_F(DocTest, ChangesOfATargetKeepTheirUndoStepUnsavedFlagAndPlace) {
+    // target, new size (0: same), change succeeds -> undo steps, unsaved, view told to refit
+    const struct {
+        int target, side, ok, steps, unsaved, resized;
+    } rows[] = {{DOC_TARGET_MAIN, 0, 1, 1, 1, 0}, {DOC_TARGET_MAIN, 20, 1, 0, 1, 1}, {DOC_TARGET_MAIN, 0, 0, 0, 0, 0},
+                {DOC_TARGET_SPRITE, 20, 1, 0, 0, 0}, {DOC_TARGET_SPRITE, 0, 0, 0, 0, 0}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(&r - rows);
+        SetUp();
+        MakeSprite(5, 6, 8, 4, 0x00ABCDEFu);
+        uiscript_Reset();
+        int got = doc_ChangeTargetWith(r.target, [&](Surface* s) {
+            if (r.side) srf_Resize(s, r.side, r.side, 3);
+            return r.ok;
+        });
+        EXPECT_EQ(got, r.ok);
+        EXPECT_EQ(undo_UndoCount(), r.steps);
+        EXPECT_EQ(doc_HasUnsavedChanges(), r.unsaved);
+        EXPECT_EQ((uiscript_ViewChanges() & UI_VIEW_RESIZED) != 0, r.resized != 0);
+        EXPECT_EQ(uiscript_ViewChanges() != 0, r.ok != 0);
+        if (r.target == DOC_TARGET_SPRITE && r.ok) {   // keeps its top-left corner
+            EXPECT_EQ(g_doc.spriteX1, 5);
+            EXPECT_EQ(g_doc.spriteX2, 24);
+        }
+    }
+    doc_Discard();
+    EXPECT_EQ(doc_ChangeTargetWith(DOC_TARGET_SPRITE, [](Surface*) { return 1; }), 0);   // no sprite
+}
+
+TEST_F(DocTest, PreviewedEditsRestoreOnCancelAndCountOnceWhenKept) {
+    auto paint = [](Surface* t, Surface*, void*) { return FillWith(t, 0, 0, 3, 3, 0x00000000u), 1; };
+    for (int keep : {0, 1}) {
+        SCOPED_TRACE(keep);
+        SetUp();
+        ASSERT_EQ(doc_EditBegin(DOC_TARGET_MAIN), 1);
+        EXPECT_EQ(doc_EditPreview(paint, nullptr, 1, 0), 1);
+        EXPECT_EQ(doc_EditPreview(paint, nullptr, 1, 0), 1);
+        EXPECT_EQ(WordAt(&g_doc.mainImage, 2, 2), 0x00000000u);
+        EXPECT_EQ(undo_UndoCount(), 0);   // previews are no steps
+        doc_EditEnd(keep);
+        EXPECT_EQ(doc_EditActive(), 0);
+        EXPECT_EQ(WordAt(&g_doc.mainImage, 2, 2), keep ? 0x00000000u : 0x00FFFFFFu);
+        EXPECT_EQ(undo_UndoCount(), keep);
+        EXPECT_EQ(doc_HasUnsavedChanges(), keep);
+    }
+    // A sprite turned by a transform keeps its centre.
+    MakeSprite(4, 4, 64, 48, 0x00123456u);
+    ASSERT_EQ(doc_EditBegin(DOC_TARGET_SPRITE), 1);
+    auto turn = [](Surface* t, Surface* original, void*) { return (int)(srf_Duplicate(t, original) && srf_Resize(t, 48, 64, 3)); };
+    ASSERT_EQ(doc_EditPreview(turn, nullptr, 0, 1), 1);
+    doc_EditEnd(1);
+    EXPECT_EQ(std::vector<int>({g_doc.spriteX1, g_doc.spriteY1, g_doc.spriteX2, g_doc.spriteY2}),
+              std::vector<int>({12, -3, 59, 60}));
+}
+
+TEST_F(DocTest, StrokesUndoAndRedoAreDocumentChanges) {
+    FillWith(&g_doc.mainImage, 1, 1, 2, 2, 0x00000000u);
+    doc_EndStroke(1, 1, 2, 2);
+    EXPECT_EQ(undo_UndoCount(), 1);
+    EXPECT_TRUE(doc_HasUnsavedChanges());
+    doc_MarkSaved();
+    uiscript_Reset();
+    ASSERT_EQ(doc_Undo(), 1);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 1, 1), 0x00FFFFFFu);
+    EXPECT_TRUE(doc_HasUnsavedChanges());
+    EXPECT_EQ(uiscript_ViewChanges(), UI_VIEW_REPAINT);
+    ASSERT_EQ(doc_Redo(), 1);
+    EXPECT_EQ(WordAt(&g_doc.mainImage, 1, 1), 0x00000000u);
+    EXPECT_EQ(doc_Redo(), 0);
+}
+
+TEST_F(DocTest, TransparencyNeedsAndTransformQuestions) {
+    // The effect table says which effects need transparency.
+    EXPECT_EQ(doc_CheckTransparencyFor(FXC_DROP_SHADOW, &g_doc.mainImage), 0);
     EXPECT_EQ(uiscript_Boxes().back().title, "No Transparency");
-    EXPECT_EQ(doc_CheckTransparencyFor(13, &g_doc.mainImage), 1);
+    EXPECT_EQ(doc_CheckTransparencyFor(FXC_COLOR_FILTER, &g_doc.mainImage), 1);
     FillWith(&g_doc.mainImage, 3, 3, 3, 3, 0x01FFFFFFu);
-    EXPECT_EQ(doc_CheckTransparencyFor(14 | (1u << 27), &g_doc.mainImage), 1);
+    EXPECT_EQ(doc_CheckTransparencyFor(FXC_AA_EDGES | CAT_ON_SPRITE, &g_doc.mainImage), 1);
     // No undo steps: no question; with steps, the answer decides.
     EXPECT_EQ(doc_ConfirmTransformWithoutUndo(DOC_TARGET_MAIN), 1);
     undo_Record(&g_doc.mainImage, 3, 3, 3, 3, 0);
