@@ -6,7 +6,10 @@
 #       and batch (the command-line program) beside app, neither including the other
 #  2. portable files (not *_win32.*) include no Windows header;
 #  3. every header compiles alone (portable ones with the host compiler; with a second
-#     compiler argument, the *_win32.h headers with that one).
+#     compiler argument, the *_win32.h headers with that one);
+#  4. no circle of modules, inside a folder or across: a module is a file name without
+#     its extension and a _win32 / _native ending, and it uses another when one of its
+#     .cpp files includes the other's header.
 # Usage: check_layers.sh SRC_DIR HOST_CXX [WIN_CXX]
 set -uo pipefail
 src=$1 cxx=$2 wincxx=${3:-}
@@ -51,5 +54,15 @@ if [ -n "$wincxx" ]; then
     xargs -P 2 -I{} bash -c 'compile_alone "$0" "$1"' "$wincxx" {} || fail=1
 fi
 
-[ $fail = 0 ] && echo "layers, portable files and headers: all as they should be"
+module_of() { local f=${1#$src/}; f=${f%.*}; f=${f%_win32}; echo "${f%_native}"; }
+uses=$(while IFS=: read -r file _ target; do
+         to=${target#*\"}; to=${to%\"*}
+         a=$(module_of "$file"); b=$(module_of "$src/$to")
+         [ "$a" != "$b" ] && echo "$a $b"
+       done < <(grep -nE '^\s*#\s*include\s+"[a-z]+/[^"]+"' -r "$src" --include=*.cpp) | sort -u)
+if ! circle=$(echo "$uses" | tsort 2>&1 >/dev/null) || [ -n "$circle" ]; then
+  echo "modules that use each other in a circle:"; echo "$circle" | grep -v 'input contains a loop' | sed 's/^tsort: /  /'; fail=1
+fi
+
+[ $fail = 0 ] && echo "layers, portable files, headers and module circles: all as they should be"
 exit $fail

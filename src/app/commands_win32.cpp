@@ -104,8 +104,6 @@ static void effect_command(uint32_t code) {
     });
 }
 
-static void transform_command(uint32_t code) { RunTransform(main_window(), g_shell.view, code); }
-
 // A 256-colour result is only kept by saving it before anything adds colours again.
 static void smart_dither() {
     int target = change_now(1, "Smart-dithering to 256 colors...", pal_SmartDither);
@@ -296,7 +294,7 @@ static int has_file() { return !doc_IsUntitled() && doc_FileName()[0]; }
 // ---- the table ----
 
 #define RUN(...) [] { __VA_ARGS__; }
-static const unsigned NB = CMDF_NOT_BUILT, SP = CMDF_NEEDS_SPRITE;
+static const unsigned SP = CMDF_NEEDS_SPRITE, FX = CMDF_EFFECT, TF = CMDF_TRANSFORM;
 
 static const CommandRow kCommands[] = {
     // File
@@ -357,42 +355,42 @@ static const CommandRow kCommands[] = {
     {CMD_SPRITE_REDUNDANT, nullptr, SP, RUN(doc_RemoveRedundantInfo(DOC_TARGET_SPRITE)), nullptr},
     {CMD_SPRITE_REBASE, nullptr, SP, RUN(doc_RebaseTransparentPoint(DOC_TARGET_SPRITE)), nullptr},
     // Transforms
-    {CMD_TR_FLIP, nullptr, 0, RUN(transform_command(TFC_FLIP)), nullptr},
-    {CMD_TR_PERSPECTIVE, nullptr, 0, RUN(transform_command(TFC_PERSPECTIVE)), nullptr},
-    {CMD_TR_SKEW, nullptr, 0, RUN(transform_command(TFC_SKEW)), nullptr},
-    {CMD_TR_STRETCH, nullptr, 0, RUN(transform_command(TFC_STRETCH)), nullptr},
-    {CMD_TR_ROTATE, nullptr, 0, RUN(transform_command(TFC_ROTATE)), nullptr},
-    {CMD_TR_ROTATE90, nullptr, 0, RUN(transform_command(TFC_ROTATE90)), nullptr},
+    {CMD_TR_FLIP, nullptr, TF, nullptr, nullptr, TFC_FLIP},
+    {CMD_TR_PERSPECTIVE, nullptr, TF, nullptr, nullptr, TFC_PERSPECTIVE},
+    {CMD_TR_SKEW, nullptr, TF, nullptr, nullptr, TFC_SKEW},
+    {CMD_TR_STRETCH, nullptr, TF, nullptr, nullptr, TFC_STRETCH},
+    {CMD_TR_ROTATE, nullptr, TF, nullptr, nullptr, TFC_ROTATE},
+    {CMD_TR_ROTATE90, nullptr, TF, nullptr, nullptr, TFC_ROTATE90},
     {CMD_TR_TILE, nullptr, 0, tile_target, nullptr},
     // Effects: the effect table says how each runs
-    {CMD_FX_COLOR_SHIFT, nullptr, 0, RUN(effect_command(FXC_COLOR_SHIFT)), nullptr},
-    {CMD_FX_GAMMA, nullptr, 0, RUN(effect_command(FXC_GAMMA)), nullptr},
-    {CMD_FX_CHROMA, nullptr, 0, RUN(effect_command(FXC_CHROMA)), nullptr},
-    {CMD_FX_CONTRAST, nullptr, 0, RUN(effect_command(FXC_CONTRAST)), nullptr},
-    {CMD_FX_BRIGHTNESS, nullptr, 0, RUN(effect_command(FXC_BRIGHTNESS)), nullptr},
-    {CMD_FX_BLUR, nullptr, 0, RUN(effect_command(FXC_BLUR)), nullptr},
-    {CMD_FX_SHARPEN, nullptr, 0, RUN(effect_command(FXC_SHARPEN)), nullptr},
-    {CMD_FX_EDGE, nullptr, 0, RUN(effect_command(FXC_EDGE)), nullptr},
-    {CMD_FX_POSTERIZE, nullptr, 0, RUN(effect_command(FXC_POSTERIZE)), nullptr},
-    {CMD_FX_EMBOSS, nullptr, 0, RUN(effect_command(FXC_EMBOSS)), nullptr},
-    {CMD_FX_PIXILATE, nullptr, 0, RUN(effect_command(FXC_PIXELATE)), nullptr},
-    {CMD_FX_SMOOTHING, nullptr, 0, RUN(effect_command(FXC_SMOOTHING)), nullptr},
-    {CMD_FX_DROP_SHADOW, nullptr, 0, RUN(effect_command(FXC_DROP_SHADOW)), nullptr},
-    {CMD_FX_MASK_FILTER, nullptr, 0, RUN(effect_command(FXC_COLOR_FILTER)), nullptr},
-    {CMD_FX_AA_SPRITE, nullptr, 0, RUN(effect_command(FXC_AA_EDGES)), nullptr},
-    {CMD_FX_AA_IMAGE, nullptr, 0, RUN(effect_command(FXC_AA_IMAGE)), nullptr},
-    {CMD_FX_BILEVEL, nullptr, 0, RUN(effect_command(FXC_BILEVEL)), nullptr},
-    {CMD_FX_REPLACE, nullptr, 0, RUN(effect_command(FXC_REPLACE)), nullptr},
-    {CMD_FX_BLUE_NORMAL, nullptr, 0, RUN(effect_command(FXC_KEY_NORMAL)), nullptr},
-    {CMD_FX_BLUE_EXACT, nullptr, 0, RUN(effect_command(FXC_KEY_EXACT)), nullptr},
-    {CMD_FX_ALPHA_CONTRAST, nullptr, 0, RUN(effect_command(FXC_ALPHA_CONTRAST)), nullptr},
-    {CMD_FX_SET_ALPHA, nullptr, 0, RUN(effect_command(FXC_SET_ALPHA)), nullptr},
-    {CMD_FX_REMOVE_COLOR, nullptr, 0, RUN(effect_command(FXC_GREYSCALE)), nullptr},
-    {CMD_FX_NEGATIVE, nullptr, 0, RUN(effect_command(FXC_NEGATIVE)), nullptr},
-    {CMD_FX_INVERT_ALPHA, nullptr, 0, RUN(effect_command(FXC_INVERT_ALPHA)), nullptr},
-    {CMD_FX_WHITE_BASE, nullptr, 0, RUN(effect_command(FXC_WHITE_BASE)), nullptr},
-    {CMD_FX_BLACK_BASE, nullptr, 0, RUN(effect_command(FXC_BLACK_BASE)), nullptr},
-    {CMD_FX_ENHANCE, nullptr, 0, RUN(effect_command(FXC_ENHANCE)), nullptr},
+    {CMD_FX_COLOR_SHIFT, nullptr, FX, nullptr, nullptr, FXC_COLOR_SHIFT},
+    {CMD_FX_GAMMA, nullptr, FX, nullptr, nullptr, FXC_GAMMA},
+    {CMD_FX_CHROMA, nullptr, FX, nullptr, nullptr, FXC_CHROMA},
+    {CMD_FX_CONTRAST, nullptr, FX, nullptr, nullptr, FXC_CONTRAST},
+    {CMD_FX_BRIGHTNESS, nullptr, FX, nullptr, nullptr, FXC_BRIGHTNESS},
+    {CMD_FX_BLUR, nullptr, FX, nullptr, nullptr, FXC_BLUR},
+    {CMD_FX_SHARPEN, nullptr, FX, nullptr, nullptr, FXC_SHARPEN},
+    {CMD_FX_EDGE, nullptr, FX, nullptr, nullptr, FXC_EDGE},
+    {CMD_FX_POSTERIZE, nullptr, FX, nullptr, nullptr, FXC_POSTERIZE},
+    {CMD_FX_EMBOSS, nullptr, FX, nullptr, nullptr, FXC_EMBOSS},
+    {CMD_FX_PIXILATE, nullptr, FX, nullptr, nullptr, FXC_PIXELATE},
+    {CMD_FX_SMOOTHING, nullptr, FX, nullptr, nullptr, FXC_SMOOTHING},
+    {CMD_FX_DROP_SHADOW, nullptr, FX, nullptr, nullptr, FXC_DROP_SHADOW},
+    {CMD_FX_MASK_FILTER, nullptr, FX, nullptr, nullptr, FXC_COLOR_FILTER},
+    {CMD_FX_AA_SPRITE, nullptr, FX, nullptr, nullptr, FXC_AA_EDGES},
+    {CMD_FX_AA_IMAGE, nullptr, FX, nullptr, nullptr, FXC_AA_IMAGE},
+    {CMD_FX_BILEVEL, nullptr, FX, nullptr, nullptr, FXC_BILEVEL},
+    {CMD_FX_REPLACE, nullptr, FX, nullptr, nullptr, FXC_REPLACE},
+    {CMD_FX_BLUE_NORMAL, nullptr, FX, nullptr, nullptr, FXC_KEY_NORMAL},
+    {CMD_FX_BLUE_EXACT, nullptr, FX, nullptr, nullptr, FXC_KEY_EXACT},
+    {CMD_FX_ALPHA_CONTRAST, nullptr, FX, nullptr, nullptr, FXC_ALPHA_CONTRAST},
+    {CMD_FX_SET_ALPHA, nullptr, FX, nullptr, nullptr, FXC_SET_ALPHA},
+    {CMD_FX_REMOVE_COLOR, nullptr, FX, nullptr, nullptr, FXC_GREYSCALE},
+    {CMD_FX_NEGATIVE, nullptr, FX, nullptr, nullptr, FXC_NEGATIVE},
+    {CMD_FX_INVERT_ALPHA, nullptr, FX, nullptr, nullptr, FXC_INVERT_ALPHA},
+    {CMD_FX_WHITE_BASE, nullptr, FX, nullptr, nullptr, FXC_WHITE_BASE},
+    {CMD_FX_BLACK_BASE, nullptr, FX, nullptr, nullptr, FXC_BLACK_BASE},
+    {CMD_FX_ENHANCE, nullptr, FX, nullptr, nullptr, FXC_ENHANCE},
     {CMD_FX_DITHER, nullptr, 0, smart_dither, nullptr},
     {CMD_FX_PIXCODE, nullptr, 0, run_pixcode, nullptr},
     {CMD_FX_MATRIX, nullptr, 0, matrix_effect, nullptr},
@@ -427,6 +425,15 @@ static const CommandRow kCommands[] = {
 
 #undef RUN
 
+const CommandRow* cmd_Rows(int* count) {
+    *count = (int)(sizeof kCommands / sizeof kCommands[0]);
+    return kCommands;
+}
+
+static int runs_something(const CommandRow& row) {
+    return row.run || (row.flags & (CMDF_EFFECT | CMDF_TRANSFORM));
+}
+
 const CommandRow* cmd_Find(int id) {
     for (const CommandRow& row : kCommands)
         if (row.id == id) return &row;
@@ -435,16 +442,18 @@ const CommandRow* cmd_Find(int id) {
 
 int cmd_Enabled(int id) {
     const CommandRow* row = cmd_Find(id);
-    if (!row || !row->run || (row->flags & (CMDF_NOT_BUILT | CMDF_HEADING))) return 0;
+    if (!row || !runs_something(*row) || (row->flags & (CMDF_NOT_BUILT | CMDF_HEADING))) return 0;
     if ((row->flags & CMDF_NEEDS_SPRITE) && !g_doc.spritePresent) return 0;
     return row->enabled ? row->enabled() : 1;
 }
 
 int cmd_Run(int id) {
     const CommandRow* row = cmd_Find(id);
-    if (!row || !row->run) return 0;
+    if (!row || !runs_something(*row)) return 0;
     if (!cmd_Enabled(id) && !(row->flags & CMDF_KEYS_RUN)) return 0;
-    row->run();
+    if (row->flags & CMDF_EFFECT) effect_command(row->code);
+    else if (row->flags & CMDF_TRANSFORM) RunTransform(main_window(), g_shell.view, row->code);
+    else row->run();
     return 1;
 }
 
