@@ -14,8 +14,8 @@ const unsigned PENDING_AUTOSAVE = 2;  // auto-save at the next idle moment
 const int CURSOR_ARROW = 0, CURSOR_WAIT = 1, CURSOR_MOVE = 2, CURSOR_BAR = 3, CURSOR_ZOOM = 4;
 const int CURSOR_TOOL0 = 5;
 const int CURSOR_SLOTS = CURSOR_TOOL0 + TOOL_COUNT;
-const int CURSOR_PICKER = CURSOR_TOOL0 + 31;        // the colour picker's, over the quick palette
-const int CURSOR_UNKNOWN_TOOL = CURSOR_TOOL0 + 18;  // for a tool number the settings should not hold
+const int CURSOR_PICKER = CURSOR_TOOL0 + TOOL_PICKER;          // over the quick palette too
+const int CURSOR_UNKNOWN_TOOL = CURSOR_TOOL0 + TOOL_RESERVED;  // for a tool number the settings should not hold
 
 const COLORREF SHELL_BACKGROUND = 0xEFD7D7;
 const COLORREF SHELL_STATUS_TEXT = 0x400000;

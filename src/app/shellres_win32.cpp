@@ -6,16 +6,12 @@
 #include <cstring>
 
 #include "app/app_ids.h"
+#include "document/tooltable.h"
 #include "engine/blit.h"
 #include "engine/shape.h"
 #include "engine/surface_win32.h"
 
 ShellState g_shell;
-
-// Cursor resource of each tool, in tool order; 131 stands for "none of its own".
-static const WORD kToolCursor[TOOL_COUNT] = {106, 130, 114, 252, 113, 138, 115, 134, 133, 217, 136, 145,
-                                     225, 151, 164, 278, 165, 261, 131, 166, 141, 142, 143, 144,
-                                     146, 147, 212, 214, 250, 249, 242, 117, 257, 258, 269, 271};
 
 static HCURSOR own_cursor(WORD id) {
     HCURSOR c = LoadCursorA(g_shell.instance, MAKEINTRESOURCEA(id));
@@ -28,7 +24,7 @@ int res_LoadCursors() {
     g_shell.cursors[CURSOR_MOVE] = own_cursor(IDC_CUR_MOVE);
     g_shell.cursors[CURSOR_BAR] = own_cursor(IDC_CUR_BAR);
     g_shell.cursors[CURSOR_ZOOM] = own_cursor(IDC_CUR_ZOOM);
-    for (int t = 0; t < TOOL_COUNT; t++) g_shell.cursors[CURSOR_TOOL0 + t] = own_cursor(kToolCursor[t]);
+    for (int t = 0; t < TOOL_COUNT; t++) g_shell.cursors[CURSOR_TOOL0 + t] = own_cursor(tool_Info(t)->cursor);
     return g_shell.cursors[CURSOR_TOOL0] != nullptr;
 }
 

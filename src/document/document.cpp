@@ -295,7 +295,7 @@ int doc_AdoptSprite(Surface* loaded) {
     FreeSprite();
     g_doc.sprite = *loaded;
     *loaded = Surface{};
-    tool_Select(TOOL_RECT_SELECT);
+    tool_Select(TOOL_SEL_RECT);
     g_doc.spritePresent = 1;
     SetSpriteRect(0, 0, (int)g_doc.sprite.width - 1, (int)g_doc.sprite.height - 1);
     ui_ViewChanged(UI_VIEW_REPAINT);

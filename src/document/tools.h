@@ -11,6 +11,7 @@
 // device context come through tools_gdi.h. User-interface thread only.
 #pragma once
 #include <cstdint>
+#include "document/tooltable.h"
 #include "engine/surface.h"
 
 // An inclusive rectangle of image pixels; empty when x1 > x2.
@@ -33,15 +34,6 @@ const int TOOL_FREE_POINTS = 10240;
 const int TOOL_TRIANGLE_POINTS = 256;
 const int TOOL_TEXT_MAX = 1024;
 const int TOOL_LENS_SIZE = 128;
-
-// The tool table: display name, help page (null for the reserved tool 18) and hint.
-struct ToolInfo {
-    const char* name;
-    const char* helpPage;
-    const char* hint;
-};
-// Null for a number outside 0..35.
-const ToolInfo* tool_Info(int tool);
 
 // Runs the current tool for one mouse event at image point (x, y): phase, buttons
 // (bit 0 left, bit 1 right; on release the released one) and the view's zoom.

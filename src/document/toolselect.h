@@ -6,9 +6,7 @@
 // tool again changes nothing, so the middle-button swap always has two tools.
 #pragma once
 #include <cstdint>
-
-const int TOOL_COUNT = 36;
-const uint8_t TOOL_RECT_SELECT = 14;  // also moves the sprite
+#include "document/tooltable.h"
 
 // Makes `tool` current by the rule above; 0 (nothing changed) for an unknown tool.
 int tool_Select(int tool);

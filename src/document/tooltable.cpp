@@ -1,51 +1,59 @@
-// tooltable.cpp — the tool table and the tools' rules that need no surface (tools.h).
+// tooltable.cpp — the tool table (tooltable.h) and the tools' rules that need no
+// surface (tools.h).
 #include <cmath>
 #include <cstdio>
 
 #include "document/document.h"
 #include "document/toolselect.h"
 #include "document/tools.h"
+#include "document/tooltable.h"
 #include "settings/settings.h"
 
 namespace {
 
+const ToolFamily F_NONE = TOOL_FAMILY_NONE, F_FREEHAND = TOOL_FAMILY_FREEHAND, F_DRAG = TOOL_FAMILY_DRAG,
+                 F_FILL = TOOL_FAMILY_FILL, F_POINTS = TOOL_FAMILY_POINTS, F_TRIANGLE = TOOL_FAMILY_TRIANGLE,
+                 F_SELECT = TOOL_FAMILY_SELECT, F_RULER = TOOL_FAMILY_RULER, F_LENS = TOOL_FAMILY_LENS,
+                 F_PICKER = TOOL_FAMILY_PICKER;
+
+// Cursor 131 stands for "none of its own".
 const ToolInfo kTools[TOOL_COUNT] = {
-    {"Pencil", "tool_pencil.htm", " Pencil - For drawing thin border lines"},
-    {"Caligraphic pen", "tool_calig.htm", " Caligraphic pen - For drawing/writing caligraphy"},
-    {"Line", "tool_line.htm", " Line - For drawing straight (pencil+ruler) lines"},
-    {"IntelliCurve", "tool_curve.htm", " IntelliCurve - Draws curves that join points"},
-    {"Brush", "tool_brush.htm", " Brush - For drawing wide or thick lines"},
-    {"Shadowing Brush", "tool_shad.htm", " Shadowing Brush - For shadows, smoke and transparencies"},
-    {"Spray gun", "tool_spray.htm", " Spray gun - For creating a 'sprayed' effect"},
-    {"Texturizer", "tool_rough.htm", " Texturizer - For 'roughening' surfaces, eg. ground or snow"},
-    {"Filling Paint", "tool_fill.htm", " Filling Paint - For filling an area with a color"},
-    {"Border Fill", "tool_fill2.htm", " Border Fill - Fill area inside border with a color"},
-    {"Smoother/Solvent", "tool_smooth.htm", " Smoother/Solvent - For smoothening and smearing sections"},
-    {"Directional Smooth", "tool_dirsmth.htm", " Directional Smooth - Advanced smearing tool for perspective"},
-    {"Ruler", "tool_ruler.htm", " Ruler - Measures distances and angles, click F3 to store data"},
-    {"Lens", "tool_lens.htm", " Lens - For viewing up close - Click. {L: x2, R: x4, L+R: x6}"},
-    {"Rectangle Selection", "tool_selrect.htm", " Rectangular Selection - select portion to move or copy"},
-    {"Elliptical Selection", "tool_selcirc.htm", " Elliptical Selection - select portion to move or copy"},
-    {"Free-form Selection", "tool_selirre.htm", " Free-form Selection - select portion to move or copy"},
-    {"IntelliSelect Selection", "tool_selcurv.htm", " IntelliSelect Selection - select portion to move or copy"},
-    {"<no tool>", nullptr, " <no tool> : Reserved for future extension"},
-    {"Text-Art Selection", "tool_text.htm", " Text-Art Selection - select area for inserting decorative text"},
-    {"Unfilled Or Filled Rectangle", "tool_rect.htm", " Unfilled Or Filled Rectangle - \x7F"},
-    {"Unfilled Or Filled Ellipse", "tool_circ.htm", " Unfilled Or Filled Ellipse / Circle - O"},
-    {"Gradient Shaded Rectangle", "tool_gradrect.htm", " Gradient Shaded Rectangle - \x7F"},
-    {"Gradient Shaded Ellipse", "tool_gradcirc.htm", " Gradient Shaded Ellipse / Circle - O"},
-    {"Gradient Shaded Angular Rectangle", "tool_gradangl.htm", " Gradient Shaded Angular Rectangle - //"},
-    {"FreeForm Gradient Shading", "tool_gradfree.htm", " Origin - FreeForm Gradient Shading"},
-    {"Tinted-in Rectangle", "tool_tintrect.htm", " Tint Tool 1 : Tinted-in Rectangle"},
-    {"Tinted-in Ellipse", "tool_tintcirc.htm", " Tint Tool 2 : Tinted-in Ellipse"},
-    {"Tinted-in Angular Rectangle", "tool_tintangl.htm", " Tint Tool 3 : Tinted-in Angular Rectangle"},
-    {"Freelance Tinting", "tool_tintfree.htm", " Tint Tool 4 : Freelance Tinting"},
-    {"Sparkle", "tool_sparkle.htm", " Tint Tool 5 : Sparkle (bling-bling)"},
-    {"Color Picker", "tool_pick.htm", " Color Picker - For picking area's color for use"},
-    {"Triangle Fan", "tool_trifan.htm", " Triangle Fan - Advanced object-drawing tool"},
-    {"Triangle Strip", "tool_tristrp.htm", " Triangle Strip - Advanced object-drawing tool"},
-    {"Eraser", "tool_eraser.htm", " Eraser - Erases pixels, making them transparent"},
-    {"Opaquer", "tool_opaquer.htm", " Opaquer - Makes transparent pixels visible"},
+    {"Pencil", "tool_pencil.htm", " Pencil - For drawing thin border lines", F_FREEHAND, 106},
+    {"Caligraphic pen", "tool_calig.htm", " Caligraphic pen - For drawing/writing caligraphy", F_FREEHAND, 130},
+    {"Line", "tool_line.htm", " Line - For drawing straight (pencil+ruler) lines", F_DRAG, 114},
+    {"IntelliCurve", "tool_curve.htm", " IntelliCurve - Draws curves that join points", F_POINTS, 252},
+    {"Brush", "tool_brush.htm", " Brush - For drawing wide or thick lines", F_FREEHAND, 113},
+    {"Shadowing Brush", "tool_shad.htm", " Shadowing Brush - For shadows, smoke and transparencies", F_FREEHAND, 138},
+    {"Spray gun", "tool_spray.htm", " Spray gun - For creating a 'sprayed' effect", F_FREEHAND, 115},
+    {"Texturizer", "tool_rough.htm", " Texturizer - For 'roughening' surfaces, eg. ground or snow", F_FREEHAND, 134},
+    {"Filling Paint", "tool_fill.htm", " Filling Paint - For filling an area with a color", F_FILL, 133},
+    {"Border Fill", "tool_fill2.htm", " Border Fill - Fill area inside border with a color", F_FILL, 217},
+    {"Smoother/Solvent", "tool_smooth.htm", " Smoother/Solvent - For smoothening and smearing sections", F_FREEHAND, 136},
+    {"Directional Smooth", "tool_dirsmth.htm", " Directional Smooth - Advanced smearing tool for perspective", F_FREEHAND, 145},
+    {"Ruler", "tool_ruler.htm", " Ruler - Measures distances and angles, click F3 to store data", F_RULER, 225},
+    {"Lens", "tool_lens.htm", " Lens - For viewing up close - Click. {L: x2, R: x4, L+R: x6}", F_LENS, 151},
+    {"Rectangle Selection", "tool_selrect.htm", " Rectangular Selection - select portion to move or copy", F_SELECT, 164},
+    {"Elliptical Selection", "tool_selcirc.htm", " Elliptical Selection - select portion to move or copy", F_SELECT, 278},
+    {"Free-form Selection", "tool_selirre.htm", " Free-form Selection - select portion to move or copy", F_SELECT, 165},
+    {"IntelliSelect Selection", "tool_selcurv.htm", " IntelliSelect Selection - select portion to move or copy", F_SELECT, 261},
+    {"<no tool>", nullptr, " <no tool> : Reserved for future extension", F_NONE, 131},
+    {"Text-Art Selection", "tool_text.htm", " Text-Art Selection - select area for inserting decorative text", F_SELECT, 166},
+    {"Unfilled Or Filled Rectangle", "tool_rect.htm", " Unfilled Or Filled Rectangle - \x7F", F_DRAG, 141},
+    {"Unfilled Or Filled Ellipse", "tool_circ.htm", " Unfilled Or Filled Ellipse / Circle - O", F_DRAG, 142},
+    {"Gradient Shaded Rectangle", "tool_gradrect.htm", " Gradient Shaded Rectangle - \x7F", F_DRAG, 143},
+    {"Gradient Shaded Ellipse", "tool_gradcirc.htm", " Gradient Shaded Ellipse / Circle - O", F_DRAG, 144},
+    {"Gradient Shaded Angular Rectangle", "tool_gradangl.htm", " Gradient Shaded Angular Rectangle - //", F_DRAG, 146},
+    {"FreeForm Gradient Shading", "tool_gradfree.htm", " Origin - FreeForm Gradient Shading", F_DRAG, 147},
+    {"Tinted-in Rectangle", "tool_tintrect.htm", " Tint Tool 1 : Tinted-in Rectangle", F_DRAG, 212},
+    {"Tinted-in Ellipse", "tool_tintcirc.htm", " Tint Tool 2 : Tinted-in Ellipse", F_DRAG, 214},
+    {"Tinted-in Angular Rectangle", "tool_tintangl.htm", " Tint Tool 3 : Tinted-in Angular Rectangle", F_DRAG, 250},
+    {"Freelance Tinting", "tool_tintfree.htm", " Tint Tool 4 : Freelance Tinting", F_DRAG, 249},
+    {"Sparkle", "tool_sparkle.htm", " Tint Tool 5 : Sparkle (bling-bling)", F_DRAG, 242},
+    {"Color Picker", "tool_pick.htm", " Color Picker - For picking area's color for use", F_PICKER, 117},
+    {"Triangle Fan", "tool_trifan.htm", " Triangle Fan - Advanced object-drawing tool", F_TRIANGLE, 257},
+    {"Triangle Strip", "tool_tristrp.htm", " Triangle Strip - Advanced object-drawing tool", F_TRIANGLE, 258},
+    {"Eraser", "tool_eraser.htm", " Eraser - Erases pixels, making them transparent", F_FREEHAND, 269},
+    {"Opaquer", "tool_opaquer.htm", " Opaquer - Makes transparent pixels visible", F_FREEHAND, 271},
 };
 
 int Abs(int v) { return v < 0 ? -v : v; }

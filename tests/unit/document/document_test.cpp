@@ -55,7 +55,7 @@ Words At(Surface* s, const std::vector<std::pair<int, int>>& points) {
 
 TEST_F(DocTest, AddCopyToImageTwiceStampsTwiceDiagonally) {
     MakeSprite(2, 3, 4, 4, 0x00123456u);
-    EXPECT_EQ(g_settings.currentTool, TOOL_RECT_SELECT);
+    EXPECT_EQ(g_settings.currentTool, TOOL_SEL_RECT);
     ASSERT_EQ(doc_AddCopyToImage(), 1);
     ASSERT_EQ(doc_AddCopyToImage(), 1);
     EXPECT_EQ(At(&g_doc.mainImage, {{2, 3}, {26, 27}, {14, 15}}), (Words{0x00123456u, 0x00123456u, 0x00FFFFFFu}));

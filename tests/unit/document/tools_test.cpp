@@ -187,7 +187,7 @@ TEST_F(ToolsTest, PressOnTheSpriteMovesItAndTheMiddleButtonSwapsBack) {
     int changes;
     Stroke(-1, {{P, L, 10, 10}, {M, L, 13, 14}, {R, L, 13, 14}}, &changes);
     EXPECT_EQ(changes, 0);
-    EXPECT_EQ(tool_Current(), TOOL_RECT_SELECT);
+    EXPECT_EQ(tool_Current(), TOOL_SEL_RECT);
     EXPECT_EQ((ToolRect{g_doc.spriteX1, g_doc.spriteY1, g_doc.spriteX2, g_doc.spriteY2}), (ToolRect{5, 6, 25, 26}));
     Stroke(-1, {{P, L, 50, 40}, {R, L, 50, 40}});  // outside: centred on the press
     EXPECT_EQ((ToolRect{g_doc.spriteX1, g_doc.spriteY1, g_doc.spriteX2, g_doc.spriteY2}), (ToolRect{40, 30, 60, 50}));
