@@ -273,7 +273,7 @@ TEST_F(DocTest, StrokesUndoAndRedoAreDocumentChanges) {
     doc_MarkSaved();
     uiscript_Reset();
     ASSERT_EQ(doc_Undo(), 1);
-    EXPECT_EQ(WordAt(&g_doc.mainImage, 1, 1), 0x00FFFFFFu);
+    EXPECT_EQ(At(&g_doc.mainImage, {{1, 1}, {2, 2}}), (Words{0x00FFFFFFu, 0x00FFFFFFu}));
     EXPECT_TRUE(doc_HasUnsavedChanges());
     EXPECT_EQ(uiscript_ViewChanges(), UI_VIEW_REPAINT);
     ASSERT_EQ(doc_Redo(), 1);
