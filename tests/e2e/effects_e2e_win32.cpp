@@ -15,6 +15,7 @@
 #include "formats/kv5_file.h"
 #include "panels/fx_ids.h"
 #include "panels/size_ids.h"
+#include "support/test_surface.h"
 
 namespace {
 
@@ -162,7 +163,7 @@ TEST(Journey, EffectsAndTransformsWithPreview) {
     EXPECT_TRUE(drv_SaveScreen(drv_BuildPath("kelvara_e2e_transform.bmp")));
     s.Close(dlg, IDOK);
     s.Saved(&now);
-    EXPECT_EQ(now.width * 1000 + now.height, 6048u);
+    EXPECT_EQ((Dims{now.width, now.height}), (Dims{6, 48}));
 
     // A transform of the sprite keeps its centre: the 6 x 48 image as a sprite at
     // (4, 4)-(9, 51), turned 90 degrees clockwise to 48 x 6 around (7, 28), lands at
@@ -199,7 +200,7 @@ TEST(Journey, EffectsAndTransformsWithPreview) {
     EXPECT_TRUE(drv_SaveScreen(drv_BuildPath("kelvara_e2e_picturesize.bmp")));
     s.Close(dlg, IDOK);
     s.Saved(&now);
-    ASSERT_EQ(now.width * 1000 + now.height, 13050u);
+    ASSERT_EQ((Dims{now.width, now.height}), (Dims{13, 50}));
     ASSERT_TRUE(srf_Lock(&now) && srf_Lock(&stretched));
     EXPECT_EQ(now.pixels[49 * now.stride + 12], stretched.pixels[1 * stretched.stride + 0]);
     srf_Unlock(&now);

@@ -1,6 +1,7 @@
 // test_surface.h — small helpers for tests that build and compare surfaces.
 #pragma once
 #include <cstdint>
+#include <ostream>
 #include <random>
 #include <vector>
 #include "engine/surface.h"
@@ -27,6 +28,16 @@ std::vector<uint32_t> WordsOf(Surface* s);
 uint32_t WordAt(Surface* s, int x, int y);
 // True when both surfaces have the same size and identical words.
 bool SameSurface(Surface* a, Surface* b);
+
+// A width and height checked as one and printed by name ("width 7, height 5"), so a
+// failed size check says which side is wrong: EXPECT_EQ((Dims{s.width, s.height}), (Dims{7, 5})).
+struct Dims {
+    long long width, height;
+    bool operator==(const Dims& o) const { return width == o.width && height == o.height; }
+};
+inline std::ostream& operator<<(std::ostream& o, const Dims& d) {
+    return o << "width " << d.width << ", height " << d.height;
+}
 
 // ---- golden tables and fills shared by the engine, effects and document tests ----
 #include <functional>

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/viewgeom.h"
 
@@ -61,10 +62,12 @@ TEST(ViewGeom, RulerTicksEveryTenAndHundredImagePixels) {
     int pos[256], longs[256];
     // Zoom 1: from a whole hundred before the image (-80), every 10; long at -80, 20, 120...
     EXPECT_GT(vg_RulerTicks(20, 1, 400, pos, longs, 256), 40);
-    EXPECT_TRUE(pos[0] == -80 && pos[1] == -70 && pos[10] == 20 && longs[0] && longs[10] && !longs[5]);
+    EXPECT_EQ((std::vector<int>{pos[0], pos[1], pos[10]}), (std::vector<int>{-80, -70, 20}));
+    EXPECT_EQ((std::vector<int>{longs[0], longs[5], longs[10]}), (std::vector<int>{1, 0, 1}));
     // Zoom 2: every 20 screen pixels, the same image columns long.
     vg_RulerTicks(20, 2, 400, pos, longs, 256);
-    EXPECT_TRUE(pos[1] - pos[0] == 20 && longs[0] && longs[10] && !longs[5]);
+    EXPECT_EQ(pos[1] - pos[0], 20);
+    EXPECT_EQ((std::vector<int>{longs[0], longs[5], longs[10]}), (std::vector<int>{1, 0, 1}));
     // Left of the view already: the first tick is the image's first column.
     EXPECT_EQ(vg_RulerTicks(-35, 1, 100, pos, longs, 256), 14);
     EXPECT_EQ(pos[0], -35);

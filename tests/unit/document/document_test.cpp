@@ -162,7 +162,7 @@ TEST_F(DocTest, ImageSizeRule) {
         if (c.answer) uiscript_QueueBox(c.title, c.answer);
         int w = c.w, h = c.h;
         EXPECT_EQ(doc_CheckImageSize(&w, &h), c.result) << c.w;
-        EXPECT_EQ(w * 10000 + h, c.wantW * 10000 + c.wantH) << c.w;
+        EXPECT_EQ((Dims{w, h}), (Dims{c.wantW, c.wantH})) << c.w;
         EXPECT_EQ(uiscript_Boxes().size(), c.title ? 1u : 0u) << c.w;
         for (const UiRecordedBox& b : uiscript_Boxes()) EXPECT_EQ(b.title, c.title) << c.w;
         if (c.wantW == 4) {

@@ -31,14 +31,16 @@ TEST(ToolKernels, UnlockableSurfaceReturnsZeroAndSmallSizesDoNothing) {
     // Sizes below 1: nothing to do, success; the dab and short point lists return 0.
     TestSurface t(8, 8);
     FillAll(t.get(), BG);
-    EXPECT_EQ(tk_EraseStroke(t.get(), 0, 0, 5, 5, 0, 0) + tk_UneraseStroke(t.get(), 0, 0, 5, 5, -3, 1, nullptr) +
-                  tk_Spray(t.get(), 4, 4, 0, 255, 0xFFFFFF) + tk_Roughen(t.get(), 4, 4, -1, 255) +
-                  tk_Smooth(t.get(), 4, 4, 0) + tk_GradientBar(t.get(), 0, 0, 5, 5, 0, 0xFFFFFF, 0xFFFFFF) +
-                  tk_TintBar(t.get(), 0, 0, 5, 5, 0, 0xFFFFFF, 0, 0) + tk_Calligraphy(t.get(), 0, 0, 5, 5, 1, 0xFF, 0),
-              8);
-    EXPECT_EQ(tk_AlphaDab(t.get(), 4, 4, 0, 50, 0) + tk_TriangleFan(t.get(), pts, cols, 1) +
-                  tk_TriangleStrip(t.get(), pts, cols, 0) + tk_TriangleFan(t.get(), nullptr, cols, 3),
-              0);
+    EXPECT_EQ((std::vector<int>{tk_EraseStroke(t.get(), 0, 0, 5, 5, 0, 0),
+                                tk_UneraseStroke(t.get(), 0, 0, 5, 5, -3, 1, nullptr),
+                                tk_Spray(t.get(), 4, 4, 0, 255, 0xFFFFFF), tk_Roughen(t.get(), 4, 4, -1, 255),
+                                tk_Smooth(t.get(), 4, 4, 0), tk_GradientBar(t.get(), 0, 0, 5, 5, 0, 0xFFFFFF, 0xFFFFFF),
+                                tk_TintBar(t.get(), 0, 0, 5, 5, 0, 0xFFFFFF, 0, 0),
+                                tk_Calligraphy(t.get(), 0, 0, 5, 5, 1, 0xFF, 0)}),
+              std::vector<int>(8, 1));
+    EXPECT_EQ((std::vector<int>{tk_AlphaDab(t.get(), 4, 4, 0, 50, 0), tk_TriangleFan(t.get(), pts, cols, 1),
+                                tk_TriangleStrip(t.get(), pts, cols, 0), tk_TriangleFan(t.get(), nullptr, cols, 3)}),
+              std::vector<int>(4, 0));
     EXPECT_EQ(WordsOf(t.get()), std::vector<uint32_t>(64, BG));
 }
 

@@ -50,14 +50,18 @@ TEST(ColourRules, PaletteStripPickingRgbAndBars) {
     qpal_StatusText(0x00302010, 2, text, sizeof text);
     EXPECT_STREQ(text, " Quick Palette - Color#2 set to :: RGB{ r16, g32, b48 }");
 
-    // Two-click palette: the square sets hue and lightness, the tone bar saturation.
+    // Two-click palette: the square sets hue and lightness, the tone bar saturation
+    // (picked in this order, so the bar's pick keeps the square's hue and lightness).
     int h = 1, l = 2, s = 3;
-    EXPECT_EQ(cpal_Pick(8 + 8 * 47, 8 + 8 * 31, &h, &l, &s), 1);
-    EXPECT_EQ(h * 1000000 + l * 1000 + s, 255255255);
-    EXPECT_EQ(cpal_Pick(16, 16, &h, &l, &s), 1);
-    EXPECT_EQ(h * 1000000 + l * 1000 + s, 8005255);
-    EXPECT_EQ(cpal_Pick(8 + 8 * 50, 8 + 8 * 15, &h, &l, &s), 1);
-    EXPECT_EQ(h * 1000000 + l * 1000 + s, 8005123);
+    const struct { int x, y, h, l, s; } picks[] = {
+        {8 + 8 * 47, 8 + 8 * 31, 255, 255, 255}, {16, 16, 8, 5, 255}, {8 + 8 * 50, 8 + 8 * 15, 8, 5, 123}};
+    for (const auto& p : picks) {
+        SCOPED_TRACE(testing::Message() << "pick at " << p.x << "," << p.y);
+        EXPECT_EQ(cpal_Pick(p.x, p.y, &h, &l, &s), 1);
+        EXPECT_EQ(h, p.h);
+        EXPECT_EQ(l, p.l);
+        EXPECT_EQ(s, p.s);
+    }
     EXPECT_EQ(cpal_Pick(8 + 8 * 48, 20, &h, &l, &s), 0);  // between square and bar
     EXPECT_EQ(cpal_Pick(20, 8 + 8 * 32, &h, &l, &s), 0);  // below the square
     EXPECT_EQ(cpal_Colour(0, 128, 255), clr_FromHSL(0xFF8000) & 0xFFFFFF);

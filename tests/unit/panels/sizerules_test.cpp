@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "panels/sizerules.h"
+#include "support/test_surface.h"
 #include "support/ui_script.h"
 
 TEST(SizeRules, KeptAspectFollowsTheEditedSide) {
@@ -35,11 +36,11 @@ TEST(SizeRules, PresetsPackTheirSizes) {
     for (const auto& c : cases) {
         int w = -1, h = -1;
         sizer_UnpackPreset(sizer_PresetSize(c.button, 1920, 1080), &w, &h);
-        EXPECT_EQ(w * 100000 + h, c.w * 100000 + c.h) << c.button;
+        EXPECT_EQ((Dims{w, h}), (Dims{c.w, c.h})) << c.button;
     }
     int w, h;
     sizer_UnpackPreset(0x8032u << 16 | 0x8064u, &w, &h);  // the fields take 15 bits a side
-    EXPECT_EQ(w * 1000 + h, 100 * 1000 + 50);
+    EXPECT_EQ((Dims{w, h}), (Dims{100, 50}));
 }
 
 TEST(SizeRules, OkRefusesSidesThePackedSizeCannotCarry) {

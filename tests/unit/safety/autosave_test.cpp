@@ -47,8 +47,10 @@ TEST(AutosaveHeader, ListTexts) {
         EXPECT_EQ(std::string(text), std::string("ID: 77\nSize: 640 x 480\nTime: ") + c.time + ", 2024");
     }
     char id[16];
-    EXPECT_TRUE(as_IdText("0012x.kvr", id, sizeof id) && std::string(id) == "0012");
-    EXPECT_TRUE(as_IdText("12345678901.kvr", id, sizeof id) && std::string(id) == "123456789");
+    ASSERT_TRUE(as_IdText("0012x.kvr", id, sizeof id));
+    EXPECT_STREQ(id, "0012");
+    ASSERT_TRUE(as_IdText("12345678901.kvr", id, sizeof id));
+    EXPECT_STREQ(id, "123456789");
     EXPECT_FALSE(as_IdText("abc.kvr", id, sizeof id));
 }
 

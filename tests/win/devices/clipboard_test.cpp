@@ -48,7 +48,7 @@ TEST(Clipboard, CopyPasteAndForeignBitmaps) {
 
     PutOnClipboard(Dib24(3, 2, 0x40));
     ASSERT_EQ(ClipboardPaste(&b, nullptr), 1);
-    EXPECT_EQ(b.width * 10 + b.height, 32u);
+    EXPECT_EQ((Dims{b.width, b.height}), (Dims{3, 2}));
     for (uint32_t w : WordsOf(&b)) EXPECT_EQ(w, 0x00404040u);
 
     // 8 bits with 16 colours used: the table has 16 entries, the pixels follow it.
@@ -73,7 +73,7 @@ TEST(Clipboard, CopyPasteAndForeignBitmaps) {
     std::memcpy(&lying[8], &tall, 4);
     PutOnClipboard(lying);
     EXPECT_EQ(ClipboardPaste(&b, nullptr), -1);
-    EXPECT_EQ(b.width * 10 + b.height, 22u);  // untouched
+    EXPECT_EQ((Dims{b.width, b.height}), (Dims{2, 2}));  // untouched
 
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();

@@ -79,7 +79,7 @@ TEST(Devices, ScannerWithoutSourcesAndTheSizeRule) {
     for (const auto& s : sizes) {
         int w, h;
         scan_TargetSize(s.w, s.h, &w, &h);
-        EXPECT_EQ(w * 10000 + h, s.tw * 10000 + s.th) << s.w << "x" << s.h;
+        EXPECT_EQ((Dims{w, h}), (Dims{s.tw, s.th})) << s.w << "x" << s.h;
     }
     // The system's source manager opens, but there is no source to choose: a clean
     // refusal, no image.

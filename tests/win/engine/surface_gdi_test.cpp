@@ -54,7 +54,7 @@ TEST(SurfaceGdi, ImportOfBitmaps) {
     }
     Surface s{};
     ASSERT_EQ(srf_FromBitmap(bmp, &s), &s);
-    ASSERT_EQ(s.width * 100 + s.height, 3317u);
+    ASSERT_EQ((Dims{s.width, s.height}), (Dims{33, 17}));
     const std::vector<uint32_t> words = WordsOf(&s);
     for (int i = 0; i < 33 * 17; i++) {
         const int x = i % 33, y = i / 33;
@@ -87,7 +87,8 @@ TEST(SurfaceGdi, ValidityRepairsOrClearsABrokenRecordAndDetachHandsOver) {
     SelectObject((HDC)broken.dc, (HGDIOBJ)broken.prevBitmap);
     DeleteObject((HGDIOBJ)broken.bitmap);
     EXPECT_EQ(srf_IsValid(&broken), 0);
-    EXPECT_TRUE(broken.created == 0 && broken.dc == nullptr);
+    EXPECT_EQ(broken.created, 0u);
+    EXPECT_EQ(broken.dc, nullptr);
     srf_Destroy(&copy);
     // Detached, the bitmap belongs to the caller and the record is empty.
     srf_Create(8, 8, &s);

@@ -230,10 +230,13 @@ std::string MessageOf(HWND box) {
     return best;
 }
 
-// Both fields' password characters, as one number.
-int Masks(HWND dlg) {
-    return (int)SendDlgItemMessageA(dlg, IDC_KV5PW_PASSWORD, EM_GETPASSWORDCHAR, 0, 0) * 1000 +
-           (int)SendDlgItemMessageA(dlg, IDC_KV5PW_CONFIRM, EM_GETPASSWORDCHAR, 0, 0);
+// Both fields' password characters by name: "password *, confirm *" ("none" when shown).
+std::string Masks(HWND dlg) {
+    auto mask = [dlg](int id) {
+        const char c = (char)SendDlgItemMessageA(dlg, id, EM_GETPASSWORDCHAR, 0, 0);
+        return c ? std::string(1, c) : std::string("none");
+    };
+    return "password " + mask(IDC_KV5PW_PASSWORD) + ", confirm " + mask(IDC_KV5PW_CONFIRM);
 }
 
 }  // namespace
@@ -242,7 +245,8 @@ TEST(Kv5PasswordDialog, SavingMasksChecksTheConfirmationAndApplies) {
     Kv5PasswordFields f{};
     std::strcpy(f.hint, "stale");
     std::string message, hintAtStart = "?";
-    int checked = -1, masked = -1, shown = -1, remasked = -1;
+    int checked = -1;
+    std::string masked, shown, remasked;
     std::thread user = DriveWindowLater(TITLE, [&](HWND dlg) {
         hintAtStart = Text(GetDlgItem(dlg, IDC_KV5PW_HINT));
         checked = (int)IsDlgButtonChecked(dlg, IDC_KV5PW_MASK);
@@ -268,8 +272,8 @@ TEST(Kv5PasswordDialog, SavingMasksChecksTheConfirmationAndApplies) {
     EXPECT_EQ(r, 1);
     EXPECT_EQ(hintAtStart, "");  // saving starts with every field empty
     EXPECT_EQ(checked, BST_CHECKED);
-    EXPECT_EQ(masked, '*' * 1000 + '*');
-    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(masked, "password *, confirm *");
+    EXPECT_EQ(shown, "password none, confirm none");
     EXPECT_EQ(remasked, masked);
     EXPECT_EQ(message, "Passwords don't match!");
     EXPECT_STREQ(f.password, "Secret 1");

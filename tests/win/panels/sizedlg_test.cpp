@@ -8,6 +8,7 @@
 #include "engine/surface.h"
 #include "panels/size_ids.h"
 #include "panels/sizedlg_win32.h"
+#include "support/test_surface.h"
 #include "support/ui_script.h"
 #include "support/win_driver_win32.h"
 
@@ -126,7 +127,7 @@ TEST_F(SizeDialogs, ResizeResamplesOnlyWhenAsked) {
         EXPECT_EQ(AskResize(nullptr, &s), c.result) << c.button;
         user.join();
         EXPECT_EQ(opened, "4x4 resample");
-        EXPECT_EQ(s.width * 100 + s.height, c.side * 101);
+        EXPECT_EQ((Dims{s.width, s.height}), (Dims{c.side, c.side})) << c.button;
         std::set<uint32_t> colours;
         px = srf_Lock(&s);
         for (unsigned y = 0; y < s.height; y++) colours.insert(px + y * s.stride, px + y * s.stride + s.width);

@@ -109,8 +109,9 @@ TEST_F(TextArtEditor, OpensOnTheStoredValuesAndRendersIntoTheSprite) {
     EXPECT_STREQ(text, kDefaultText);
     GetDlgItemTextA(w, IDC_TA_STYLE, text, sizeof text);
     EXPECT_STREQ(text, "1 - Trapezium 1");
-    EXPECT_EQ(IsDlgButtonChecked(w, IDC_TA_BOLD) + IsDlgButtonChecked(w, IDC_TA_CENTER) +
-                  IsDlgButtonChecked(w, IDC_TA_GRADIENT) + IsDlgButtonChecked(w, IDC_TA_ITALIC), 3);
+    EXPECT_EQ((std::vector<UINT>{IsDlgButtonChecked(w, IDC_TA_BOLD), IsDlgButtonChecked(w, IDC_TA_CENTER),
+                                 IsDlgButtonChecked(w, IDC_TA_GRADIENT), IsDlgButtonChecked(w, IDC_TA_ITALIC)}),
+              (std::vector<UINT>{BST_CHECKED, BST_CHECKED, BST_CHECKED, BST_UNCHECKED}));
     EXPECT_EQ(GetScrollPos(GetDlgItem(w, IDC_TA_LEVEL), SB_CTL), 50);
     EXPECT_TRUE(uiscript_Boxes().empty());
     const int fonts = (int)SendDlgItemMessageA(w, IDC_TA_FONT, LB_GETCOUNT, 0, 0);
