@@ -59,8 +59,7 @@ TEST(BatchWinJourney, PngThroughThePluginKeepsAlpha) {
     FillWith(pic.get(), 0, 0, 9, 3, 0xFF336699);    // clear
     FillWith(pic.get(), 0, 4, 9, 7, 0x80FF0000);    // half
     FillWith(pic.get(), 0, 8, 9, 11, 0x01000000);   // nearly opaque black
-    g_settings = SettingsRecord{};
-    ASSERT_TRUE(kv5_Save(pic.get(), (d.dir + "\\in.kv5").c_str()));
+    ASSERT_TRUE(kv5_Save(pic.get(), (d.dir + "\\in.kv5").c_str(), nullptr));
 
     std::string err;
     EXPECT_EQ(RunBatch(d.dir, "in.kv5 --format png --quiet -o out", &err), 0u) << err;
