@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 #include "settings/settings.h"
 #include "support/scratch.h"
+#include "support/settings_support.h"
 #include "support/test_surface.h"
 
 namespace {
@@ -71,7 +72,11 @@ TEST(BatchWinJourney, PngThroughThePluginKeepsAlpha) {
     Surface back{};
     ImageFileInfo info{};
     info.quiet = 1;
-    ASSERT_TRUE(img_LoadFile(&back, path, &info));
+    const SettingsRecord saved = g_settings;
+    EditSettings([](SettingsRecord& r) { r.autoDetectAlpha = 0; });  // the pixels exactly as written
+    const int loaded = img_LoadFile(&back, path, &info);
+    set_Record(&saved);
+    ASSERT_TRUE(loaded);
     EXPECT_TRUE(info.hasAlpha);
     EXPECT_EQ(WordsOf(&back), WordsOf(pic.get()));
     srf_Destroy(&back);
