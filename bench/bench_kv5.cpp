@@ -16,7 +16,6 @@
 #include "engine/blit.h"
 #include "engine/surface.h"
 #include "formats/kv5_file.h"
-#include "settings/settings.h"
 
 namespace {
 
@@ -165,12 +164,13 @@ bool Same(Surface* a, Surface* b) {
 }
 
 Figure MeasureKv5(Image* img, int level, std::string* codecs) {
-    g_settings.kv5Compression = (uint8_t)level;
+    Kv5SaveOptions options{};  // no password, no author tag
+    options.level = level;
     const double raw = (double)img->s.width * img->s.height * 4;
     std::vector<uint8_t> file;
     double ts = BestTime((size_t)raw, [&] {
         Kv5Encoded e;
-        if (!kv5_SaveBytes(&img->s, &e)) return;
+        if (!kv5_SaveBytes(&img->s, &options, &e)) return;
         file.assign(e.head, e.head + e.headSize);
         file.insert(file.end(), e.stream, e.stream + e.streamSize);
         kv5_FreeEncoded(&e);
@@ -230,8 +230,6 @@ int main(int argc, char** argv) {
             break;
         }
 
-    g_settings.kv5Password = 0;
-    g_settings.authorTag = 0;
     std::printf("KV5 beside PNG (libpng %s), memory to memory; MB/s of raw 32-bit pixels per CPU second\n",
                 PNG_LIBPNG_VER_STRING);
     std::printf("%-28s %-10s %-7s %9s %9s %7s  %s\n", "image", "size", "codec", "save MB/s", "load MB/s", "B/px", "codec list / exact");

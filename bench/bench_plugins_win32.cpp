@@ -75,7 +75,7 @@ int main() {
     for (const char* name : {"big.png", "big.jpg"}) {
         const std::string path = d.dir + "\\" + name;
         FillPhoto(&big, name[4] == 'p');
-        if (!img_SaveFile(&big, path.c_str())) return 1;
+        if (!img_SaveFile(&big, path.c_str(), nullptr)) return 1;
         double viaPlugin = 1e9, direct = 1e9;
         for (int round = 0; round < 3; round++) {
             auto t0 = std::chrono::steady_clock::now();

@@ -228,7 +228,7 @@ int main(int argc, char** argv) {
             drw_FillEllipse(&s, 1000, 1000, 3000, 3000, 0x00203040);
             srf_Unlock(&s);
         }
-        kv5_Save(&s, big.c_str());
+        kv5_Save(&s, big.c_str(), nullptr);
         srf_Destroy(&s);
     }
     double startup = 0, shutdown = 0;
@@ -283,7 +283,7 @@ int main(int argc, char** argv) {
             drw_GradientRect(&s, 0, 0, 2047, 2047, 0x00FF8040, 0x804080FF, 0x0040FF80, 0xFF202020);
             srf_Unlock(&s);
         }
-        kv5_Save(&s, pic.c_str());
+        kv5_Save(&s, pic.c_str(), nullptr);
         srf_Destroy(&s);
         KvProcess p;
         double ms;

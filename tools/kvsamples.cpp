@@ -32,7 +32,6 @@
 #include "pixcode/pix_compile.h"
 #include "pixcode/pix_run.h"
 #include "platform/ui.h"
-#include "settings/settings.h"
 
 // ---- the user-interface seam, answered quietly (a build has nobody to ask) ----
 
@@ -240,7 +239,10 @@ static void WritePpm(Surface* s, const std::string& path, bool checker) {
 
 static void Save(Surface* s, const char* folder, const char* name, bool sprite) {
     std::string path = g_dist + "/" + folder + "/" + name + ".kv5";
-    if (!kv5_Save(s, path.c_str())) Fail(("cannot write " + path).c_str());
+    // Samples are written openly (no password, no dated author tag), packed hard.
+    Kv5SaveOptions packed{};
+    packed.level = 3;
+    if (!kv5_Save(s, path.c_str(), &packed)) Fail(("cannot write " + path).c_str());
     if (g_preview) WritePpm(s, g_work + "/" + name + ".ppm", sprite);
     srf_Destroy(s);
 }
@@ -841,9 +843,6 @@ int main(int argc, char** argv) {
     g_work = argv[2];
     g_preview = argc > 3 && std::strcmp(argv[3], "--preview") == 0;
     eng_Init();
-    // Samples are written openly (no password, no dated author tag), packed hard.
-    std::memset(&g_settings, 0, sizeof g_settings);
-    g_settings.kv5Compression = 3;
     Candle();
     OerTheWaters();
     DarkTrees();

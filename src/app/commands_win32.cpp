@@ -272,8 +272,7 @@ static void send_sprite_to_bottom() { doc_SendToBottomAsMainImage(files_Save); }
 static void choose_colour() {
     long c = ChooseColour(g_shell.main, g_settings.colour1);
     if (c < 0) return;
-    g_settings.colour1 = (uint32_t)c;
-    colours_Changed();
+    set_Colour(1, (uint32_t)c);
 }
 
 static void tool_help() {

@@ -20,7 +20,9 @@
 
 void files_AddRecent(const char* path) {
     if (!sio_FileReadable(path)) return;
-    vg_RecentAdd(g_settings.recent, path);
+    char recent[SET_RECENT_COUNT][256];
+    std::memcpy(recent, g_settings.recent, sizeof recent);
+    if (vg_RecentAdd(recent, path)) set_Recent(recent);
 }
 
 int files_ConfirmReplace() {
@@ -117,7 +119,8 @@ void files_Reload() {
 // The save dispatcher reports its own failures; icon types go on to the Icon Creator.
 static int save_to(const char* path) {
     refuse_Clear();
-    if (img_SaveFile(&g_doc.mainImage, path)) return 1;
+    const Kv5SaveOptions kv5 = img_Kv5OptionsFromSettings(&g_settings);
+    if (img_SaveFile(&g_doc.mainImage, path, &kv5)) return 1;
     return std::strcmp(refuse_Reason(), "icon type") == 0 && CreateIconFile(&g_doc.mainImage, g_shell.main);
 }
 
@@ -153,5 +156,6 @@ void files_SpriteFromFile() {
 
 void files_SpriteToFile() {
     char path[512];
-    if (g_doc.spritePresent && img_SaveSpriteDialog(g_shell.main, path)) img_SaveFile(&g_doc.sprite, path);
+    const Kv5SaveOptions kv5 = img_Kv5OptionsFromSettings(&g_settings);
+    if (g_doc.spritePresent && img_SaveSpriteDialog(g_shell.main, path)) img_SaveFile(&g_doc.sprite, path, &kv5);
 }

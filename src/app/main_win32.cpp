@@ -145,14 +145,12 @@ static void make_working_surfaces() {
 
 static void start_undo() {
     splash_Show("Loading Undo Engine...");
-    if (g_settings.undoMB == 0) g_settings.undoMB = 1;
-    if (g_settings.undoMB > 64) g_settings.undoMB = 64;
     undo_Init(g_settings.undoMB * 1048576u);
 }
 
 static void offer_tutorial() {
     if (g_settings.tutorialCount >= 3) {
-        if (g_settings.tutorialCount < 255) g_settings.tutorialCount++;
+        set_TutorialCount(g_settings.tutorialCount + 1);  // stays at 255
         return;
     }
     if (ui_MessageBox("With OVER 70 tools and effects, Kelvara\nis quite complicated - which is why you need to read\n"
@@ -160,7 +158,7 @@ static void offer_tutorial() {
                       "NB: This dialog will appear until you use the\ntutorial a total of 3 times.",
                       "READ THE BRIEF TUTORIAL?", UI_YESNO | UI_ICONQUESTION) == UI_IDYES) {
         help_OpenPage("tutorial.htm");
-        g_settings.tutorialCount++;
+        set_TutorialCount(g_settings.tutorialCount + 1);
     }
 }
 

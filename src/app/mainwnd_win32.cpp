@@ -85,7 +85,7 @@ static void OnClose(HWND w) {
 }
 
 static void OnDestroy(HWND w) {
-    g_settings.wasMaximised = IsZoomed(w) ? 1 : 0;
+    set_WasMaximised(IsZoomed(w));
     uiw_SetWindows(nullptr, nullptr);
     ttlw_SetWindow(nullptr);
     PostQuitMessage(0);

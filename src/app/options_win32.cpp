@@ -1,6 +1,6 @@
 // options_win32.cpp — see options_win32.h. Each dialog is its template in
 // kelvara.rc plus one Run function; the working copy of the settings travels
-// through lParam / GWLP_USERDATA and reaches g_settings only on OK.
+// through lParam / GWLP_USERDATA and reaches the settings (set_Record) only on OK.
 #include "app/options_win32.h"
 
 #include <shlobj.h>
@@ -90,7 +90,7 @@ static void OnOptionsCommand(HWND w, int id) {
     switch (id) {
     case IDOK:
         store_controls(w, &run->work);
-        g_settings = run->work;
+        set_Record(&run->work);
         apply_and_close(w, "Applying settings...");
         break;
     case IDC_OPT_DEFAULTS:
@@ -174,7 +174,7 @@ static INT_PTR CALLBACK AssocProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 int RunAssociationsDialog(HWND owner) {
     AssocRun run = {g_settings.assocMask};
     if (DialogBoxParamA(g_shell.instance, MAKEINTRESOURCEA(IDD_ASSOC), owner, AssocProc, (LPARAM)&run) != 1) return 0;
-    g_settings.assocMask = run.mask;
+    set_AssocMask(run.mask);
     return 1;
 }
 

@@ -1,7 +1,7 @@
 // options_win32.h — the Options dialog ("Kelvara - Options"), the File-type
 // Associations dialog and the installation set-up that shows both.
 //
-// The dialogs edit g_settings; OK and Defaults write the settings file and tell
+// The dialogs edit a copy of the settings; OK and Defaults write the settings file and tell
 // every running copy to reload it. Associations change only the registry.
 #pragma once
 #include <windows.h>

@@ -4,22 +4,21 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <mutex>
 #include "batch/host.h"
 #include "effects/transform.h"
 #include "formats/dispatch.h"
 #include "formats/fileio.h"
-#include "formats/kv5_protect.h"
+#include "formats/kv5_file.h"
 #include "formats/ppm_file.h"
 #include "platform/refusal.h"
 #include "platform/sysio.h"
-#include "settings/settings.h"
+#include "platform/ui.h"
 
 namespace {
 
+// The run's KV5 options; set once before any file, read-only after.
 std::string g_password;
-// The password layer keeps its fields process-wide, so protected saves take turns.
-std::mutex g_protectedSave;
+Kv5SaveOptions g_kv5;
 thread_local std::string t_note;
 
 std::string Lower(std::string s) {
@@ -177,7 +176,7 @@ int SaveThroughPlugin(Surface* s, const std::string& target) {
     const size_t dot = target.rfind('.');
     std::string temp = target;
     temp.insert(dot, target[dot - 1] == '~' ? "!" : "~");
-    int ok = img_SaveFile(s, temp.c_str()) && fio_Replace(temp.c_str(), target.c_str());
+    int ok = img_SaveFile(s, temp.c_str(), nullptr) && fio_Replace(temp.c_str(), target.c_str());
     if (!ok) {
         if (!*refuse_Reason()) refuse_With("cannot replace file");
         sio_DeleteFile(temp.c_str());
@@ -187,11 +186,7 @@ int SaveThroughPlugin(Surface* s, const std::string& target) {
 
 int Save(Surface* s, const BatchFile& f) {
     if (!bopt_IsOwnFormat(f.type)) return SaveThroughPlugin(s, f.target);
-    if (f.type == "kv5" && !g_password.empty()) {
-        std::lock_guard<std::mutex> turn(g_protectedSave);
-        return img_SaveFile(s, f.target.c_str());
-    }
-    return img_SaveFile(s, f.target.c_str());
+    return img_SaveFile(s, f.target.c_str(), &g_kv5);
 }
 
 std::string OneLine(const char* text) {
@@ -207,12 +202,10 @@ std::string OneLine(const char* text) {
 }  // namespace
 
 void bpl_Setup(const BatchOptions& o, const std::string& password) {
-    std::memset(&g_settings, 0, sizeof g_settings);
-    ResetSettings(1);
-    if (o.level >= 0) g_settings.kv5Compression = (uint8_t)o.level;
-    g_settings.kv5Password = !password.empty();
-    g_settings.authorTag = 0;
     g_password = password;
+    g_kv5 = Kv5SaveOptions{};
+    g_kv5.level = o.level >= 0 ? o.level : BPL_DEFAULT_LEVEL;
+    g_kv5.password = g_password.empty() ? nullptr : g_password.c_str();
 }
 
 int bpl_Plan(const BatchOptions& o, std::vector<BatchFile>* files, std::string* error) {
@@ -277,12 +270,4 @@ int bpl_AnswerBox(const char* text, const char* title, unsigned flags) {
     default:
         return UI_IDCANCEL;
     }
-}
-
-int bpl_AnswerPrompt(UiPrompt* p) {
-    if (!p->name || std::strcmp(p->name, KV5_PASSWORD_PROMPT) != 0 || p->mode != 1 || g_password.empty()) return 0;
-    p->result = 1;
-    std::snprintf(p->text1, sizeof p->text1, "%s", g_password.c_str());
-    p->text2[0] = 0;
-    return 1;
 }

@@ -2,7 +2,8 @@
 // then load, the operations in order, and the write; and the answers the batch gives
 // when the program's code asks the user something.
 //
-// Owns: the KV5 password of the run (set once before any file, read-only after) and,
+// Owns: the KV5 options of the run, password included (set once before any file,
+// read-only after; each save gets them as its argument) and,
 // per thread, the first message box shown since the file began — it becomes the
 // file's reason when the file fails (a Pixcode error, a writer's complaint).
 // Promises: an input is written over only with --in-place; every own writer replaces
@@ -14,7 +15,6 @@
 #include <string>
 #include <vector>
 #include "batch/options.h"
-#include "platform/ui.h"
 
 struct BatchFile {
     std::string input;    // as named on the command line (a folder's members: folder + name)
@@ -24,9 +24,10 @@ struct BatchFile {
     std::string refusal;  // why the file is refused before any work; "" when it is not
 };
 
-// The writers' settings for the run: KV5 compression (--level, else 2), protection
-// with `password` ("" for none), no author tag (a batch result should not depend on
-// who ran it or when).
+// The KV5 options for the run: compression --level, else BPL_DEFAULT_LEVEL;
+// protection with `password` ("" for none), no hint; no author tag (a batch result
+// should not depend on who ran it or when). The settings record is not used.
+const int BPL_DEFAULT_LEVEL = 2;
 void bpl_Setup(const BatchOptions& o, const std::string& password);
 
 // Expands input folders (their image files, sorted by name), fixes every path and
@@ -39,8 +40,8 @@ int bpl_Plan(const BatchOptions& o, std::vector<BatchFile>* files, std::string* 
 // operation, the write) and why. *pixels is the loaded image's pixel count.
 int bpl_RunFile(const BatchOptions& o, const BatchFile& f, uint64_t* pixels, std::string* reason);
 
-// The seam's answers during a batch (the command line's ui module hands calls here):
-// a plain message is kept as the file's reason and answered OK; binary PPM is chosen;
-// every other question is declined. The KV5 password prompt gets the run's password.
+// The seam's answers during a batch (the command line's ui module hands message boxes
+// here): a plain message is kept as the file's reason and answered OK; binary PPM is
+// chosen; every other question is declined. Prompts are never answered: the KV5
+// writer gets the run's password with its options and does not ask.
 int bpl_AnswerBox(const char* text, const char* title, unsigned flags);
-int bpl_AnswerPrompt(UiPrompt* prompt);

@@ -403,8 +403,7 @@ void Pick(int phase, int buttons) {
     uint32_t pixel;
     if (!buttons || phase == TOOL_RELEASE || !PickedPixel(&pixel)) return;
     uint32_t colorref = clr_SwapRB(pixel) & 0x00FFFFFFu;
-    (Released(buttons) == 2 ? g_settings.colour2 : g_settings.colour1) = colorref;
-    ui_ViewChanged(UI_VIEW_COLOURS);
+    set_Colour(Released(buttons) == 2 ? 2 : 1, colorref);  // tells the colour panels
 }
 
 // ---- previews ----

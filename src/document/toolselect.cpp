@@ -5,15 +5,10 @@
 int tool_Select(int tool) {
     if (tool < 0 || tool >= TOOL_COUNT) return 0;
     if (tool == g_settings.currentTool) return 0;
-    g_settings.previousTool = g_settings.currentTool;
-    g_settings.currentTool = (uint8_t)tool;
+    set_Tools(tool, g_settings.currentTool);
     return 1;
 }
 
-void tool_SwapWithPrevious() {
-    uint8_t t = g_settings.currentTool;
-    g_settings.currentTool = g_settings.previousTool;
-    g_settings.previousTool = t;
-}
+void tool_SwapWithPrevious() { set_Tools(g_settings.previousTool, g_settings.currentTool); }
 
 int tool_Current() { return g_settings.currentTool < TOOL_COUNT ? g_settings.currentTool : -1; }

@@ -1,7 +1,7 @@
 // toolselect.h — which drawing tool is current, and the one rule for changing it.
 //
 // The current and previous tool are fields of the settings record (they persist);
-// this module is the only writer of both. Rule: choosing a tool that differs from
+// this module is the only caller of their setter (set_Tools). Rule: choosing a tool that differs from
 // the current one makes the current one the previous one; choosing the current
 // tool again changes nothing, so the middle-button swap always has two tools.
 #pragma once

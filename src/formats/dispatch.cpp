@@ -49,20 +49,22 @@ const LoadRow LOAD_TABLE[] = {
 
 typedef int (*ImgWriter)(Surface* s, const char* path);
 
-// A null writer marks the icon types, which only the Icon Creator writes.
+// A null writer marks the icon types, which only the Icon Creator writes, and KV5,
+// whose writer takes the caller's options.
 struct SaveRow {
     const char* ext;
     ImgWriter writer;
+    int kv5;
 };
 
 const SaveRow SAVE_TABLE[] = {
-    {".ico", nullptr},   {".cur", nullptr},   {".exe", nullptr},   {".dll", nullptr},
-    {".scr", nullptr},   {".icl", nullptr},
-    {".kv5", kv5_Save},
-    {".bmp", bmp_Save},  {".dib", bmp_Save},
-    {".tga", tga_Save},
-    {".pcx", pcx_Save},
-    {".ppm", ppm_Save},  {".pbm", ppm_Save},
+    {".ico", nullptr, 0},   {".cur", nullptr, 0},   {".exe", nullptr, 0},   {".dll", nullptr, 0},
+    {".scr", nullptr, 0},   {".icl", nullptr, 0},
+    {".kv5", nullptr, 1},
+    {".bmp", bmp_Save, 0},  {".dib", bmp_Save, 0},
+    {".tga", tga_Save, 0},
+    {".pcx", pcx_Save, 0},
+    {".ppm", ppm_Save, 0},  {".pbm", ppm_Save, 0},
 };
 
 const unsigned SAVE_BOX = UI_OK | UI_ICONWARNING | UI_TASKMODAL;
@@ -120,8 +122,10 @@ int ProbeChain(Surface* out, char* path, ImageFileInfo* info, uint8_t quiet, int
         if (id == IMG_LD_KV5_TILED && !quiet &&
             ui_MessageBox("This KV5 file is in the old format.\nYou should convert it to the new format.\n\n"
                           "Do you want to convert it now?",
-                          "Update KV5 File", UI_YESNO | UI_ICONQUESTION) == UI_IDYES)
-            kv5_Save(out, path);
+                          "Update KV5 File", UI_YESNO | UI_ICONQUESTION) == UI_IDYES) {
+            const Kv5SaveOptions options = img_Kv5OptionsFromSettings(&g_settings);
+            kv5_Save(out, path, &options);
+        }
         return 1;
     }
     return 0;
@@ -288,7 +292,15 @@ int img_LoadReporting(Surface* target, const char* path) {
     return 0;
 }
 
-int img_SaveFile(Surface* s, const char* path) {
+Kv5SaveOptions img_Kv5OptionsFromSettings(const SettingsRecord* record) {
+    Kv5SaveOptions o{};
+    o.level = record->kv5Compression;
+    o.author = record->authorTag ? record->userName : nullptr;
+    o.askPassword = record->kv5Password ? 1 : 0;
+    return o;
+}
+
+int img_SaveFile(Surface* s, const char* path, const Kv5SaveOptions* kv5) {
     refuse_Clear();
     if (std::strcmp(path, "- untitled -") == 0) return refuse_With("untitled");
     ui_WaitCursor(1);
@@ -319,14 +331,14 @@ int img_SaveFile(Surface* s, const char* path) {
         const SaveRow* row = nullptr;
         for (const SaveRow& r : SAVE_TABLE)
             if (std::strcmp(ext, r.ext) == 0) row = &r;
-        if (row && !row->writer) {
+        if (row && !row->writer && !row->kv5) {
             ui_MessageBox("You are trying to save an icon image type.\nPlease use the in-built Icon Creator "
                           "device\ninstead.",
                           "Use Icon Creator", UI_OK | UI_ICONINFORMATION | UI_TASKMODAL);
             refuse_With("icon type");
             goto done;
         }
-        result = row ? row->writer(s, path) : plugin_FilterSave(s, path);
+        result = !row ? plugin_FilterSave(s, path) : row->kv5 ? kv5_Save(s, path, kv5) : row->writer(s, path);
         if (result) {
             std::snprintf(status, sizeof status, " Saved '%s' ", path);
             ui_SetStatus(status);

@@ -12,7 +12,6 @@
 #include "formats/kv5_protect.h"
 #include "formats/rdwr.h"
 #include "platform/ui.h"
-#include "settings/settings.h"
 
 namespace {
 
@@ -338,8 +337,10 @@ void kv5_FreeEncoded(Kv5Encoded* e) {
     e->streamSize = 0;
 }
 
-int kv5_SaveBytes(Surface* s, Kv5Encoded* e) {
+int kv5_SaveBytes(Surface* s, const Kv5SaveOptions* options, Kv5Encoded* e) {
     refuse_Clear();
+    const Kv5SaveOptions none{};
+    const Kv5SaveOptions& opt = options ? *options : none;
     std::memset(e, 0, sizeof *e);
     if (!s || !srf_Lock(s)) return refuse_With("cannot lock surface");
     const uint32_t w = s->width, h = s->height;
@@ -375,10 +376,18 @@ int kv5_SaveBytes(Surface* s, Kv5Encoded* e) {
 
     uint8_t codecs[16] = {};
     int which;
-    size_t n = kv5_Compress(g_settings.kv5Compression & 3, e->work, cap, pixels * planes, &which, codecs);
+    size_t n = kv5_Compress(opt.level & 3, e->work, cap, pixels * planes, &which, codecs);
     const uint8_t* stream = e->work[which];
-    if (g_settings.kv5Password) {
-        size_t got = kv5_Protect(e->work[1 - which], cap, stream, n);
+    // What the prompt returns lives here, for this file only.
+    Kv5PasswordFields asked{};
+    const char* password = opt.password;
+    const char* hint = opt.hint;
+    if (opt.askPassword) {
+        password = kv5_AskNewPassword(&asked) ? asked.password : nullptr;
+        hint = asked.hint;
+    }
+    if (password && *password) {
+        size_t got = kv5_Protect(e->work[1 - which], cap, stream, n, password, hint);
         if (got) {
             stream = e->work[1 - which];
             n = got;
@@ -388,10 +397,10 @@ int kv5_SaveBytes(Surface* s, Kv5Encoded* e) {
 
     uint32_t authorOffset = 0, dataOffset = KV5_AUTHOR_OFFSET, paletteOffset = 0;
     char author[128] = {};
-    if (g_settings.authorTag) {
+    if (opt.author) {
         SioTime t;
         sio_LocalTime(&t);
-        kv5_FormatAuthor(author, g_settings.userName, t.day, t.month, t.year);
+        kv5_FormatAuthor(author, opt.author, t.day, t.month, t.year);
         authorOffset = KV5_AUTHOR_OFFSET;
         dataOffset += KV5_AUTHOR_SIZE;
     }
@@ -436,10 +445,10 @@ int kv5_SaveBytes(Surface* s, Kv5Encoded* e) {
     return 1;
 }
 
-int kv5_Save(Surface* s, const char* path) {
+int kv5_Save(Surface* s, const char* path, const Kv5SaveOptions* options) {
     Kv5Encoded* e = (Kv5Encoded*)std::malloc(sizeof(Kv5Encoded));
     if (!e) return refuse_With("out of memory");
-    int ok = kv5_SaveBytes(s, e);
+    int ok = kv5_SaveBytes(s, options, e);
     if (ok) {
         FioPiece pieces[2] = {{e->head, e->headSize}, {e->stream, e->streamSize}};
         ok = fio_WriteReplace(path, pieces, 2);

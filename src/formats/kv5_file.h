@@ -65,14 +65,24 @@ struct Kv5Encoded {
     uint8_t* work[2];
 };
 
-// Writer. Reads "L2 Compression:", "Use KV5 Password Protection", "Include Author
-// Information Tag" and "User Name / Default Author:" from the settings; may ask for
-// a password. 0 when the Surface cannot be locked, is larger than 65535 on a side,
-// or memory runs out.
-int kv5_SaveBytes(Surface* s, Kv5Encoded* e);
+// What the caller decides about a file it writes; the writer reads nothing else, so
+// files can be written on several threads at once. Null options are all zero: level
+// 0, no author tag, no protection.
+struct Kv5SaveOptions {
+    int level;             // compression level, low two bits (kv5_Compress)
+    const char* author;    // name for the author tag (31 characters kept); null: no tag
+    int askPassword;       // 1: ask through KV5_PASSWORD_PROMPT, the program's interactive save
+    const char* password;  // else the password to protect with; null or "": not protected
+    const char* hint;      // its hint (60 characters kept); null: none
+};
+
+// Writer. May ask for a password (options->askPassword); Skip or an empty password
+// saves unprotected. 0 when the Surface cannot be locked, is larger than 65535 on a
+// side, or memory runs out.
+int kv5_SaveBytes(Surface* s, const Kv5SaveOptions* options, Kv5Encoded* e);
 void kv5_FreeEncoded(Kv5Encoded* e);
 // Replaces the file only after it was written whole.
-int kv5_Save(Surface* s, const char* path);
+int kv5_Save(Surface* s, const char* path, const Kv5SaveOptions* options);
 
 int kv5_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo* info);
 int kv5_Load(Surface* out, const char* path, ImageFileInfo* info);

@@ -7,39 +7,36 @@
 
 namespace {
 
-Kv5PasswordFields g_pw;
-
 void CopyText(char* dst, size_t room, const char* src) {
     size_t len = strnlen(src, room - 1);
     std::memcpy(dst, src, len);
     std::memset(dst + len, 0, room - len);
 }
 
-// Shows the password prompt; 1 when the user applied it (the fields then hold the answer).
-int AskPassword(int mode, const char* hint) {
+// Shows the password prompt; 1 when the user applied it (`fields` then hold the answer).
+int AskPassword(int mode, const char* hint, Kv5PasswordFields* fields) {
     UiPrompt p{};
     p.name = KV5_PASSWORD_PROMPT;
     p.mode = mode;
     p.inText = hint;
     if (!ui_Prompt(&p) || p.result != 1) return 0;
-    CopyText(g_pw.password, sizeof g_pw.password, p.text1);
+    CopyText(fields->password, sizeof fields->password, p.text1);
     if (mode == 1) {
         // The dialog only applies when both entries matched.
-        CopyText(g_pw.confirm, sizeof g_pw.confirm, p.text1);
-        CopyText(g_pw.hint, sizeof g_pw.hint, p.text2);
+        CopyText(fields->confirm, sizeof fields->confirm, p.text1);
+        CopyText(fields->hint, sizeof fields->hint, p.text2);
     }
     return 1;
 }
 
 }  // namespace
 
-Kv5PasswordFields* kv5_PasswordFields() { return &g_pw; }
+int kv5_AskNewPassword(Kv5PasswordFields* fields) { return AskPassword(1, "", fields); }
 
-size_t kv5_Protect(uint8_t* out, size_t cap, const uint8_t* in, size_t n) {
+size_t kv5_Protect(uint8_t* out, size_t cap, const uint8_t* in, size_t n, const char* password, const char* hint) {
     if (!out || cap < KV5_PROTECT_HEADER || n > cap - KV5_PROTECT_HEADER) return 0;
-    if (!AskPassword(1, "")) return 0;
-    const uint8_t* key = (const uint8_t*)g_pw.password;
-    size_t keyLen = std::strlen(g_pw.password);
+    const uint8_t* key = (const uint8_t*)password;
+    size_t keyLen = password ? strnlen(password, KV5_PASSWORD_MAX) : 0;
     if (keyLen == 0) return 0;  // an empty password protects nothing: save unprotected
     uint32_t sum = 0;
     uint8_t* cipher = out + KV5_PROTECT_HEADER;
@@ -50,7 +47,7 @@ size_t kv5_Protect(uint8_t* out, size_t cap, const uint8_t* in, size_t n) {
     }
     std::memset(out, 0, KV5_PROTECT_HEADER);
     out[0] = (uint8_t)KV5_PROTECT_HEADER;
-    std::memcpy(out + 1, g_pw.hint, strnlen(g_pw.hint, KV5_HINT_MAX));
+    if (hint) std::memcpy(out + 1, hint, strnlen(hint, KV5_HINT_MAX));
     wr_U32At(out + 68, sum);
     return n + KV5_PROTECT_HEADER;
 }
@@ -67,15 +64,16 @@ size_t kv5_Unprotect(uint8_t* out, size_t cap, const uint8_t* in, size_t n) {
     const uint32_t stored = h >= KV5_PROTECT_HEADER ? rd_U32At(head, 68) : 0;
     const size_t len = n - h;
 
-    if (!AskPassword(0, hint)) return refuse_With("no password given");
+    Kv5PasswordFields asked{};
+    if (!AskPassword(0, hint, &asked)) return refuse_With("no password given");
     for (;;) {
-        size_t keyLen = std::strlen(g_pw.password);
+        size_t keyLen = std::strlen(asked.password);
         if (keyLen == 0) {
             ui_MessageBox("Please enter a valid password.", "No Password", UI_ICONWARNING);
-            if (!AskPassword(0, hint)) return refuse_With("no password given");
+            if (!AskPassword(0, hint, &asked)) return refuse_With("no password given");
             continue;
         }
-        const uint8_t* key = (const uint8_t*)g_pw.password;
+        const uint8_t* key = (const uint8_t*)asked.password;
         uint32_t sum = 0;
         for (size_t i = 0, k = 0; i < len; i++) {
             out[i] = (uint8_t)(in[h + i] - key[k]);
@@ -91,6 +89,6 @@ size_t kv5_Unprotect(uint8_t* out, size_t cap, const uint8_t* in, size_t n) {
         }
         if (sum == stored) return len;
         ui_MessageBox("The password you entered is incorrect.", "Wrong Password", UI_ICONWARNING);
-        if (!AskPassword(0, hint)) return refuse_With("wrong password");
+        if (!AskPassword(0, hint, &asked)) return refuse_With("wrong password");
     }
 }

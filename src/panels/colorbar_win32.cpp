@@ -26,8 +26,6 @@ ColourPanels g_cp;
 
 const int kButtonCommands[CBAR_BUTTONS] = {CMD_TOOL_OPTIONS, CMD_COLOR_PALETTE, CMD_PREVIEW, CMD_TOOL_HELP};
 
-uint32_t& ColourOf(int button) { return button == 2 ? g_settings.colour2 : g_settings.colour1; }
-
 // ---- colour bar ----
 
 void DrawBar(Surface* out) {
@@ -83,23 +81,19 @@ void Ripple(HWND w, int x, int y) {
 void OnBarClick(HWND w, int x, int y, int button) {
     CbarHit hit = cbar_Hit(x, y);
     if (hit.part == CBAR_CELL) {
-        ColourOf(button) = cbar_CellColour(hit.index);
+        set_Colour(button, cbar_CellColour(hit.index));  // tells the colour panels
         ShowHover(x, y);
         int x1, y1, x2, y2;
         cbar_CellFrame(hit.index, &x1, &y1, &x2, &y2);
         Flash(w, x1, y1, x2, y2);
-        colours_Changed();
     } else if (hit.part == CBAR_CURRENT) {
         if (button == 1) {
-            uint32_t t = g_settings.colour1;
-            g_settings.colour1 = g_settings.colour2;
-            g_settings.colour2 = t;
+            set_Colours(g_settings.colour2, g_settings.colour1);
             ui_SetStatus(" Color#1 and Color#2 swapped");
         } else {
-            g_settings.colour2 = g_settings.colour1;
+            set_Colour(2, g_settings.colour1);
             ui_SetStatus(" Color#1 copied to Color#2");
         }
-        colours_Changed();
         InvalidateRect(w, nullptr, FALSE);
         UpdateWindow(w);
         Ripple(w, 20, 20);
@@ -126,9 +120,8 @@ void OnBarDoubleClick(HWND w, int x, int y, int button) {
     Ripple(w, 63 + 20 * k, 30);
     long c = ChooseColour(GetParent(w), g_settings.userColours[k]);
     if (c < 0) return;
-    g_settings.userColours[k] = (uint32_t)c;
-    ColourOf(button) = (uint32_t)c;
-    colours_Changed();
+    set_UserColour(k, (uint32_t)c);
+    set_Colour(button, (uint32_t)c);
 }
 
 int OnBarCursor(HWND w) {
@@ -199,8 +192,7 @@ void OnQuickMouse(HWND w, int x, int y, WPARAM keys) {
     uint32_t c = qpal_ColourAt(x, y, r.right, r.bottom);
     int button = keys & MK_LBUTTON ? 1 : keys & MK_RBUTTON ? 2 : 0;
     if (button) {
-        ColourOf(button) = c;
-        colours_Changed();
+        set_Colour(button, c);
     }
     char text[160];
     qpal_StatusText(c, button, text, sizeof text);

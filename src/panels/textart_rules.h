@@ -8,11 +8,13 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include "settings/settings.h"
 
 const int TA_SIZE_MIN = 1, TA_SIZE_MAX = 1000;   // points; a larger font only stalls GDI
-const int TA_LEVEL_MIN = 10, TA_LEVEL_MAX = 90;
+// The ranges the settings keep.
+const int TA_LEVEL_MIN = SET_TEXT_LEVEL_MIN, TA_LEVEL_MAX = SET_TEXT_LEVEL_MAX;
 const int TA_ANTIALIAS_MAX = 255;
-const int TA_STYLE_MAX = 14, TA_BORDER_MAX = 16;
+const int TA_STYLE_MAX = SET_TEXT_STYLE_MAX, TA_BORDER_MAX = SET_TEXT_BORDER_MAX;
 const int TA_BOXES = 7;                           // style boxes, flag bits 1..64 in order
 
 // The size list: 4..100 then 120, 140, 160, 200, 240 points.

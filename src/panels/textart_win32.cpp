@@ -132,8 +132,6 @@ void FillLists(HWND w) {
         SendMessageA(style, CB_ADDSTRING, 0, (LPARAM)text);
     }
     for (int i = 0; i <= TA_BORDER_MAX; i++) SendMessageA(border, CB_ADDSTRING, 0, (LPARAM)ta_BorderName(i));
-    if (g_settings.textStyle > TA_STYLE_MAX) g_settings.textStyle = TA_STYLE_MAX;
-    if (g_settings.textBorder > TA_BORDER_MAX) g_settings.textBorder = TA_BORDER_MAX;
     SelectNumbered(style, g_settings.textStyle);
     SelectNumbered(border, g_settings.textBorder);
 }
@@ -173,7 +171,7 @@ void Append(HWND w, const char* add) {
 void TakeSize(const char* text) {
     int size = ta_SizeFromText(text, EditorSize());
     g_ta.lastTyped = size;
-    g_settings.textSize = ta_StoredSize(size);
+    set_TextValue(SET_TEXT_SIZE, ta_StoredSize(size));
 }
 
 void OnSizeChange(HWND w, int code) {
@@ -196,8 +194,8 @@ void OnNumberedChange(HWND w, int id) {
     char text[64];
     if (at == CB_ERR || SendMessageA(combo, CB_GETLBTEXTLEN, (WPARAM)at, 0) >= (LRESULT)sizeof text) return;
     SendMessageA(combo, CB_GETLBTEXT, (WPARAM)at, (LPARAM)text);
-    if (id == IDC_TA_STYLE) g_settings.textStyle = (uint8_t)ta_StyleFromText(text, g_settings.textStyle);
-    else g_settings.textBorder = (uint8_t)ta_BorderFromText(text, g_settings.textBorder);
+    if (id == IDC_TA_STYLE) set_TextValue(SET_TEXT_STYLE, ta_StyleFromText(text, g_settings.textStyle));
+    else set_TextValue(SET_TEXT_BORDER, ta_BorderFromText(text, g_settings.textBorder));
     textart_Render();
 }
 
@@ -207,15 +205,14 @@ void OnFontChange(HWND w) {
     char face[LF_FACESIZE * 2];
     if (at == LB_ERR || SendMessageA(list, LB_GETTEXTLEN, (WPARAM)at, 0) >= (LRESULT)sizeof g_settings.textFont) return;
     SendMessageA(list, LB_GETTEXT, (WPARAM)at, (LPARAM)face);
-    std::memcpy(g_settings.textFont, face, sizeof g_settings.textFont);
-    g_settings.textFont[sizeof g_settings.textFont - 1] = 0;
+    set_TextFont(face);
     textart_Render();
 }
 
 void OnBoxes(HWND w) {
     int checked[TA_BOXES];
     for (int i = 0; i < TA_BOXES; i++) checked[i] = IsDlgButtonChecked(w, IDC_TA_BOLD + i) == BST_CHECKED;
-    g_settings.textFlags = ta_FlagsFromBoxes(checked);
+    set_TextValue(SET_TEXT_FLAGS, ta_FlagsFromBoxes(checked));
     textart_Render();
 }
 
@@ -263,8 +260,6 @@ BOOL OnEditorInit(HWND w) {
     SendDlgItemMessageA(w, IDC_TA_TEXT, EM_LIMITTEXT, TOOL_TEXT_MAX - 1, 0);
     for (int i = 0; i < TA_BOXES; i++)
         CheckDlgButton(w, IDC_TA_BOLD + i, (g_settings.textFlags >> i) & 1 ? BST_CHECKED : BST_UNCHECKED);
-    int level = g_settings.textLevel;
-    g_settings.textLevel = (uint8_t)(level < TA_LEVEL_MIN ? TA_LEVEL_MIN : level > TA_LEVEL_MAX ? TA_LEVEL_MAX : level);
     SetBar(w, IDC_TA_LEVEL, TA_LEVEL_MIN, TA_LEVEL_MAX, g_settings.textLevel);
     SetBar(w, IDC_TA_ANTIALIAS, 0, TA_ANTIALIAS_MAX, g_settings.textAntialias);
     UpdateOpacity(w);
@@ -313,13 +308,14 @@ void OnEditorCommand(HWND w, int id, int code) {
 
 void OnEditorScroll(HWND bar, int code, int track) {
     const int id = GetDlgCtrlID(bar);
-    uint8_t* field = id == IDC_TA_LEVEL ? &g_settings.textLevel : id == IDC_TA_ANTIALIAS ? &g_settings.textAntialias : nullptr;
-    if (!field) return;
+    if (id != IDC_TA_LEVEL && id != IDC_TA_ANTIALIAS) return;
+    const SetTextValue which = id == IDC_TA_LEVEL ? SET_TEXT_LEVEL : SET_TEXT_ANTIALIAS;
+    const uint8_t* field = id == IDC_TA_LEVEL ? &g_settings.textLevel : &g_settings.textAntialias;
     const int min = id == IDC_TA_LEVEL ? TA_LEVEL_MIN : 0, max = id == IDC_TA_LEVEL ? TA_LEVEL_MAX : TA_ANTIALIAS_MAX;
     const int value = ta_Scroll(*field, code, track, min, max);
     SetScrollPos(bar, SB_CTL, value, TRUE);
     if (value == *field) return;
-    *field = (uint8_t)value;
+    set_TextValue(which, value);
     textart_Render();
 }
 

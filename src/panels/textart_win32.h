@@ -3,8 +3,8 @@
 // edge softening are chosen, and the symbol dialog (281) it opens.
 //
 // Owns: the one editor window (at most one exists) and the font size typed in it this
-// session. Every change goes straight into the Text-Art text and the settings record
-// and is rendered into the sprite at once; the view is told to repaint. The window
+// session. Every change goes straight into the Text-Art text and, through its
+// setters, the settings record and is rendered into the sprite at once; the view is told to repaint. The window
 // renders again on the command IDC_TA_RERENDER (65535), which is sent to it when the
 // drawing colours change. The fonts it makes for drawing are released on every path.
 // The message loop should hand it its keyboard messages while textart_Window() is

@@ -15,15 +15,16 @@ const BYTE OPAQUE_ALPHA = 255, IDLE_ALPHA = 128;
 
 struct Bar {
     int min, max;
-    uint8_t SettingsRecord::*field;
+    const uint8_t SettingsRecord::*field;
+    SetToolValue setter;
     const char* format;
     COLORREF colour;
 };
 const Bar kBars[4] = {
-    {1, 128, &SettingsRecord::toolWidth, "Width: %i pixels", 0xFF0000},
-    {0, 100, &SettingsRecord::toolLevel, "fx Level: %i%%", 0x003F00},
-    {0, 255, &SettingsRecord::alpha1, "Alpha1: %i/255", 0x00007F},
-    {0, 255, &SettingsRecord::alpha2, "Alpha2: %i/255", 0x7F007F},
+    {SET_TOOL_WIDTH_MIN, SET_TOOL_WIDTH_MAX, &SettingsRecord::toolWidth, SET_TOOL_WIDTH, "Width: %i pixels", 0xFF0000},
+    {0, SET_TOOL_LEVEL_MAX, &SettingsRecord::toolLevel, SET_TOOL_LEVEL, "fx Level: %i%%", 0x003F00},
+    {0, 255, &SettingsRecord::alpha1, SET_TOOL_ALPHA1, "Alpha1: %i/255", 0x00007F},
+    {0, 255, &SettingsRecord::alpha2, SET_TOOL_ALPHA2, "Alpha2: %i/255", 0x7F007F},
 };
 
 HWND g_window;
@@ -58,7 +59,7 @@ void OnScroll(HWND w, HWND bar, int code) {
     if (i < 0 || i > 3) return;
     SCROLLINFO si = {sizeof si, SIF_POS | SIF_TRACKPOS, 0, 0, 0, 0, 0};
     GetScrollInfo(bar, SB_CTL, &si);
-    g_settings.*kBars[i].field = (uint8_t)tset_Scroll(si.nPos, code, si.nTrackPos, kBars[i].min, kBars[i].max);
+    set_ToolValue(kBars[i].setter, tset_Scroll(si.nPos, code, si.nTrackPos, kBars[i].min, kBars[i].max));
     ShowValue(w, i);
 }
 

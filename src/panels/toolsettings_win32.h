@@ -2,7 +2,7 @@
 // alpha values of the tools, on four scroll bars.
 //
 // Owns: the one window (at most one exists). Every change goes straight into the
-// settings record. The message loop hands it its keyboard messages while it is open.
+// settings record through set_ToolValue. The message loop hands it its keyboard messages while it is open.
 #pragma once
 #include <windows.h>
 

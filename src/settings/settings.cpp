@@ -1,13 +1,60 @@
-// settings.cpp — the settings record, its defaults and the settings file.
+// settings.cpp — the settings record, its setters, its defaults and the settings file.
 #include "settings/settings.h"
 #include <cstring>
 #include "platform/paths.h"
 #include "platform/refusal.h"
 #include "platform/sysio.h"
-
-SettingsRecord g_settings;
+#include "platform/ui.h"
 
 namespace {
+
+// The byte fields with a range; the single setters and set_Record share these rows.
+struct ByteRange {
+    uint8_t SettingsRecord::*field;
+    int min, max;
+};
+const ByteRange UNDO_RANGE = {&SettingsRecord::undoMB, SET_UNDO_MB_MIN, SET_UNDO_MB_MAX};
+const ByteRange LEVEL_RANGE = {&SettingsRecord::kv5Compression, 0, SET_KV5_LEVEL_MAX};
+// In SetToolValue order.
+const ByteRange TOOL_RANGES[] = {
+    {&SettingsRecord::toolWidth, SET_TOOL_WIDTH_MIN, SET_TOOL_WIDTH_MAX},
+    {&SettingsRecord::toolLevel, 0, SET_TOOL_LEVEL_MAX},
+    {&SettingsRecord::alpha1, 0, 255},
+    {&SettingsRecord::alpha2, 0, 255},
+};
+// In SetTextValue order.
+const ByteRange TEXT_RANGES[] = {
+    {&SettingsRecord::textSize, 0, 255},
+    {&SettingsRecord::textFlags, 0, 255},
+    {&SettingsRecord::textStyle, 0, SET_TEXT_STYLE_MAX},
+    {&SettingsRecord::textBorder, 0, SET_TEXT_BORDER_MAX},
+    {&SettingsRecord::textLevel, SET_TEXT_LEVEL_MIN, SET_TEXT_LEVEL_MAX},
+    {&SettingsRecord::textAntialias, 0, 255},
+};
+
+uint8_t ClampByte(int value, int min, int max) {
+    return (uint8_t)(value < min ? min : value > max ? max : value);
+}
+
+void Store(SettingsRecord* r, const ByteRange& range, int value) {
+    r->*range.field = ClampByte(value, range.min, range.max);
+}
+
+void Terminate(char* text, size_t size) { text[size - 1] = 0; }
+
+// Everything the setters promise, applied to a whole record.
+void ClampRecord(SettingsRecord* r) {
+    Store(r, UNDO_RANGE, r->undoMB);
+    Store(r, LEVEL_RANGE, r->kv5Compression);
+    for (const ByteRange& range : TOOL_RANGES) Store(r, range, r->*range.field);
+    for (const ByteRange& range : TEXT_RANGES) Store(r, range, r->*range.field);
+    r->colour1 &= SET_COLOUR_MASK;
+    r->colour2 &= SET_COLOUR_MASK;
+    for (uint32_t& c : r->userColours) c &= SET_COLOUR_MASK;
+    Terminate(r->userName, sizeof r->userName);
+    Terminate(r->textFont, sizeof r->textFont);
+    for (auto& path : r->recent) Terminate(path, sizeof path);
+}
 
 const char MAGIC[4] = {'M', 'E', 'M', 'O'};
 const char HEADER_TEXT[] = "<<Orvik's Kelvara ver 1.80>>";
@@ -102,9 +149,22 @@ void SetDefaults(SettingsRecord* s) {
     s->textAntialias = 127;
 }
 
+SettingsRecord DefaultRecord() {
+    SettingsRecord r;
+    std::memset(&r, 0, sizeof r);
+    SetDefaults(&r);
+    return r;
+}
+
+// Until a load or reset, the defaults without user information: what a program that
+// never loads the file (kvbatch, the tools) reads.
+SettingsRecord g_record = DefaultRecord();
+
 int SettingsPath(char* out, size_t cap) { return path_Join(out, cap, path_AppDir(), SET_FILE_NAME); }
 
 }  // namespace
+
+const SettingsRecord& g_settings = g_record;
 
 uint32_t set_Checksum(const SettingsRecord* record) {
     const uint8_t* b = (const uint8_t*)record;
@@ -160,14 +220,17 @@ int LoadSettings() {
     uint8_t buf[SET_MAX_HEADER + SET_RECORD_SIZE];
     size_t got = std::fread(buf, 1, sizeof buf, f);
     std::fclose(f);
-    return set_Decode(buf, got, &g_settings);
+    SettingsRecord loaded;
+    if (!set_Decode(buf, got, &loaded)) return 0;
+    set_Record(&loaded);
+    return 1;
 }
 
 int SaveSettings() {
     char path[KV_MAX_PATH];
     if (!SettingsPath(path, sizeof path)) return 0;
     uint8_t buf[SET_FILE_SIZE];
-    set_Encode(&g_settings, buf);
+    set_Encode(&g_record, buf);
     std::FILE* f = sio_Open(path, "wb", SIO_SHARE_READ);
     if (!f) return 0;
     int ok = std::fwrite(buf, 1, SET_HEADER_SIZE, f) == SET_HEADER_SIZE &&
@@ -178,19 +241,75 @@ int SaveSettings() {
 }
 
 int ResetSettings(int keepUserInfo) {
+    SettingsRecord r = g_record;
     if (!keepUserInfo) {
-        std::memset(&g_settings, 0, sizeof g_settings);
-        sio_UserName(g_settings.userName, sizeof g_settings.userName);
-        for (int i = 0; i < SET_RECENT_COUNT; i++)
-            sio_SearchPath(SAMPLE_IMAGES[i], g_settings.recent[i], sizeof g_settings.recent[i]);
+        std::memset(&r, 0, sizeof r);
+        sio_UserName(r.userName, sizeof r.userName);
+        for (int i = 0; i < SET_RECENT_COUNT; i++) sio_SearchPath(SAMPLE_IMAGES[i], r.recent[i], sizeof r.recent[i]);
     }
-    SetDefaults(&g_settings);
+    SetDefaults(&r);
+    set_Record(&r);
     return 1;
 }
 
 int LoadOrResetSettings() {
-    std::memset(&g_settings, 0, sizeof g_settings);
+    std::memset(&g_record, 0, sizeof g_record);
     if (LoadSettings()) return 1;
     ResetSettings(0);
     return 0;
+}
+
+// ---- setters ----
+
+void set_Colour(int number, uint32_t colour) {
+    (number == 2 ? g_record.colour2 : g_record.colour1) = colour & SET_COLOUR_MASK;
+    ui_ViewChanged(UI_VIEW_COLOURS);
+}
+
+void set_Colours(uint32_t colour1, uint32_t colour2) {
+    g_record.colour1 = colour1 & SET_COLOUR_MASK;
+    g_record.colour2 = colour2 & SET_COLOUR_MASK;
+    ui_ViewChanged(UI_VIEW_COLOURS);
+}
+
+void set_UserColour(int index, uint32_t colour) {
+    if (index < 0 || index >= 16) return;
+    g_record.userColours[index] = colour & SET_COLOUR_MASK;
+    ui_ViewChanged(UI_VIEW_COLOURS);
+}
+
+void set_ToolValue(SetToolValue which, int value) {
+    if ((unsigned)which < sizeof TOOL_RANGES / sizeof TOOL_RANGES[0]) Store(&g_record, TOOL_RANGES[which], value);
+}
+
+void set_Tools(int current, int previous) {
+    g_record.currentTool = ClampByte(current, 0, 255);
+    g_record.previousTool = ClampByte(previous, 0, 255);
+}
+
+void set_TextValue(SetTextValue which, int value) {
+    if ((unsigned)which < sizeof TEXT_RANGES / sizeof TEXT_RANGES[0]) Store(&g_record, TEXT_RANGES[which], value);
+}
+
+void set_TextFont(const char* face) { SetText(g_record.textFont, sizeof g_record.textFont, face ? face : ""); }
+
+// Whole rows, tails included: the file keeps what the list held byte for byte.
+void set_Recent(const char recent[SET_RECENT_COUNT][256]) {
+    std::memcpy(g_record.recent, recent, sizeof g_record.recent);
+    for (auto& path : g_record.recent) Terminate(path, sizeof path);
+}
+
+void set_AssocMask(uint32_t mask) { g_record.assocMask = mask; }
+
+void set_UndoMB(int mb) { Store(&g_record, UNDO_RANGE, mb); }
+
+void set_TutorialCount(int count) { g_record.tutorialCount = ClampByte(count, 0, 255); }
+
+void set_WasMaximised(int maximised) { g_record.wasMaximised = maximised ? 1 : 0; }
+
+void set_Record(const SettingsRecord* record) {
+    SettingsRecord r = *record;
+    ClampRecord(&r);
+    g_record = r;
+    ui_ViewChanged(UI_VIEW_COLOURS);
 }

@@ -1,7 +1,12 @@
 // settings.h — the settings record and the settings file Kelvara.kvr.
 //
-// Owns: g_settings, the one process-wide settings record; every module reads and
-// writes its fields directly. It is persisted whole, reserved bytes included.
+// Owns: the one process-wide settings record, persisted whole, reserved bytes
+// included. Other modules read it through the const view g_settings and change it
+// only through the set_* setters below: each keeps its fields within their ranges
+// (SET_*_MIN / _MAX; texts NUL-terminated within their fields, colours 0x00BBGGRR)
+// and tells the view through the ui seam when something it shows changed. Rules
+// about the values (which tool follows which, the order of the recent files) stay
+// with the modules that own them; they hand the result to a setter.
 //
 // Kelvara.kvr, in the program folder, little-endian:
 //   offset  size  field
@@ -15,9 +20,8 @@
 // NUL) contains "Orvik's Kelvara"; the record size must be exactly 1212 and the
 // checksum must match. Anything else is refused as a whole and the record is left
 // untouched.
-// Promises: after a load the text fields (user name, font face, recent files) are
-// NUL-terminated within their fields. Range checks of the numeric fields are left
-// to the modules that use them.
+// Promises: a loaded record goes through set_Record, so its ranged fields are
+// clamped and its texts terminated like any other.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -103,10 +107,51 @@ const uint32_t SET_ASSOC_PCX = 8;
 const uint32_t SET_ASSOC_PPM = 16;  // .ppm .pgm .pbm
 const uint32_t SET_ASSOC_ICL = 32;
 
-extern SettingsRecord g_settings;
+// Ranges the setters keep (other byte fields take any value; a flag is on when not 0).
+const int SET_UNDO_MB_MIN = 1, SET_UNDO_MB_MAX = 64;
+const int SET_KV5_LEVEL_MAX = 3;
+const int SET_TOOL_WIDTH_MIN = 1, SET_TOOL_WIDTH_MAX = 128;
+const int SET_TOOL_LEVEL_MAX = 100;
+const int SET_TEXT_STYLE_MAX = 14, SET_TEXT_BORDER_MAX = 16;
+const int SET_TEXT_LEVEL_MIN = 10, SET_TEXT_LEVEL_MAX = 90;
+const uint32_t SET_COLOUR_MASK = 0x00FFFFFFu;
 
-// Reads <program folder>\Kelvara.kvr into g_settings; 1 when the file is valid.
-// On 0 g_settings is unchanged; the caller resets it.
+// The record, read-only: write through the setters. Until it is loaded or reset it
+// holds the defaults with no user name and no recent files.
+extern const SettingsRecord& g_settings;
+
+// Colour #1 (number 1) or #2 (number 2); both at once for swapping. Colour
+// changes tell ui_ViewChanged(UI_VIEW_COLOURS).
+void set_Colour(int number, uint32_t colour);
+void set_Colours(uint32_t colour1, uint32_t colour2);
+// Palette entry #01..#16 as index 0..15 (others are ignored); tells UI_VIEW_COLOURS.
+void set_UserColour(int index, uint32_t colour);
+
+// The tool-settings values: width 1..128, level 0..100, alphas 0..255.
+enum SetToolValue { SET_TOOL_WIDTH, SET_TOOL_LEVEL, SET_TOOL_ALPHA1, SET_TOOL_ALPHA2 };
+void set_ToolValue(SetToolValue which, int value);
+// Current and previous tool (0..255; which numbers are tools is the document's rule).
+void set_Tools(int current, int previous);
+
+// The Text-Art values: size 0..255 points, flags byte, style 0..14, border 0..16,
+// level 10..90, antialiasing 0..255; the font face is cut to 31 characters.
+enum SetTextValue { SET_TEXT_SIZE, SET_TEXT_FLAGS, SET_TEXT_STYLE, SET_TEXT_BORDER, SET_TEXT_LEVEL, SET_TEXT_ANTIALIAS };
+void set_TextValue(SetTextValue which, int value);
+void set_TextFont(const char* face);
+
+// The recent-file list as a whole (the caller applies its ordering rule to a copy).
+void set_Recent(const char recent[SET_RECENT_COUNT][256]);
+void set_AssocMask(uint32_t mask);
+void set_UndoMB(int mb);
+// The tutorial counter, 0..255.
+void set_TutorialCount(int count);
+void set_WasMaximised(int maximised);
+// Every field at once (the Options dialog's OK; load and reset), clamped like the
+// single setters; tells UI_VIEW_COLOURS.
+void set_Record(const SettingsRecord* record);
+
+// Reads <program folder>\Kelvara.kvr into the record; 1 when the file is valid.
+// On 0 the record is unchanged; the caller resets it.
 int LoadSettings();
 // Writes header and record (create or truncate, others may read meanwhile) and
 // flushes them to disk; 0 when anything failed.

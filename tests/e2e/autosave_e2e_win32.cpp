@@ -98,7 +98,7 @@ TEST(Journey, AutosaveSurvivesCrashes) {
         ASSERT_TRUE(srf_CreateExact(side, side, &s));
         drw_GradientRect(&s, 0, 0, side - 1, side - 1, 0x00FFFFFF, 0x00FF8040, 0x004080FF, 0x0040FF80);
         srf_Unlock(&s);
-        ASSERT_TRUE(kv5_Save(&s, (side == 400 ? canvas : big).c_str()));
+        ASSERT_TRUE(kv5_Save(&s, (side == 400 ? canvas : big).c_str(), nullptr));
         srf_Destroy(&s);
     }
 

@@ -71,7 +71,7 @@ void write_picture(const std::string& path, int w, int h) {
     ASSERT_TRUE(srf_CreateExact(w, h, &s));
     drw_GradientRect(&s, 0, 0, w - 1, h - 1, 0x00FF8040, 0x004080FF, 0x0040FF80, 0x00202020);
     srf_Unlock(&s);
-    ASSERT_TRUE(kv5_Save(&s, path.c_str()));
+    ASSERT_TRUE(kv5_Save(&s, path.c_str(), nullptr));
     srf_Destroy(&s);
 }
 

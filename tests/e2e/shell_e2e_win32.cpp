@@ -282,7 +282,7 @@ void write_image(const std::string& path, uint32_t colour) {
     ASSERT_TRUE(srf_CreateExact(32, 24, &s));
     drw_FillRect(&s, 0, 0, 31, 23, colour);
     srf_Unlock(&s);
-    EXPECT_TRUE(kv5_Save(&s, path.c_str()));
+    EXPECT_TRUE(kv5_Save(&s, path.c_str(), nullptr));
     srf_Destroy(&s);
 }
 

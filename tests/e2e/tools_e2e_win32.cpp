@@ -113,7 +113,7 @@ TEST(Journey, EveryToolWithTheMouse) {
     drw_FillRect(&expect, 0, 0, W - 1, H - 1, 0x00FFFFFF);
     srf_Unlock(&expect);
     std::string file = dir + "\\canvas.kv5";
-    ASSERT_TRUE(kv5_Save(&expect, file.c_str()));
+    ASSERT_TRUE(kv5_Save(&expect, file.c_str(), nullptr));
     KvRunning r;
     ASSERT_TRUE(drv_StartReady(&r.p, dir, ("\"" + file + "\"").c_str())) << drv_Status(r.p.main);
     Session s{&r.p, r.p.main, drv_Child(r.p.main, "kelvara_wnd_view"), drv_Child(r.p.main, "kelvara_wnd_toolbar"),
@@ -200,7 +200,7 @@ TEST(Journey, EveryToolWithTheMouse) {
             canvas.pixels[y * canvas.stride + x] = 0x00C0C0C0 | (seed >> 8 & 0x3F3F3F);
         }
     srf_Unlock(&canvas);
-    ASSERT_TRUE(kv5_Save(&canvas, noisy.c_str()));
+    ASSERT_TRUE(kv5_Save(&canvas, noisy.c_str(), nullptr));
     ASSERT_TRUE(drv_DropFiles(s.p, s.main, {noisy}));
     for (int t = 0; t < 100 && drv_Text(s.main) != "Kelvara 1.80 - [ noisy.kv5 ]"; t++) Sleep(50);
     s.file = noisy;

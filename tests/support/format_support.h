@@ -139,23 +139,21 @@ inline Bytes Tga(int type, int w, int h, int depth, int desc = 0, int mapLen = 0
     return b;
 }
 
-// The KV5 writer's settings for one test; the record is put back afterwards.
-struct WriterSettings {
-    SettingsRecord saved = g_settings;
-    WriterSettings(int level, int password, int author, const char* user = "Tester") {
-        g_settings.kv5Compression = (uint8_t)level;
-        g_settings.kv5Password = (uint8_t)password;
-        g_settings.authorTag = (uint8_t)author;
-        std::memset(g_settings.userName, 0, sizeof g_settings.userName);
-        std::memcpy(g_settings.userName, user, strnlen(user, sizeof g_settings.userName - 1));
-        uiscript_Reset();
-    }
-    ~WriterSettings() { g_settings = saved; }
-};
+// KV5 writer options as the program's save builds them: a level, asking for a
+// password (answers come from QueuePassword) or not, an author tag with `user` or
+// none. Clears the scripted seam, so a test sees only what the save does.
+inline Kv5SaveOptions WriterOptions(int level, int askPassword, int author, const char* user = "Tester") {
+    uiscript_Reset();
+    Kv5SaveOptions o{};
+    o.level = level;
+    o.askPassword = askPassword;
+    o.author = author ? user : nullptr;
+    return o;
+}
 
-inline Bytes Kv5SaveBytes(Surface* s) {
+inline Bytes Kv5SaveBytes(Surface* s, const Kv5SaveOptions* options = nullptr) {
     Kv5Encoded e;
-    if (!kv5_SaveBytes(s, &e)) return {};
+    if (!kv5_SaveBytes(s, options, &e)) return {};
     Bytes file(e.head, e.head + e.headSize);
     file.insert(file.end(), e.stream, e.stream + e.streamSize);
     kv5_FreeEncoded(&e);

@@ -20,10 +20,8 @@
 #include "effects/transform.h"
 #include "formats/dispatch.h"
 #include "formats/kv5_file.h"
-#include "formats/kv5_protect.h"
 #include "pixcode/pix_compile.h"
 #include "pixcode/pix_run.h"
-#include "settings/settings.h"
 #include "support/scratch.h"
 #include "support/test_surface.h"
 #include "support/ui_script.h"
@@ -54,8 +52,7 @@ Surface Load(const std::string& path) {
 }
 
 void SaveKv5(Surface* s, const std::string& path) {
-    g_settings = SettingsRecord{};
-    ASSERT_TRUE(kv5_Save(s, path.c_str()));
+    ASSERT_TRUE(kv5_Save(s, path.c_str(), nullptr));
 }
 
 int RunProgram(Surface* s, const char* text) {
@@ -65,9 +62,9 @@ int RunProgram(Surface* s, const char* text) {
     return pix_Compile(text, cells, &m, s, &out) && pix_RunPixels(s, cells, &m);
 }
 
-std::vector<uint8_t> EncodeKv5(Surface* s) {
+std::vector<uint8_t> EncodeKv5(Surface* s, const Kv5SaveOptions* options) {
     Kv5Encoded e;
-    EXPECT_TRUE(kv5_SaveBytes(s, &e));
+    EXPECT_TRUE(kv5_SaveBytes(s, options, &e));
     std::vector<uint8_t> bytes(e.head, e.head + e.headSize);
     bytes.insert(bytes.end(), e.stream, e.stream + e.streamSize);
     kv5_FreeEncoded(&e);
@@ -118,12 +115,8 @@ TEST(BatchJourney, AChainEqualsTheKernelsCalledInOrder) {
         ASSERT_TRUE(pal_SmartDither(&s));
         fx_Greyscale(&s);
 
-        g_settings = SettingsRecord{};
-        g_settings.kv5Compression = 3;
-        g_settings.kv5Password = 1;
-        uiscript_Reset();
-        uiscript_QueuePrompt(KV5_PASSWORD_PROMPT, {1, "secret", ""});
-        EXPECT_EQ(d.Read(std::string("out/") + name + ".kv5"), EncodeKv5(&s)) << name;
+        const Kv5SaveOptions packed = {3, nullptr, 0, "secret", nullptr};
+        EXPECT_EQ(d.Read(std::string("out/") + name + ".kv5"), EncodeKv5(&s, &packed)) << name;
         srf_Destroy(&s);
     }
     tf_ReleaseSpare();

@@ -9,6 +9,7 @@
 #include "effects/catalogue.h"
 #include "engine/shape.h"
 #include "settings/settings.h"
+#include "support/settings_support.h"
 #include "support/test_surface.h"
 #include "support/ui_script.h"
 
@@ -104,7 +105,7 @@ TEST_F(DocTest, TransparencyCleanups) {
     FillWith(&g_doc.mainImage, 1, 0, 1, 0, 0xF0123456u);   // alpha 240
     ASSERT_EQ(doc_RebaseTransparentPoint(DOC_TARGET_MAIN), 1);
     EXPECT_EQ(At(&g_doc.mainImage, {{0, 0}, {1, 0}}), (Words{0xFF123456u, 0xF0123456u}));
-    g_settings.colour1 = 0x00332211u;   // COLORREF: red 0x11
+    set_Colour(1, 0x00332211u);   // COLORREF: red 0x11
     ASSERT_EQ(doc_RemoveRedundantInfo(DOC_TARGET_MAIN), 1);
     EXPECT_EQ(At(&g_doc.mainImage, {{0, 0}, {1, 0}}), (Words{0xFF112233u, 0xF0123456u}));
     ASSERT_EQ(doc_RemoveTransparency(), 1);
@@ -173,11 +174,11 @@ TEST_F(DocTest, ImageSizeRule) {
 }
 
 TEST_F(DocTest, NewImageIsWhiteAndTransparentOnlyWhenAsked) {
-    g_settings.newImageTransparent = 1;
+    EditSettings([](SettingsRecord& r) { r.newImageTransparent = 1; });
     ASSERT_EQ(doc_NewImage(10, 7), 1);
     EXPECT_EQ(WordAt(&g_doc.mainImage, 9, 6), 0xFFFFFFFFu);
     EXPECT_STREQ(g_doc.fileName, "- untitled -");
-    g_settings.newImageTransparent = 0;
+    EditSettings([](SettingsRecord& r) { r.newImageTransparent = 0; });
     ASSERT_EQ(doc_NewImage(5, 5), 1);
     EXPECT_EQ(WordAt(&g_doc.mainImage, 0, 0), 0x00FFFFFFu);
     EXPECT_EQ(doc_NewImage(0, 5), 0);
@@ -304,14 +305,13 @@ TEST(ToolSelect, CurrentAndPreviousTool) {
     const int steps[][4] = {   // tool (or SWAP), result, current, previous
         {5, 1, 5, 3},        {5, 0, 5, 3},           {TOOL_COUNT, 0, 5, 3}, {-1, 0, 5, 3},
         {LAST, 1, LAST, 5},  {SWAP, 0, 5, LAST},     {SWAP, 0, LAST, 5},    {0, 1, 0, LAST}};
-    g_settings.currentTool = 3;
-    g_settings.previousTool = 7;
+    set_Tools(3, 7);
     for (const auto& s : steps) {
         EXPECT_EQ(s[0] == SWAP ? (tool_SwapWithPrevious(), 0) : tool_Select(s[0]), s[1]) << &s - steps;
         EXPECT_EQ(tool_Current(), s[2]) << &s - steps;
         EXPECT_EQ(g_settings.previousTool, s[3]) << &s - steps;
     }
-    g_settings.currentTool = TOOL_COUNT;   // an unknown tool from the settings file
+    set_Tools(TOOL_COUNT, 0);   // an unknown tool from the settings file
     EXPECT_EQ(tool_Current(), -1);
-    g_settings = saved;
+    set_Record(&saved);
 }

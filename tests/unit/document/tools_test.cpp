@@ -12,6 +12,7 @@
 #include "document/undo.h"
 #include "engine/shape.h"
 #include "settings/settings.h"
+#include "support/settings_support.h"
 #include "support/test_surface.h"
 #include "support/ui_script.h"
 
@@ -33,18 +34,19 @@ const int P = TOOL_PRESS, M = TOOL_MOVE, R = TOOL_RELEASE, L = TOOL_LEFT, RT = T
 struct ToolsTest : ::testing::Test {
     int zoom = 1;
     void SetUp() override {
-        uiscript_Reset();
         doc_Shutdown();
         srf_Create(64, 48, &g_doc.mainImage);
         FillAll(&g_doc.mainImage, 0x00FFFFFFu);
         srf_Duplicate(&g_doc.composite, &g_doc.mainImage);
-        std::memset(&g_settings, 0, sizeof g_settings);
-        g_settings.toolWidth = 3;
-        g_settings.toolLevel = 50;
-        g_settings.alpha1 = 1;
-        g_settings.alpha2 = 2;
-        g_settings.colour1 = 0x0000FFu;
-        g_settings.colour2 = 0xFF0000u;
+        EditSettings([](SettingsRecord& r) {
+            r.toolWidth = 3;
+            r.toolLevel = 50;
+            r.alpha1 = 1;
+            r.alpha2 = 2;
+            r.colour1 = 0x0000FFu;
+            r.colour2 = 0xFF0000u;
+        }, true);
+        uiscript_Reset();  // after the record is stored: it tells the colour panels
         tool_ResetPending();
     }
     void TearDown() override { doc_Shutdown(); }
@@ -139,12 +141,12 @@ TEST_F(ToolsTest, TrianglePointsKeepTheirColoursAndToolChangesDropThem) {
     const TkPoint pts[3] = {{5, 5}, {40, 8}, {20, 40}};
     const uint32_t colours[3] = {0x010000FFu, 0x0100FF00u, 0x40FF0000u};
     for (int i = 0; i < 3; i++) {
-        g_settings.colour1 = colours[i] & 0xFFFFFF;
-        g_settings.alpha1 = colours[i] >> 24;
+        set_Colour(1, colours[i]);
+        set_ToolValue(SET_TOOL_ALPHA1, (int)(colours[i] >> 24));
         Stroke(32, {{P, L, pts[i].x, pts[i].y}, {R, L, pts[i].x, pts[i].y}});
     }
     EXPECT_EQ(Status(), " Triangle Fan :: 3/256 NB: You can change colors and alpha as you set points");
-    g_settings.colour1 = 0;
+    set_Colour(1, 0);
     int n;
     EXPECT_EQ(Stroke(32, {{P, RT, 60, 40}}, &n), (ToolRect{0, 0, 45, 45}));
     tk_TriangleFan(&expect, pts, colours, 3);

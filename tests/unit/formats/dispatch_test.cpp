@@ -19,6 +19,7 @@
 #include "platform/sysio.h"
 #include "support/format_support.h"
 #include "support/scratch.h"
+#include "support/settings_support.h"
 
 using namespace ftest;
 
@@ -63,12 +64,18 @@ TEST(LoadTable, ExtensionOfTheNamePartWithoutRegardToCase) {
 
 TEST(LoadDispatch, TheChainFindsKV5UnderAnotherNameNeverInvertedAndOffersToConvertTheOldLayout) {
     Scratch d("kvdispatch");
-    WriterSettings ws(1, 0, 0);  // puts the settings back
-    g_settings.autoDetectAlpha = 1;
+    const SettingsRecord saved = g_settings;
+    // The conversion below saves as the program does: level 1, no password, no author.
+    EditSettings([](SettingsRecord& r) {
+        r.autoDetectAlpha = 1;
+        r.kv5Compression = 1;
+        r.kv5Password = 0;
+        r.authorTag = 0;
+    });
     TestSurface src(8, 8);
     PaintOpacityStyle(src.get());
     auto want = WordsOf(src.get());
-    ASSERT_TRUE(kv5_Save(src.get(), d.At("kv5.bmp").c_str()));
+    ASSERT_TRUE(kv5_Save(src.get(), d.At("kv5.bmp").c_str(), nullptr));
     ASSERT_TRUE(bmp_Save(src.get(), d.At("real.bmp").c_str()));
     uiscript_Reset();
 
@@ -88,13 +95,13 @@ TEST(LoadDispatch, TheChainFindsKV5UnderAnotherNameNeverInvertedAndOffersToConve
     EXPECT_EQ(b.px, want);
     for (auto& v : want) v ^= 0xFF000000u;
     // ...but only while the setting asks for it.
-    g_settings.autoDetectAlpha = 0;
+    EditSettings([](SettingsRecord& r) { r.autoDetectAlpha = 0; });
     b = LoadPath(d.At("real.bmp"));
     EXPECT_EQ(b.info.looksLikeOpacity, 1);
     EXPECT_EQ(b.px, want);
 
     // Fully opaque: no alpha, no convention.
-    g_settings.autoDetectAlpha = 1;
+    EditSettings([](SettingsRecord& r) { r.autoDetectAlpha = 1; });
     FillWith(src.get(), 0, 0, 7, 7, 0x00123456);
     ASSERT_TRUE(bmp_Save(src.get(), d.At("opaque.bmp").c_str()));
     b = LoadPath(d.At("opaque.bmp"));
@@ -130,6 +137,7 @@ TEST(LoadDispatch, TheChainFindsKV5UnderAnotherNameNeverInvertedAndOffersToConve
     EXPECT_EQ(GetU16(now, 10), 2u);  // rewritten in the current layout
     EXPECT_EQ(LoadPath(d.At("old.kv5"), 0).px, q.px);
     EXPECT_EQ(uiscript_Boxes().size(), 2u);  // no question for the current layout
+    set_Record(&saved);
 }
 
 TEST(LoadDispatch, FailuresLeaveTheTargetAndReportWhy) {
@@ -157,9 +165,9 @@ TEST(LoadDispatch, FailuresLeaveTheTargetAndReportWhy) {
     EXPECT_EQ(uiscript_Statuses().back(), " Error :: Image Not Loaded!!");
 
     // A cancelled password is asked once: the chain does not retry the table's reader.
-    WriterSettings protect(0, 1, 0);
+    const Kv5SaveOptions protect = WriterOptions(0, 1, 0);
     QueuePassword("secret");
-    ASSERT_TRUE(kv5_Save(target.get(), d.At("locked.kv5").c_str()));
+    ASSERT_TRUE(kv5_Save(target.get(), d.At("locked.kv5").c_str(), &protect));
     uiscript_Reset();
     EXPECT_FALSE(LoadPath(d.At("locked.kv5"), 0).ok);
     EXPECT_EQ(uiscript_PromptsAsked(), (std::vector<std::string>{KV5_PASSWORD_PROMPT}));
@@ -196,7 +204,7 @@ TEST(AlphaConvention, GroupsAveragesAndHasAlpha) {
 
 TEST(SaveDispatch, EveryCheckAndMessage) {
     Scratch d("kvdispatch");
-    WriterSettings ws(0, 0, 0);
+    const Kv5SaveOptions plain = WriterOptions(0, 0, 0);
     TestSurface s(4, 4);
     FillWith(s.get(), 0, 0, 3, 3, 0x00204060);
     const unsigned box = UI_OK | UI_ICONWARNING | UI_TASKMODAL;
@@ -225,7 +233,7 @@ TEST(SaveDispatch, EveryCheckAndMessage) {
     };
     for (const Case& c : cases) {
         uiscript_Reset();
-        EXPECT_EQ(img_SaveFile(s.get(), c.path.c_str()), 0) << c.path;
+        EXPECT_EQ(img_SaveFile(s.get(), c.path.c_str(), &plain), 0) << c.path;
         EXPECT_STREQ(refuse_Reason(), c.reason) << c.path;
         EXPECT_EQ(uiscript_WaitDepth(), 0);
         if (c.title.empty()) {
@@ -242,7 +250,7 @@ TEST(SaveDispatch, EveryCheckAndMessage) {
 
     // Success goes by the lower-cased extension and says so.
     uiscript_Reset();
-    EXPECT_NE(img_SaveFile(s.get(), d.At("ok.KV5").c_str()), 0);
+    EXPECT_NE(img_SaveFile(s.get(), d.At("ok.KV5").c_str(), &plain), 0);
     EXPECT_STREQ(refuse_Reason(), "");
     EXPECT_EQ(uiscript_Statuses(), (std::vector<std::string>{" Saving '" + d.At("ok.KV5") + "' ",
                                                               " Saved '" + d.At("ok.KV5") + "' "}));
@@ -251,7 +259,7 @@ TEST(SaveDispatch, EveryCheckAndMessage) {
     const std::pair<const char*, std::string> writers[] = {{"a.Bmp", "BM"}, {"a.dib", "BM"}, {"a.tga", std::string("\0\0\x0A", 3)},
         {"a.pcx", "\x0A\x05"}, {"a.ppm", "P6"}, {"a.pbm", "P6"}, {"a.kv5", "_KV5"}};
     for (const auto& [name, start] : writers) {
-        ASSERT_NE(img_SaveFile(s.get(), d.At(name).c_str()), 0) << name;
+        ASSERT_NE(img_SaveFile(s.get(), d.At(name).c_str(), &plain), 0) << name;
         EXPECT_EQ(d.Text(name).substr(0, start.size()), start) << name;
     }
 }
@@ -260,6 +268,9 @@ TEST(SaveDispatch, EveryCheckAndMessage) {
 // cannot happen, the KV5 probe and the tiled reader by path, a write that fails
 // half-way leaving the previous file and no temporary, the temporary name. (Saving and loading through every shell: SaveDispatch in dispatch_test.cpp.)
 namespace {
+
+const Kv5SaveOptions DISK_OPTIONS = {2, "Disk", 0, nullptr, nullptr};
+int SaveKv5OnDisk(Surface* s, const char* path) { return kv5_Save(s, path, &DISK_OPTIONS); }
 
 size_t FileCount(const std::string& dir) {
     size_t n = 0;
@@ -271,13 +282,12 @@ size_t FileCount(const std::string& dir) {
 
 TEST(FileShells, TheReasonsOfFailureAndTheProbe) {
     Scratch d("kvshell");
-    WriterSettings ws(2, 0, 1, "Disk");
     TestSurface src(9, 4), back(1, 1);
     std::filesystem::create_directory(d.At("folder"));
     const struct {
         int (*save)(Surface*, const char*);
         int (*load)(Surface*, const char*, ImageFileInfo*);
-    } shells[] = {{kv5_Save, kv5_Load}, {bmp_Save, bmp_Load}, {tga_Save, tga_Load}, {pcx_Save, pcx_Load}, {ppm_Save, ppm_Load}};
+    } shells[] = {{SaveKv5OnDisk, kv5_Load}, {bmp_Save, bmp_Load}, {tga_Save, tga_Load}, {pcx_Save, pcx_Load}, {ppm_Save, ppm_Load}};
     for (const auto& k : shells) {
         ImageFileInfo info{};
         EXPECT_FALSE(k.save(src.get(), d.At("folder").c_str()));
@@ -291,7 +301,7 @@ TEST(FileShells, TheReasonsOfFailureAndTheProbe) {
     EXPECT_EQ(FileCount(d.host), 0u);  // no temporary left behind
 
     // Program-style path: backslashes stand for slashes natively.
-    ASSERT_TRUE(kv5_Save(src.get(), (d.dir + "\\a.kv5").c_str()));
+    ASSERT_TRUE(SaveKv5OnDisk(src.get(), (d.dir + "\\a.kv5").c_str()));
     ImageFileInfo probe{};
     ASSERT_EQ(kv5_Probe(d.At("a.kv5").c_str(), &probe), 1);
     EXPECT_EQ(probe.width, 9u);
@@ -303,13 +313,12 @@ TEST(FileShells, TheReasonsOfFailureAndTheProbe) {
 
 TEST(FileShells, ReplacingKeepsTheOldFileUntilTheNewOneIsWhole) {
     Scratch d("kvshell");
-    WriterSettings ws(0, 0, 0);
     std::string path = d.At("keep.kv5");
     std::mt19937 rng(2);
     TestSurface small(8, 8), bigger(300, 200), back(1, 1);
     FillRandom(small.get(), rng, false);
     FillRandom(bigger.get(), rng, false);
-    ASSERT_EQ(kv5_Save(small.get(), path.c_str()), 1);
+    ASSERT_EQ(kv5_Save(small.get(), path.c_str(), nullptr), 1);
     // Writes beyond 64 KB now fail with EFBIG (the signal is ignored).
     auto old = std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved;
@@ -317,7 +326,7 @@ TEST(FileShells, ReplacingKeepsTheOldFileUntilTheNewOneIsWhole) {
     rlimit low = saved;
     low.rlim_cur = 64 * 1024;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &low), 0);
-    int ok = kv5_Save(bigger.get(), path.c_str());
+    int ok = kv5_Save(bigger.get(), path.c_str(), nullptr);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, old);
     EXPECT_EQ(ok, 0);
@@ -326,7 +335,7 @@ TEST(FileShells, ReplacingKeepsTheOldFileUntilTheNewOneIsWhole) {
     for (Surface* want : {small.get(), bigger.get()}) {  // the old file whole; then replaced
         ASSERT_EQ(kv5_Load(back.get(), path.c_str(), nullptr), 1);
         EXPECT_TRUE(SameSurface(want, back.get()));
-        ASSERT_EQ(kv5_Save(bigger.get(), path.c_str()), 1);
+        ASSERT_EQ(kv5_Save(bigger.get(), path.c_str(), nullptr), 1);
     }
 }
 

@@ -5,6 +5,8 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <thread>
+#include <vector>
 #include "formats/kv5_tiled.h"
 #include "platform/sysio.h"
 #include "support/format_support.h"
@@ -38,7 +40,8 @@ void Paint(Surface* s, Kind kind, unsigned seed) {
             case DIRECT: v = rng() & 0xFFFFFF; break;
             case DIRECT_ALPHA: v = rng(); break;
             }
-            p[y * s->stride + x] = v;
+            // Each row ends in a run of its first pixel: something for every level to pack.
+            p[y * s->stride + x] = x < 14 ? v : p[y * s->stride];
         }
     p[0] = kind == GREY || kind == GREY_ALPHA ? 0x00050505 : p[0];
     srf_Unlock(s);
@@ -50,6 +53,10 @@ int Load(const Bytes& file, Surface* out, ImageFileInfo* info = nullptr) {
 
 }  // namespace
 
+// The codec list at every level: filled from slot 0 without gaps, with codecs the
+// reader knows; a codec stays only when it shortened the stream, so an empty list
+// means the planes as they are (plus the password layer). Every level above 0 packs
+// the rows' runs.
 TEST(Kv5File, EveryModelRoundTripsAtEveryLevelOnBothPaths) {
     for (Kind kind : {INDEXED, INDEXED_ALPHA, GREY, GREY_ALPHA, DIRECT, DIRECT_ALPHA})
         for (int level = 0; level <= 3; level++)
@@ -57,39 +64,50 @@ TEST(Kv5File, EveryModelRoundTripsAtEveryLevelOnBothPaths) {
                 for (int password = 0; password <= 1; password++) {
                     SCOPED_TRACE(testing::Message() << "kind " << kind << " level " << level << " author "
                                                     << author << " password " << password);
-                    WriterSettings ws(level, password, author);
+                    const Kv5SaveOptions options = {level, author ? "Tester" : nullptr, 0,
+                                                    password ? "s3cret pass" : nullptr, "the usual"};
+                    uiscript_Reset();
                     TestSurface img(37, 23);
                     Paint(img.get(), kind, 11 + level);
-                    if (password) QueuePassword("s3cret pass", "the usual");
-                    Bytes file = Kv5SaveBytes(img.get());
+                    Bytes file = Kv5SaveBytes(img.get(), &options);
                     ExpectFields(file, {{16, 2, MODEL[kind]}, {18, 1, PLANES[kind]}, {28 + 15, 1, password ? 255u : 0u},
                                         {48, 4, author ? 141u : 0u}});
-                    for (int i = 0; level == 0 && i < 15; i++) EXPECT_EQ(file[28 + i], 0);
                     EXPECT_EQ(GetU32(file, 20) + GetU32(file, 24), file.size());
+                    int used = 0;
+                    while (used < 15 && file[28 + used]) EXPECT_TRUE(kv5_IsDecodable(file[28 + used++]));
+                    for (int i = used; i < 15; i++) EXPECT_EQ(file[28 + i], 0) << "slot " << i;
+                    const size_t raw = 37 * 23 * PLANES[kind] + (password ? KV5_PROTECT_HEADER : 0);
+                    EXPECT_EQ(GetU32(file, 24) == raw, used == 0);
+                    EXPECT_LE(GetU32(file, 24), raw);
+                    EXPECT_EQ(used > 0, level > 0);
+                    if (password) {
+                        EXPECT_EQ(std::string((const char*)&file[GetU32(file, 20) + 1]), "the usual");
+                    }
 
-                    if (password) QueuePassword("s3cret pass");
                     TestSurface back(1, 1), ref(1, 1);
                     ImageFileInfo info{};
+                    if (password) QueuePassword("s3cret pass");
                     ASSERT_EQ(Load(file, back.get(), &info), 1);
                     EXPECT_TRUE(SameSurface(img.get(), back.get()));
                     EXPECT_EQ(info.isProtected, password);
                     EXPECT_EQ(std::string(info.authorText).rfind("Tester, ", 0) == 0, author == 1);
-                    EXPECT_TRUE(uiscript_Boxes().empty());
-                    if (password) continue;
                     kv5_SetReferencePath(1);
-                    EXPECT_EQ(Kv5SaveBytes(img.get()), file);
+                    EXPECT_EQ(Kv5SaveBytes(img.get(), &options), file);
+                    if (password) QueuePassword("s3cret pass");
                     EXPECT_EQ(Load(file, ref.get()), 1);
                     kv5_SetReferencePath(0);
                     EXPECT_TRUE(SameSurface(img.get(), ref.get()));
+                    EXPECT_TRUE(uiscript_Boxes().empty());
+                    EXPECT_EQ(uiscript_PromptsAsked().size(), password ? 2u : 0u);  // the loads ask, the saves never
                 }
 }
 
 TEST(Kv5File, BlocksSitWhereTheWriterPutsThem) {
-    WriterSettings ws(2, 0, 1, "A. Writer with a long name 12345");
+    const Kv5SaveOptions ws = WriterOptions(2, 0, 1, "A. Writer with a long name 12345");
     TestSurface img(5, 4);
     for (int y = 0; y < 4; y++)
         for (int x = 0; x < 5; x++) img.at(x, y) = x < 2 ? 0xFF0000u : 0x80112233u;
-    Bytes f = Kv5SaveBytes(img.get());
+    Bytes f = Kv5SaveBytes(img.get(), &ws);
     EXPECT_EQ(std::string(f.begin(), f.begin() + 8), std::string("_KV54\0\0\0", 8));
     // Version, layout, size, no unused planes; the signature text and its end; the author
     // block, then the palette after it (count 2, red, the alpha colour); data at 282.
@@ -103,8 +121,7 @@ TEST(Kv5File, BlocksSitWhereTheWriterPutsThem) {
     EXPECT_NE(author.find(", " + std::to_string(now.year)), std::string::npos);
 
     // No author tag: the palette at 141; level 0: the index plane as it is.
-    WriterSettings plain(0, 0, 0);
-    Bytes g = Kv5SaveBytes(img.get());
+    Bytes g = Kv5SaveBytes(img.get(), nullptr);
     ASSERT_EQ(g.size(), 153u + 20);
     ExpectFields(g, {{48, 4, 0}, {44, 4, 141}, {20, 4, 153}, {153, 1, 0}, {155, 1, 1}});
 
@@ -122,7 +139,7 @@ TEST(Kv5File, BlocksSitWhereTheWriterPutsThem) {
 }
 
 TEST(Kv5File, ModelChoiceAtItsEdges) {
-    WriterSettings ws(2, 0, 0);
+    const Kv5SaveOptions ws = WriterOptions(2, 0, 0);
     struct Case {
         uint32_t w, h, distinct, alphaPixel;  // distinct non-grey colours
         uint16_t model;
@@ -132,7 +149,7 @@ TEST(Kv5File, ModelChoiceAtItsEdges) {
         TestSurface img(c.w, c.h);
         for (uint32_t i = 0; i < c.w * c.h; i++) img.at(i % c.w, i / c.w) = 0x00400000u + (i % c.distinct) * 3 + 1;
         if (c.alphaPixel) img.at(0, 0) |= 0x01000000u;
-        Bytes f = Kv5SaveBytes(img.get());
+        Bytes f = Kv5SaveBytes(img.get(), &ws);
         ExpectFields(f, {{16, 2, c.model}, {18, 1, c.planes}});
         if (c.model == 2) EXPECT_EQ(GetU32(f, GetU32(f, 44)), c.distinct);
         TestSurface back(1, 1);
@@ -142,7 +159,7 @@ TEST(Kv5File, ModelChoiceAtItsEdges) {
     // Grey with few values is stored as grey, never indexed; with alpha: two planes.
     TestSurface grey(8, 8);
     for (int i = 0; i < 64; i++) grey.at(i % 8, i / 8) = (i % 3) * 0x010101u | (i == 5 ? 0x7F000000u : 0);
-    ExpectFields(Kv5SaveBytes(grey.get()), {{16, 2, 1}, {18, 1, 2}, {44, 4, 0}});
+    ExpectFields(Kv5SaveBytes(grey.get(), &ws), {{16, 2, 1}, {18, 1, 2}, {44, 4, 0}});
 }
 
 TEST(Kv5File, EarlierRevisionsAndCodecListsDecode) {
@@ -276,9 +293,9 @@ TEST(Kv5File, ProbeReadsHeaderAndAuthorOnly) {
 // password: Kv5File round trips; a cancelled one: dispatch_test.cpp).
 namespace {
 
-Bytes Protect(const Bytes& in) {
+Bytes Protect(const Bytes& in, const char* password, const char* hint = nullptr) {
     Bytes out(in.size() + 72);
-    out.resize(kv5_Protect(out.data(), out.size(), in.data(), in.size()));
+    out.resize(kv5_Protect(out.data(), out.size(), in.data(), in.size(), password, hint));
     return out;
 }
 
@@ -302,28 +319,23 @@ std::vector<std::string> Titles() {
 
 TEST(Kv5Protect, LayerLayoutChecksumAndHeaderSize) {
     uiscript_Reset();
-    QueuePassword("ab", "a hint");
     Bytes plain = {1, 2, 3, 250, 0};
-    Bytes p = Protect(plain);
+    Bytes p = Protect(plain, "ab", "a hint");
     ASSERT_EQ(p.size(), 77u);
     // Header size, hint text and its end, the checksum of the plain bytes, then the
     // bytes with the password's characters added in turn.
     ExpectFields(p, {{0, 1, 72}, {67, 1, 0}, {68, 4, 256}});
     EXPECT_EQ(std::string((const char*)p.data() + 1), "a hint");
     EXPECT_EQ(Bytes(p.begin() + 72, p.end()), Bytes({1 + 'a', 2 + 'b', 3 + 'a', (uint8_t)(250 + 'b'), 'a'}));
-    EXPECT_EQ(uiscript_PromptsAsked(), std::vector<std::string>({KV5_PASSWORD_PROMPT}));
+    EXPECT_TRUE(uiscript_PromptsAsked().empty());  // the layer itself never asks
 
-    QueuePassword("", "", 0);  // Skip
-    EXPECT_TRUE(Protect(plain).empty());
-    QueuePassword("", "hint", 1);  // nothing to protect with
-    EXPECT_TRUE(Protect(plain).empty());
+    EXPECT_TRUE(Protect(plain, "").empty());  // nothing to protect with
+    EXPECT_TRUE(Protect(plain, nullptr, "hint").empty());
     Bytes tooSmall(72 + plain.size() - 1);
-    QueuePassword("ab");
-    EXPECT_EQ(kv5_Protect(tooSmall.data(), tooSmall.size(), plain.data(), plain.size()), 0u);
+    EXPECT_EQ(kv5_Protect(tooSmall.data(), tooSmall.size(), plain.data(), plain.size(), "ab", nullptr), 0u);
 
     uiscript_Reset();
-    QueuePassword("k");
-    p = Protect({10, 20, 30});
+    p = Protect({10, 20, 30}, "k");
     PutU32(p, 68, 0);  // checksum 0: any password applies, with a warning
     QueuePassword("wrong key");
     EXPECT_EQ(Unprotect(p).size(), 3u);
@@ -333,8 +345,7 @@ TEST(Kv5Protect, LayerLayoutChecksumAndHeaderSize) {
 
     // Plain bytes summing to 0: accepted without a word.
     uiscript_Reset();
-    QueuePassword("k");
-    Bytes z = Protect({0, 0});
+    Bytes z = Protect({0, 0}, "k");
     ASSERT_EQ(GetU32(z, 68), 0u);
     QueuePassword("k");
     EXPECT_EQ(Unprotect(z), Bytes({0, 0}));
@@ -362,8 +373,7 @@ TEST(Kv5Protect, RightWrongAndMissingPasswords) {
     uiscript_Reset();
     Bytes plain(300);
     for (size_t i = 0; i < plain.size(); i++) plain[i] = (uint8_t)(i * 7);
-    QueuePassword("Case Sensitive");
-    Bytes p = Protect(plain);
+    Bytes p = Protect(plain, "Case Sensitive");
 
     for (const char* pw : {"case sensitive", "", "Case Sensitive"}) QueuePassword(pw);
     EXPECT_EQ(Unprotect(p), plain);
@@ -379,19 +389,55 @@ TEST(Kv5Protect, RightWrongAndMissingPasswords) {
     EXPECT_EQ(uiscript_PromptsAsked().size(), 2u);
 }
 
+// The program's save asks; Skip, or Apply with no password, saves the file open.
 TEST(Kv5Protect, SkipSavesPlainAndQuietLoadsRefuse) {
-    WriterSettings ws(2, 1, 1);
+    const Kv5SaveOptions ask = WriterOptions(2, 1, 1);
     TestSurface img(20, 10), back(1, 1);
-    QueuePassword("", "", 0);  // Skip: saved without protection
-    EXPECT_EQ(Kv5SaveBytes(img.get())[28 + 15], 0);
+    QueuePassword("", "", 0);  // Skip
+    EXPECT_EQ(Kv5SaveBytes(img.get(), &ask)[28 + 15], 0);
+    QueuePassword("", "a hint");
+    EXPECT_EQ(Kv5SaveBytes(img.get(), &ask)[28 + 15], 0);
     QueuePassword("pw", "hint");
-    Bytes f = Kv5SaveBytes(img.get());
+    Bytes f = Kv5SaveBytes(img.get(), &ask);
+    EXPECT_EQ(std::string((const char*)&f[GetU32(f, 20) + 1]), "hint");
     ImageFileInfo info{};
     info.quiet = 1;  // previews never ask, but learn the file is protected
     EXPECT_EQ(kv5_LoadBytes(back.get(), f.data(), f.size(), &info), 0);
     EXPECT_EQ(info.isProtected, 1);
     EXPECT_EQ(back->width, 1u);
-    EXPECT_EQ(uiscript_PromptsAsked().size(), 2u);
+    EXPECT_EQ(uiscript_PromptsAsked().size(), 3u);
+}
+
+// No password lives between saves: two threads write with different passwords at
+// once, and each file refuses the other's password and opens with its own.
+TEST(Kv5Protect, TwoProtectedSavesAtOnceKeepTheirOwnPasswords) {
+    uiscript_Reset();
+    const char* const passwords[2] = {"first one", "2nd"};
+    TestSurface a(64, 48), b(64, 48);
+    Surface* img[2] = {a.get(), b.get()};
+    for (int i = 0; i < 2; i++) Paint(img[i], i ? GREY_ALPHA : DIRECT, 5 + i);
+    Bytes files[2][20];
+    {
+        std::vector<std::thread> writers;
+        for (int i = 0; i < 2; i++)
+            writers.emplace_back([&, i] {
+                const Kv5SaveOptions o = {2, nullptr, 0, passwords[i], passwords[1 - i]};
+                for (Bytes& f : files[i]) f = Kv5SaveBytes(img[i], &o);
+            });
+        for (auto& t : writers) t.join();
+    }
+    EXPECT_TRUE(uiscript_PromptsAsked().empty());
+    for (int i = 0; i < 2; i++)
+        for (const Bytes& f : files[i]) {
+            ASSERT_EQ(f, files[i][0]) << "thread " << i;
+            TestSurface back(1, 1);
+            uiscript_Reset();
+            QueuePassword(passwords[1 - i]);
+            QueuePassword(passwords[i]);
+            ASSERT_EQ(Load(f, back.get()), 1) << "thread " << i;
+            EXPECT_TRUE(SameSurface(img[i], back.get())) << "thread " << i;
+            EXPECT_EQ(Titles(), std::vector<std::string>({"Wrong Password"})) << "thread " << i;
+        }
 }
 
 // Legacy tiled layout: files built tile by tile covering each tile kind, the strip

@@ -6,10 +6,10 @@
 #include "engine/color.h"
 #include "panels/colours.h"
 #include "settings/settings.h"
+#include "support/settings_support.h"
 
 TEST(ColourBar, HitsAndTexts) {
-    std::memset(&g_settings, 0, sizeof g_settings);
-    g_settings.userColours[4] = 0x00302010;
+    EditSettings([](SettingsRecord& r) { r.userColours[4] = 0x00302010; }, true);
     const struct {
         int x, y;
         CbarPart part;

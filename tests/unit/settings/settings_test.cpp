@@ -1,10 +1,13 @@
 // The settings record and file: layout on disk, the records both resets give, the
-// round trip, and every kind of bad file giving the full reset without a word.
+// round trip, every kind of bad file giving the full reset without a word, and the
+// setters' ranges and whom they tell.
 #include <gtest/gtest.h>
 #include <cstring>
+#include <functional>
 #include "settings/settings.h"
 #include "support/format_support.h"
 #include "support/scratch.h"
+#include "support/settings_support.h"
 
 namespace {
 
@@ -31,14 +34,15 @@ uint32_t HashOfRecord() {
 // pinned by the header's static_asserts.
 TEST(SettingsFile, HeaderAndFieldsSitAtTheirOffsets) {
     Scratch s;
-    std::memset(&g_settings, 0, sizeof g_settings);
-    std::strcpy(g_settings.userName, "Ann");
-    g_settings.assocMask = 0x01020304;
-    g_settings.undoMB = 17;
-    g_settings.colour1 = 0x00112233;
-    g_settings.userColours[15] = 0x00ABCDEF;
-    g_settings.textAntialias = 0x77;
-    std::strcpy(g_settings.recent[3], "C:");
+    EditSettings([](SettingsRecord& r) {
+        std::strcpy(r.userName, "Ann");
+        r.assocMask = 0x01020304;
+        r.undoMB = 17;
+        r.colour1 = 0x00112233;
+        r.userColours[15] = 0x00ABCDEF;
+        r.textAntialias = 0x77;
+        std::strcpy(r.recent[3], "C:");
+    }, true);
     ASSERT_EQ(SaveSettings(), 1);
     const std::vector<uint8_t> f = s.Read("Kelvara.kvr");
     ASSERT_EQ(f.size(), 1356u);
@@ -59,18 +63,29 @@ TEST(SettingsFile, ChecksumIsTheWrappingByteSum) {
     EXPECT_EQ(set_Checksum(&r), 0u);
 }
 
-// The distinctive record leaves the user name and font face unterminated.
-TEST(SettingsFile, SaveThenLoadGivesTheRecordBackWithItsTextsClosed) {
+// The distinctive record leaves the user name and font face unterminated and has
+// ranged fields beyond their ranges: a load takes it as set_Record does. A record
+// within its ranges comes back byte for byte.
+TEST(SettingsFile, LoadClampsAndClosesTheTextsAndSaveThenLoadGivesTheRecordBack) {
     Scratch s;
     SettingsRecord want;
-    GoodFile(&want);
-    std::memcpy(&g_settings, &want, sizeof want);
-    ASSERT_EQ(SaveSettings(), 1);
-    std::memset(&g_settings, 0, sizeof g_settings);
+    s.Write("Kelvara.kvr", GoodFile(&want));
     ASSERT_EQ(LoadSettings(), 1);
     want.userName[31] = 0;
     want.textFont[31] = 0;
     for (auto& r : want.recent) r[255] = 0;
+    want.undoMB = 64;          // 111
+    want.kv5Compression = 3;   // 125
+    want.toolLevel = 100;      // 209
+    want.toolWidth = 128;      // 216
+    want.textStyle = 14;       // 253
+    want.colour1 &= 0xFFFFFF, want.colour2 &= 0xFFFFFF;
+    for (auto& c : want.userColours) c &= 0xFFFFFF;
+    EXPECT_EQ(std::memcmp(&g_settings, &want, sizeof want), 0);
+
+    ASSERT_EQ(SaveSettings(), 1);
+    EditSettings([](SettingsRecord&) {}, true);
+    ASSERT_EQ(LoadSettings(), 1);
     EXPECT_EQ(std::memcmp(&g_settings, &want, sizeof want), 0);
 }
 
@@ -78,7 +93,6 @@ TEST(SettingsFile, SaveThenLoadGivesTheRecordBackWithItsTextsClosed) {
 TEST(SettingsFile, FilesAreTakenOrRefusedWholeLeavingTheRecordAlone) {
     Scratch s;
     SettingsRecord want, untouched;
-    std::memset(&untouched, 0x5C, sizeof untouched);
     const std::vector<uint8_t> good = GoodFile(&want);
     auto with = [&](size_t at, uint32_t v) {
         auto f = good;
@@ -121,7 +135,8 @@ TEST(SettingsFile, FilesAreTakenOrRefusedWholeLeavingTheRecordAlone) {
     };
     for (const auto& c : cases) {
         s.Write("Kelvara.kvr", c.bytes);
-        std::memset(&g_settings, 0x5C, sizeof g_settings);
+        EditSettings([](SettingsRecord& r) { std::memset(&r, 0x5C, sizeof r); });
+        untouched = g_settings;
         EXPECT_EQ(LoadSettings(), *c.reason ? 0 : 1) << c.what;
         EXPECT_STREQ(refuse_Reason(), c.reason) << c.what;
         EXPECT_EQ(std::memcmp(&g_settings, &untouched, sizeof untouched) == 0, *c.reason != 0) << c.what;
@@ -142,7 +157,7 @@ TEST(SettingsFile, MissingOrBadFileGivesTheFullResetAndNothingElse) {
     std::vector<uint8_t> f = GoodFile();
     f[144 + 7] ^= 0x40;
     s.Write("Kelvara.kvr", f);
-    std::memset(&g_settings, 0x33, sizeof g_settings);
+    EditSettings([](SettingsRecord& r) { std::memset(&r, 0x33, sizeof r); });
     EXPECT_EQ(LoadOrResetSettings(), 0);
     EXPECT_EQ(g_settings.reserved0[0], 0);  // a full reset zeroes the reserved bytes
     EXPECT_EQ(g_settings.assocMask, 127u);
@@ -165,7 +180,7 @@ TEST(SettingsFile, SaveFailsWhenTheFolderIsMissing) {
 TEST(SettingsDefaults, BothResetsGiveTheRecordedRecords) {
     Scratch s;   // no sample images: no recent files
     setenv("USER", "a-user-name-of-forty-characters-in-total", 1);
-    std::memset(&g_settings, 0xEE, sizeof g_settings);
+    EditSettings([](SettingsRecord& r) { std::memset(&r, 0xEE, sizeof r); });
     ASSERT_EQ(ResetSettings(0), 1);
     EXPECT_STREQ(g_settings.userName, "a-user-name-of-forty-characters");
     EXPECT_EQ(g_settings.undoMB, 8);
@@ -176,16 +191,19 @@ TEST(SettingsDefaults, BothResetsGiveTheRecordedRecords) {
     EXPECT_EQ(g_settings.userColours[15], 0xF0FBFFu);
     const uint32_t full = HashOfRecord();
     // The Defaults button keeps the reserved bytes, the user name, "sprites in recent"
-    // and the recent files; a long font face leaves no tail.
-    std::memset(&g_settings, 0x42, sizeof g_settings);
-    std::strcpy(g_settings.userName, "kept");
-    std::strcpy(g_settings.recent[2], "C:\\kept.kv5");
-    std::strcpy(g_settings.textFont, "A Very Long Font Face Name Here");
+    // and the recent files (their last bytes closed by set_Record); a long font face
+    // leaves no tail.
+    EditSettings([](SettingsRecord& r) {
+        std::memset(&r, 0x42, sizeof r);
+        std::strcpy(r.userName, "kept");
+        std::strcpy(r.recent[2], "C:\\kept.kv5");
+        std::strcpy(r.textFont, "A Very Long Font Face Name Here");
+    });
     ResetSettings(1);
     EXPECT_STREQ(g_settings.userName, "kept");
     EXPECT_EQ(g_settings.spritesInRecent, 0x42);
     EXPECT_EQ(CheckGolden({{"full reset", 0x1242FFB1u, [=] { return full; }},
-                           {"defaults button", 0x0BB56CA3u, HashOfRecord}}),
+                           {"defaults button", 0x25862C76u, HashOfRecord}}),
               "");
 }
 
@@ -201,4 +219,56 @@ TEST(SettingsDefaults, RecentFilesAreTheSampleImagesFoundAlongTheSearchPath) {
     s.Write("Images/o'er the waters.kv5");
     ResetSettings(0);
     EXPECT_EQ(std::string(g_settings.recent[1]), s.dir + "\\Images\\o'er the waters.kv5");
+}
+
+// Each row starts from the defaults: the field (or the text's last byte) after the
+// setter, and the view's bits it asked for. Colours tell the colour panels; the other
+// fields are shown only by the windows that set them.
+TEST(SettingsSetters, KeepTheirRangesAndTellWhoShowsThem) {
+    Scratch s;
+    const SettingsRecord saved = g_settings;
+    SettingsRecord wild;
+    std::memset(&wild, 0xFF, sizeof wild);
+    const struct {
+        const char* what;
+        std::function<void()> set;
+        size_t offset, size;
+        uint32_t want;
+        unsigned told;
+    } rows[] = {
+        {"width 0", [] { set_ToolValue(SET_TOOL_WIDTH, 0); }, offsetof(SettingsRecord, toolWidth), 1, 1, 0},
+        {"width 129", [] { set_ToolValue(SET_TOOL_WIDTH, 129); }, offsetof(SettingsRecord, toolWidth), 1, 128, 0},
+        {"fx level 101", [] { set_ToolValue(SET_TOOL_LEVEL, 101); }, offsetof(SettingsRecord, toolLevel), 1, 100, 0},
+        {"alpha 2 of -1", [] { set_ToolValue(SET_TOOL_ALPHA2, -1); }, offsetof(SettingsRecord, alpha2), 1, 0, 0},
+        {"text style 15", [] { set_TextValue(SET_TEXT_STYLE, 15); }, offsetof(SettingsRecord, textStyle), 1, 14, 0},
+        {"text border 17", [] { set_TextValue(SET_TEXT_BORDER, 17); }, offsetof(SettingsRecord, textBorder), 1, 16, 0},
+        {"text level 9", [] { set_TextValue(SET_TEXT_LEVEL, 9); }, offsetof(SettingsRecord, textLevel), 1, 10, 0},
+        {"text level 91", [] { set_TextValue(SET_TEXT_LEVEL, 91); }, offsetof(SettingsRecord, textLevel), 1, 90, 0},
+        {"text size 300", [] { set_TextValue(SET_TEXT_SIZE, 300); }, offsetof(SettingsRecord, textSize), 1, 255, 0},
+        {"long font face", [] { set_TextFont("A Font Face Name Of Forty Characters Long"); },
+         offsetof(SettingsRecord, textFont) + 31, 1, 0, 0},
+        {"undo 0 MB", [] { set_UndoMB(0); }, offsetof(SettingsRecord, undoMB), 1, 1, 0},
+        {"undo 65 MB", [] { set_UndoMB(65); }, offsetof(SettingsRecord, undoMB), 1, 64, 0},
+        {"tutorial 256", [] { set_TutorialCount(256); }, offsetof(SettingsRecord, tutorialCount), 1, 255, 0},
+        {"current tool 256", [] { set_Tools(256, 2); }, offsetof(SettingsRecord, currentTool), 1, 255, 0},
+        {"colour #2", [] { set_Colour(2, 0xFF123456u); }, offsetof(SettingsRecord, colour2), 4, 0x123456, UI_VIEW_COLOURS},
+        {"colour #1 swapped in", [] { set_Colours(0x01ABCDEFu, 0); }, offsetof(SettingsRecord, colour1), 4, 0xABCDEF,
+         UI_VIEW_COLOURS},
+        {"user colour 16", [] { set_UserColour(15, 0x80FFFFFFu); }, offsetof(SettingsRecord, userColours) + 60, 4, 0xFFFFFF,
+         UI_VIEW_COLOURS},
+        {"user colour 17 is none", [] { set_UserColour(16, 0); }, offsetof(SettingsRecord, textFont), 1, 'C', 0},
+        {"whole record: level", [&] { set_Record(&wild); }, offsetof(SettingsRecord, kv5Compression), 1, 3, UI_VIEW_COLOURS},
+        {"whole record: text level", [&] { set_Record(&wild); }, offsetof(SettingsRecord, textLevel), 1, 90, UI_VIEW_COLOURS},
+        {"whole record: name", [&] { set_Record(&wild); }, offsetof(SettingsRecord, userName) + 31, 1, 0, UI_VIEW_COLOURS},
+    };
+    for (const auto& r : rows) {
+        ResetSettings(1);
+        uiscript_Reset();
+        r.set();
+        uint32_t got = 0;
+        std::memcpy(&got, (const uint8_t*)&g_settings + r.offset, r.size);
+        EXPECT_EQ(got, r.want) << r.what;
+        EXPECT_EQ(uiscript_ViewChanges(), r.told) << r.what;
+    }
+    set_Record(&saved);
 }

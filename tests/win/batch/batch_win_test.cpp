@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 #include "settings/settings.h"
 #include "support/scratch.h"
+#include "support/settings_support.h"
 #include "support/test_surface.h"
 
 namespace {
@@ -59,8 +60,7 @@ TEST(BatchWinJourney, PngThroughThePluginKeepsAlpha) {
     FillWith(pic.get(), 0, 0, 9, 3, 0xFF336699);    // clear
     FillWith(pic.get(), 0, 4, 9, 7, 0x80FF0000);    // half
     FillWith(pic.get(), 0, 8, 9, 11, 0x01000000);   // nearly opaque black
-    g_settings = SettingsRecord{};
-    ASSERT_TRUE(kv5_Save(pic.get(), (d.dir + "\\in.kv5").c_str()));
+    ASSERT_TRUE(kv5_Save(pic.get(), (d.dir + "\\in.kv5").c_str(), nullptr));
 
     std::string err;
     EXPECT_EQ(RunBatch(d.dir, "in.kv5 --format png --quiet -o out", &err), 0u) << err;
@@ -72,7 +72,11 @@ TEST(BatchWinJourney, PngThroughThePluginKeepsAlpha) {
     Surface back{};
     ImageFileInfo info{};
     info.quiet = 1;
-    ASSERT_TRUE(img_LoadFile(&back, path, &info));
+    const SettingsRecord saved = g_settings;
+    EditSettings([](SettingsRecord& r) { r.autoDetectAlpha = 0; });  // the pixels exactly as written
+    const int loaded = img_LoadFile(&back, path, &info);
+    set_Record(&saved);
+    ASSERT_TRUE(loaded);
     EXPECT_TRUE(info.hasAlpha);
     EXPECT_EQ(WordsOf(&back), WordsOf(pic.get()));
     srf_Destroy(&back);

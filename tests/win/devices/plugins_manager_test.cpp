@@ -15,6 +15,7 @@
 #include "settings/settings.h"
 #include "support/test_surface.h"
 #include "support/scratch.h"
+#include "support/settings_support.h"
 #include "support/win_driver_win32.h"
 
 namespace {
@@ -112,11 +113,11 @@ TEST(DevicePlugins, ImportExportAndAFaultingDevice) {
     EXPECT_EQ(typeLine, "Type: Imaging Device Plug-in");
 
     // Import: the device's 32-bit picture, translucency as it gave it.
-    SettingsRecord saved = g_settings;
-    g_settings.autoDetectAlpha = 0;
+    const SettingsRecord saved = g_settings;
+    EditSettings([](SettingsRecord& r) { r.autoDetectAlpha = 0; });
     Surface got{};
     ASSERT_EQ(plugin_DeviceLoad(&got, chosen, nullptr), 1);
-    g_settings = saved;
+    set_Record(&saved);
     ASSERT_EQ(got.width, 5u);
     ASSERT_EQ(got.height, 3u);
     const std::vector<uint32_t> words = WordsOf(&got);

@@ -90,16 +90,16 @@ TEST(FileDialogs, SpriteOpenAndSaveJourney) {
     TestSurface s(7, 5);
     FillWith(s.get(), 0, 0, 6, 4, 0x00336699);
     {  // saved over a bigger file: the Win32 replace step leaves the new file whole, no temporary
-        WriterSettings plain(2, 0, 0);
+        const Kv5SaveOptions plain = WriterOptions(2, 0, 0);
         TestSurface big(64, 16);
-        ASSERT_EQ(kv5_Save(big.get(), d.At("seven.kv5").c_str()), 1);
-        ASSERT_EQ(kv5_Save(s.get(), d.At("seven.kv5").c_str()), 1);
-        EXPECT_EQ(d.Read("seven.kv5"), Kv5SaveBytes(s.get()));
+        ASSERT_EQ(kv5_Save(big.get(), d.At("seven.kv5").c_str(), &plain), 1);
+        ASSERT_EQ(kv5_Save(s.get(), d.At("seven.kv5").c_str(), &plain), 1);
+        EXPECT_EQ(d.Read("seven.kv5"), Kv5SaveBytes(s.get(), &plain));
         EXPECT_EQ(GetFileAttributesA(d.At("seven.kv~").c_str()), INVALID_FILE_ATTRIBUTES);
     }
-    WriterSettings ws(2, 1, 1, "Somebody With A Long Name");
+    const Kv5SaveOptions ws = WriterOptions(2, 1, 1, "Somebody With A Long Name");
     QueuePassword("secret", "hint");
-    ASSERT_EQ(kv5_Save(s.get(), d.At("locked.kv5").c_str()), 1);
+    ASSERT_EQ(kv5_Save(s.get(), d.At("locked.kv5").c_str(), &ws), 1);
     char out[512] = "";
 
     // The sprite dialog keeps the file type chosen in it; the image dialog keeps its own.

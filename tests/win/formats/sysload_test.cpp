@@ -20,6 +20,7 @@
 #include "support/corpus_index.h"
 #include "support/format_support.h"
 #include "support/scratch.h"
+#include "support/settings_support.h"
 #include "support/ui_script.h"
 #include "support/win_driver_win32.h"
 
@@ -268,8 +269,8 @@ const std::map<std::string, std::string> KNOWN = {
 }  // namespace
 
 TEST(CorpusDispatch, EveryFileOfTheseKindsThroughTheDispatcher) {
-    SettingsRecord saved = g_settings;
-    g_settings.autoDetectAlpha = 0;
+    const SettingsRecord saved = g_settings;
+    EditSettings([](SettingsRecord& r) { r.autoDetectAlpha = 0; });
     uiscript_Reset();
     int loaded = 0, refused = 0, known = 0;
     for (const corpus::Row& r : corpus::Rows(ROOT)) {
@@ -317,7 +318,7 @@ TEST(CorpusDispatch, EveryFileOfTheseKindsThroughTheDispatcher) {
     std::printf("corpus through the dispatcher: loaded %d / refused %d; known differences %d\n", loaded, refused, known);
     EXPECT_TRUE(uiscript_Boxes().empty());  // quiet: nothing asked
     EXPECT_GT(loaded, 0);
-    g_settings = saved;
+    set_Record(&saved);
 }
 
 // Icons as Surfaces: the key colour rule of ico_ToSurface, monochrome icons, and the

@@ -44,7 +44,7 @@ struct TextArtEditor : ::testing::Test {
     HWND w = nullptr;
     void SetUp() override {
         ResetSettings(1);
-        std::strcpy(g_settings.textFont, "Arial");
+        set_TextFont("Arial");
         std::strcpy(tool_TextArtText(), kDefaultText);
         srf_Create(240, 160, &g_doc.mainImage);
         uiscript_Reset();
@@ -152,11 +152,11 @@ TEST_F(TextArtEditor, WithoutASelectionWarnsYetOpensAndRenders) {
 
 TEST_F(TextArtEditor, ColourCommandRendersInTheNewColours) {
     Open(true);
-    g_settings.colour1 = 0x00FF00;
-    g_settings.textFlags = 0;  // one colour, so the change shows everywhere
+    set_Colour(1, 0x00FF00);
+    set_TextValue(SET_TEXT_FLAGS, 0);  // one colour, so the change shows everywhere
     SendMessageA(w, WM_COMMAND, IDC_TA_RERENDER, 0);
     EXPECT_TRUE(SpriteIsKernelRender(24));
-    g_settings.colour1 = 0x0000FF;
+    set_Colour(1, 0x0000FF);
     EXPECT_FALSE(SpriteIsKernelRender(24));
 }
 

@@ -18,6 +18,7 @@
 #include "settings/settings.h"
 #include "support/corpus_index.h"
 #include "support/scratch.h"
+#include "support/settings_support.h"
 #include "support/test_surface.h"
 #include "support/ui_script.h"
 #include "support/win_driver_win32.h"
@@ -44,16 +45,16 @@ std::string Built(const char* dll) {
 // A program folder with the given plug-ins, fresh caches and a quiet, non-inverting loader.
 struct PluginTest : ::testing::Test {
     Scratch d{"kvplg"};
-    SettingsRecord saved = g_settings;
+    const SettingsRecord saved = g_settings;
     void SetUp() override {
         ASSERT_TRUE(path_CreateFolders());
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the codec alone, for comparison
         pflt_ResetCaches();
         uiscript_Reset();
-        g_settings.autoDetectAlpha = 0;  // the pixels exactly as the plug-in gave them
+        EditSettings([](SettingsRecord& r) { r.autoDetectAlpha = 0; });  // the pixels exactly as the plug-in gave them
     }
     void TearDown() override {
-        g_settings = saved;
+        set_Record(&saved);
         CoUninitialize();
         char tmp[MAX_PATH];
         GetTempPathA(sizeof tmp, tmp);
@@ -152,7 +153,7 @@ TEST_F(PluginTest, PngRoundTripKeepsEveryByte) {
             for (uint32_t y = 0; y < c.h; y++)
                 for (uint32_t x = 0; x < c.w; x++) t.at(x, y) &= 0x00FFFFFF;
         const std::string path = File("round.png");
-        ASSERT_NE(img_SaveFile(t.get(), path.c_str()), 0) << c.w << "x" << c.h;
+        ASSERT_NE(img_SaveFile(t.get(), path.c_str(), nullptr), 0) << c.w << "x" << c.h;
         Surface back{};
         ASSERT_EQ(Load(&back, path), 1);
         EXPECT_TRUE(SameSurface(t.get(), &back)) << c.w << "x" << c.h;
@@ -183,7 +184,7 @@ TEST_F(PluginTest, JpegRoundTripAndQualitySetting) {
     for (const Case& c : cases) {
         DeleteFileA(ini.c_str());
         if (c.quality) WritePrivateProfileStringA("JPEG", "Quality", std::to_string(c.quality).c_str(), ini.c_str());
-        ASSERT_NE(img_SaveFile(t.get(), File(c.name).c_str()), 0) << c.name;
+        ASSERT_NE(img_SaveFile(t.get(), File(c.name).c_str(), nullptr), 0) << c.name;
         Surface back{};
         ImageFileInfo info{};
         ASSERT_EQ(plugin_FilterLoad(&back, File(c.name).c_str(), &info), 1) << c.name;
@@ -254,7 +255,7 @@ TEST_F(PluginTest, ImagingPluginReadsOtherFormatsAndSavesTiff) {
     for (const char* name : {"round.tif", "round.TIFF"}) {
         TestSurface t(29, 17);
         FillRandom(t.get(), rng);
-        ASSERT_NE(img_SaveFile(t.get(), File(name).c_str()), 0) << name;
+        ASSERT_NE(img_SaveFile(t.get(), File(name).c_str(), nullptr), 0) << name;
         Surface back{};
         ASSERT_EQ(Load(&back, File(name)), 1) << name;
         EXPECT_TRUE(SameSurface(t.get(), &back)) << name;
@@ -298,8 +299,8 @@ TEST_F(PluginTest, ImagingPluginReadsOtherFormatsAndSavesTiff) {
     ASSERT_TRUE(m);
     FltLoadPicture load = (FltLoadPicture)(void*)GetProcAddress(m, "flt_LoadPicture");
     TestSurface t(6, 6);
-    ASSERT_NE(img_SaveFile(t.get(), File("real.png").c_str()), 0);
-    ASSERT_NE(img_SaveFile(t.get(), File("real.tif").c_str()), 0);
+    ASSERT_NE(img_SaveFile(t.get(), File("real.png").c_str(), nullptr), 0);
+    ASSERT_NE(img_SaveFile(t.get(), File("real.tif").c_str(), nullptr), 0);
     for (const char* name : {"real.png", "png named.gif", "tiff named.dat"}) {
         if (name[0] != 'r') CopyFileA(File(name[0] == 'p' ? "real.png" : "real.tif").c_str(), File(name).c_str(), FALSE);
         HBITMAP b = load(File(name).c_str(), nullptr);
@@ -324,7 +325,7 @@ TEST_F(PluginTest, SecondUseOfAnExtensionSkipsTheScan) {
         for (const char* name : {"a.png", "b.png"}) {
             uiscript_Reset();
             Surface back{};
-            if (direction == PFLT_SAVE) ASSERT_NE(img_SaveFile(t.get(), File(name).c_str()), 0);
+            if (direction == PFLT_SAVE) ASSERT_NE(img_SaveFile(t.get(), File(name).c_str(), nullptr), 0);
             else ASSERT_EQ(Load(&back, File(name)), 1);
             if (back.created) srf_Destroy(&back);
             const std::vector<std::string> got = ScanStatuses();
@@ -347,7 +348,7 @@ TEST_F(PluginTest, SecondUseOfAnExtensionSkipsTheScan) {
 TEST_F(PluginTest, MisbehavingPluginsAreNamedAndSkipped) {
     Install({PNG_DLL, ACCEPT_DLL, CRASH_DLL});
     TestSurface t(8, 8);
-    ASSERT_NE(img_SaveFile(t.get(), File("good.png").c_str()), 0);
+    ASSERT_NE(img_SaveFile(t.get(), File("good.png").c_str(), nullptr), 0);
     struct Case {
         int direction;
         const char* cached;
@@ -365,7 +366,7 @@ TEST_F(PluginTest, MisbehavingPluginsAreNamedAndSkipped) {
         pflt_CacheRecord(pflt_Cache(c.direction), ".png", c.cached);
         uiscript_Reset();
         Surface back{};
-        if (c.direction == PFLT_SAVE) EXPECT_NE(img_SaveFile(t.get(), File("again.png").c_str()), 0) << c.cached;
+        if (c.direction == PFLT_SAVE) EXPECT_NE(img_SaveFile(t.get(), File("again.png").c_str(), nullptr), 0) << c.cached;
         else EXPECT_EQ(Load(&back, File("good.png")), 1) << c.cached;
         if (back.created) srf_Destroy(&back);
         // The scan meets the misbehaving DLLs too, in the folder's order.
