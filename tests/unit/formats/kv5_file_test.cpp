@@ -5,6 +5,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include "engine/engine.h"
 #include "formats/kv5_tiled.h"
 #include "platform/sysio.h"
 #include "support/format_support.h"
@@ -76,10 +77,10 @@ TEST(Kv5File, EveryModelRoundTripsAtEveryLevelOnBothPaths) {
                     EXPECT_EQ(std::string(info.authorText).rfind("Tester, ", 0) == 0, author == 1);
                     EXPECT_TRUE(uiscript_Boxes().empty());
                     if (password) continue;
-                    kv5_SetReferencePath(1);
+                    eng_ForceReference(1);
                     EXPECT_EQ(Kv5SaveBytes(img.get()), file);
                     EXPECT_EQ(Load(file, ref.get()), 1);
-                    kv5_SetReferencePath(0);
+                    eng_ForceReference(0);
                     EXPECT_TRUE(SameSurface(img.get(), ref.get()));
                 }
 }
@@ -165,9 +166,9 @@ TEST(Kv5File, EarlierRevisionsAndCodecListsDecode) {
             SCOPED_TRACE(testing::Message() << "planes " << planes << " list " << *list.begin() << " of " << list.size());
             TestSurface fast(1, 1), ref(1, 1);
             ASSERT_EQ(Load(BuildFile(s), fast.get()), 1);
-            kv5_SetReferencePath(1);
+            eng_ForceReference(1);
             ASSERT_EQ(Load(BuildFile(s), ref.get()), 1);
-            kv5_SetReferencePath(0);
+            eng_ForceReference(0);
             EXPECT_TRUE(SameSurface(fast.get(), ref.get()));
             EXPECT_EQ(fast.at(0, 0), first[planes]);
         }
