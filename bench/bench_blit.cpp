@@ -14,6 +14,7 @@
 #include <vector>
 #include "engine/blit.h"
 #include "engine/blit_simd.h"
+#include "engine/engine.h"
 #include "engine/surface.h"
 
 namespace {
@@ -171,9 +172,9 @@ int main() {
             simple = BestSeconds(engine, 0.3);
             blt_OverrideFastKernels(nullptr);
         }
-        blt_ForceReference(1);
+        eng_ForceReference(1);
         const double ref = BestSeconds(engine, 0.2);
-        blt_ForceReference(0);
+        eng_ForceReference(0);
         const double memcpyS = BestSeconds(copyRows, 0.3);
         const double pixman = BestSeconds([&] { pix.Run(f.op); }, 0.3);
         std::printf("%-16s %-14s %8.0f %8.0f %9.0f %8.0f %8.0f | %7.2f %7.2f %7.2f %7.2f\n", f.name,

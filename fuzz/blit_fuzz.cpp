@@ -34,10 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Transfer ops[4] = {blt_Copy, blt_Blend, blt_CopySmooth, blt_BlendSmooth};
     int r[2];
     for (int ref = 0; ref <= 1; ref++) {
-        blt_ForceReference(ref);
+        eng_ForceReference(ref);
         r[ref] = ops[op](&out[ref], c[0], c[1], c[2], c[3], &src, c[4], c[5], c[6], c[7], flags);
     }
-    blt_ForceReference(0);
+    eng_ForceReference(0);
     const bool same = r[0] == r[1] && std::memcmp(srf_Lock(&out[0]), srf_Lock(&out[1]), (size_t)dw * dh * 4) == 0;
     for (Surface* s : {&out[0], &out[1]}) srf_Unlock(s);
     if (!same) std::abort();

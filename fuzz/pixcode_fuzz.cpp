@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include "engine/engine.h"
 #include "pixcode/pix_compile.h"
 #include "pixcode/pix_run.h"
 #include "support/ui_script.h"
@@ -27,7 +28,7 @@ void RunOnce(const PixCell* cells, const PixMachine* compiled, uint32_t w, uint3
     PixMachine m = *compiled;
     m.jumpBudget = 64;
     uiscript_Reset();
-    pix_ForceReference(reference);
+    eng_ForceReference(reference);
     out->ok = pix_RunPixels(&s, cells, &m);
     out->stop = m.stop;
     out->boxes = uiscript_Boxes().size();
@@ -49,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         static Run a, b;
         RunOnce(cells, &m, w, h, 1, &a);
         RunOnce(cells, &m, w, h, 0, &b);
-        pix_ForceReference(0);
+        eng_ForceReference(0);
         if (a.ok != b.ok || a.stop != b.stop || a.boxes != b.boxes ||
             std::memcmp(a.pixels, b.pixels, w * h * 4) != 0)
             std::abort();

@@ -86,7 +86,9 @@ static void OnClose(HWND w) {
 
 static void OnDestroy(HWND w) {
     set_WasMaximised(IsZoomed(w));
-    uiw_SetWindows(nullptr, nullptr);
+    ui_SetCommandHandler(nullptr);
+    uiw_SetStatusLine(nullptr);
+    uiw_SetOwner(nullptr);
     ttlw_SetWindow(nullptr);
     PostQuitMessage(0);
 }
@@ -190,8 +192,14 @@ static HWND child(const char* cls, const char* text, DWORD style, DWORD ex, HWND
                            (HMENU)(INT_PTR)id, g_shell.instance, nullptr);
 }
 
+// Commands asked through the seam by tools and panels: posted, so the asker's
+// message (a mouse release, a click) is finished before the command runs.
+static int PostCommand(int id) { return PostMessageA(g_shell.main, WM_COMMAND, (WPARAM)id, 0) ? 1 : 0; }
+
 static int OnCreate(HWND w) {
     g_shell.main = w;
+    uiw_SetOwner(w);
+    ui_SetCommandHandler(PostCommand);
     child(VIEW_CLASS, "", WS_HSCROLL | WS_VSCROLL, WS_EX_CLIENTEDGE, w, 1);
     g_shell.toolbar = child("kelvara_wnd_toolbar", "", 0, 0, w, 2);
     g_shell.colorbar = child("kelvara_wnd_colorbar", "", 0, 0, w, 3);
@@ -204,7 +212,7 @@ static int OnCreate(HWND w) {
         return 0;
     SendMessageA(g_shell.status, WM_SETFONT, (WPARAM)g_shell.arial8, 0);
     SendMessageA(g_shell.logo, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)g_shell.logos[0]);
-    uiw_SetWindows(w, g_shell.status);
+    uiw_SetStatusLine(g_shell.status);
     ttlw_SetWindow(w);
     DragAcceptFiles(w, TRUE);
     if (cmd_Enabled(CMD_TOOL_OPTIONS)) PostMessageA(w, WM_COMMAND, CMD_TOOL_OPTIONS, 0);

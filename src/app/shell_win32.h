@@ -27,6 +27,8 @@ enum ShellPanel { PANEL_TOOLBAR, PANEL_COLORBAR, PANEL_LINKBAR, PANEL_COUNT };
 
 struct ShellState {
     HINSTANCE instance;
+    // `main` is the shell's own copy; the layers below know it only as uiw_Owner(),
+    // which the main window sets to the same handle when it is created.
     HWND main, view, toolbar, colorbar, quickpal, linkbar, status, logo;
     HWND splash;
     HWND notepad;  // the notepad window (0 while closed)

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "document/document.h"
+#include "document/document_ids.h"
 #include "document/overlay.h"
 #include "document/toolkernel.h"
 #include "document/tools_gdi.h"
@@ -349,7 +350,7 @@ void FinishDrag(Surface* s, int tool, int zoom) {
         if (dx <= 4 || dy <= 7 || !meets) return Refuse();
         if (!doc_SpriteFromArea(r.x1, r.y1, r.x2, r.y2, 0)) return;
         tgdi_RenderTextArt(&g_doc.sprite);
-        tgdi_OpenTextArt();
+        ui_PostCommand(CMD_TEXTART);
     }
     NoteSpriteMove(before);
 }

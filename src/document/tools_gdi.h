@@ -30,9 +30,8 @@ int tgdi_SelectRegion(int kind, const TkPoint* points, int count, ToolRect* spri
 int tgdi_AskBorder();
 // Renders the Text-Art text into the sprite with the Text-Art settings.
 int tgdi_RenderTextArt(Surface* sprite);
-// Opens the Text-Art window (its command goes to the main window).
-void tgdi_OpenTextArt();
-// The sprite's pop-up menu at the cursor; the chosen command goes to the main window.
+// The sprite's pop-up menu at the cursor; the chosen command is asked of the shell
+// (ui_PostCommand).
 void tgdi_SpriteMenu();
 // Previews: the elliptical marquee in a box, and the dotted curve through the points
 // (its covered box in `box`). Without `draw` only the box is computed.

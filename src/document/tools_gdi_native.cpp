@@ -13,7 +13,6 @@ int tgdi_SelectRegion(int, const TkPoint*, int, ToolRect* spriteArea) {
 }
 int tgdi_AskBorder() { return -1; }
 int tgdi_RenderTextArt(Surface*) { return 0; }
-void tgdi_OpenTextArt() {}
 void tgdi_SpriteMenu() {}
 int tgdi_PreviewEllipse(Surface*, const ToolRect&) { return 0; }
 int tgdi_PreviewCurve(Surface*, const TkPoint*, int, ToolRect* box, int) {

@@ -6,19 +6,13 @@
 #include "document/doc_dialogs_win32.h"
 #include "document/document.h"
 #include "document/document_ids.h"
-#include "document/overlay.h"
 #include "document/toolkernel_win32.h"
 #include "engine/surface_win32.h"
 #include "platform/ui.h"
+#include "platform/ui_win32.h"
 #include "settings/settings.h"
 
 namespace {
-
-// The main window: the view's top-level ancestor (null before the view exists).
-HWND MainWindow() {
-    HWND view = (HWND)ovl_View();
-    return view && IsWindow(view) ? GetAncestor(view, GA_ROOT) : nullptr;
-}
 
 ToolRect FromRect(const RECT& r) { return {(int)r.left, (int)r.top, (int)r.right, (int)r.bottom}; }
 
@@ -99,7 +93,7 @@ int tgdi_SelectRegion(int kind, const TkPoint* points, int count, ToolRect* spri
 int tgdi_AskBorder() {
     // A right press asks while the view holds the mouse: the dialog needs it.
     ReleaseCapture();
-    return doc_AskBorder(MainWindow());
+    return doc_AskBorder(uiw_Owner());
 }
 
 int tgdi_RenderTextArt(Surface* sprite) {
@@ -108,12 +102,8 @@ int tgdi_RenderTextArt(Surface* sprite) {
                             g_settings.colour2, g_settings.textBorder, g_settings.textAntialias);
 }
 
-void tgdi_OpenTextArt() {
-    if (HWND main = MainWindow()) PostMessageA(main, WM_COMMAND, CMD_TEXTART, 0);
-}
-
 void tgdi_SpriteMenu() {
-    HWND main = MainWindow();
+    HWND main = uiw_Owner();
     HMENU bar = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_SPRITE_MENU));
     if (!main || !bar) {
         if (bar) DestroyMenu(bar);
@@ -124,7 +114,7 @@ void tgdi_SpriteMenu() {
     UINT id = (UINT)TrackPopupMenu(GetSubMenu(bar, 0), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, main,
                                    nullptr);
     DestroyMenu(bar);
-    if (id) PostMessageA(main, WM_COMMAND, id, 0);
+    if (id) ui_PostCommand((int)id);
 }
 
 int tgdi_PreviewEllipse(Surface* composite, const ToolRect& box) {

@@ -9,6 +9,7 @@
 #include <vector>
 #include "effects/fx_common.h"
 #include "engine/color.h"
+#include "engine/engine.h"
 #include "engine/pixel.h"
 
 namespace {
@@ -160,7 +161,7 @@ int Antialias(Surface* s, int level, int parameter, bool image) {
         srf_Unlock(s);
         return 1;
     }
-    if (!fx_Reference()) {
+    if (!eng_ReferenceForced()) {
         fx_SplitInPlace(s, 2, [&a](const FxRows& rows) { FastSlice(a, rows); });
         srf_Unlock(s);
         return 1;

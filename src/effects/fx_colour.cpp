@@ -5,6 +5,7 @@
 #include "effects/fx_common.h"
 #include "effects/fx_hsl.h"
 #include "engine/color.h"
+#include "engine/engine.h"
 #include "engine/pixel.h"
 
 namespace {
@@ -63,7 +64,7 @@ int fx_ColorShift(Surface* s, int level) {
 
 int fx_ChromaShift(Surface* s, int level) {
     const uint32_t shift = (uint32_t)(fx_ClampLevel(level) * 255 / 1000);
-    if (fx_Reference()) {
+    if (eng_ReferenceForced()) {
         return fx_MapPixels(s, [shift](uint32_t p) {
             uint32_t h = clr_ToHSL(p);
             return clr_FromHSL((h & 0xFFFFFF00u) | ((h + shift) & 0xFFu));
@@ -139,7 +140,7 @@ int fx_ReplaceHue(Surface* s, uint32_t colour1, uint32_t colour2, int level) {
         double v = std::pow((double)d, e);
         weight[d] = v >= 65536.0 ? 65536u : (uint32_t)v;
     }
-    if (fx_Reference()) {
+    if (eng_ReferenceForced()) {
         return fx_MapPixels(s, [&](uint32_t p) {
             uint32_t h = clr_ToHSL(clr_SwapRB(p));
             int d = (int)(h & 0xFF) - from;

@@ -1,4 +1,4 @@
-// fx_common.cpp — reference switch, thread count, slicing and channel means.
+// fx_common.cpp — thread count, slicing and channel means.
 #include "effects/fx_common.h"
 #include <cstddef>
 #include <cstring>
@@ -7,17 +7,13 @@
 namespace {
 
 struct FxState {
-    int reference;
     int threads;   // 0 until first asked: then the processor count
 };
-FxState g_fx = {0, 0};
+FxState g_fx = {0};
 
 const int FX_MAX_THREADS = 8;
 
 }  // namespace
-
-void fx_ForceReference(int on) { g_fx.reference = on ? 1 : 0; }
-int fx_Reference() { return g_fx.reference; }
 
 void fx_SetThreads(int n) { g_fx.threads = fx_Clamp(n, 1, FX_MAX_THREADS); }
 

@@ -1,8 +1,8 @@
 // fx_common.h — what the effect kernels share: argument clamps, the two lumas,
-// channel means, the switch that forces the plain reference loops, and the row
-// splitter that lets a kernel use more than one core.
+// channel means and the row splitter that lets a kernel use more than one core.
+// (The plain reference loops are forced by the engine's switch, eng_ForceReference.)
 //
-// State: one record (reference switch, thread count), set from the user-interface
+// State: one record (the thread count), set from the user-interface
 // thread only, read by kernels. Splitting never changes a result: kernels split
 // only work whose visiting order does not matter (every output depends on inputs
 // no other part writes). Everything here is safe for any argument.
@@ -41,9 +41,6 @@ void fx_ChannelSums(const Surface* s, uint64_t sums[4]);
 // Integer mean of one byte channel, clamped to 1..254; 0 when the surface is empty.
 int fx_ChannelMean(const Surface* s, const uint64_t sums[4], int byteIndex);
 
-// 1 makes every kernel take its plain reference loops (tests, measurements).
-void fx_ForceReference(int on);
-int fx_Reference();
 // Threads a kernel may use (1 = the calling thread only); clamped to 1..8. The
 // default is the number of processors, at most 8.
 void fx_SetThreads(int n);

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <vector>
 #include "effects/fx_common.h"
+#include "engine/engine.h"
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -212,7 +213,7 @@ int fx_Convolve(Surface* s, const int32_t* weights, int n, int channelMask) {
                      ((channelMask & 4) ? 0xFF0000u : 0) | ((channelMask & 8) ? 0xFF000000u : 0);
     if (!srf_Lock(s)) return 0;
 #if defined(__SSE2__)
-    if (!fx_Reference() && narrow) {
+    if (!eng_ReferenceForced() && narrow) {
         Plan plan;
         MakePlan(c, &plan);
         fx_SplitInPlace(s, c.r, [&plan](const FxRows& rows) { SimdSlice(plan, rows); });

@@ -6,6 +6,7 @@
 #include <vector>
 #include "effects/fx_common.h"
 #include "engine/color.h"
+#include "engine/engine.h"
 
 namespace {
 
@@ -121,7 +122,7 @@ int Run(Surface* s, int level, bool emboss, uint32_t colour) {
     if (!srf_Lock(s)) return 0;
     int ok = 1;
     if (s->width && s->height) {
-        if (fx_Reference())
+        if (eng_ReferenceForced())
             Reference(k, s);
         else
             ok = Fast(k, s);

@@ -9,6 +9,7 @@
 #include <vector>
 #include "effects/fx_common.h"
 #include "engine/color.h"
+#include "engine/engine.h"
 #include "engine/pixel.h"
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -212,7 +213,7 @@ int Run(Surface* s, int level, uint32_t keep) {
     // With s = 0 every step gives the pixel itself; with no channel carried likewise.
     if (m.weight != 0 && keep != 0 && s->width && s->height) {
 #if defined(__SSE2__)
-        if (!fx_Reference())
+        if (!eng_ReferenceForced())
             SimdSmear(m, s);
         else
 #endif

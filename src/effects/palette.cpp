@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 #include "effects/fx_common.h"
+#include "engine/engine.h"
 #include "platform/ui.h"
 
 namespace {
@@ -125,7 +126,7 @@ int pal_SmartDither(Surface* s) {
     if (!srf_Lock(s)) return 0;
     uint32_t word[256];
     for (int i = 0; i < count; i++) word[i] = ((uint32_t)pal[i].red << 16) | ((uint32_t)pal[i].green << 8) | pal[i].blue;
-    const bool reference = fx_Reference() != 0;
+    const bool reference = eng_ReferenceForced() != 0;
     CellIndex cells;
     if (!reference) BuildCells(pal, count, &cells);
     fx_Split((int)s->height, fx_RowsPerThread(s), [&](int from, int to) {

@@ -7,6 +7,7 @@
 #include <vector>
 #include "effects/fx_common.h"
 #include "engine/blit.h"
+#include "engine/engine.h"
 #include "engine/shape.h"
 
 namespace {
@@ -238,7 +239,7 @@ int tf_Perspective(Surface* dst, Surface* src, int level, int edge) {
     drw_FillRect(&out, 0, 0, w - 1, h - 1, TF_BACKGROUND);
     // Columns shrink by dy, rows by dx.
     const int shrink = (int)((edge == 0 || edge == 2) ? (int64_t)l * h / 2001 : (int64_t)l * w / 2001);
-    if (fx_Reference())
+    if (eng_ReferenceForced())
         PerspectiveReference(&out, src, edge, shrink);
     else
         PerspectiveFast(&out, src, edge, shrink);
@@ -274,7 +275,7 @@ int tf_Rotate90(Surface* dst, Surface* src, int mode) {
         srf_Unlock(src);
         return 0;
     }
-    if (fx_Reference())
+    if (eng_ReferenceForced())
         Rotate90Reference(&out, src, q);
     else
         Rotate90Fast(&out, src, q);

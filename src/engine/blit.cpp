@@ -10,8 +10,6 @@ namespace {
 
 enum BlitKind { KIND_COPY, KIND_BLEND, KIND_COPY_SMOOTH, KIND_BLEND_SMOOTH };
 
-int g_forceReference = 0;
-
 inline int64_t Max64(int64_t a, int64_t b) { return a > b ? a : b; }
 inline int64_t Min64(int64_t a, int64_t b) { return a < b ? a : b; }
 
@@ -108,7 +106,7 @@ int Transfer(BlitKind kind, Surface* dst, int dx1, int dy1, int dx2, int dy2,
     }
 
     if (start <= end) {
-        const BlitKernels& k = g_forceReference ? blt_ReferenceKernels : blt_FastKernels();
+        const BlitKernels& k = eng_ReferenceForced() ? blt_ReferenceKernels : blt_FastKernels();
         BlitRowFn fn = kind == KIND_COPY ? k.copy : kind == KIND_BLEND ? k.blend
                      : kind == KIND_COPY_SMOOTH ? k.copySmooth : k.blendSmooth;
         const bool smooth = kind == KIND_COPY_SMOOTH || kind == KIND_BLEND_SMOOTH;
@@ -150,8 +148,6 @@ int Transfer(BlitKind kind, Surface* dst, int dx1, int dy1, int dx2, int dy2,
 }  // namespace
 
 const BlitKernels blt_ReferenceKernels = {RefCopy, RefBlend, RefCopySmooth, RefBlendSmooth};
-
-void blt_ForceReference(int on) { g_forceReference = on; }
 
 int blt_Copy(Surface* dst, int dx1, int dy1, int dx2, int dy2,
              Surface* src, int sx1, int sy1, int sx2, int sy2, unsigned flags) {

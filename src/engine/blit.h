@@ -9,7 +9,7 @@
 // horizontally. Source and destination may be one surface when the rectangles do
 // not overlap. Columns step in 16.16 fixed point from the left edge, rows top down;
 // no half-pixel offset. Results are bit-exact to the reference loops; the SIMD
-// paths are checked against them (blt_ForceReference switches them off).
+// paths are checked against them (eng_ForceReference switches them off).
 #pragma once
 #include <cstdint>
 #include "engine/surface.h"
@@ -28,6 +28,3 @@ int blt_CopySmooth(Surface* dst, int dx1, int dy1, int dx2, int dy2,
                    Surface* src, int sx1, int sy1, int sx2, int sy2, unsigned flags);
 int blt_BlendSmooth(Surface* dst, int dx1, int dy1, int dx2, int dy2,
                     Surface* src, int sx1, int sy1, int sx2, int sy2, unsigned flags);
-
-// 1 forces the plain reference loops (for tests and for measuring the fast paths).
-void blt_ForceReference(int on);

@@ -7,6 +7,7 @@ struct EngState {
     EngClip clip;
     uint32_t checker[16 * 16];
     uint8_t spanOption;
+    int referenceForced;
 };
 EngState g_eng;
 
@@ -51,3 +52,6 @@ uint8_t eng_SpanOption() { return g_eng.spanOption; }
 int eng_InitCount() { return g_eng.initCount; }
 uint32_t eng_CheckerAt(int x, int y) { return g_eng.checker[(y & 15) * 16 + (x & 15)]; }
 const uint32_t* eng_CheckerTable() { return g_eng.checker; }
+
+void eng_ForceReference(int on) { g_eng.referenceForced = on ? 1 : 0; }
+int eng_ReferenceForced() { return g_eng.referenceForced; }

@@ -1,5 +1,6 @@
 // engine.h — process-wide engine state: init count, clip rectangle, checkerboard,
-// span option. Used only from the user-interface thread; nothing here locks.
+// span option and the reference switch. Set only from the user-interface thread;
+// nothing here locks.
 // The checkerboard is a 16 x 16 table; pixel (x, y) shows entry (y & 15, x & 15).
 #pragma once
 #include <cstdint>
@@ -20,3 +21,10 @@ int eng_InitCount();
 uint32_t eng_CheckerAt(int x, int y);
 // The 16 x 16 table, row-major, for loops that walk a row.
 const uint32_t* eng_CheckerTable();
+
+// The one reference switch: 1 makes every module with a fast path (transfers,
+// effects, Pixcode, the KV5 codecs and writer) take its plain reference path, so
+// tests and measurements can hold the two side by side. 0 (the default) lets the
+// fast paths run. Worker threads read it: flip it between pieces of work only.
+void eng_ForceReference(int on);
+int eng_ReferenceForced();

@@ -13,15 +13,11 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#include "engine/engine.h"
 #include "formats/rdwr.h"
 #include "platform/refusal.h"
 
 namespace {
-
-struct CodecState {
-    int reference;
-};
-CodecState g_codec;
 
 const size_t MAX_SPAN = 0x20000;     // longest run, stretch or literal an encoder writes
 const size_t GIVE_UP_SLACK = 16;     // encoders stop once output passes input + 16
@@ -711,9 +707,6 @@ int IsFreqCodec(int codec) {
 
 }  // namespace
 
-void kv5_SetReferencePath(int on) { g_codec.reference = on ? 1 : 0; }
-int kv5_ReferencePath() { return g_codec.reference; }
-
 int kv5_IsDecodable(int codec) {
     return codec == CODEC_RLE || codec == CODEC_DELTA_NIBBLE || codec == CODEC_DELTA_BITS ||
            IsFreqCodec(codec);
@@ -736,7 +729,7 @@ size_t kv5_EncodeReference(int codec, const uint8_t* in, size_t n, uint8_t* out,
 
 size_t kv5_Encode(int codec, const uint8_t* in, size_t n, uint8_t* out, size_t cap) {
     if (!out) return 0;
-    if (g_codec.reference) return kv5_EncodeReference(codec, in, n, out, cap);
+    if (eng_ReferenceForced()) return kv5_EncodeReference(codec, in, n, out, cap);
     if (codec == CODEC_RLE) return RleParse(in, n, out, EncodeLimit(n, cap));
     if (codec == CODEC_DELTA_NIBBLE) return DeltaParse(in, n, out, EncodeLimit(n, cap));
     if (IsFreqCodec(codec)) return FreqEncode(codec, in, n, out, cap);
@@ -763,7 +756,7 @@ size_t kv5_DecodeReferenceToSink(int codec, const uint8_t* in, size_t n, Kv5Sink
 
 size_t kv5_DecodeToSink(int codec, const uint8_t* in, size_t n, Kv5Sink* sink) {
     if (!in || !sink) return refuse_With("no data");
-    if (g_codec.reference) return kv5_DecodeReferenceToSink(codec, in, n, sink);
+    if (eng_ReferenceForced()) return kv5_DecodeReferenceToSink(codec, in, n, sink);
     if (IsFreqCodec(codec)) return FreqDecodeFast(codec, in, n, sink);
     if (codec == CODEC_DELTA_NIBBLE) return ItemDecode(in, n, sink, RUN_DELTA_FAST);
     return kv5_DecodeReferenceToSink(codec, in, n, sink);
@@ -802,7 +795,7 @@ size_t kv5_Compress(int level, uint8_t* buf[2], size_t capacity, size_t length, 
         const uint8_t* in = buf[cur];
         uint8_t* spare = buf[1 - cur];
         size_t size[5] = {0, 0, 0, 0, 0};
-        if (g_codec.reference) {
+        if (eng_ReferenceForced()) {
             for (int t = 0; t < trials; t++) size[t] = kv5_EncodeReference(trial[t], in, n, spare, capacity);
         } else {
             size[0] = kv5_EncodedSize(CODEC_RLE, in, n);

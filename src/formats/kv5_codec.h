@@ -50,10 +50,8 @@ const int CODEC_PASSWORD = 255;
 // Passes of the driver = slots of the header's codec list it may fill.
 const int KV5_MAX_PASSES = 15;
 
-// 1 forces the reference paths everywhere (encoders, trial sizes, decoders, the
-// palette search of the writer); 0 (the default) lets the fast paths run.
-void kv5_SetReferencePath(int on);
-int kv5_ReferencePath();
+// The engine's reference switch (eng_ForceReference) forces the reference paths
+// everywhere here (encoders, trial sizes, decoders, the palette search of the writer).
 
 // 1 for the identifiers a decoder exists for (1, 2, 3, 5, 19, 35); 255 is not a codec
 // here but the password layer.

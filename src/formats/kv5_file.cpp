@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include "engine/engine.h"
 #include "platform/refusal.h"
 #include "platform/sysio.h"
 #include "formats/fileio.h"
@@ -162,7 +163,7 @@ void AssembleRow(uint32_t* __restrict row, const uint8_t* __restrict p0, size_t 
 }
 
 void AssemblePixels(Surface* s, const uint8_t* planes, int used, int model, const uint32_t* palette) {
-    if (kv5_ReferencePath()) {
+    if (eng_ReferenceForced()) {
         AssembleReference(s, planes, used, model, palette);
         return;
     }
@@ -359,7 +360,7 @@ int kv5_SaveBytes(Surface* s, const Kv5SaveOptions* options, Kv5Encoded* e) {
     ScanFlags(s, &a);
     a.paletteUsable = 0;
     if (a.colour)
-        a.paletteUsable = kv5_ReferencePath() ? PaletteReference(s, &a, e->work[0])
+        a.paletteUsable = eng_ReferenceForced() ? PaletteReference(s, &a, e->work[0])
                                               : PaletteFast(s, &a, e->work[0]);
     int model, planes;
     if (a.colour && a.paletteUsable) {
@@ -562,7 +563,7 @@ int kv5_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo*
     size_t decoded;
     Surface made;
     int ok;
-    if (!kv5_ReferencePath() && kv5_IsDecodable(kv5_LastStage(h.codecs, 0))) {
+    if (!eng_ReferenceForced() && kv5_IsDecodable(kv5_LastStage(h.codecs, 0))) {
         // The last stage writes into the new surface itself.
         uint8_t* window = (uint8_t*)std::malloc(LANE_WINDOW);
         ok = window ? srf_CreateExact(h.width, h.height, &made) || refuse_With("cannot make surface")

@@ -23,6 +23,7 @@
 #include "platform/paths.h"
 #include "platform/refusal.h"
 #include "platform/ui.h"
+#include "platform/ui_win32.h"
 #include "safety/exguard.h"
 
 namespace {
@@ -68,22 +69,6 @@ HMODULE LoadPlugin(const char* dllPath) {
     HMODULE m = LoadLibraryExA(dllPath, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     SetErrorMode(mode);
     return m;
-}
-
-BOOL CALLBACK FindMain(HWND w, LPARAM lp) {
-    char cls[32];
-    if (GetClassNameA(w, cls, sizeof cls) && std::strcmp(cls, "kelvara_wnd_main") == 0) {
-        *(HWND*)lp = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Plug-ins own their dialogs to the program's main window (none in tests).
-HWND MainWindow() {
-    HWND w = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindMain, (LPARAM)&w);
-    return w;
 }
 
 // The folder pattern "*.dll" also matches longer extensions through short names.
@@ -162,7 +147,7 @@ int AskSaver(const char* dllPath, HBITMAP bitmap, const char* file, HWND owner) 
 struct ScanJob {
     int direction;
     const char* file;  // absolute
-    HWND owner;
+    HWND owner;        // of the plug-ins' dialogs: the main window (null in kvbatch and tests)
     HBITMAP bitmap;    // saving: the Surface's own
     HBITMAP loaded;    // loading: the answer
     int result;
@@ -309,7 +294,7 @@ void LeavePluginFolder() { SetCurrentDirectoryA(path_AppDir()); }
 int plugin_FilterLoad(Surface* out, const char* path, ImageFileInfo* info) {
     char file[KV_MAX_PATH], ext[KV_MAX_PATH], dll[KV_MAX_PATH];
     if (!out || !path || !info || !FullPath(path, file)) return refuse_With("bad path");
-    ScanJob job{PFLT_LOAD, file, MainWindow(), nullptr, nullptr, 0};
+    ScanJob job{PFLT_LOAD, file, uiw_Owner(), nullptr, nullptr, 0};
     {
         std::lock_guard<std::mutex> turn(g_pluginTurn);
         if (!EnterPluginFolder()) return refuse_With("no plug-in folder");
@@ -334,7 +319,7 @@ int plugin_FilterSave(Surface* s, const char* path) {
     HDC dc;
     HBITMAP bitmap;
     if (!srf_GetDC(&dc, &bitmap, s)) return refuse_With("surface not valid");
-    ScanJob job{PFLT_SAVE, file, MainWindow(), bitmap, nullptr, 0};
+    ScanJob job{PFLT_SAVE, file, uiw_Owner(), bitmap, nullptr, 0};
     {
         std::lock_guard<std::mutex> turn(g_pluginTurn);
         if (!EnterPluginFolder()) {

@@ -50,10 +50,10 @@ int install(HWND splash) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     HWND splash = setup_CreateSplash(instance);
-    uiw_SetWindows(splash, nullptr);
+    uiw_SetOwner(splash);
     PumpMessages(0);
     const int code = install(splash);
-    uiw_SetWindows(nullptr, nullptr);
+    uiw_SetOwner(nullptr);
     setup_DestroyProgress();
     setup_DestroySplash();
     if (SUCCEEDED(com)) CoUninitialize();

@@ -101,7 +101,7 @@ void OnBarClick(HWND w, int x, int y, int button) {
         int left = cbar_ButtonLeft(hit.index);
         Flash(w, left, 11, left + 19, 30);
         Ripple(w, left + 10, 20);
-        PostMessageA(GetParent(w), WM_COMMAND, kButtonCommands[hit.index], 0);
+        ui_PostCommand(kButtonCommands[hit.index]);
     }
 }
 

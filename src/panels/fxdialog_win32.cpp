@@ -211,7 +211,7 @@ INT_PTR CALLBACK FxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND: {
         int id = LOWORD(wp);
         if (id == IDOK || id == IDCANCEL) Close(dlg, d, id == IDOK);
-        else if (id == IDC_FX_PREVIEW) PostMessageA(GetWindow(dlg, GW_OWNER), WM_COMMAND, CMD_PREVIEW, 0);
+        else if (id == IDC_FX_PREVIEW) ui_PostCommand(CMD_PREVIEW);
         else if (id >= IDC_FX_RED && id <= IDC_FX_RED + 3) {
             g_fx.channelMask = 0;
             for (int c = 0; c < 4; c++)

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <thread>
+#include "engine/engine.h"
 #include "pixcode/pix_compile.h"
 #include "pixcode/pix_fast.h"
 #include "pixcode/pix_program.h"
@@ -16,7 +17,6 @@ const char* const PIX_EDITOR_PROMPT = "pixcode_editor";
 
 namespace {
 struct RunState {
-    int forceReference;
     int threads;
 };
 RunState g_run;
@@ -157,7 +157,7 @@ int ThreadCount() {
 
 int RunRows(Surface* s, const PixCell* cells, PixMachine* m) {
     PixFast* f = nullptr;
-    if (!g_run.forceReference) {
+    if (!eng_ReferenceForced()) {
         f = (PixFast*)std::malloc(sizeof(PixFast));
         if (f && !pix_Decode(cells, PIX_CELLS, m, f)) {
             std::free(f);
@@ -180,7 +180,6 @@ int RunRows(Surface* s, const PixCell* cells, PixMachine* m) {
 }
 }  // namespace
 
-void pix_ForceReference(int on) { g_run.forceReference = on ? 1 : 0; }
 void pix_SetThreads(int threads) { g_run.threads = threads < 0 ? 0 : threads; }
 
 int pix_RunPixels(Surface* target, const PixCell* cells, PixMachine* m) {

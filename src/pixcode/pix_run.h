@@ -8,8 +8,8 @@
 // the caller's.
 // Paths: the plain interpreter (pix_Execute) and the pre-decoded one (pix_fast), which
 // spreads rows over the cores when no pixel can fail and none reads another with
-// load_pixel; results are identical on every path. pix_ForceReference selects the
-// plain one.
+// load_pixel; results are identical on every path. The engine's reference switch
+// (eng_ForceReference) selects the plain one.
 #pragma once
 #include "engine/surface.h"
 #include "pixcode/pix_exec.h"
@@ -18,8 +18,6 @@
 // the token to select (or null), result 1 for Done, 0 for Cancel.
 extern const char* const PIX_EDITOR_PROMPT;
 
-// 1: every run uses pix_Execute per pixel. 0 (default): the fast path.
-void pix_ForceReference(int on);
 // Most threads a run may use; 0 (default) means the machine's cores, at most 4.
 void pix_SetThreads(int threads);
 

@@ -3,7 +3,8 @@
 // Portable modules never include <windows.h>; when they must tell the user something
 // or ask in the middle of their work they come through here. ui_win32.cpp implements
 // it for the program; the tests link a scripted implementation that answers prompts
-// from a queue and records every message and status text.
+// from a queue and records every message and status text. The command handler
+// (ui_command.cpp) is the one part every implementation shares.
 // Flag and answer values are the Win32 MessageBox ones, so callers pass the familiar
 // combinations and both implementations agree on them.
 #pragma once
@@ -58,6 +59,19 @@ void ui_WaitCursor(int on);
 // call per pixel row or per macro instruction: the key state is sampled at most
 // every few milliseconds.
 int ui_EscapePressed();
+
+// Commands for the shell. A tool or panel that wants a menu command run (the Text-Art
+// editor after a Text-Art drag, the preview from the colour bar) asks here instead of
+// finding the main window. The shell's handler posts the command to its own queue, so
+// it runs after the asker's current message is finished, in the order the asks came.
+// The handler returns 1 when it took the command.
+typedef int (*UiCommandHandler)(int id);
+// The shell registers its handler once the main window exists and clears it (null)
+// when the window goes away.
+void ui_SetCommandHandler(UiCommandHandler handler);
+// Asks for command `id`; 1 when the shell took it, 0 when no shell is listening
+// (kvbatch, most tests, or before the main window exists).
+int ui_PostCommand(int id);
 
 // A prompt an algorithm needs mid-way (a password, a yes/no with a custom dialog).
 // `name` identifies the prompt; `in` texts are what the dialog shows; the answer

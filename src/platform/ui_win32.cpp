@@ -1,5 +1,7 @@
 // ui_win32.cpp — the user-interface seam for the program: real message boxes, the
 // status line, sounds, the wait cursor, a cheap Escape poll and the prompt registry.
+// The owner window and the command handler are the core's (ui_owner_win32.cpp,
+// ui_command.cpp): every seam shares them.
 #include "platform/ui.h"
 #include <cstring>
 #include "platform/ui_win32.h"
@@ -12,7 +14,6 @@ struct PromptSlot {
 };
 
 struct UiState {
-    HWND owner;
     HWND status;
     int waitDepth;
     HCURSOR savedCursor;
@@ -29,16 +30,10 @@ const ULONGLONG ESCAPE_SAMPLE_MS = 4;
 
 }  // namespace
 
-void uiw_SetWindows(HWND owner, HWND statusLine) {
-    g_ui.owner = owner;
-    g_ui.status = statusLine;
-}
-
-HWND uiw_Owner() { return g_ui.owner; }
+void uiw_SetStatusLine(HWND statusLine) { g_ui.status = statusLine; }
 
 int ui_MessageBox(const char* text, const char* title, unsigned flags) {
-    HWND owner = (g_ui.owner && IsWindow(g_ui.owner)) ? g_ui.owner : nullptr;
-    return MessageBoxA(owner, text ? text : "", title ? title : "", flags);
+    return MessageBoxA(uiw_Owner(), text ? text : "", title ? title : "", flags);
 }
 
 void ui_SetStatus(const char* text) {

@@ -10,6 +10,7 @@ struct ScriptState {
     std::vector<std::string> statuses;
     std::vector<std::string> prompts;
     std::vector<std::string> promptTexts;
+    std::vector<int> commands;
     std::map<std::string, std::deque<int>> boxAnswers;
     std::map<std::string, std::deque<UiScriptedAnswer>> promptAnswers;
     int escape = 0;
@@ -27,9 +28,18 @@ int DefaultAnswer(unsigned flags) {
     default: return UI_IDOK;
     }
 }
+// Stands in for the shell's handler: takes every command and remembers it.
+int RecordCommand(int id) {
+    g_script.commands.push_back(id);
+    return 1;
+}
 }  // namespace
 
-void uiscript_Reset() { g_script = ScriptState(); }
+void uiscript_Reset() {
+    g_script = ScriptState();
+    ui_SetCommandHandler(RecordCommand);
+}
+const std::vector<int>& uiscript_Commands() { return g_script.commands; }
 void uiscript_QueueBox(const std::string& title, int answer) { g_script.boxAnswers[title].push_back(answer); }
 void uiscript_QueuePrompt(const std::string& name, const UiScriptedAnswer& answer) {
     g_script.promptAnswers[name].push_back(answer);

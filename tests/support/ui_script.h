@@ -1,7 +1,9 @@
 // ui_script.h — scripted user interface for tests.
 // Every message box and status text is recorded in order; message boxes and prompts
 // take their answers from per-title / per-name queues (a message box with no queued
-// answer returns the first button of its set: OK, Yes, Retry...).
+// answer returns the first button of its set: OK, Yes, Retry...). After a reset the
+// script stands in for the shell: commands asked through ui_PostCommand are taken
+// and recorded.
 #pragma once
 #include <string>
 #include <vector>
@@ -35,3 +37,5 @@ int uiscript_BeepCount();
 unsigned uiscript_SleptMs();
 // UI_VIEW_* bits asked of ui_ViewChanged since the last reset.
 unsigned uiscript_ViewChanges();
+// Commands asked of the shell since the last reset, in order.
+const std::vector<int>& uiscript_Commands();

@@ -1,11 +1,13 @@
 // The tool dispatcher: the rules as worked values, the rectangles each family
 // reports, pixels against the kernel called directly, point lists and their reset,
-// selections into sprites, the press on the sprite, the picker and the status lines.
+// selections into sprites, the Text-Art drag's ask for its editor, the press on the
+// sprite, the picker and the status lines.
 #include <gtest/gtest.h>
 #include <cstring>
 #include <string>
 #include <vector>
 #include "document/document.h"
+#include "document/document_ids.h"
 #include "document/toolkernel.h"
 #include "document/tools.h"
 #include "document/toolselect.h"
@@ -180,6 +182,29 @@ TEST_F(ToolsTest, RectangleSelectionBecomesTheSprite) {
     EXPECT_EQ((ToolRect{g_doc.spriteX1, g_doc.spriteY1, g_doc.spriteX2, g_doc.spriteY2}), (ToolRect{6, 6, 34, 24}));
     EXPECT_EQ(WordAt(&g_doc.sprite, 4, 4), 0x00123456u);
     EXPECT_EQ(WordAt(&g_doc.sprite, 3, 4), 0xFF000000u);
+}
+
+// The Text-Art drag asks the shell for the editor through the seam; with no shell
+// listening (kvbatch) the ask is dropped and says so.
+TEST_F(ToolsTest, TextArtDragAsksTheShellForTheEditor) {
+    const struct {
+        int x2, y2, listening;
+        std::vector<int> commands;
+    } rows[] = {
+        {30, 25, 1, {CMD_TEXTART}},
+        {12, 25, 1, {}},   // too narrow: refused, nothing asked
+        {30, 25, 0, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "to (" << row.x2 << "," << row.y2 << ") listening " << row.listening);
+        uiscript_Reset();
+        doc_Discard();
+        if (!row.listening) ui_SetCommandHandler(nullptr);
+        Stroke(19, {{P, L, 10, 10}, {M, L, row.x2, row.y2}, {R, L, row.x2, row.y2}});
+        EXPECT_EQ(g_doc.spritePresent != 0, row.x2 == 30);
+        EXPECT_EQ(uiscript_Commands(), row.commands);
+        EXPECT_EQ(ui_PostCommand(CMD_TEXTART), row.listening);
+    }
 }
 
 TEST_F(ToolsTest, PressOnTheSpriteMovesItAndTheMiddleButtonSwapsBack) {

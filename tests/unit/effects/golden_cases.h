@@ -19,6 +19,7 @@
 #include "effects/fx_smear.h"
 #include "effects/palette.h"
 #include "effects/transform.h"
+#include "engine/engine.h"
 #include "support/test_surface.h"
 
 struct FxCase {
@@ -134,10 +135,10 @@ inline std::vector<uint32_t> RunFxCase(const FxCase& c, Surface* in, uint32_t* h
 // same input: "" when every path gives the reference's words.
 inline std::string FxPathsDiffer(const FxCase& c, Surface* in) {
     const int threads = fx_Threads();
-    fx_ForceReference(1);
+    eng_ForceReference(1);
     fx_SetThreads(1);
     const std::vector<uint32_t> want = RunFxCase(c, in);
-    fx_ForceReference(0);
+    eng_ForceReference(0);
     std::string report = want.empty() ? std::string(c.name) + ": the reference failed" : "";
     for (int n : {1, 4}) {
         fx_SetThreads(n);
@@ -161,10 +162,10 @@ inline std::string CheckFxGolden() {
                             return h;
                         }});
     const int threads = fx_Threads();
-    fx_ForceReference(1);
+    eng_ForceReference(1);
     fx_SetThreads(1);
     const std::string report = CheckGolden(rows);
-    fx_ForceReference(0);
+    eng_ForceReference(0);
     fx_SetThreads(threads);
     return report;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include "effects/fx_common.h"
 #include "effects/palette.h"
+#include "engine/engine.h"
 #include "support/ui_script.h"
 #include "unit/effects/fx_test_util.h"
 
@@ -19,13 +20,13 @@ TEST(Palette, DitherPairsTheNearestAndTheMirroredEntry) {
     // Greys 0 and 3 share a 6-bit cell (entry 1), 7 has one of its own. Even x + y
     // takes the nearest entry; odd takes the one nearest the colour mirrored through
     // it: 3 mirrored through 1 is 5, nearer 7. Alpha comes out opaque.
-    fx_ForceReference(1);
+    eng_ForceReference(1);
     Img in = Flat(3, 2, 0x80070707u);
     in.px[0] = 0;
     in.px[1] = 0x00030303u;
     Held s(in);
     ASSERT_EQ(pal_SmartDither(&s.s), 1);
-    fx_ForceReference(0);
+    eng_ForceReference(0);
     EXPECT_EQ(s.img().px, (std::vector<uint32_t>{0x00010101u, 0x00070707u, 0x00070707u, 0x00070707u, 0x00070707u,
                                                  0x00070707u}));
 }
@@ -46,12 +47,12 @@ TEST(Palette, NarrowedSearchAgreesWithFullScan) {
         }
         Img out[2];
         for (int ref = 0; ref < 2; ref++) {
-            fx_ForceReference(ref);
+            eng_ForceReference(ref);
             Held p(m);
             ASSERT_EQ(pal_SmartDither(&p.s), 1);
             out[ref] = p.img();
         }
-        fx_ForceReference(0);
+        eng_ForceReference(0);
         EXPECT_TRUE(out[0].px == out[1].px) << trial;
     }
 }

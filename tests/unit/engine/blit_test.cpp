@@ -38,7 +38,7 @@ std::vector<const BlitKernels*> SimdSets() {
 
 // Null selects the reference loops.
 void UseKernels(const BlitKernels* k) {
-    blt_ForceReference(k ? 0 : 1);
+    eng_ForceReference(k ? 0 : 1);
     blt_OverrideFastKernels(k);
 }
 
@@ -54,7 +54,7 @@ struct StateKeeper {
         eng_SetClip(clip.left, clip.top, clip.right, clip.bottom);
         eng_SetChecker(c0, c1);
         UseKernels(nullptr);
-        blt_ForceReference(0);
+        eng_ForceReference(0);
     }
 };
 

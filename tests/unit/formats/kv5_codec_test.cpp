@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include "engine/engine.h"
 #include "support/format_support.h"
 
 using namespace ftest;
@@ -289,7 +290,7 @@ TEST(Kv5Codec, DriverChoicesArePinnedOnBothPaths) {
         {5, 1, {}, 9937, 0x92D7B95F},            {6, 1, {1}, 6012, 0x73A6F87B},
     };
     for (int ref = 0; ref <= 1; ref++) {
-        kv5_SetReferencePath(ref);
+        eng_ForceReference(ref);
         for (const Pin& p : pins) {
             Compressed c = Compress(p.level, inputs[p.input]);
             SCOPED_TRACE(testing::Message() << "input " << p.input << " level " << p.level << " reference " << ref);
@@ -298,5 +299,5 @@ TEST(Kv5Codec, DriverChoicesArePinnedOnBothPaths) {
             EXPECT_EQ(c.hash, p.hash);
         }
     }
-    kv5_SetReferencePath(0);
+    eng_ForceReference(0);
 }

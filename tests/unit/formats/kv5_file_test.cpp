@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "engine/engine.h"
 #include "formats/kv5_tiled.h"
 #include "platform/sysio.h"
 #include "support/format_support.h"
@@ -91,11 +92,11 @@ TEST(Kv5File, EveryModelRoundTripsAtEveryLevelOnBothPaths) {
                     EXPECT_TRUE(SameSurface(img.get(), back.get()));
                     EXPECT_EQ(info.isProtected, password);
                     EXPECT_EQ(std::string(info.authorText).rfind("Tester, ", 0) == 0, author == 1);
-                    kv5_SetReferencePath(1);
+                    eng_ForceReference(1);
                     EXPECT_EQ(Kv5SaveBytes(img.get(), &options), file);
                     if (password) QueuePassword("s3cret pass");
                     EXPECT_EQ(Load(file, ref.get()), 1);
-                    kv5_SetReferencePath(0);
+                    eng_ForceReference(0);
                     EXPECT_TRUE(SameSurface(img.get(), ref.get()));
                     EXPECT_TRUE(uiscript_Boxes().empty());
                     EXPECT_EQ(uiscript_PromptsAsked().size(), password ? 2u : 0u);  // the loads ask, the saves never
@@ -182,9 +183,9 @@ TEST(Kv5File, EarlierRevisionsAndCodecListsDecode) {
             SCOPED_TRACE(testing::Message() << "planes " << planes << " list " << *list.begin() << " of " << list.size());
             TestSurface fast(1, 1), ref(1, 1);
             ASSERT_EQ(Load(BuildFile(s), fast.get()), 1);
-            kv5_SetReferencePath(1);
+            eng_ForceReference(1);
             ASSERT_EQ(Load(BuildFile(s), ref.get()), 1);
-            kv5_SetReferencePath(0);
+            eng_ForceReference(0);
             EXPECT_TRUE(SameSurface(fast.get(), ref.get()));
             EXPECT_EQ(fast.at(0, 0), first[planes]);
         }

@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 #include <vector>
+#include "engine/engine.h"
 #include "pixcode/pix_program.h"
 #include "pixcode/pix_run.h"
 #include "pixcode/pix_vocab.h"
@@ -133,7 +134,7 @@ struct PathResult {
 
 PathResult RunPath(const Compiled& c, Surface* img, uint32_t budget, int reference, int threads) {
     uiscript_Reset();
-    pix_ForceReference(reference);
+    eng_ForceReference(reference);
     pix_SetThreads(threads);
     Surface t{};
     srf_Duplicate(&t, img);
@@ -141,7 +142,7 @@ PathResult RunPath(const Compiled& c, Surface* img, uint32_t budget, int referen
     m.jumpBudget = budget;
     PathResult r{pix_RunPixels(&t, c.cells, &m), m.stop, BoxTexts("Macro Error"), uiscript_Statuses(), WordsOf(&t)};
     srf_Destroy(&t);
-    pix_ForceReference(0);
+    eng_ForceReference(0);
     pix_SetThreads(0);
     return r;
 }

@@ -2,6 +2,7 @@
 // the run command's editor loop and its status texts.
 #include <gtest/gtest.h>
 #include <random>
+#include "engine/engine.h"
 #include "pixcode/pix_program.h"
 #include "pixcode/pix_run.h"
 #include "pixcode_test_util.h"
@@ -11,7 +12,7 @@ namespace {
 struct PixcodeRun : ::testing::Test {
     void SetUp() override { uiscript_Reset(); }
     void TearDown() override {
-        pix_ForceReference(0);
+        eng_ForceReference(0);
         pix_SetThreads(0);
         pix_ResetProgramText();
     }
@@ -135,7 +136,7 @@ TEST_F(PixcodeRun, RunTimeErrorsStopBeforeThePixel) {
 TEST_F(PixcodeRun, EscapeStopsAnEndlessLoop) {
     for (int reference = 0; reference < 2; reference++) {
         uiscript_Reset();
-        pix_ForceReference(reference);
+        eng_ForceReference(reference);
         uiscript_SetEscape(1);
         TestSurface t(3, 3);
         Compiled c;
