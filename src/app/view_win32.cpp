@@ -21,7 +21,6 @@
 #include "engine/blit.h"
 #include "engine/color.h"
 #include "engine/engine.h"
-#include "engine/shape.h"
 #include "engine/surface_win32.h"
 #include "platform/ui.h"
 #include "platform/ui_win32.h"

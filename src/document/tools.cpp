@@ -674,38 +674,43 @@ int ToolApply(Surface* image, int x, int y, int zoom, ToolRect* changed, int pha
 
 namespace {
 
-// The preview's rectangle; drawn into c as well with `draw`.
+// The preview's rectangle, drawn into c as well with `draw`; without a usable
+// composite only the sprite's places.
 ToolRect Preview(Surface* c, int tool, int buttons, int draw) {
     ToolRect r = g_st.spriteMoved;
-    switch (FamilyOf(tool)) {
-    case FAM_FREEHAND: r = tool_RectUnion(r, BrushPreview(c, tool, draw)); break;
-    case FAM_DRAG:
-    case FAM_RULER:
-        if (g_st.anchored) r = tool_RectUnion(r, DragPreview(c, tool, draw));
-        break;
-    case FAM_SELECT:
-        if (g_doc.spritePresent) break;
-        if (tool == T_SEL_CURVE && g_st.curveCount > 0) {
-            ToolRect box = TOOL_RECT_EMPTY;
-            tgdi_PreviewCurve(c, g_st.curve, g_st.curveCount + 1, &box, draw);
-            r = tool_RectUnion(r, box);
-        } else if (g_st.anchored) {
-            r = tool_RectUnion(r, DragPreview(c, tool, draw));
+    int ready = srf_Refresh(c);
+    Family f = FamilyOf(tool);
+    Surface* d = ready ? c : nullptr;
+    int preview = ready && draw;
+    if (d) switch (f) {
+        case FAM_FREEHAND: r = tool_RectUnion(r, BrushPreview(d, tool, preview)); break;
+        case FAM_DRAG:
+        case FAM_RULER:
+            if (g_st.anchored) r = tool_RectUnion(r, DragPreview(d, tool, preview));
+            break;
+        case FAM_SELECT:
+            if (g_doc.spritePresent) break;
+            if (tool == T_SEL_CURVE && g_st.curveCount > 0) {
+                ToolRect box = TOOL_RECT_EMPTY;
+                tgdi_PreviewCurve(d, g_st.curve, g_st.curveCount + 1, &box, preview);
+                r = tool_RectUnion(r, box);
+            } else if (g_st.anchored) {
+                r = tool_RectUnion(r, DragPreview(d, tool, preview));
+            }
+            break;
+        case FAM_POINTS:
+            if (g_st.curveCount > 0) {
+                ToolRect box = TOOL_RECT_EMPTY;
+                tgdi_PreviewCurve(d, g_st.curve, g_st.curveCount + 1, &box, preview);
+                r = tool_RectUnion(r, box);
+            }
+            break;
+        case FAM_TRIANGLE: r = tool_RectUnion(r, TrianglePreview(d, tool, preview)); break;
+        case FAM_LENS:
+            if (buttons) r = tool_RectUnion(r, LensPreview(d, buttons, preview));
+            break;
+        default: break;
         }
-        break;
-    case FAM_POINTS:
-        if (g_st.curveCount > 0) {
-            ToolRect box = TOOL_RECT_EMPTY;
-            tgdi_PreviewCurve(c, g_st.curve, g_st.curveCount + 1, &box, draw);
-            r = tool_RectUnion(r, box);
-        }
-        break;
-    case FAM_TRIANGLE: r = tool_RectUnion(r, TrianglePreview(c, tool, draw)); break;
-    case FAM_LENS:
-        if (buttons) r = tool_RectUnion(r, LensPreview(c, buttons, draw));
-        break;
-    default: break;
-    }
     return r;
 }
 
@@ -715,11 +720,10 @@ int ToolOverlay(Surface* c, const ToolRect& previous, ToolCleanFn clean, ToolRec
                 int draw, int zoom) {
     int tool = tool_Current();
     FollowToolChange(tool);
-    // Without a composite only the sprite's places are reported.
-    ToolRect r = srf_Refresh(c) ? Preview(c, tool, buttons, 0) : g_st.spriteMoved;
+    ToolRect r = Preview(c, tool, buttons, 0);
     ToolRect under = tool_RectUnion(r, previous);
     if (clean && !tool_RectEmpty(under)) clean(under);
-    if (srf_Refresh(c)) Preview(c, tool, buttons, 1);
+    Preview(c, tool, buttons, 1);
     g_st.spriteMoved = TOOL_RECT_EMPTY;
     if (draw != TOOL_DRAW_QUIET) ShowStatus(tool, phase == TOOL_RELEASE ? 0 : buttons, zoom);
     *area = r;
