@@ -8,12 +8,17 @@
 
 namespace {
 
+// Out-of-date pieces are kept apart, so that showing the middle of a changed image
+// leaves its edges to be composed when they are shown, not on every mouse move.
+const int STALE_MAX = 16;
+
 struct ComposeState {
     Surface composite;
-    ToolRect stale;    // out of date: must be composed clean before it is shown
-    ToolRect preview;  // where the last preview was drawn
+    ToolRect stale[STALE_MAX];  // out of date: composed clean before they are shown
+    int staleCount;
+    ToolRect preview;           // where the last preview was drawn
 };
-ComposeState g_cmp = {{}, TOOL_RECT_EMPTY, TOOL_RECT_EMPTY};
+ComposeState g_cmp = {{}, {}, 0, TOOL_RECT_EMPTY};
 
 const uint32_t SPRITE_SHADE = 0xD0000000u;  // the sprite's dimmed underlay and its frame
 
@@ -32,19 +37,23 @@ ToolRect ImageRect() {
     return {0, 0, (int)m->width - 1, (int)m->height - 1};
 }
 
-// What stays of `stale` once `done` is up to date. Kept a rectangle: when the
-// difference is not one, all of `stale` stays (composing again is harmless).
-ToolRect Remaining(const ToolRect& stale, const ToolRect& done) {
-    if (tool_RectEmpty(Intersect(stale, done))) return stale;
-    ToolRect r = stale;
-    if (done.x1 <= r.x1 && done.x2 >= r.x2) {
-        if (done.y1 <= r.y1) r.y1 = Max(r.y1, done.y2 + 1);
-        else if (done.y2 >= r.y2) r.y2 = Min(r.y2, done.y1 - 1);
-    } else if (done.y1 <= r.y1 && done.y2 >= r.y2) {
-        if (done.x1 <= r.x1) r.x1 = Max(r.x1, done.x2 + 1);
-        else if (done.x2 >= r.x2) r.x2 = Min(r.x2, done.x1 - 1);
+int Inside(const ToolRect& a, const ToolRect& b) {
+    return a.x1 >= b.x1 && a.y1 >= b.y1 && a.x2 <= b.x2 && a.y2 <= b.y2;
+}
+
+void AddStale(const ToolRect& r) {
+    if (tool_RectEmpty(r)) return;
+    int n = 0;
+    for (int i = 0; i < g_cmp.staleCount; i++) {
+        if (Inside(r, g_cmp.stale[i])) return;
+        if (!Inside(g_cmp.stale[i], r)) g_cmp.stale[n++] = g_cmp.stale[i];
     }
-    return r.x1 > r.x2 || r.y1 > r.y2 ? TOOL_RECT_EMPTY : r;
+    if (n == STALE_MAX) {  // too many pieces: one rectangle holds them all
+        for (int i = 1; i < n; i++) g_cmp.stale[0] = tool_RectUnion(g_cmp.stale[0], g_cmp.stale[i]);
+        n = 1;
+    }
+    g_cmp.stale[n++] = r;
+    g_cmp.staleCount = n;
 }
 
 // The sprite's frame where it crosses r. The four sides meet without overlapping,
@@ -94,12 +103,40 @@ void CleanForPreview(const ToolRect& r) {
     if (!tool_RectEmpty(inside)) ComposeClean(inside);
 }
 
-// The out-of-date part of `view` composed clean, then the preview redrawn.
-ToolRect Refresh(const ToolRect& view, int phase, int buttons, int zoom, int draw) {
-    ToolRect shown = Intersect(view, ImageRect()), stale = Intersect(g_cmp.stale, ImageRect());
-    ToolRect due = Intersect(stale, shown);
-    if (!tool_RectEmpty(due)) ComposeClean(due);
-    g_cmp.stale = Remaining(stale, shown);
+// Composes the out-of-date part of `shown` clean and keeps the rest of each piece
+// (up to four rectangles around the composed part). Returns what was composed.
+ToolRect ComposeStale(const ToolRect& shown) {
+    ToolRect pieces[STALE_MAX], done = TOOL_RECT_EMPTY;
+    int count = g_cmp.staleCount;
+    for (int i = 0; i < count; i++) pieces[i] = Intersect(g_cmp.stale[i], ImageRect());
+    g_cmp.staleCount = 0;
+    for (int i = 0; i < count; i++) {
+        const ToolRect& s = pieces[i];
+        ToolRect due = Intersect(s, shown);
+        if (tool_RectEmpty(due)) {
+            AddStale(s);
+            continue;
+        }
+        ComposeClean(due);
+        done = tool_RectUnion(done, due);
+        AddStale({s.x1, s.y1, s.x2, due.y1 - 1});
+        AddStale({s.x1, due.y2 + 1, s.x2, s.y2});
+        AddStale({s.x1, due.y1, due.x1 - 1, due.y2});
+        AddStale({due.x2 + 1, due.y1, s.x2, due.y2});
+    }
+    return done;
+}
+
+int StaleWithin(const ToolRect& shown) {
+    ToolRect r = Intersect(shown, ImageRect());
+    for (int i = 0; i < g_cmp.staleCount; i++)
+        if (!tool_RectEmpty(Intersect(g_cmp.stale[i], r))) return 1;
+    return 0;
+}
+
+// The out-of-date part of `shown` composed clean, then the preview redrawn.
+ToolRect Refresh(const ToolRect& shown, int phase, int buttons, int zoom, int draw) {
+    ToolRect due = ComposeStale(shown);
     ToolRect now;
     ToolRect old = g_cmp.preview;
     ToolOverlay(&g_cmp.composite, old, CleanForPreview, &now, phase, buttons, draw, zoom);
@@ -119,7 +156,8 @@ Surface* cmp_Fit() {
     if (fresh) {
         if (c->created) srf_Destroy(c);
         if (!srf_Duplicate(c, m) || !Ready(c)) return nullptr;
-        g_cmp.stale = ImageRect();
+        g_cmp.staleCount = 0;
+        AddStale(ImageRect());
         g_cmp.preview = TOOL_RECT_EMPTY;
     }
     return c;
@@ -127,10 +165,10 @@ Surface* cmp_Fit() {
 
 Surface* cmp_Composite() { return g_cmp.composite.created ? &g_cmp.composite : nullptr; }
 
-void cmp_Changed(const ToolRect& r) { g_cmp.stale = tool_RectUnion(g_cmp.stale, r); }
+void cmp_Changed(const ToolRect& r) { AddStale(r); }
 
 ToolRect cmp_Update(const ToolRect& r, int buttons, int zoom) {
-    if (!cmp_Fit() || tool_RectEmpty(Intersect(Intersect(g_cmp.stale, r), ImageRect()))) return TOOL_RECT_EMPTY;
+    if (!cmp_Fit() || !StaleWithin(r)) return TOOL_RECT_EMPTY;
     return Refresh(r, TOOL_MOVE, buttons, zoom, TOOL_DRAW_QUIET);
 }
 
@@ -141,6 +179,6 @@ ToolRect cmp_Preview(const ToolRect& r, int phase, int buttons, int zoom, int dr
 
 void cmp_Shutdown() {
     if (g_cmp.composite.created) srf_Destroy(&g_cmp.composite);
-    g_cmp.stale = TOOL_RECT_EMPTY;
+    g_cmp.staleCount = 0;
     g_cmp.preview = TOOL_RECT_EMPTY;
 }

@@ -1,9 +1,9 @@
 // compose.h — the display composite: the main image over the checkerboard, the
 // sprite over its dimmed underlay with its frame, and the present tool's preview.
 //
-// Owns: the composite surface (kept at the main image's size), the rectangle of it
-// that is out of date and where the last preview was drawn. Whoever changes what is
-// shown says where (cmp_Changed); whoever shows the composite asks for the
+// Owns: the composite surface (kept at the main image's size), the pieces of it
+// that are out of date and where the last preview was drawn. Whoever changes what
+// is shown says where (cmp_Changed); whoever shows the composite asks for the
 // rectangle it shows (cmp_Update), and a mouse event moves the preview
 // (cmp_Preview). Composing is exact per pixel, so composing a rectangle twice or in
 // pieces gives the same pixels as one whole compose. Rectangles are image pixels,

@@ -115,6 +115,12 @@ TEST_F(ComposeTest, PartialUpdatesMatchAWholeCompose) {
              cmp_Changed({0, 10, W - 1, 18});
          },
          {TOP, BOTTOM}},
+        {"whole image changed, the middle shown first, then the edges",
+         [] {
+             FillWith(&g_doc.mainImage, 0, 0, W - 1, H - 1, 0x20406080u);
+             cmp_Changed(CMP_ALL);
+         },
+         {{10, 8, 29, 21}, LEFT, RIGHT}},
         {"sprite moved, shown in quarters",
          [] {
              ToolRect before = {g_doc.spriteX1, g_doc.spriteY1, g_doc.spriteX2, g_doc.spriteY2};
