@@ -7,7 +7,8 @@
 // rectangle it shows (cmp_Update), and a mouse event moves the preview
 // (cmp_Preview). Composing is exact per pixel, so composing a rectangle twice or in
 // pieces gives the same pixels as one whole compose. Rectangles are image pixels,
-// inclusive, clipped to the image. Portable; user-interface thread only.
+// inclusive; what lies outside the image is never composed. Portable; user-interface
+// thread only.
 #pragma once
 #include "document/tools.h"
 #include "engine/surface.h"
