@@ -28,6 +28,7 @@
 #include "app/view_win32.h"
 #include "platform/winver.h"
 #include "devices/print_win32.h"
+#include "document/compose.h"
 #include "document/document.h"
 #include "document/tools.h"
 #include "panels/colorbar_win32.h"
@@ -138,7 +139,7 @@ static void open_command_line_image() {
 static void make_working_surfaces() {
     splash_Show("Initing KVDRAW2 Surfs...");
     srf_Refresh(&g_doc.mainImage);
-    if (!g_doc.composite.created) srf_Duplicate(&g_doc.composite, &g_doc.mainImage);
+    cmp_Fit();
     if (!g_doc.sprite.created) srf_Create(128, 128, &g_doc.sprite);
     tool_Init();
 }
@@ -207,6 +208,7 @@ static void shutdown() {
     undo_Shutdown();
     anim_ScratchFree();
     view_Shutdown();
+    cmp_Shutdown();
     doc_Shutdown();
     tool_Shutdown();
     colorbar_Shutdown();

@@ -1,6 +1,7 @@
 // view_win32.cpp — the image view. The window procedure only dispatches; painting
-// composes the document into g_doc.composite, draws the rulers, the background
-// and the drop shadow with GDI and copies the (zoomed) composite to the screen.
+// draws the rulers, the background and the drop shadow with GDI and copies the
+// (zoomed) composite to the screen, after asking the compose module to bring the
+// shown rectangle up to date.
 #include "app/view_win32.h"
 
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include "app/shell_win32.h"
 #include "app/title.h"
 #include "app/viewgeom.h"
+#include "document/compose.h"
 #include "document/document.h"
 #include "document/overlay.h"
 #include "document/tools.h"
@@ -19,7 +21,6 @@
 #include "engine/blit.h"
 #include "engine/color.h"
 #include "engine/engine.h"
-#include "engine/shape.h"
 #include "engine/surface_win32.h"
 #include "platform/ui.h"
 #include "platform/ui_win32.h"
@@ -29,15 +30,13 @@ struct ViewState {
     int zoom;
     int sx, sy;
     VgScroll h, v;
-    int dirty;
     Surface zoomBuf;
     int buttons;
     int modified;
     ToolRect stroke;   // what the stroke changed, for its undo step
-    ToolRect overlay;  // where the last preview was drawn
     int inTool;        // a tool call is running: it reports what to recompose
 };
-static ViewState g_view = {1, 0, 0, {}, {}, 1, {}, 0, 0, TOOL_RECT_EMPTY, TOOL_RECT_EMPTY, 0};
+static ViewState g_view = {1, 0, 0, {}, {}, {}, 0, 0, TOOL_RECT_EMPTY, 0};
 
 int view_ZoomFactor() { return g_view.zoom; }
 
@@ -52,62 +51,17 @@ static void client_size(int* cw, int* ch) {
 
 static int image_ready(Surface* s) { return s->created && srf_Refresh(s) && s->width && s->height; }
 
-// Recreates the composite as a copy of the main image when it is missing, sized
-// differently or cannot be locked.
-static void ensure_composite() {
-    Surface* m = &g_doc.mainImage;
-    Surface* c = &g_doc.composite;
-    if (!image_ready(m)) return;
-    int fresh = !c->created || !srf_Refresh(c) || c->width != m->width || c->height != m->height;
-    if (!fresh && !srf_Lock(c)) fresh = 1;
-    else if (!fresh) srf_Unlock(c);
-    if (fresh) {
-        if (c->created) srf_Destroy(c);
-        srf_Duplicate(c, m);
-        g_view.dirty = 1;
-    }
-}
-
 void ViewRefresh(int flag) {
     if (flag) preview_Refresh();
-    ensure_composite();
+    cmp_Fit();
 }
 
-// Composes the image rectangle (x1, y1)-(x2, y2), clipped to the image.
-static void compose_image(int x1, int y1, int x2, int y2) {
-    Surface* m = &g_doc.mainImage;
-    Surface* c = &g_doc.composite;
-    if (!image_ready(m) || !image_ready(c) || c->width != m->width || c->height != m->height) return;
-    if (x1 < 0) x1 = 0;
-    if (y1 < 0) y1 = 0;
-    if (x2 > (int)m->width - 1) x2 = m->width - 1;
-    if (y2 > (int)m->height - 1) y2 = m->height - 1;
-    if (x1 > x2 || y1 > y2) return;
-    eng_SetClip(x1, y1, x2, y2);
-    blt_Blend(c, x1, y1, x2, y2, m, x1, y1, x2, y2, BLT_CHECKER | BLT_CLIP);
-    if (g_doc.spritePresent && image_ready(&g_doc.sprite)) {
-        eng_SetClip(x1, y1, x2, y2);
-        int sx1 = g_doc.spriteX1, sy1 = g_doc.spriteY1, sx2 = g_doc.spriteX2, sy2 = g_doc.spriteY2;
-        if (srf_Lock(c)) {
-            drw_FillRectOp(c, sx1 > x1 ? sx1 : x1, sy1 > y1 ? sy1 : y1, sx2 < x2 ? sx2 : x2,
-                           sy2 < y2 ? sy2 : y2, 0xD0000000, 5);
-            srf_Unlock(c);
-        }
-        blt_Blend(c, sx1, sy1, sx2, sy2, &g_doc.sprite, 0, 0, sx2 - sx1, sy2 - sy1, BLT_CLIP);
-        if (srf_Lock(c)) {
-            drw_RectBlend(c, sx1, sy1, sx2, sy2, 0xD0000000);
-            srf_Unlock(c);
-        }
-    }
-    eng_SetClip(0, 0, 0x7FFFFFFF, 0x7FFFFFFF);
-}
-
-void ViewCompose(const RECT* client) {
-    if (!client) return compose_image(0, 0, 0x7FFFFFFF, 0x7FFFFFFF);
-    int ax, ay, bx, by;
-    vg_ClientToImage(g_view.zoom, g_view.sx, g_view.sy, client->left - 2, client->top - 2, &ax, &ay);
-    vg_ClientToImage(g_view.zoom, g_view.sx, g_view.sy, client->right + 2, client->bottom + 2, &bx, &by);
-    compose_image(ax, ay, bx, by);
+// The image pixels a client rectangle shows, with a margin for rounding at zoom.
+static ToolRect image_rect_of(const RECT& client) {
+    ToolRect r;
+    vg_ClientToImage(g_view.zoom, g_view.sx, g_view.sy, client.left - 2, client.top - 2, &r.x1, &r.y1);
+    vg_ClientToImage(g_view.zoom, g_view.sx, g_view.sy, client.right + 2, client.bottom + 2, &r.x2, &r.y2);
+    return r;
 }
 
 // The client rectangle showing image pixels r (inclusive), for invalidation.
@@ -226,7 +180,7 @@ void ViewZoom(int direction) {
 }
 
 void view_FullRepaint() {
-    g_view.dirty = 1;
+    cmp_Changed(CMP_ALL);
     InvalidateRect(g_shell.view, nullptr, TRUE);
     UpdateWindow(g_shell.view);
 }
@@ -320,11 +274,14 @@ static void paint_background(HDC dc, int cw, int ch, const RECT& img) {
     DeleteObject(back);
 }
 
-static void paint_image(HDC dc, const RECT& inv, const RECT& img, int cw, int ch) {
-    Surface* c = &g_doc.composite;
+// Paints the image pixels of client rectangle `inv` from the composite, brought up
+// to date there first; `img` is the client rectangle of the whole image.
+static void paint_content(HDC dc, const RECT& inv, const RECT& img, int cw, int ch) {
+    cmp_Update(image_rect_of(inv), g_view.buttons, g_view.zoom);
+    Surface* c = cmp_Composite();
     RECT area = {16, 16, cw, ch}, r;
     if (!IntersectRect(&r, &inv, &img) || !IntersectRect(&r, &r, &area)) return;
-    if (!image_ready(c)) return;
+    if (!c || !image_ready(c)) return;
     if (g_view.zoom == 1) {
         BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, (HDC)c->dc,
                r.left - VG_MARGIN + g_view.sx, r.top - VG_MARGIN + g_view.sy, SRCCOPY);
@@ -355,23 +312,8 @@ static void OnPaint(HWND w) {
     HDC dc = BeginPaint(w, &ps);
     Surface* m = &g_doc.mainImage;
     if (image_ready(m)) {
-        Surface* c = &g_doc.composite;
-        if (!image_ready(c) || c->width != m->width || c->height != m->height) {
-            ensure_composite();  // painting never counts as a change
-            g_view.dirty = 1;
-        }
+        cmp_Fit();  // painting never counts as a change
         ViewUpdateScrollBars(0);
-        if (g_view.dirty) {
-            g_view.dirty = 0;
-            ViewCompose(&ps.rcPaint);
-            // The preview goes over a clean composite, wherever it reaches.
-            ToolRect area;
-            ToolOverlay(&g_doc.composite, &area, TOOL_MOVE, g_view.buttons, 0, g_view.zoom);
-            ToolRect clean = tool_RectUnion(area, g_view.overlay);  // the old preview goes too
-            if (!tool_RectEmpty(clean)) compose_image(clean.x1, clean.y1, clean.x2, clean.y2);
-            ToolOverlay(&g_doc.composite, &area, TOOL_MOVE, g_view.buttons, TOOL_DRAW_QUIET, g_view.zoom);
-            g_view.overlay = area;
-        }
         int cw, ch;
         client_size(&cw, &ch);
         RECT img;
@@ -380,7 +322,7 @@ static void OnPaint(HWND w) {
         img.bottom = img.top + g_view.zoom * m->height;
         paint_rulers(dc, cw, ch, img);
         paint_background(dc, cw, ch, img);
-        paint_image(dc, ps.rcPaint, img, cw, ch);
+        paint_content(dc, ps.rcPaint, img, cw, ch);
     }
     EndPaint(w, &ps);
 }
@@ -388,24 +330,24 @@ static void OnPaint(HWND w) {
 // ---- mouse ----
 
 // One tool call: the tool runs, then the composite is brought up to date where the
-// tool changed pixels, where the old preview was and where the new one goes, the new
-// preview is drawn and that area repainted.
+// tool changed pixels and where it shows, the preview moves and that area is
+// repainted.
 static void run_tool(int phase, int buttons, LPARAM lp) {
     if (!image_ready(&g_doc.mainImage)) return;
-    ensure_composite();
+    cmp_Fit();
     int ix, iy, z = g_view.zoom;
     vg_ClientToImage(z, g_view.sx, g_view.sy, (short)LOWORD(lp), (short)HIWORD(lp), &ix, &iy);
     g_view.inTool = 1;
-    ToolRect changed, now;
+    ToolRect changed;
     if (ToolApply(&g_doc.mainImage, ix, iy, z, &changed, phase, buttons)) {
         g_view.stroke = tool_RectUnion(g_view.stroke, changed);
         g_view.modified = 1;
     }
-    ToolOverlay(&g_doc.composite, &now, phase, buttons, 0, z);
-    ToolRect area = tool_RectUnion(changed, tool_RectUnion(g_view.overlay, now));
-    if (!tool_RectEmpty(area)) compose_image(area.x1, area.y1, area.x2, area.y2);
-    ToolOverlay(&g_doc.composite, &now, phase, buttons, 1, z);
-    g_view.overlay = now;
+    cmp_Changed(changed);
+    RECT client;
+    GetClientRect(g_shell.view, &client);
+    ToolRect shown = tool_RectUnion(changed, image_rect_of(client));
+    ToolRect area = tool_RectUnion(changed, cmp_Preview(shown, phase, buttons, z, 1));
     g_view.inTool = 0;
     if (tool_RectEmpty(area)) return;
     RECT inv = client_rect_of(area);
@@ -489,7 +431,7 @@ static void OnDocumentChanged(unsigned what) {
     if (!(what & (UI_VIEW_TITLE | UI_VIEW_REPAINT | UI_VIEW_RESIZED))) return;
     if (what & UI_VIEW_TITLE) SetTitle(nullptr);
     if (what & UI_VIEW_REPAINT) preview_Refresh();
-    ensure_composite();
+    cmp_Fit();
     if (what & UI_VIEW_RESIZED) ViewUpdateScrollBars(1);
     if (what & (UI_VIEW_REPAINT | UI_VIEW_RESIZED)) view_FullRepaint();
 }
@@ -513,7 +455,7 @@ LRESULT CALLBACK ViewProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CREATE: OnCreate(w); return 0;
     case WM_SIZE: OnSize(); return 0;
     case WM_PAINT: OnPaint(w); return 0;
-    case WM_ERASEBKGND: g_view.dirty = 1; return 1;
+    case WM_ERASEBKGND: cmp_Changed(CMP_ALL); return 1;
     case WM_HSCROLL: view_ScrollBy(SB_HORZ, LOWORD(wp)); return 0;
     case WM_VSCROLL: view_ScrollBy(SB_VERT, LOWORD(wp)); return 0;
     case WM_LBUTTONDOWN:

@@ -1,8 +1,8 @@
-// view_win32.h — the image view ("kelvara_wnd_view"): the display composite, zoom,
+// view_win32.h — the image view ("kelvara_wnd_view"): showing the composite, zoom,
 // scrolling, rulers, the drop shadow and the mouse strokes.
 //
 // Owns: the zoom factor, the scroll positions, the zoom buffer and the stroke state.
-// The composite itself is the document's (g_doc.composite). Everything runs on the
+// The composite itself is the compose module's (compose.h). Everything runs on the
 // user-interface thread.
 #pragma once
 #include <windows.h>
@@ -20,8 +20,6 @@ LRESULT CALLBACK ViewProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
 // Recreates the composite when it is missing or sized
 // differently. `flag` also repaints the image previewer.
 void ViewRefresh(int flag);
-// Brings the composite up to date for a client rectangle (null = the whole image).
-void ViewCompose(const RECT* client);
 void ViewUpdateScrollBars(int centre);
 // 1 in, 2 out, 0 reset to 1.
 void ViewZoom(int direction);
@@ -31,5 +29,6 @@ void view_ScrollBy(int bar, int code);  // SB_* codes, as from the keyboard
 void view_ScrollToEnd(int end);        // 0 both bars to the start, 1 to the end
 // Frees the zoom buffer (shutdown).
 void view_Shutdown();
-// Repaint of the whole view: the composite is rebuilt and every pixel drawn.
+// Repaint of the whole view: the composite is composed again where shown and every
+// pixel drawn.
 void view_FullRepaint();

@@ -375,7 +375,6 @@ void doc_Shutdown() {
     FreeSprite();
     g_doc.spritePresent = 0;
     if (srf_IsValid(&g_doc.mainImage)) srf_Destroy(&g_doc.mainImage);
-    if (srf_IsValid(&g_doc.composite)) srf_Destroy(&g_doc.composite);
     if (g_doc.maskCache) mem_Free(g_doc.maskCache);
     g_doc.maskCache = nullptr;
 }

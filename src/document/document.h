@@ -1,10 +1,11 @@
 // document.h — the document: main image, floating sprite and what moves between them.
 //
 // Owns: g_doc, the one document state record (surfaces, sprite rectangle, mask cache,
-// unsaved flag, file name, display composite). Others read the record; only this
-// module writes it, and it tells the view (ui_ViewChanged) whenever something
-// visible changed, so callers never repaint after a document call. The drawing
-// colours and the current tool live in the settings record, which is persisted.
+// unsaved flag, file name; the display composite is compose.h's). Others read the
+// record; only this module writes it, and it tells the view (ui_ViewChanged)
+// whenever something visible changed, so callers never repaint after a document
+// call. The drawing colours and the current tool live in the settings record,
+// which is persisted.
 // Operations take their decisions as arguments (target, border, size); the dialogs
 // that ask for them belong to the command layer. Yes/No questions and messages go
 // through the user-interface seam. Only the main image is tracked by undo: steps
@@ -30,7 +31,6 @@ struct DocState {
     MemBlock maskCache;    // width, height (uint32), then the cached pixels
     uint8_t unsavedChanges;  // 1 when the main image differs from its file
     char fileName[DOC_PATH_MAX];  // DOC_UNTITLED when the image has no file
-    Surface composite;     // the view composes image and sprite here
     uint32_t generation;   // counts replacements of the main image (tools drop their points)
 };
 extern DocState g_doc;

@@ -673,9 +673,11 @@ int ToolApply(Surface* image, int x, int y, int zoom, ToolRect* changed, int pha
     return did;
 }
 
-int ToolOverlay(Surface* c, ToolRect* area, int phase, int buttons, int draw, int zoom) {
-    int tool = tool_Current();
-    FollowToolChange(tool);
+namespace {
+
+// The preview's rectangle, drawn into c as well with `draw`; without a usable
+// composite only the sprite's places.
+ToolRect Preview(Surface* c, int tool, int buttons, int draw) {
     ToolRect r = g_st.spriteMoved;
     int ready = srf_Refresh(c);
     Family f = FamilyOf(tool);
@@ -710,10 +712,21 @@ int ToolOverlay(Surface* c, ToolRect* area, int phase, int buttons, int draw, in
             break;
         default: break;
         }
-    if (draw) {
-        g_st.spriteMoved = TOOL_RECT_EMPTY;
-        if (draw != TOOL_DRAW_QUIET) ShowStatus(tool, phase == TOOL_RELEASE ? 0 : buttons, zoom);
-    }
+    return r;
+}
+
+}  // namespace
+
+int ToolOverlay(Surface* c, const ToolRect& previous, ToolCleanFn clean, ToolRect* area, int phase, int buttons,
+                int draw, int zoom) {
+    int tool = tool_Current();
+    FollowToolChange(tool);
+    ToolRect r = Preview(c, tool, buttons, 0);
+    ToolRect under = tool_RectUnion(r, previous);
+    if (clean && !tool_RectEmpty(under)) clean(under);
+    Preview(c, tool, buttons, 1);
+    g_st.spriteMoved = TOOL_RECT_EMPTY;
+    if (draw != TOOL_DRAW_QUIET) ShowStatus(tool, phase == TOOL_RELEASE ? 0 : buttons, zoom);
     *area = r;
     return !tool_RectEmpty(r);
 }

@@ -4,9 +4,10 @@
 // Owns: the stroke state (current and last point, the anchor of drag tools, the
 // three point buffers, the selecting flag, the tool that was current at the last
 // call), the lens's magnifier surface and the Text-Art text. The view calls
-// ToolApply for every mouse event and ToolOverlay to preview; the tools paint the
-// main image through the kernels, make and move the sprite through the document,
-// and never repaint: the view recomposes what they report. Choices a tool needs in
+// ToolApply for every mouse event; the composite's owner calls ToolOverlay to
+// preview, handing in how to compose clean under it. The tools paint the main image
+// through the kernels, make and move the sprite through the document, and never
+// repaint: the view recomposes what they report. Choices a tool needs in
 // the middle of a stroke (the border of a selection) and everything drawn through a
 // device context come through tools_gdi.h. User-interface thread only.
 #pragma once
@@ -40,13 +41,17 @@ const int TOOL_LENS_SIZE = 128;
 // Returns 1 when the main image changed; `changed` gets the changed area (empty
 // otherwise). Sprites made, moved or dropped show in ToolOverlay's rectangle.
 int ToolApply(Surface* image, int x, int y, int zoom, ToolRect* changed, int phase, int buttons);
-// The preview of the present tool state: with `draw` it is drawn into the composite
-// (which the caller composed clean under the rectangle first) and, for draw 1, the
-// status line is set (TOOL_DRAW_QUIET leaves it, for repaints); with 0 only the
-// rectangle it covers is computed. The rectangle includes the sprite's old and new
-// place after the sprite moved.
+// Composes an image rectangle of the composite clean (no preview left in it).
+typedef void (*ToolCleanFn)(const ToolRect& r);
+// The preview of the present tool state, in one call: its rectangle is measured,
+// `clean` (may be null) is called once with that rectangle joined with `previous`
+// (where the last preview was), and the preview is drawn into the composite.
+// `area` gets the rectangle, which includes the sprite's old and new place after
+// the sprite moved. draw 1 also sets the status line; TOOL_DRAW_QUIET leaves it,
+// for repaints. Returns 1 when the rectangle is not empty.
 const int TOOL_DRAW_QUIET = 2;
-int ToolOverlay(Surface* composite, ToolRect* area, int phase, int buttons, int draw, int zoom);
+int ToolOverlay(Surface* composite, const ToolRect& previous, ToolCleanFn clean, ToolRect* area, int phase,
+                int buttons, int draw, int zoom);
 // The status line while the pointer rests: position, mode suffix, tool settings.
 void tool_IdleStatus(char* out, int cap, int x, int y, int zoom);
 // Forgets points, anchors and selections in progress (a new image was loaded).

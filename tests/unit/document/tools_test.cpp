@@ -35,11 +35,12 @@ const int P = TOOL_PRESS, M = TOOL_MOVE, R = TOOL_RELEASE, L = TOOL_LEFT, RT = T
 
 struct ToolsTest : ::testing::Test {
     int zoom = 1;
+    Surface composite{};
     void SetUp() override {
         doc_Shutdown();
         srf_Create(64, 48, &g_doc.mainImage);
         FillAll(&g_doc.mainImage, 0x00FFFFFFu);
-        srf_Duplicate(&g_doc.composite, &g_doc.mainImage);
+        srf_Duplicate(&composite, &g_doc.mainImage);
         EditSettings([](SettingsRecord& r) {
             r.toolWidth = 3;
             r.toolLevel = 50;
@@ -51,7 +52,10 @@ struct ToolsTest : ::testing::Test {
         uiscript_Reset();  // after the record is stored: it tells the colour panels
         tool_ResetPending();
     }
-    void TearDown() override { doc_Shutdown(); }
+    void TearDown() override {
+        srf_Destroy(&composite);
+        doc_Shutdown();
+    }
     // Runs the steps with `tool` current; returns the union of the reported changes.
     ToolRect Stroke(int tool, const std::vector<Step>& steps, int* changes = nullptr) {
         if (tool >= 0) tool_Select(tool);
@@ -62,7 +66,7 @@ struct ToolsTest : ::testing::Test {
                 all = tool_RectUnion(all, r);
                 n++;
             }
-            ToolOverlay(&g_doc.composite, &o, s.phase, s.buttons, 1, zoom);
+            ToolOverlay(&composite, TOOL_RECT_EMPTY, nullptr, &o, s.phase, s.buttons, 1, zoom);
         }
         if (changes) *changes = n;
         return all;
