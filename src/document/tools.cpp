@@ -19,33 +19,10 @@
 
 namespace {
 
-enum Family { FAM_NONE, FAM_FREEHAND, FAM_DRAG, FAM_FILL, FAM_POINTS, FAM_TRIANGLE, FAM_SELECT,
-              FAM_RULER, FAM_LENS, FAM_PICKER };
-
-// Tool ids used by name below.
-enum {
-    T_PENCIL = 0, T_CALLIGRAPHY = 1, T_LINE = 2, T_CURVE = 3, T_BRUSH = 4, T_SHADOW = 5, T_SPRAY = 6,
-    T_ROUGHEN = 7, T_FILL = 8, T_BORDER_FILL = 9, T_SMOOTH = 10, T_DIR_SMOOTH = 11, T_RULER = 12,
-    T_LENS = 13, T_SEL_RECT = 14, T_SEL_ELLIPSE = 15, T_SEL_FREE = 16, T_SEL_CURVE = 17, T_TEXT = 19,
-    T_RECT = 20, T_ELLIPSE = 21, T_GRAD_RECT = 22, T_GRAD_ELLIPSE = 23, T_GRAD_BAR = 24,
-    T_GRAD_FREE = 25, T_TINT_RECT = 26, T_TINT_ELLIPSE = 27, T_TINT_BAR = 28, T_TINT_FREE = 29,
-    T_SPARKLE = 30, T_PICKER = 31, T_FAN = 32, T_STRIP = 33, T_ERASER = 34, T_OPAQUER = 35
-};
-
-Family FamilyOf(int t) {
-    switch (t) {
-    case T_PENCIL: case T_CALLIGRAPHY: case T_BRUSH: case T_SHADOW: case T_SPRAY: case T_ROUGHEN:
-    case T_SMOOTH: case T_DIR_SMOOTH: case T_ERASER: case T_OPAQUER: return FAM_FREEHAND;
-    case T_LINE: return FAM_DRAG;
-    case T_FILL: case T_BORDER_FILL: return FAM_FILL;
-    case T_CURVE: return FAM_POINTS;
-    case T_RULER: return FAM_RULER;
-    case T_LENS: return FAM_LENS;
-    case T_SEL_RECT: case T_SEL_ELLIPSE: case T_SEL_FREE: case T_SEL_CURVE: case T_TEXT: return FAM_SELECT;
-    case T_PICKER: return FAM_PICKER;
-    case T_FAN: case T_STRIP: return FAM_TRIANGLE;
-    default: return t >= T_RECT && t <= T_SPARKLE ? FAM_DRAG : FAM_NONE;
-    }
+// The family the dispatcher runs a tool by (the tool table's), none for an unknown one.
+ToolFamily FamilyOf(int tool) {
+    const ToolInfo* info = tool_Info(tool);
+    return info ? info->family : TOOL_FAMILY_NONE;
 }
 
 struct StrokeState {
@@ -121,24 +98,24 @@ int Freehand(Surface* s, int tool, int phase, int buttons, ToolRect* out) {
     uint32_t colour = ButtonColour(buttons);
     int ran = 0;
     switch (tool) {
-    case T_PENCIL: ran = Locked(s, [&] { drw_Line(s, lx, ly, px, py, Pixel(colour)); }); break;
-    case T_BRUSH:
+    case TOOL_PENCIL: ran = Locked(s, [&] { drw_Line(s, lx, ly, px, py, Pixel(colour)); }); break;
+    case TOOL_BRUSH:
         ran = Locked(s, [&] {
             if (w <= 1) drw_Line(s, lx, ly, px, py, Pixel(colour));
             else drw_ThickLine(s, lx, ly, px, py, w, Pixel(colour), 0);
         });
         break;
-    case T_CALLIGRAPHY: ran = tk_Calligraphy(s, lx, ly, px, py, w, g_settings.colour1, buttons & TOOL_LEFT); break;
-    case T_SHADOW: ran = tk_AlphaDab(s, px, py, w, level, Pixel(colour)); break;
-    case T_SPRAY: ran = tk_Spray(s, px, py, w, level, g_settings.colour1); break;
-    case T_ROUGHEN: ran = tk_Roughen(s, px, py, w, level); break;
-    case T_SMOOTH: ran = tk_Smooth(s, px, py, w); break;
-    case T_DIR_SMOOTH: ran = tk_SmoothDirectional(s, px, py, w, buttons & TOOL_RIGHT ? 1 : 0); break;
-    case T_ERASER: ran = tk_EraseStroke(s, lx, ly, px, py, w, 0); break;
-    case T_OPAQUER: ran = tk_UneraseStroke(s, lx, ly, px, py, w, 0, nullptr); break;
+    case TOOL_CALLIGRAPHY: ran = tk_Calligraphy(s, lx, ly, px, py, w, g_settings.colour1, buttons & TOOL_LEFT); break;
+    case TOOL_SHADOW: ran = tk_AlphaDab(s, px, py, w, level, Pixel(colour)); break;
+    case TOOL_SPRAY: ran = tk_Spray(s, px, py, w, level, g_settings.colour1); break;
+    case TOOL_ROUGHEN: ran = tk_Roughen(s, px, py, w, level); break;
+    case TOOL_SMOOTH: ran = tk_Smooth(s, px, py, w); break;
+    case TOOL_DIR_SMOOTH: ran = tk_SmoothDirectional(s, px, py, w, buttons & TOOL_RIGHT ? 1 : 0); break;
+    case TOOL_ERASER: ran = tk_EraseStroke(s, lx, ly, px, py, w, 0); break;
+    case TOOL_OPAQUER: ran = tk_UneraseStroke(s, lx, ly, px, py, w, 0, nullptr); break;
     }
     if (!ran) return 0;
-    *out = Box(lx, ly, px, py, tool == T_PENCIL || w < 1 ? 1 : w);
+    *out = Box(lx, ly, px, py, tool == TOOL_PENCIL || w < 1 ? 1 : w);
     return 1;
 }
 
@@ -154,18 +131,18 @@ int DragPaint(Surface* s, int tool, int buttons, ToolRect* out) {
     ToolRect ebox = tool_EllipseBox(ax, ay, px, py);
     int filled = Released(buttons) == 2, ran = 0;
     switch (tool) {
-    case T_LINE:
+    case TOOL_LINE:
         ran = Locked(s, [&] {
             if (w <= 1) drw_Line(s, ax, ay, px, py, Pixel(colour));
             else drw_ThickLine(s, ax, ay, px, py, w, Pixel(colour), 0);
         });
         *out = Box(ax, ay, px, py, w < 1 ? 1 : w);
         break;
-    case T_RECT:
+    case TOOL_RECTANGLE:
         ran = tk_Rectangle(s, ax, ay, px, py, filled, c1);
         *out = Box(ax, ay, px, py, 1);
         break;
-    case T_ELLIPSE:
+    case TOOL_ELLIPSE:
         if (atAnchor) return 0;
         ran = Locked(s, [&] {
             if (filled) drw_FillEllipse(s, ebox.x1, ebox.y1, ebox.x2, ebox.y2, Pixel(c1));
@@ -173,31 +150,31 @@ int DragPaint(Surface* s, int tool, int buttons, ToolRect* out) {
         });
         *out = Grow(ebox, 5);
         break;
-    case T_GRAD_RECT:
+    case TOOL_GRAD_RECT:
         ran = Locked(s, [&] { drw_GradientRect(s, ax, ay, px, py, Pixel(c1), Pixel(c2), Pixel(c1), Pixel(c2)); });
         *out = Box(ax, ay, px, py, 1);
         break;
-    case T_GRAD_ELLIPSE:
+    case TOOL_GRAD_ELLIPSE:
         if (atAnchor) return 0;
         ran = Locked(s, [&] { drw_RadialEllipse(s, ebox.x1, ebox.y1, ebox.x2, ebox.y2, Pixel(c1), Pixel(c2)); });
         *out = Grow(ebox, 5);
         break;
-    case T_GRAD_BAR:
+    case TOOL_GRAD_BAR:
         ran = tk_GradientBar(s, ax, ay, px, py, w, c1, c2);
         *out = Box(ax, ay, px, py, w < 1 ? 1 : w);
         break;
-    case T_GRAD_FREE:
+    case TOOL_GRAD_FREE:
         if (atAnchor) return 0;
         ran = Locked(s, [&] {
             drw_RadialEllipse(s, ax - radius, ay - radius, ax + radius, ay + radius, Pixel(c1), Pixel(c2));
         });
         *out = Box(ax, ay, px, py, Abs(dx) + Abs(dy));
         break;
-    case T_TINT_RECT:
+    case TOOL_TINT_RECT:
         ran = tk_TintRect(s, ax, ay, px, py, Abs(dx) >= Abs(dy), colour, a1, a2);
         *out = Box(ax, ay, px, py, 3);
         break;
-    case T_TINT_ELLIPSE:
+    case TOOL_TINT_ELLIPSE:
         if (dx == 0 || dy == 0) return 0;
         ran = Locked(s, [&] {
             drw_RadialEllipseBlend(s, ebox.x1, ebox.y1, ebox.x2, ebox.y2, PixelWithAlpha(colour, a1),
@@ -205,12 +182,12 @@ int DragPaint(Surface* s, int tool, int buttons, ToolRect* out) {
         });
         *out = Grow(ebox, 5);
         break;
-    case T_TINT_BAR:
+    case TOOL_TINT_BAR:
         if (atAnchor) return 0;
         ran = tk_TintBar(s, ax, ay, px, py, w, colour, a1, a2);
         *out = Box(ax, ay, px, py, w < 1 ? 1 : w);
         break;
-    case T_TINT_FREE:
+    case TOOL_TINT_FREE:
         if (atAnchor) return 0;
         ran = Locked(s, [&] {
             drw_RadialEllipseBlend(s, ax - radius, ay - radius, ax + radius, ay + radius,
@@ -218,7 +195,7 @@ int DragPaint(Surface* s, int tool, int buttons, ToolRect* out) {
         });
         *out = Box(ax, ay, px, py, Abs(dx) + Abs(dy));
         break;
-    case T_SPARKLE:
+    case TOOL_SPARKLE:
         if (atAnchor) return 0;
         ran = tk_Sparkle(s, ax, ay, px, py, Pixel(colour), a1, a2, g_settings.toolLevel);
         *out = Box(ax - radius, ay - radius, ax + radius, ay + radius, 1);
@@ -283,7 +260,7 @@ int Triangles(Surface* s, int tool, int phase, int buttons, ToolRect* out) {
         return 0;
     }
     g_st.triCount = 0;
-    int ran = tool == T_FAN ? tk_TriangleFan(s, g_st.tri, g_st.triColour, n)
+    int ran = tool == TOOL_FAN ? tk_TriangleFan(s, g_st.tri, g_st.triColour, n)
                             : tk_TriangleStrip(s, g_st.tri, g_st.triColour, n);
     if (!ran) return 0;
     *out = PointsBox(g_st.tri, n, 5);
@@ -296,7 +273,7 @@ int Fill(Surface* s, int tool, int phase, int buttons, ToolRect* out) {
     if (!buttons || phase == TOOL_RELEASE || !InImage(s, g_st.px, g_st.py)) return 0;
     uint32_t colour = ButtonColour(buttons);
     int64_t border = -1;
-    if (tool == T_BORDER_FILL) border = Released(buttons) == 2 ? g_settings.colour1 : g_settings.colour2;
+    if (tool == TOOL_BORDER_FILL) border = Released(buttons) == 2 ? g_settings.colour1 : g_settings.colour2;
     if (!tgdi_FloodFill(s, g_st.px, g_st.py, colour, border)) return 0;
     *out = {0, 0, (int)s->width - 1, (int)s->height - 1};
     return 1;
@@ -312,7 +289,7 @@ void NoteSpriteMove(const ToolRect& before) {
 void MoveSprite(int tool, int phase, int buttons) {
     ToolRect before = {g_doc.spriteX1, g_doc.spriteY1, g_doc.spriteX2, g_doc.spriteY2};
     int left = buttons & TOOL_LEFT, point[2] = {g_st.px, g_st.py};
-    if (tool == T_SEL_RECT) {
+    if (tool == TOOL_SEL_RECT) {
         if (phase == TOOL_PRESS && left && !doc_SpriteContains(g_st.px, g_st.py)) SpriteCentre(0, point);
         else if (phase == TOOL_MOVE && left) doc_MoveSprite(g_st.px - g_st.lx, g_st.py - g_st.ly);
         else if (phase == TOOL_RELEASE && buttons == TOOL_RIGHT && doc_SpriteContains(g_st.px, g_st.py))
@@ -330,7 +307,7 @@ void FinishDrag(Surface* s, int tool, int zoom) {
     int ax = g_st.ax, ay = g_st.ay, px = g_st.px, py = g_st.py;
     int dx = Abs(px - ax), dy = Abs(py - ay);
     ToolRect before = TOOL_RECT_EMPTY;
-    if (tool == T_SEL_RECT) {
+    if (tool == TOOL_SEL_RECT) {
         if (!tool_RectSelectionTaken(ax, ay, px, py, zoom, (int)s->width, (int)s->height)) return Refuse();
         int b = 8;
         if (dx >= 5 && dy >= 5) {
@@ -339,7 +316,7 @@ void FinishDrag(Surface* s, int tool, int zoom) {
         }
         ToolRect r = Box(ax, ay, px, py, b);
         doc_SpriteFromArea(r.x1, r.y1, r.x2, r.y2, b);
-    } else if (tool == T_SEL_ELLIPSE) {
+    } else if (tool == TOOL_SEL_ELLIPSE) {
         ToolRect e = tool_EllipseBox(ax, ay, px, py);
         TkPoint corners[2] = {{e.x1, e.y1}, {e.x2, e.y2}};
         ToolRect made;
@@ -358,7 +335,7 @@ void FinishDrag(Surface* s, int tool, int zoom) {
 void Select(Surface* s, int tool, int phase, int buttons, int zoom) {
     if (g_doc.spritePresent) return MoveSprite(tool, phase, buttons);
     ToolRect made;
-    if (tool == T_SEL_CURVE) {
+    if (tool == TOOL_SEL_CURVE) {
         if (!CollectCurvePoint(phase, buttons)) return;
         int n = g_st.curveCount;
         g_st.curveCount = 0;
@@ -377,11 +354,11 @@ void Select(Surface* s, int tool, int phase, int buttons, int zoom) {
         ResetPoints();  // the release happened elsewhere: the selection is off
         return;
     }
-    if (tool == T_SEL_FREE && phase != TOOL_RELEASE && g_st.freeCount < TOOL_FREE_POINTS)
+    if (tool == TOOL_SEL_FREE && phase != TOOL_RELEASE && g_st.freeCount < TOOL_FREE_POINTS)
         g_st.freeform[g_st.freeCount++] = {g_st.px, g_st.py};
     if (phase != TOOL_RELEASE) return;
     g_st.anchored = 0;
-    if (tool != T_SEL_FREE) return FinishDrag(s, tool, zoom);
+    if (tool != TOOL_SEL_FREE) return FinishDrag(s, tool, zoom);
     int n = g_st.freeCount;
     g_st.freeCount = 0;
     if (!AnyPointInImage(s, g_st.freeform, n)) return Refuse();
@@ -424,21 +401,21 @@ void MarkerPolyline(Surface* c, const TkPoint* p, int n) {
 ToolRect DragPreview(Surface* c, int tool, int draw) {
     int ax = g_st.ax, ay = g_st.ay, px = g_st.px, py = g_st.py;
     switch (tool) {
-    case T_ELLIPSE: case T_GRAD_ELLIPSE: case T_TINT_ELLIPSE: case T_SEL_ELLIPSE: {
+    case TOOL_ELLIPSE: case TOOL_GRAD_ELLIPSE: case TOOL_TINT_ELLIPSE: case TOOL_SEL_ELLIPSE: {
         ToolRect e = tool_EllipseBox(ax, ay, px, py);
         if (draw) tgdi_PreviewEllipse(c, e);
         return Grow(e, 1);
     }
-    case T_RECT: case T_GRAD_RECT: case T_TINT_RECT: case T_SEL_RECT: case T_TEXT:
+    case TOOL_RECTANGLE: case TOOL_GRAD_RECT: case TOOL_TINT_RECT: case TOOL_SEL_RECT: case TOOL_TEXT:
         if (draw) Locked(c, [&] {
-            if (tool == T_SEL_RECT) drw_FillRectOp(c, ax, ay, px, py, 0xC0000000u, 5);
+            if (tool == TOOL_SEL_RECT) drw_FillRectOp(c, ax, ay, px, py, 0xC0000000u, 5);
             MarkerRect(c, ax, ay, px, py);
         });
         return Box(ax, ay, px, py, 1);
-    case T_SEL_FREE:
+    case TOOL_SEL_FREE:
         if (draw) Locked(c, [&] { MarkerPolyline(c, g_st.freeform, g_st.freeCount); });
         return PointsBox(g_st.freeform, g_st.freeCount, 1);
-    case T_RULER:
+    case TOOL_RULER:
         if (draw) tk_RulerOverlay(c, ax, ay, px, py);
         return Box(ax, ay, px, py, 13);
     default:
@@ -454,7 +431,7 @@ ToolRect TrianglePreview(Surface* c, int tool, int draw) {
     if (draw) Locked(c, [&] {
         MarkerPolyline(c, p, n);
         for (int i = 2; i < n; i++) {
-            const TkPoint& from = tool == T_FAN ? p[0] : p[i - 2];
+            const TkPoint& from = tool == TOOL_FAN ? p[0] : p[i - 2];
             drw_LineMarker(c, from.x, from.y, p[i].x, p[i].y);
         }
     });
@@ -477,12 +454,12 @@ ToolRect LensPreview(Surface* c, int buttons, int draw) {
 // The brush outline at the pointer, or the eraser's and opaquer's own previews.
 ToolRect BrushPreview(Surface* c, int tool, int draw) {
     int px = g_st.px, py = g_st.py, w = g_settings.toolWidth, h = w / 2;
-    if (tool == T_PENCIL || w < 2) return TOOL_RECT_EMPTY;
-    if (tool == T_ERASER) {
+    if (tool == TOOL_PENCIL || w < 2) return TOOL_RECT_EMPTY;
+    if (tool == TOOL_ERASER) {
         if (draw) tk_EraseStroke(c, px, py, px, py, w, 1);
         return Box(px, py, px, py, h + 2);
     }
-    if (tool == T_OPAQUER) {
+    if (tool == TOOL_OPAQUER) {
         if (draw) tk_UneraseStroke(c, px, py, px, py, w, 1, &g_doc.mainImage);
         return Box(px, py, px, py, (w + 3) / 2 + 1);
     }
@@ -497,49 +474,49 @@ int WorkingStatus(char* out, int cap, int tool, int buttons) {
     int ax = g_st.ax, ay = g_st.ay, px = g_st.px, py = g_st.py, w = g_settings.toolWidth;
     int level = g_settings.toolLevel, held = buttons != 0;
     int rx = Abs(px - ax), ry = Abs(py - ay);
-    Family f = FamilyOf(tool);
-    if (f == FAM_FREEHAND && held) {
+    ToolFamily f = FamilyOf(tool);
+    if (f == TOOL_FAMILY_FREEHAND && held) {
         switch (tool) {
-        case T_PENCIL: return std::snprintf(out, cap, " Drawing at (%i,%i) with pencil", px, py);
-        case T_CALLIGRAPHY: return std::snprintf(out, cap, " Drawing caligraphics at (%i,%i)", px, py);
-        case T_BRUSH: return std::snprintf(out, cap, " Drawing at (%i,%i) with brush", px, py);
-        case T_SHADOW:
+        case TOOL_PENCIL: return std::snprintf(out, cap, " Drawing at (%i,%i) with pencil", px, py);
+        case TOOL_CALLIGRAPHY: return std::snprintf(out, cap, " Drawing caligraphics at (%i,%i)", px, py);
+        case TOOL_BRUSH: return std::snprintf(out, cap, " Drawing at (%i,%i) with brush", px, py);
+        case TOOL_SHADOW:
             return std::snprintf(out, cap, " Alpha-blending the area around (%i,%i); Width = %i; Level = %i", px, py,
                                  w, level);
-        case T_SPRAY:
+        case TOOL_SPRAY:
             return std::snprintf(out, cap, " Spraying at (%i,%i); Width = %i; Level = %i", px, py, w, level);
-        case T_ROUGHEN:
+        case TOOL_ROUGHEN:
             return std::snprintf(out, cap, " Roughening the area around (%i,%i); Width = %i; Level = %i", px, py, w,
                                  level);
-        case T_SMOOTH: return std::snprintf(out, cap, " Smoothing the area around (%i,%i); Width = %i", px, py, w);
-        case T_DIR_SMOOTH:
+        case TOOL_SMOOTH: return std::snprintf(out, cap, " Smoothing the area around (%i,%i); Width = %i", px, py, w);
+        case TOOL_DIR_SMOOTH:
             return std::snprintf(out, cap, " Smoothing the area around (%i,%i) - %s only; Width = %i", px, py,
                                  buttons & TOOL_RIGHT ? "vertical" : "horizontal", w);
         default: return std::snprintf(out, cap, " Erasing at (%i,%i) with eraser", px, py);
         }
     }
-    if (tool == T_CURVE || tool == T_SEL_CURVE) {
-        if (g_doc.spritePresent && tool == T_SEL_CURVE) return 0;
+    if (tool == TOOL_CURVE || tool == TOOL_SEL_CURVE) {
+        if (g_doc.spritePresent && tool == TOOL_SEL_CURVE) return 0;
         int n = g_st.curveCount;
-        const char* name = tool == T_CURVE ? "IntelliCurve" : "IntelliSelect";
+        const char* name = tool == TOOL_CURVE ? "IntelliCurve" : "IntelliSelect";
         if (n >= TOOL_CURVE_POINTS - 1) return std::snprintf(out, cap, " %s :: WARNING - BUFFER FULL", name);
         if (n >= 3)
             return std::snprintf(out, cap, " %s :: %i Points set - %i%% of point buffer", name, n,
                                  n * 100 / TOOL_CURVE_POINTS);
-        return std::snprintf(out, cap, tool == T_CURVE
+        return std::snprintf(out, cap, tool == TOOL_CURVE
                                            ? " IntelliCurve :: left-click to set points, right-click to end curve"
                                            : " IntelliSelect :: left-click to set points, right-click to end selection");
     }
-    if (f == FAM_TRIANGLE) {
+    if (f == TOOL_FAMILY_TRIANGLE) {
         int n = g_st.triCount;
-        const char* name = tool == T_FAN ? "Triangle Fan" : "Triangle Strip";
+        const char* name = tool == TOOL_FAN ? "Triangle Fan" : "Triangle Strip";
         if (n >= TOOL_TRIANGLE_POINTS - 1) return std::snprintf(out, cap, " %s :: WARNING - BUFFER FULL", name);
         if (n >= 3)
             return std::snprintf(out, cap, " %s :: %i/%i NB: You can change colors and alpha as you set points",
                                  name, n, TOOL_TRIANGLE_POINTS);
         return std::snprintf(out, cap, " %s :: left-click to set points, right-click to end fan", name);
     }
-    if (f == FAM_PICKER) {
+    if (f == TOOL_FAMILY_PICKER) {
         uint32_t p;
         int has = PickedPixel(&p), slot = Released(buttons);
         int r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255, a = p >> 24;
@@ -554,57 +531,57 @@ int WorkingStatus(char* out, int cap, int tool, int buttons) {
                                  g, b, a);
         return std::snprintf(out, cap, " (%i,%i) :: Color Picker :: PIXEL OUT OF RANGE", px, py);
     }
-    if (tool == T_LENS && held)
+    if (tool == TOOL_LENS && held)
         return std::snprintf(out, cap, " Magnifying (%i,%i); Power: %iX.", px, py, tool_LensPower(buttons));
-    if (tool == T_SEL_FREE && g_st.anchored && !g_doc.spritePresent) {
+    if (tool == TOOL_SEL_FREE && g_st.anchored && !g_doc.spritePresent) {
         if (g_st.freeCount >= TOOL_FREE_POINTS - 1)
             return std::snprintf(out, cap, " Selecting irregular region :: WARNING - BUFFER FULL");
         return std::snprintf(out, cap, " Selecting irregular region :: pos.(%i,%i) :: Buffer used: %i%%", px, py,
                              g_st.freeCount * 100 / TOOL_FREE_POINTS);
     }
-    if (!g_st.anchored || (f == FAM_SELECT && g_doc.spritePresent)) return 0;
+    if (!g_st.anchored || (f == TOOL_FAMILY_SELECT && g_doc.spritePresent)) return 0;
     ToolRect o = Box(ax, ay, px, py, 0);
     int len = tool_Length100(px - ax, py - ay), angle = tool_Angle100(ax, ay, px, py);
     switch (tool) {
-    case T_RULER: tool_RulerText(out, cap, ax, ay, px, py); return 1;
-    case T_SEL_RECT:
+    case TOOL_RULER: tool_RulerText(out, cap, ax, ay, px, py); return 1;
+    case TOOL_SEL_RECT:
         return std::snprintf(out, cap, " Selecting rectangle :: origin [%i,%i]; size [%i,%i]", o.x1, o.y1, rx + 1,
                              ry + 1);
-    case T_SEL_ELLIPSE: {
+    case TOOL_SEL_ELLIPSE: {
         ToolRect e = tool_EllipseBox(ax, ay, px, py);
         return std::snprintf(out, cap, " Selecting rectangle :: origin [%i,%i]; size [%i,%i]", e.x1, e.y1,
                              e.x2 - e.x1 + 1, e.y2 - e.y1 + 1);
     }
-    case T_TEXT:
+    case TOOL_TEXT:
         return std::snprintf(out, cap, " Inserting text :: origin [%i,%i]; area size [%i,%i]", o.x1, o.y1, rx + 1,
                              ry + 1);
-    case T_LINE:
+    case TOOL_LINE:
         return std::snprintf(out, cap, " Line from (%i,%i) to (%i,%i); Width = %i", ax, ay, px, py, w);
-    case T_RECT: return std::snprintf(out, cap, " Drawing rectangle :: (%i,%i) - (%i,%i)", ax, ay, px, py);
-    case T_ELLIPSE:
+    case TOOL_RECTANGLE: return std::snprintf(out, cap, " Drawing rectangle :: (%i,%i) - (%i,%i)", ax, ay, px, py);
+    case TOOL_ELLIPSE:
         return std::snprintf(out, cap, " Drawing circle/ellipse with origin at (%i,%i) and radii as %i(a) ,%i(b)",
                              ax, ay, rx, ry);
-    case T_GRAD_RECT:
+    case TOOL_GRAD_RECT:
         return std::snprintf(out, cap, " Gradient-filling a rectangle extending from (%i,%i) to (%i,%i)", ax, ay,
                              px, py);
-    case T_GRAD_ELLIPSE:
+    case TOOL_GRAD_ELLIPSE:
         return std::snprintf(out, cap, " Gradient-filling ellipse with origin at (%i,%i) and radii as %i(a) ,%i(b)",
                              ax, ay, rx, ry);
-    case T_GRAD_BAR:
+    case TOOL_GRAD_BAR:
         return std::snprintf(out, cap, " Drawing gradient-filled bar from (%i,%i) to (%i,%i); Width %i", ax, ay, px,
                              py, w);
-    case T_GRAD_FREE:
+    case TOOL_GRAD_FREE:
         return std::snprintf(out, cap, " Doing free-form gradient fill from (%i,%i) to (%i,%i) ", ax, ay, px, py);
-    case T_TINT_RECT: return std::snprintf(out, cap, " Tinting rectangle :: (%i,%i) - (%i,%i)", ax, ay, px, py);
-    case T_TINT_ELLIPSE:
+    case TOOL_TINT_RECT: return std::snprintf(out, cap, " Tinting rectangle :: (%i,%i) - (%i,%i)", ax, ay, px, py);
+    case TOOL_TINT_ELLIPSE:
         return std::snprintf(out, cap, " Tinting ellipse :: center at (%i,%i); radii as %i(a) ,%i(b)", ax, ay, rx,
                              ry);
-    case T_TINT_BAR:
+    case TOOL_TINT_BAR:
         return std::snprintf(out, cap, " Tinting angular rectangle :: (%i,%i) - (%i,%i); Width %i", ax, ay, px, py,
                              w);
-    case T_TINT_FREE:
+    case TOOL_TINT_FREE:
         return std::snprintf(out, cap, " Tinting in freelance :: Origin (%i,%i), Target (%i,%i) ", ax, ay, px, py);
-    case T_SPARKLE:
+    case TOOL_SPARKLE:
         return std::snprintf(out, cap, " Tinted sparkle :: center (%i,%i); radial size %i.%i pix; angle %i.%i\xBA ",
                              ax, ay, len / 100, len % 100, angle / 100, angle % 100);
     }
@@ -636,8 +613,8 @@ int ToolApply(Surface* image, int x, int y, int zoom, ToolRect* changed, int pha
     *changed = TOOL_RECT_EMPTY;
     // A press on the sprite always moves it.
     if (g_doc.spritePresent && buttons && phase == TOOL_PRESS && doc_SpriteContains(x, y) &&
-        tool_Current() != T_SEL_RECT)
-        tool_Select(T_SEL_RECT);
+        tool_Current() != TOOL_SEL_RECT)
+        tool_Select(TOOL_SEL_RECT);
     int tool = tool_Current();
     FollowToolChange(tool);
     g_st.px = x;
@@ -649,22 +626,22 @@ int ToolApply(Surface* image, int x, int y, int zoom, ToolRect* changed, int pha
     }
     int did = 0;
     if (srf_Refresh(image)) switch (FamilyOf(tool)) {
-        case FAM_FREEHAND: did = Freehand(image, tool, phase, buttons, changed); break;
-        case FAM_DRAG: did = Drag(image, tool, phase, buttons, changed); break;
-        case FAM_FILL: did = Fill(image, tool, phase, buttons, changed); break;
-        case FAM_POINTS: did = Curve(image, phase, buttons, changed); break;
-        case FAM_TRIANGLE: did = Triangles(image, tool, phase, buttons, changed); break;
-        case FAM_SELECT: Select(image, tool, phase, buttons, zoom); break;
-        case FAM_RULER:
-        case FAM_LENS:
+        case TOOL_FAMILY_FREEHAND: did = Freehand(image, tool, phase, buttons, changed); break;
+        case TOOL_FAMILY_DRAG: did = Drag(image, tool, phase, buttons, changed); break;
+        case TOOL_FAMILY_FILL: did = Fill(image, tool, phase, buttons, changed); break;
+        case TOOL_FAMILY_POINTS: did = Curve(image, phase, buttons, changed); break;
+        case TOOL_FAMILY_TRIANGLE: did = Triangles(image, tool, phase, buttons, changed); break;
+        case TOOL_FAMILY_SELECT: Select(image, tool, phase, buttons, zoom); break;
+        case TOOL_FAMILY_RULER:
+        case TOOL_FAMILY_LENS:
             if (phase == TOOL_PRESS && buttons) {
                 g_st.ax = x, g_st.ay = y;
                 g_st.anchored = 1;
             }
             if (phase == TOOL_RELEASE || (phase == TOOL_MOVE && !buttons)) g_st.anchored = 0;
             break;
-        case FAM_PICKER: Pick(phase, buttons); break;
-        case FAM_NONE: break;
+        case TOOL_FAMILY_PICKER: Pick(phase, buttons); break;
+        case TOOL_FAMILY_NONE: break;
         }
     g_st.lx = x;
     g_st.ly = y;
@@ -680,18 +657,18 @@ namespace {
 ToolRect Preview(Surface* c, int tool, int buttons, int draw) {
     ToolRect r = g_st.spriteMoved;
     int ready = srf_Refresh(c);
-    Family f = FamilyOf(tool);
+    ToolFamily f = FamilyOf(tool);
     Surface* d = ready ? c : nullptr;
     int preview = ready && draw;
     if (d) switch (f) {
-        case FAM_FREEHAND: r = tool_RectUnion(r, BrushPreview(d, tool, preview)); break;
-        case FAM_DRAG:
-        case FAM_RULER:
+        case TOOL_FAMILY_FREEHAND: r = tool_RectUnion(r, BrushPreview(d, tool, preview)); break;
+        case TOOL_FAMILY_DRAG:
+        case TOOL_FAMILY_RULER:
             if (g_st.anchored) r = tool_RectUnion(r, DragPreview(d, tool, preview));
             break;
-        case FAM_SELECT:
+        case TOOL_FAMILY_SELECT:
             if (g_doc.spritePresent) break;
-            if (tool == T_SEL_CURVE && g_st.curveCount > 0) {
+            if (tool == TOOL_SEL_CURVE && g_st.curveCount > 0) {
                 ToolRect box = TOOL_RECT_EMPTY;
                 tgdi_PreviewCurve(d, g_st.curve, g_st.curveCount + 1, &box, preview);
                 r = tool_RectUnion(r, box);
@@ -699,15 +676,15 @@ ToolRect Preview(Surface* c, int tool, int buttons, int draw) {
                 r = tool_RectUnion(r, DragPreview(d, tool, preview));
             }
             break;
-        case FAM_POINTS:
+        case TOOL_FAMILY_POINTS:
             if (g_st.curveCount > 0) {
                 ToolRect box = TOOL_RECT_EMPTY;
                 tgdi_PreviewCurve(d, g_st.curve, g_st.curveCount + 1, &box, preview);
                 r = tool_RectUnion(r, box);
             }
             break;
-        case FAM_TRIANGLE: r = tool_RectUnion(r, TrianglePreview(d, tool, preview)); break;
-        case FAM_LENS:
+        case TOOL_FAMILY_TRIANGLE: r = tool_RectUnion(r, TrianglePreview(d, tool, preview)); break;
+        case TOOL_FAMILY_LENS:
             if (buttons) r = tool_RectUnion(r, LensPreview(d, buttons, preview));
             break;
         default: break;
