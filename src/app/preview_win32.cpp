@@ -4,6 +4,7 @@
 
 #include "app/app_ids.h"
 #include "app/shell_win32.h"
+#include "app/view_win32.h"
 #include "document/compose.h"
 #include "document/document.h"
 #include "settings/settings.h"
@@ -16,8 +17,10 @@ static void OnPaint(HWND w) {
     RECT r;
     GetClientRect(w, &r);
     FillRect(dc, &r, g_shell.pattern ? g_shell.pattern : (HBRUSH)GetStockObject(GRAY_BRUSH));
-    Surface* composite = cmp_Composite();
-    Surface* s = g_settings.previewSprite && composite ? composite : &g_doc.mainImage;
+    // The view composes only what it shows: the rest is brought up to date here.
+    Surface* composite = g_settings.previewSprite && cmp_Fit() ? cmp_Composite() : nullptr;
+    if (composite) cmp_Update(CMP_ALL, 0, view_ZoomFactor());
+    Surface* s = composite ? composite : &g_doc.mainImage;
     if (s->created && srf_Refresh(s) && s->width && s->height && r.right > 0 && r.bottom > 0) {
         // Fit inside the client area, keeping the proportions.
         int w2 = r.right, h2 = (int)((long long)s->height * r.right / s->width);
