@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "app/app_ids.h"
+#include "app/commands.h"
 #include "app/broadcast_win32.h"
 #include "app/cmdline.h"
 #include "app/dialogs_win32.h"
@@ -316,6 +317,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     mw_StartTimers();
     SetProgramPathKey(path_ProgramFile());
     dlg_DestroySplash();
+    // The tool window opens once the start-up questions are answered, never over them.
+    if (cmd_Enabled(CMD_TOOL_OPTIONS)) PostMessageA(g_shell.main, WM_COMMAND, CMD_TOOL_OPTIONS, 0);
     view_FullRepaint();
     ui_SetStatus(" All systems go!!");
     WPARAM code = message_loop();

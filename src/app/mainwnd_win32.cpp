@@ -215,7 +215,6 @@ static int OnCreate(HWND w) {
     uiw_SetStatusLine(g_shell.status);
     ttlw_SetWindow(w);
     DragAcceptFiles(w, TRUE);
-    if (cmd_Enabled(CMD_TOOL_OPTIONS)) PostMessageA(w, WM_COMMAND, CMD_TOOL_OPTIONS, 0);
     return 1;
 }
 

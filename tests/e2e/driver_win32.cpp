@@ -73,11 +73,11 @@ std::string drv_BuildPath(const char* name) {
     return exe.substr(0, exe.find_last_of('\\') + 1) + name;
 }
 
-std::string drv_QuietSettingsFile(int lockUninstall, int currentTool) {
+std::string drv_QuietSettingsFile(int lockUninstall, int currentTool, int tutorialCount) {
     SettingsRecord r;
     std::memset(&r, 0, sizeof r);
     r.undoMB = 8;
-    r.tutorialCount = 3;
+    r.tutorialCount = (uint8_t)tutorialCount;
     r.previousTool = 4;
     r.currentTool = (uint8_t)currentTool;
     r.lockUninstall = (uint8_t)lockUninstall;

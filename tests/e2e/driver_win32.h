@@ -32,8 +32,9 @@ int drv_Start(KvProcess* p, const std::string& folder, const char* args);
 // Starts it and waits for its main window to read " All systems go!!"; 1 when it did.
 int drv_StartReady(KvProcess* p, const std::string& folder, const char* args);
 // The settings file of a user past the tutorial question (undo 8 MB, the brush as
-// the previous tool), with `lockUninstall` as given.
-std::string drv_QuietSettingsFile(int lockUninstall = 0, int currentTool = 0);
+// the previous tool), with `lockUninstall` as given; a `tutorialCount` below 3
+// brings the question back.
+std::string drv_QuietSettingsFile(int lockUninstall = 0, int currentTool = 0, int tutorialCount = 3);
 // Waits for the process's main window; null on timeout.
 HWND drv_WaitMain(KvProcess* p, int timeoutMs);
 // Exit code after waiting up to timeoutMs; STILL_ACTIVE when it is still running.

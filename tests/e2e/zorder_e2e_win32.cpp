@@ -1,0 +1,66 @@
+// zorder_e2e_win32.cpp — which window is on top: the tutorial question at the first
+// start comes up over the tool-settings window with the keyboard focus, and a
+// dialog comes up over the tool window.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "app/app_ids.h"
+#include "e2e/driver_win32.h"
+
+namespace {
+
+// 1 when `a` lies above `b` in the z-order.
+int above(HWND a, HWND b) {
+    for (HWND w = GetWindow(b, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
+        if (w == a) return 1;
+    return 0;
+}
+
+// The window of the thread that has the keyboard focus (0 when none).
+HWND focus_of(HWND w) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info) || !info.hwndFocus) return nullptr;
+    return GetAncestor(info.hwndFocus, GA_ROOT);
+}
+
+}  // namespace
+
+TEST(Journey, QuestionsComeUpOverTheToolWindow) {
+    drv_ParkPointer();
+    std::string dir = drv_MakeFolder("zorder", drv_QuietSettingsFile(0, 0, 0));
+    KvRunning r;
+    ASSERT_TRUE(drv_Start(&r.p, dir, ""));
+    HWND question = drv_FindOwned(&r.p, "READ THE BRIEF TUTORIAL?", DRV_START_MS);
+    ASSERT_TRUE(question);
+    Sleep(500);  // whatever else start-up shows has had its chance to cover it
+    HWND tools = drv_FindOwned(&r.p, "Tool Settings", 100);
+    if (tools) {
+        EXPECT_FALSE(above(tools, question)) << "the tool window covers the question";
+    }
+    EXPECT_EQ(focus_of(question), question) << "the question has no keyboard focus";
+    ASSERT_TRUE(drv_Answer(&r.p, "READ THE BRIEF TUTORIAL?", IDNO, 5000));
+    HWND main = drv_WaitMain(&r.p, 10000);
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(drv_WaitStatus(main, " All systems go!!", 10000)) << drv_Status(main);
+    tools = drv_FindOwned(&r.p, "Tool Settings", 5000);
+    ASSERT_TRUE(tools);
+    EXPECT_TRUE(above(tools, main)) << "after start-up";
+
+    // A dialog comes up over the tool window.
+    drv_Command(main, CMD_ABOUT);
+    HWND about = nullptr;
+    for (int t = 0; t < 200 && !about; t++) {
+        Sleep(25);
+        HWND f = GetForegroundWindow();
+        DWORD pid = 0;
+        GetWindowThreadProcessId(f, &pid);
+        if (f && f != main && f != tools && pid == r.p.pi.dwProcessId) about = f;
+    }
+    ASSERT_TRUE(about) << "no dialog came to the front";
+    EXPECT_FALSE(above(tools, about)) << "the tool window covers the dialog";
+    PostMessageA(about, WM_COMMAND, IDOK, 0);
+    for (int t = 0; t < 200 && IsWindow(about); t++) Sleep(25);
+}
