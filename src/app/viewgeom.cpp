@@ -119,9 +119,9 @@ int vg_RecentMenuText(const char* path, int index, char* out, size_t cap) {
 }
 
 void vg_UndoMenuText(int redo, int count, char* out, size_t cap) {
-    // "Ctlr" is how these captions have always read.
+    // "Ctlr" is how these captions have always read; the standard key follows.
     const char* name = redo ? "&Redo Changes" : "&Undo Changes";
-    const char* key = redo ? "Ctlr+R" : "Ctlr+U";
+    const char* key = redo ? "Ctlr+R or Ctrl+Y" : "Ctlr+U or Ctrl+Z";
     if (count > 0) std::snprintf(out, cap, "%s (1 of %i)\t%s", name, count, key);
     else std::snprintf(out, cap, "%s\t%s", name, key);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <dlgs.h>
+#include <cstring>
 #include <string>
 #include "devices/devices_ids.h"
 #include "devices/devices_win32.h"
@@ -91,6 +92,53 @@ TEST(Devices, ScannerWithoutSourcesAndTheSizeRule) {
     EXPECT_EQ(uiscript_Boxes().back().title, "TWAIN Error");
     EXPECT_EQ(uiscript_Boxes().back().text, "An error occurred while linking to the device.");
     EXPECT_EQ(uiscript_Statuses().back(), " Scanning Error!!");
+}
+
+// The source managers are taken from the given folders only, TWAINDSM.DLL before
+// TWAIN_32.DLL; the message names the DLL that was tried. (Wine puts its own
+// TWAIN_32.DLL in place of any other, so stand-ins play only TWAINDSM.DLL.)
+TEST(Devices, SourceManagerOrderAndMessages) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string tests = self;
+    tests = tests.substr(0, tests.rfind('\\'));
+    const struct {
+        const char* dsm;    // the stand-in put there as TWAINDSM.DLL, or null
+        int withTwain;      // whether TWAIN_32.DLL is there
+        const char* used;   // the DLL in use afterwards, or null
+        const char* message;
+    } cases[] = {
+        {"kv_marker_dll.dll", 1, "TWAINDSM.DLL", nullptr},
+        {nullptr, 1, "TWAIN_32.DLL", nullptr},
+        {"kv_marker_dll_noentry.dll", 1, nullptr, "TWAINDSM.DLL is either missing or inaccessible."},
+        {nullptr, 0, nullptr, "An error occurred while loading TWAIN_32.DLL."},
+    };
+    for (const auto& c : cases) {
+        Scratch d("kvtwain");
+        if (c.dsm) CopyFileA((tests + "\\" + c.dsm).c_str(), (d.dir + "\\TWAINDSM.DLL").c_str(), FALSE);
+        if (c.withTwain)
+            CopyFileA((tests + "\\kv_marker_dll.dll").c_str(), (d.dir + "\\TWAIN_32.DLL").c_str(), FALSE);
+        uiscript_Reset();
+        const char* folders[] = {d.dir.c_str()};
+        FARPROC entry = nullptr;
+        HMODULE lib = scan_LoadManager(folders, 1, &entry);
+        const std::string row = std::string(c.dsm ? c.dsm : "-") + (c.withTwain ? " + TWAIN_32" : "");
+        char file[MAX_PATH] = "";
+        if (lib) GetModuleFileNameA(lib, file, sizeof file);
+        const char* base = std::strrchr(file, '\\') ? std::strrchr(file, '\\') + 1 : file;
+        EXPECT_EQ(lstrcmpiA(base, c.used ? c.used : ""), 0) << row << ": " << file;
+        EXPECT_EQ(entry != nullptr, c.used != nullptr) << row;
+        // Nothing after the one in use is loaded.
+        EXPECT_EQ(GetFileAttributesA((d.dir + "\\TWAIN_32.DLL.loaded").c_str()), INVALID_FILE_ATTRIBUTES) << row;
+        if (c.message) {
+            ASSERT_FALSE(uiscript_Boxes().empty()) << row;
+            EXPECT_EQ(uiscript_Boxes().back().text, c.message) << row;
+            EXPECT_EQ(uiscript_Boxes().back().title, "TWAIN Error") << row;
+        } else {
+            EXPECT_TRUE(uiscript_Boxes().empty()) << row;
+        }
+        if (lib) FreeLibrary(lib);
+    }
 }
 
 TEST(Devices, PrintBandsLandCentredAndBrightened) {
