@@ -11,6 +11,7 @@
 #include "devices/print_win32.h"
 #include "devices/scanner_win32.h"
 #include "engine/engine.h"
+#include "platform/dllsearch.h"
 #include "platform/paths.h"
 #include "support/scratch.h"
 #include "support/test_surface.h"
@@ -168,4 +169,30 @@ TEST(Devices, PrintBandsLandCentredAndBrightened) {
     DeleteDC(dc);
     srf_Destroy(&image);
     eng_Shutdown();
+}
+
+// After the start-up limit, a DLL that only the current folder holds is not found by
+// name; one loaded by full path still is.
+TEST(Devices, LimitedDllSearchSkipsTheCurrentFolder) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string tests = self;
+    tests = tests.substr(0, tests.rfind('\\'));
+    Scratch d("kvplant");
+    ASSERT_TRUE(CopyFileA((tests + "\\kv_marker_dll.dll").c_str(), (d.dir + "\\kvplanted.dll").c_str(), FALSE));
+    char before[MAX_PATH];
+    GetCurrentDirectoryA(sizeof before, before);
+    SetCurrentDirectoryA(d.dir.c_str());
+    // Found by name before the limit: what the check below guards against.
+    HMODULE unlimited = LoadLibraryA("kvplanted.dll");
+    EXPECT_NE(unlimited, nullptr);
+    if (unlimited) FreeLibrary(unlimited);
+    EXPECT_TRUE(dll_LimitSearch());
+    HMODULE byName = LoadLibraryA("kvplanted.dll");
+    EXPECT_EQ(byName, nullptr);
+    if (byName) FreeLibrary(byName);
+    HMODULE byPath = LoadLibraryA((d.dir + "\\kvplanted.dll").c_str());
+    EXPECT_NE(byPath, nullptr);
+    if (byPath) FreeLibrary(byPath);
+    SetCurrentDirectoryA(before);
 }
