@@ -83,11 +83,13 @@ TEST(Devices, ScannerWithoutSourcesAndTheSizeRule) {
         scan_TargetSize(s.w, s.h, &w, &h);
         EXPECT_EQ((Dims{w, h}), (Dims{s.tw, s.th})) << s.w << "x" << s.h;
     }
-    // The system's source manager opens, but there is no source to choose: a clean
-    // refusal, no image.
+    // The system's source manager opens, but no source is chosen: a clean refusal,
+    // no image.
     uiscript_Reset();
     Surface made{};
+    std::thread choose = AnswerWindowLater("Select Source", IDCANCEL);
     EXPECT_EQ(AcquireFromScanner(nullptr, &made), 0);
+    choose.join();
     EXPECT_FALSE(made.created);
     ASSERT_FALSE(uiscript_Boxes().empty());
     EXPECT_EQ(uiscript_Boxes().back().title, "TWAIN Error");
