@@ -9,6 +9,9 @@ function(kv_add_manifest_in dir)
     get_target_property(type ${t} TYPE)
     if(type STREQUAL "EXECUTABLE")
       target_sources(${t} PRIVATE ${PROJECT_SOURCE_DIR}/resources/manifest.rc)
+      # The resource compiler's dependencies do not name the manifest it embeds.
+      set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/manifest.rc TARGET_DIRECTORY ${t}
+                                  PROPERTIES OBJECT_DEPENDS ${PROJECT_SOURCE_DIR}/resources/kelvara.manifest)
     endif()
   endforeach()
   get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)

@@ -17,6 +17,7 @@ TEST(Manifest, InsideEveryProgram) {
         ">PerMonitorV2, System</dpiAwareness>",
         ">true</dpiAware>",
         "level=\"asInvoker\"",
+        "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
         "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7
         "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
         "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
