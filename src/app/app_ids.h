@@ -7,6 +7,7 @@
 
 #define IDR_MAIN_MENU 103
 #define IDR_ACCEL 163
+#define IDR_ACCEL_STANDARD 164  // Ctrl+Z, Ctrl+Y, Ctrl+V: never taken from a text field
 #define IDR_PREVIEW_MENU 262
 #define IDI_LARGE 101
 #define IDI_SMALL 102

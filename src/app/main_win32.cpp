@@ -20,6 +20,7 @@
 #include "app/mainwnd_win32.h"
 #include "app/options_win32.h"
 #include "app/recovery_win32.h"
+#include "platform/dllsearch.h"
 #include "platform/helpviewer.h"
 #include "platform/paths.h"
 #include "app/shell_win32.h"
@@ -170,6 +171,12 @@ struct DispatchArg {
     MSG* msg;
 };
 
+// A text field keeps Ctrl+Z and Ctrl+V for its own undo and paste.
+static int is_text_field(HWND w) {
+    char cls[16];
+    return w && GetClassNameA(w, cls, sizeof cls) && lstrcmpiA(cls, "Edit") == 0;
+}
+
 static void dispatch_one(void* arg) {
     MSG* m = ((DispatchArg*)arg)->msg;
     if (HWND t = toolsettings_Window(); t && IsDialogMessageA(t, m)) return;
@@ -178,6 +185,9 @@ static void dispatch_one(void* arg) {
         if (m->message == WM_SYSKEYDOWN) mw_NoteAltAccelerator();
         return;
     }
+    if (g_shell.standardKeys && g_shell.main && !is_text_field(m->hwnd) &&
+        TranslateAcceleratorA(g_shell.main, g_shell.standardKeys, m))
+        return;
     TranslateMessage(m);
     DispatchMessageA(m);
 }
@@ -218,6 +228,7 @@ static void shutdown() {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
+    dll_LimitSearch();
     if (cmd_HasSwitch(cmdLine, "/erase_me")) return EraseStage(cmdLine);
     RegisterInstance();
     g_shell.instance = instance;
@@ -304,7 +315,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
 
     splash_Show("Loading GUI...");
     g_shell.accel = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCEL));
-    if (!g_shell.accel || !mw_RegisterClasses(instance) || !mw_Create(show)) return fatal("Failed : Loading Interface");
+    g_shell.standardKeys = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCEL_STANDARD));
+    if (!g_shell.accel || !g_shell.standardKeys || !mw_RegisterClasses(instance) || !mw_Create(show)) return fatal("Failed : Loading Interface");
     // Creating the view took the first undo base and set the scroll bars.
     SetTitle(nullptr);
     pix_RegisterEditor();

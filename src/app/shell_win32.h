@@ -33,6 +33,7 @@ struct ShellState {
     HWND splash;
     HWND notepad;  // the notepad window (0 while closed)
     HACCEL accel;
+    HACCEL standardKeys;  // IDR_ACCEL_STANDARD
     HBRUSH background, pattern, shadow;
     HFONT arial8, comic12;
     HBITMAP logos[3];

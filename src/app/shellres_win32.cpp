@@ -111,4 +111,6 @@ void res_Free() {
     for (int i = 0; i < 3; i++) delete_object((HGDIOBJ*)&g_shell.logos[i]);
     if (g_shell.accel) DestroyAcceleratorTable(g_shell.accel);
     g_shell.accel = nullptr;
+    if (g_shell.standardKeys) DestroyAcceleratorTable(g_shell.standardKeys);
+    g_shell.standardKeys = nullptr;
 }

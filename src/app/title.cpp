@@ -2,6 +2,7 @@
 #include "app/title.h"
 #include <cstring>
 #include "document/document.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ TitleState g_title;
 
 void CopyCut(char* out, size_t cap, const char* from, size_t len) {
     if (cap == 0) return;
-    if (len >= cap) len = cap - 1;
+    len = u8_HeadLength(from, len, cap - 1);
     std::memcpy(out, from, len);
     out[len] = 0;
 }
@@ -34,7 +35,8 @@ void ttl_ShownName(const char* fileName, char* out, size_t cap) {
     const char* fwd = std::strrchr(fileName, '/');
     const char* sep = back > fwd ? back : fwd;
     if (!sep) {
-        CopyCut(out, cap, fileName + len - TTL_MAX_SHOWN, TTL_MAX_SHOWN);
+        const size_t start = u8_TailStart(fileName, len, TTL_MAX_SHOWN);
+        CopyCut(out, cap, fileName + start, len - start);
         return;
     }
     const char* part = sep + 1;
@@ -44,12 +46,14 @@ void ttl_ShownName(const char* fileName, char* out, size_t cap) {
         return;
     }
     const size_t keep = (TTL_MAX_SHOWN - 4) / 2;  // 10 + "..." + 10
+    const size_t head = u8_HeadLength(part, partLen, keep), tail = u8_TailStart(part, partLen, keep);
     char shown[2 * keep + 4];
-    std::memcpy(shown, part, keep);
-    std::memcpy(shown + keep, "...", 3);
-    std::memcpy(shown + keep + 3, part + partLen - keep, keep);
-    shown[2 * keep + 3] = 0;
-    CopyCut(out, cap, shown, 2 * keep + 3);
+    std::memcpy(shown, part, head);
+    std::memcpy(shown + head, "...", 3);
+    std::memcpy(shown + head + 3, part + tail, partLen - tail);
+    const size_t n = head + 3 + partLen - tail;
+    shown[n] = 0;
+    CopyCut(out, cap, shown, n);
 }
 
 void SetTitle(const char* name) {

@@ -5,6 +5,8 @@
 // shown name is the whole path if it has at most 24 characters, else the part after
 // the last "\" or "/" if that has at most 24, else that part's first 10 characters,
 // "..." and its last 10; a long name without any separator shows its last 24.
+// Lengths are in bytes of UTF-8, and a cut never splits a character (platform/utf8.h),
+// so a cut part may be a byte or three shorter.
 #pragma once
 #include <cstddef>
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/title.h"
+#include "platform/utf8.h"
 
 void vg_ClientToImage(int zoom, int sx, int sy, int cx, int cy, int* ix, int* iy) {
     if (zoom < 1) zoom = 1;
@@ -113,15 +114,15 @@ int vg_RecentMenuText(const char* path, int index, char* out, size_t cap) {
     char shown[64];
     size_t n = std::strlen(name);
     if (n <= (size_t)TTL_MAX_SHOWN) std::snprintf(shown, sizeof shown, "%s", name);
-    else std::snprintf(shown, sizeof shown, "%.10s...%s", name, name + n - 10);
+    else std::snprintf(shown, sizeof shown, "%.*s...%s", (int)u8_HeadLength(name, n, 10), name, name + u8_TailStart(name, n, 10));
     std::snprintf(out, cap, "&%i - %s\tCtrl+%i", index + 1, shown, index + 1);
     return 1;
 }
 
 void vg_UndoMenuText(int redo, int count, char* out, size_t cap) {
-    // "Ctlr" is how these captions have always read.
+    // "Ctlr" is how these captions have always read; the standard key follows.
     const char* name = redo ? "&Redo Changes" : "&Undo Changes";
-    const char* key = redo ? "Ctlr+R" : "Ctlr+U";
+    const char* key = redo ? "Ctlr+R or Ctrl+Y" : "Ctlr+U or Ctrl+Z";
     if (count > 0) std::snprintf(out, cap, "%s (1 of %i)\t%s", name, count, key);
     else std::snprintf(out, cap, "%s\t%s", name, key);
 }

@@ -57,9 +57,10 @@ void vg_ZoomBufferSize(int clientW, int clientH, int* w, int* h);
 // The recent-files list (4 slots of 256 bytes, slot 0 the newest). The caller
 // checks that the file exists first. Returns 1 when the list changed.
 int vg_RecentAdd(char recent[4][256], const char* path);
-// The menu text of entry `index` (0..3): "&n - name\tCtrl+n" with the file-name part
-// cut to 24 characters, or "< empty >" for a slot shorter than 3 characters (then 0
-// is returned: the entry is disabled).
+// The menu text of entry `index` (0..3): "&n - name\tCtrl+n" with a file-name part of
+// more than 24 bytes shown as its first and last 10 around "..." (never cut inside a
+// character), or "< empty >" for a slot shorter than 3 characters (then 0 is returned:
+// the entry is disabled).
 int vg_RecentMenuText(const char* path, int index, char* out, size_t cap);
 // The Edit menu's undo (redo = 0) or redo caption for a step count.
 void vg_UndoMenuText(int redo, int count, char* out, size_t cap);

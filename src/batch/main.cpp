@@ -10,6 +10,7 @@
 #include "batch/pipeline.h"
 #include "engine/engine.h"
 #include "formats/kv5_protect.h"
+#include "platform/dllsearch.h"
 #include "platform/paths.h"
 
 namespace {
@@ -41,6 +42,7 @@ void OnInterrupt(int) { bjob_Interrupt(); }
 }  // namespace
 
 int main(int argc, char** argv) {
+    dll_LimitSearch();
     path_Init();   // the plug-in folder lies beside the program
     eng_Init();
     BatchOptions o;

@@ -4,6 +4,7 @@
 // the data source manager expects them (2-byte packing).
 #include "devices/scanner_win32.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "devices/clipdib.h"
@@ -131,22 +132,57 @@ void scan_TargetSize(int w, int h, int* outW, int* outH) {
     if (*outH < 1) *outH = 1;
 }
 
+HMODULE scan_LoadManager(const char* const* folders, int count, FARPROC* entry) {
+    // The 64-bit manager first: a 64-bit program cannot load the classic 32-bit one
+    // of a 64-bit Windows.
+    static const char* const kManagers[] = {"TWAINDSM.DLL", "TWAIN_32.DLL"};
+    *entry = nullptr;
+    const char* tried = kManagers[1];
+    HMODULE lib = nullptr;
+    for (const char* name : kManagers) {
+        for (int i = 0; i < count && !lib; i++) {
+            char path[MAX_PATH];
+            const int n = std::snprintf(path, sizeof path, "%s\\%s", folders[i], name);
+            // By full path only, so that no other folder is searched for it.
+            if (n > 0 && n < (int)sizeof path) lib = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        }
+        if (lib) {
+            tried = name;
+            break;
+        }
+    }
+    char text[96];
+    if (!lib) {
+        std::snprintf(text, sizeof text, "An error occurred while loading %s.", tried);
+        Fail(text);
+        return nullptr;
+    }
+    *entry = GetProcAddress(lib, "DSM_Entry");
+    if (!*entry) {
+        std::snprintf(text, sizeof text, "%s is either missing or inaccessible.", tried);
+        Fail(text);
+        FreeLibrary(lib);
+        return nullptr;
+    }
+    return lib;
+}
+
 int AcquireFromScanner(HWND owner, Surface* made) {
     *made = Surface{};
     ui_SetStatus(" Searching for TWAIN...");
-    HMODULE lib = LoadLibraryA("TWAIN_32.DLL");
+    char system[MAX_PATH], windows[MAX_PATH];
+    const UINT ns = GetSystemDirectoryA(system, sizeof system), nw = GetWindowsDirectoryA(windows, sizeof windows);
+    const char* folders[2];
+    int count = 0;
+    if (ns && ns < sizeof system) folders[count++] = system;
+    if (nw && nw < sizeof windows) folders[count++] = windows;
+    FARPROC entry = nullptr;
+    HMODULE lib = scan_LoadManager(folders, count, &entry);
     if (!lib) {
-        Fail("An error occurred while loading TWAIN_32.DLL.");
         ui_SetStatus(" Scanning Error!!");
         return 0;
     }
-    DsmEntry dsm = (DsmEntry)(void*)GetProcAddress(lib, "DSM_Entry");
-    if (!dsm) {
-        Fail("TWAIN_32.DLL is either missing or inaccessible.");
-        FreeLibrary(lib);
-        ui_SetStatus(" Scanning Error!!");
-        return 0;
-    }
+    DsmEntry dsm = (DsmEntry)(void*)entry;
     ui_SetStatus(" Opening Data Source Manager...");
     TwIdentity app = AppIdentity(), src{};
     HWND parent = owner;

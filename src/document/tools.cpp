@@ -582,7 +582,8 @@ int WorkingStatus(char* out, int cap, int tool, int buttons) {
     case TOOL_TINT_FREE:
         return std::snprintf(out, cap, " Tinting in freelance :: Origin (%i,%i), Target (%i,%i) ", ax, ay, px, py);
     case TOOL_SPARKLE:
-        return std::snprintf(out, cap, " Tinted sparkle :: center (%i,%i); radial size %i.%i pix; angle %i.%i\xBA ",
+        // "\xC2\xBA" is the ordinal sign the angle has always ended with, in UTF-8 (the programs' code page).
+        return std::snprintf(out, cap, " Tinted sparkle :: center (%i,%i); radial size %i.%i pix; angle %i.%i\xC2\xBA ",
                              ax, ay, len / 100, len % 100, angle / 100, angle % 100);
     }
     return 0;

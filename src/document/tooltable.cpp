@@ -96,7 +96,8 @@ int tool_Angle100(int ax, int ay, int px, int py) {
 
 void tool_RulerText(char* out, int cap, int ax, int ay, int px, int py) {
     int len = tool_Length100(px - ax, py - ay), angle = tool_Angle100(ax, ay, px, py);
-    std::snprintf(out, cap, " Ruler: [%i,%i] - [%i,%i]; Length: %i.%i (%ix,%iy); Angle: %i.%i\xBA ", ax, ay, px, py,
+    // "\xC2\xBA" is the ordinal sign the angle has always ended with, in UTF-8 (the programs' code page).
+    std::snprintf(out, cap, " Ruler: [%i,%i] - [%i,%i]; Length: %i.%i (%ix,%iy); Angle: %i.%i\xC2\xBA ", ax, ay, px, py,
                   len / 100, len % 100, Abs(px - ax), Abs(py - ay), angle / 100, angle % 100);
 }
 

@@ -9,6 +9,7 @@
 #include "installer/setup_splash_win32.h"
 #include "installer/setup_steps_win32.h"
 #include "installer/setup_system_win32.h"
+#include "platform/dllsearch.h"
 #include "platform/ui_win32.h"
 
 namespace {
@@ -48,6 +49,7 @@ int install(HWND splash) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    dll_LimitSearch();  // the installer is run from Downloads more than anything
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     HWND splash = setup_CreateSplash(instance);
     uiw_SetOwner(splash);

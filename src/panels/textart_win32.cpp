@@ -59,6 +59,17 @@ void FillSolid(HDC dc, const RECT* r, COLORREF colour) {
     SetDCBrushColor(dc, was);
 }
 
+// Symbol codes 128-255 are the characters of the Western code page 1252; the text
+// holds them in the program's code page (UTF-8 under the manifest: two or three bytes).
+void SymbolText(int code, char* out, int cap) {
+    const char byte = (char)code;
+    wchar_t wide = 0;
+    int n = MultiByteToWideChar(1252, 0, &byte, 1, &wide, 1) == 1
+                ? WideCharToMultiByte(CP_ACP, 0, &wide, 1, out, cap - 1, nullptr, nullptr)
+                : 0;
+    out[n > 0 ? n : 0] = 0;
+}
+
 // Draws `text` in a font made for the call; the font is put back and deleted.
 void DrawInFont(HDC dc, HFONT font, const char* text, int length, RECT* r, UINT format, COLORREF colour) {
     HGDIOBJ was = font ? SelectObject(dc, font) : nullptr;
@@ -225,8 +236,9 @@ void OnTextEdited(HWND w) {
 void OnInsertSymbol(HWND w) {
     int c = textart_ChooseSymbol(w, g_settings.textFont);
     if (!c) return;
-    const char add[2] = {(char)c, 0};
-    Append(w, add);
+    char add[8];
+    SymbolText(c, add, sizeof add);
+    if (add[0]) Append(w, add);
 }
 
 // The sprite's rectangle is fitted to the text; a one-row probe of the sprite's width
@@ -414,11 +426,12 @@ void DrawSymbolEntry(HWND w, const DRAWITEMSTRUCT* d) {
     const bool selected = (d->itemState & ODS_SELECTED) != 0;
     const COLORREF ink = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
     FillSolid(d->hDC, &d->rcItem, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    const char symbol[2] = {(char)(SYMBOL_FIRST + (int)d->itemID), 0};
+    char symbol[8];
+    SymbolText(SYMBOL_FIRST + (int)d->itemID, symbol, sizeof symbol);
     RECT glyph = d->rcItem;
     glyph.right = glyph.left + SYMBOL_ITEM_HEIGHT;
     HFONT big = MakeFont(args && args->face ? args->face : "", SYMBOL_ITEM_HEIGHT * 3 / 4, FW_NORMAL, FALSE);
-    DrawInFont(d->hDC, big, symbol, 1, &glyph, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX, ink);
+    DrawInFont(d->hDC, big, symbol, -1, &glyph, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX, ink);
     char code[16];
     std::snprintf(code, sizeof code, "#%i", SYMBOL_FIRST + (int)d->itemID);
     RECT label = d->rcItem;

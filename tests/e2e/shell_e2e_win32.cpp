@@ -230,8 +230,38 @@ void first_session_effects_and_sprite(KvProcess* p) {
     Grab after = grab_view(main);
     ASSERT_EQ(after.px.size(), before.px.size());
     EXPECT_NE(after.px, before.px);  // keyed pixels show the checkerboard
-    drv_Command(main, CMD_UNDO);
+    // The standard keys beside the program's own: undo, redo both ways, paste as sprite.
+    const struct {
+        std::initializer_list<WORD> held;
+        WORD key;
+        const Grab* shown;
+    } keys[] = {{{VK_CONTROL}, 'Z', &before}, {{VK_CONTROL}, 'Y', &after},
+                {{VK_CONTROL}, 'Z', &before}, {{VK_CONTROL, VK_SHIFT}, 'Z', &after},
+                {{VK_CONTROL}, 'U', &before}};
+    for (const auto& k : keys) {
+        press_keys(main, k.held, k.key);
+        EXPECT_EQ(grab_view(main).px, k.shown->px) << "Ctrl" << (k.held.size() > 1 ? "+Shift" : "") << "+" << (char)k.key;
+    }
+    press_keys(main, {VK_CONTROL}, VK_INSERT);  // the picture to the clipboard
+    press_keys(main, {VK_CONTROL}, 'V');
+    EXPECT_NE(grab_view(main).px, before.px) << "Ctrl+V pasted no sprite";
+    drv_Command(main, CMD_SPRITE_DISCARD);
     EXPECT_EQ(grab_view(main).px, before.px);
+    // The menus show the added keys (read from the program's own menu: another
+    // process's menu texts cannot be read).
+    HMODULE exe = LoadLibraryExA(drv_ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMENU menu = exe ? LoadMenuA(exe, MAKEINTRESOURCEA(IDR_MAIN_MENU)) : nullptr;
+    const struct {
+        int id;
+        const char* key;
+    } shown[] = {{CMD_UNDO, "Ctrl+Z"}, {CMD_REDO, "Ctrl+Y"}, {CMD_PASTE_SPRITE, "Ctrl+V"}};
+    for (const auto& m : shown) {
+        char text[128] = "";
+        GetMenuStringA(menu, m.id, text, sizeof text, MF_BYCOMMAND);
+        EXPECT_NE(std::strstr(text, m.key), nullptr) << m.id << ": " << text;
+    }
+    if (menu) DestroyMenu(menu);
+    if (exe) FreeLibrary(exe);
     // Smart dithering reports itself and offers to save at once.
     drv_Command(main, CMD_FX_DITHER);
     ASSERT_TRUE(drv_Answer(p, "Save In 256 Colors", IDNO, 20000));

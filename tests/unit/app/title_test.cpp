@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "app/title.h"
+#include "app/viewgeom.h"
 #include "document/document.h"
 
 TEST(Title, FollowsTheDocumentsFileName) {
@@ -36,5 +37,27 @@ TEST(Title, ShortenedNameRules) {
         char out[TTL_MAX_SHOWN + 1];
         ttl_ShownName(c.path, out, sizeof out);
         EXPECT_STREQ(out, c.shown) << c.path;
+    }
+}
+
+// Names in four scripts: the title and the recent-files entries cut them only between
+// characters (UTF-8 is the programs' code page).
+TEST(Title, ShortenedNamesInFourScripts) {
+    const struct {
+        const char* path;
+        const char* shown;
+    } cases[] = {
+        {"C:\\x\\Hauptstra\xC3\x9F" "enbahnhof-Schild.bmp", "Hauptstra...Schild.bmp"},  // ß across the cut
+        {"C:\\x\\\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE\xD0\xB3\xD1\x80\xD0\xB0\xD1\x84\xD0\xB8\xD1\x8F-\xD0\xBF\xD1\x80\xD0\xB8\xD1\x80\xD0\xBE\xD0\xB4\xD1\x8B" "1.bmp", "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE\xD0\xB3...\xD0\xB4\xD1\x8B" "1.bmp"},  // фотог...ды1.bmp
+        {"C:\\x\\\xE5\x86\x99\xE7\x9C\x9F\xE5\x86\x99\xE7\x9C\x9F\xE5\x86\x99\xE7\x9C\x9F\xE5\x86\x99\xE7\x9C\x9F.bmp", "\xE5\x86\x99\xE7\x9C\x9F\xE5\x86\x99...\xE5\x86\x99\xE7\x9C\x9F.bmp"},  // 写真写...写真.bmp
+        {"C:\\x\\\xF0\x9F\x98\x80\xF0\x9F\x98\x81\xF0\x9F\x98\x82\xF0\x9F\x98\x83\xF0\x9F\x98\x84\xF0\x9F\x98\x85.bmp", "\xF0\x9F\x98\x80\xF0\x9F\x98\x81...\xF0\x9F\x98\x85.bmp"},  // 😀😁...😅.bmp
+    };
+    for (const auto& c : cases) {
+        char out[TTL_MAX_SHOWN + 1];
+        ttl_ShownName(c.path, out, sizeof out);
+        EXPECT_STREQ(out, c.shown) << c.path;
+        char entry[300];
+        vg_RecentMenuText(c.path, 0, entry, sizeof entry);
+        EXPECT_EQ(std::string(entry), std::string("&1 - ") + c.shown + "\tCtrl+1") << c.path;
     }
 }

@@ -88,10 +88,10 @@ TEST(ToolRules, WorkedValues) {
     const struct {
         int px, py;
         const char* text;
-    } rulers[] = {{5, 1, " Ruler: [0,0] - [5,1]; Length: 5.9 (5x,1y); Angle: 348.69\xBA "},
-                  {0, -7, " Ruler: [0,0] - [0,-7]; Length: 7.0 (0x,7y); Angle: 90.0\xBA "},
-                  {-3, 0, " Ruler: [0,0] - [-3,0]; Length: 3.0 (3x,0y); Angle: 180.0\xBA "},
-                  {3, -3, " Ruler: [0,0] - [3,-3]; Length: 4.24 (3x,3y); Angle: 45.0\xBA "}};
+    } rulers[] = {{5, 1, " Ruler: [0,0] - [5,1]; Length: 5.9 (5x,1y); Angle: 348.69\xC2\xBA "},
+                  {0, -7, " Ruler: [0,0] - [0,-7]; Length: 7.0 (0x,7y); Angle: 90.0\xC2\xBA "},
+                  {-3, 0, " Ruler: [0,0] - [-3,0]; Length: 3.0 (3x,0y); Angle: 180.0\xC2\xBA "},
+                  {3, -3, " Ruler: [0,0] - [3,-3]; Length: 4.24 (3x,3y); Angle: 45.0\xC2\xBA "}};
     char text[128];
     for (const auto& r : rulers) {
         tool_RulerText(text, sizeof text, 0, 0, r.px, r.py);

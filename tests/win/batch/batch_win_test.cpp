@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <cstdio>
 #include <string>
+#include "formats/bmp_file.h"
 #include "formats/dispatch.h"
 #include "formats/kv5_file.h"
 #include "platform/paths.h"
@@ -79,5 +80,23 @@ TEST(BatchWinJourney, PngThroughThePluginKeepsAlpha) {
     ASSERT_TRUE(loaded);
     EXPECT_TRUE(info.hasAlpha);
     EXPECT_EQ(WordsOf(&back), WordsOf(pic.get()));
+    srf_Destroy(&back);
+}
+
+// A name in three scripts and a symbol, in the command line and on disk: the program's
+// own manifest makes UTF-8 its code page, nothing beside it is needed.
+TEST(BatchWinJourney, AnyFileNameThroughTheCommandLine) {
+    Scratch d("kvbatchw");
+    TestSurface pic(23, 17);
+    FillPattern(pic.get());
+    const std::string name = "Stra\xC3\x9F" "e \xE2\x9C\x93 \xE5\x86\x99\xE7\x9C\x9F.bmp";  // Straße ✓ 写真.bmp
+    ASSERT_TRUE(bmp_Save(pic.get(), (d.dir + "\\" + name).c_str()));
+    std::string err;
+    EXPECT_EQ(RunBatch(d.dir, "--effect blur:300 \"" + name + "\" -o out", &err), 0u) << err;
+    Surface back{};
+    ImageFileInfo info{};
+    info.quiet = 1;
+    ASSERT_TRUE(bmp_Load(&back, (d.dir + "\\out\\" + name).c_str(), &info)) << err;
+    EXPECT_EQ(back.width, pic.get()->width);
     srf_Destroy(&back);
 }

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <dlgs.h>
+#include <cstring>
 #include <string>
 #include "devices/devices_ids.h"
 #include "devices/devices_win32.h"
 #include "devices/print_win32.h"
 #include "devices/scanner_win32.h"
 #include "engine/engine.h"
+#include "platform/dllsearch.h"
 #include "platform/paths.h"
 #include "support/scratch.h"
 #include "support/test_surface.h"
@@ -81,16 +83,65 @@ TEST(Devices, ScannerWithoutSourcesAndTheSizeRule) {
         scan_TargetSize(s.w, s.h, &w, &h);
         EXPECT_EQ((Dims{w, h}), (Dims{s.tw, s.th})) << s.w << "x" << s.h;
     }
-    // The system's source manager opens, but there is no source to choose: a clean
-    // refusal, no image.
+    // The system's source manager opens, but no source is chosen: a clean refusal,
+    // no image.
     uiscript_Reset();
     Surface made{};
+    std::thread choose = AnswerWindowLater("Select Source", IDCANCEL);
     EXPECT_EQ(AcquireFromScanner(nullptr, &made), 0);
+    choose.join();
     EXPECT_FALSE(made.created);
     ASSERT_FALSE(uiscript_Boxes().empty());
     EXPECT_EQ(uiscript_Boxes().back().title, "TWAIN Error");
     EXPECT_EQ(uiscript_Boxes().back().text, "An error occurred while linking to the device.");
     EXPECT_EQ(uiscript_Statuses().back(), " Scanning Error!!");
+}
+
+// The source managers are taken from the given folders only, TWAINDSM.DLL before
+// TWAIN_32.DLL; the message names the DLL that was tried. (Wine puts its own
+// TWAIN_32.DLL in place of any other, so stand-ins play only TWAINDSM.DLL.)
+TEST(Devices, SourceManagerOrderAndMessages) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string tests = self;
+    tests = tests.substr(0, tests.rfind('\\'));
+    const struct {
+        const char* dsm;    // the stand-in put there as TWAINDSM.DLL, or null
+        int withTwain;      // whether TWAIN_32.DLL is there
+        const char* used;   // the DLL in use afterwards, or null
+        const char* message;
+    } cases[] = {
+        {"kv_marker_dll.dll", 1, "TWAINDSM.DLL", nullptr},
+        {nullptr, 1, "TWAIN_32.DLL", nullptr},
+        {"kv_marker_dll_noentry.dll", 1, nullptr, "TWAINDSM.DLL is either missing or inaccessible."},
+        {nullptr, 0, nullptr, "An error occurred while loading TWAIN_32.DLL."},
+    };
+    for (const auto& c : cases) {
+        Scratch d("kvtwain");
+        if (c.dsm) CopyFileA((tests + "\\" + c.dsm).c_str(), (d.dir + "\\TWAINDSM.DLL").c_str(), FALSE);
+        if (c.withTwain)
+            CopyFileA((tests + "\\kv_marker_dll.dll").c_str(), (d.dir + "\\TWAIN_32.DLL").c_str(), FALSE);
+        uiscript_Reset();
+        const char* folders[] = {d.dir.c_str()};
+        FARPROC entry = nullptr;
+        HMODULE lib = scan_LoadManager(folders, 1, &entry);
+        const std::string row = std::string(c.dsm ? c.dsm : "-") + (c.withTwain ? " + TWAIN_32" : "");
+        char file[MAX_PATH] = "";
+        if (lib) GetModuleFileNameA(lib, file, sizeof file);
+        const char* base = std::strrchr(file, '\\') ? std::strrchr(file, '\\') + 1 : file;
+        EXPECT_EQ(lstrcmpiA(base, c.used ? c.used : ""), 0) << row << ": " << file;
+        EXPECT_EQ(entry != nullptr, c.used != nullptr) << row;
+        // Nothing after the one in use is loaded.
+        EXPECT_EQ(GetFileAttributesA((d.dir + "\\TWAIN_32.DLL.loaded").c_str()), INVALID_FILE_ATTRIBUTES) << row;
+        if (c.message) {
+            ASSERT_FALSE(uiscript_Boxes().empty()) << row;
+            EXPECT_EQ(uiscript_Boxes().back().text, c.message) << row;
+            EXPECT_EQ(uiscript_Boxes().back().title, "TWAIN Error") << row;
+        } else {
+            EXPECT_TRUE(uiscript_Boxes().empty()) << row;
+        }
+        if (lib) FreeLibrary(lib);
+    }
 }
 
 TEST(Devices, PrintBandsLandCentredAndBrightened) {
@@ -120,4 +171,30 @@ TEST(Devices, PrintBandsLandCentredAndBrightened) {
     DeleteDC(dc);
     srf_Destroy(&image);
     eng_Shutdown();
+}
+
+// After the start-up limit, a DLL that only the current folder holds is not found by
+// name; one loaded by full path still is.
+TEST(Devices, LimitedDllSearchSkipsTheCurrentFolder) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string tests = self;
+    tests = tests.substr(0, tests.rfind('\\'));
+    Scratch d("kvplant");
+    ASSERT_TRUE(CopyFileA((tests + "\\kv_marker_dll.dll").c_str(), (d.dir + "\\kvplanted.dll").c_str(), FALSE));
+    char before[MAX_PATH];
+    GetCurrentDirectoryA(sizeof before, before);
+    SetCurrentDirectoryA(d.dir.c_str());
+    // Found by name before the limit: what the check below guards against.
+    HMODULE unlimited = LoadLibraryA("kvplanted.dll");
+    EXPECT_NE(unlimited, nullptr);
+    if (unlimited) FreeLibrary(unlimited);
+    EXPECT_TRUE(dll_LimitSearch());
+    HMODULE byName = LoadLibraryA("kvplanted.dll");
+    EXPECT_EQ(byName, nullptr);
+    if (byName) FreeLibrary(byName);
+    HMODULE byPath = LoadLibraryA((d.dir + "\\kvplanted.dll").c_str());
+    EXPECT_NE(byPath, nullptr);
+    if (byPath) FreeLibrary(byPath);
+    SetCurrentDirectoryA(before);
 }

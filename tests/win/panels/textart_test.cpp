@@ -197,7 +197,8 @@ TEST_F(TextArtEditor, ResizeToFitTextGivesTheSpriteTheMeasuredSize) {
 }
 
 TEST_F(TextArtEditor, InsertSymbolAppendsTheChosenCharacterOnlyOnOk) {
-    const struct { int button; std::string added; } rows[] = {{IDOK, "\xA9"}, {IDCANCEL, ""}};
+    // #169 is the copyright sign, held in UTF-8 (the program's code page).
+    const struct { int button; std::string added; } rows[] = {{IDOK, "\xC2\xA9"}, {IDCANCEL, ""}};
     for (const auto& row : rows) {
         Open(true);
         std::thread user = DriveWindowLater("Insert Symbol", [&](HWND d) {
