@@ -156,7 +156,10 @@ void ViewZoom(int direction) {
     int z = vg_NextZoom(g_view.zoom, direction);
     int rx, ry;
     pointer_image_point(&rx, &ry);
-    if (z != g_view.zoom) {
+    char before[256] = "";  // the status line's text, back once the zoom is done
+    if (g_shell.status) GetWindowTextA(g_shell.status, before, sizeof before);
+    const int changed = z != g_view.zoom;
+    if (changed) {
         ui_SetStatus(z > g_view.zoom ? " Zooming In... Please Wait" : " Zooming Out... Please Wait");
         g_view.zoom = z;
         ViewUpdateScrollBars(0);
@@ -176,6 +179,7 @@ void ViewZoom(int direction) {
     }
     InvalidateRect(g_shell.view, nullptr, TRUE);
     UpdateWindow(g_shell.view);
+    if (changed) ui_SetStatus(before);
     SetCursor(old);
 }
 
