@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/shell_win32.h"
+#include "app/view_win32.h"
 #include "app/viewgeom.h"
 #include "devices/devices_win32.h"
 #include "document/document.h"
@@ -45,6 +46,7 @@ static int adopt_as_sprite(Surface* loaded, const char* path) {
         if (srf_IsValid(loaded)) srf_Destroy(loaded);
         return 0;
     }
+    view_ShowImageRect(g_doc.spriteX1, g_doc.spriteY1, g_doc.spriteX2, g_doc.spriteY2);  // a new sprite is seen
     if (g_settings.spritesInRecent) files_AddRecent(path);
     return 1;
 }

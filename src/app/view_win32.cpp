@@ -142,6 +142,25 @@ void view_ScrollToEnd(int end) {
     view_ScrollBy(SB_VERT, end ? SB_BOTTOM : SB_TOP);
 }
 
+void view_ShowImageRect(int x1, int y1, int x2, int y2) {
+    RECT c;
+    GetClientRect(g_shell.view, &c);
+    const int z = g_view.zoom;
+    // Client point of image pixel i: i * zoom + 20 - scroll.
+    const int left = x1 * z + 20 - g_view.sx, right = (x2 + 1) * z + 20 - g_view.sx;
+    const int top = y1 * z + 20 - g_view.sy, bottom = (y2 + 1) * z + 20 - g_view.sy;
+    const int seenX = left >= 0 && right <= c.right, seenY = top >= 0 && bottom <= c.bottom;
+    if (seenX && seenY) return;
+    if (!seenX) g_view.sx = x1 * z;
+    if (!seenY) g_view.sy = y1 * z;
+    ViewUpdateScrollBars(0);
+    apply_bar(SB_HORZ, g_view.h, g_view.sx, TRUE);
+    apply_bar(SB_VERT, g_view.v, g_view.sy, TRUE);
+    g_view.sx = read_pos(SB_HORZ);
+    g_view.sy = read_pos(SB_VERT);
+    InvalidateRect(g_shell.view, nullptr, TRUE);
+}
+
 // ---- zoom ----
 
 static void pointer_image_point(int* ix, int* iy) {

@@ -2,7 +2,8 @@
 // journeys that each start the program once: a first session on the start image
 // (layout, help texts, zoom, rulers, effects and undo, the sprite, keys with Alt,
 // the close questions), a session with files (command line, dropped files, recent
-// list, reload, the transparency questions, other formats, a sprite sent to an icon
+// list, reload, the transparency questions, other formats, a new sprite brought into
+// sight, a sprite sent to an icon
 // file), and two copies sharing one settings file (the options broadcast, /nogui).
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -333,6 +334,14 @@ TEST(Journey, SessionWithFiles) {
         write_image(three.back(), 0x00336699);
     }
     write_image(alpha, 0x80336699);
+    const std::string big = dir + "\\big.kv5";
+    {
+        Surface large{};
+        ASSERT_TRUE(srf_CreateExact(3000, 2000, &large));
+        srf_Unlock(&large);
+        EXPECT_TRUE(kv5_Save(&large, big.c_str(), nullptr));
+        srf_Destroy(&large);
+    }
     Surface img{};
     ImageFileInfo info{};
     ASSERT_TRUE(kv5_Load(&img, names[0].c_str(), &info));
@@ -388,11 +397,24 @@ TEST(Journey, SessionWithFiles) {
     ASSERT_TRUE(drv_Answer(&r.p, "Confirm Discard & Reload", IDYES, 10000));
     EXPECT_EQ(drv_FindOwned(&r.p, "Transparency Detected", 1500), nullptr);
     // "Yes": as a sprite the rectangle tool is current (it was already) and the middle
-    // button still swaps back to the brush; the document keeps its name.
+    // button still swaps back to the brush; the document keeps its name. The sprite
+    // lands at the image's top-left and the view, scrolled to the far corner of a
+    // large image, comes back to show it.
+    ASSERT_TRUE(drv_DropFiles(&r.p, main, {big}));
+    wait_title(main, "Kelvara 1.80 - [ big.kv5 ]");
+    HWND bigView = drv_Child(main, "kelvara_wnd_view");
+    PostMessageA(bigView, WM_HSCROLL, SB_BOTTOM, 0);
+    PostMessageA(bigView, WM_VSCROLL, SB_BOTTOM, 0);
+    Sleep(300);
+    const LRESULT farScroll = SendMessageA(bigView, WM_VIEW_GETSCROLL, 0, 0);
+    EXPECT_GT((short)LOWORD(farScroll), 1000);
     ASSERT_TRUE(drv_DropFiles(&r.p, main, {alpha}));
     ASSERT_TRUE(drv_Answer(&r.p, "Transparency Detected", IDYES, 10000));
     Sleep(300);
-    EXPECT_EQ(drv_Text(main), "Kelvara 1.80 - [ alpha.kv5 ]");
+    EXPECT_EQ(drv_Text(main), "Kelvara 1.80 - [ big.kv5 ]");
+    const LRESULT scroll = SendMessageA(bigView, WM_VIEW_GETSCROLL, 0, 0);
+    EXPECT_LE((short)LOWORD(scroll), 20);  // image column 0 at or right of the view's left edge
+    EXPECT_LE((short)HIWORD(scroll), 20);
     // The sprite sent to a file under an icon's name goes on to the Icon Creator, as
     // the image's save does.
     drv_Command(main, CMD_SPRITE_TO_FILE);
@@ -411,7 +433,7 @@ TEST(Journey, SessionWithFiles) {
     SettingsRecord after = read_settings(dir);
     EXPECT_EQ(after.currentTool, 4);  // swapped back from the rectangle tool
     EXPECT_EQ(after.previousTool, 14);
-    const std::string order[4] = {alpha, jpg, png, three[0]};
+    const std::string order[4] = {big, alpha, jpg, png};
     for (int i = 0; i < 4; i++) EXPECT_EQ(std::string(after.recent[i]), order[i]) << i;
 }
 
