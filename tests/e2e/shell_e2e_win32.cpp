@@ -3,8 +3,8 @@
 // (layout, help texts, zoom, rulers, effects and undo, the sprite, keys with Alt,
 // the close questions), a session with files (command line, dropped files, recent
 // list, reload, the transparency questions, other formats, a new sprite brought into
-// sight, a sprite sent to an icon
-// file), and two copies sharing one settings file (the options broadcast, /nogui).
+// sight, a sprite sent to an icon file), and two copies sharing one settings file
+// (the options broadcast, /nogui).
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <dlgs.h>
