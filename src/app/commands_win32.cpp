@@ -136,7 +136,8 @@ static int paste_into(Surface* made) {
 
 static void paste_as_sprite() {
     Surface made{};
-    if (paste_into(&made)) doc_AdoptSprite(&made);
+    if (paste_into(&made) && doc_AdoptSprite(&made))
+        view_ShowImageRect(g_doc.spriteX1, g_doc.spriteY1, g_doc.spriteX2, g_doc.spriteY2);
 }
 
 static void paste_as_image() {
@@ -154,17 +155,12 @@ static void icon_creator() {
 
 // Device plug-ins: an image into the sprite, or the sprite (else the image) out.
 static void import_from_device() {
-    char dll[MAX_PATH];
-    if (!plugin_DeviceChooserDialog(main_window(), "dev_LoadPicture", dll, sizeof dll)) return;
     Surface got{};
-    if (plugin_DeviceLoad(&got, dll, main_window())) doc_AdoptSprite(&got);
+    if (plugin_ImportFromDevice(&got, main_window()) && doc_AdoptSprite(&got))
+        view_ShowImageRect(g_doc.spriteX1, g_doc.spriteY1, g_doc.spriteX2, g_doc.spriteY2);
 }
 
-static void export_to_device() {
-    char dll[MAX_PATH];
-    if (plugin_DeviceChooserDialog(main_window(), "dev_SavePicture", dll, sizeof dll))
-        plugin_DeviceSave(clipboard_source(), dll, main_window());
-}
+static void export_to_device() { plugin_ExportToDevice(clipboard_source(), main_window()); }
 
 static void scan_image() {
     if (!files_ConfirmReplace()) return;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/shell_win32.h"
+#include "app/view_win32.h"
 #include "app/viewgeom.h"
 #include "devices/devices_win32.h"
 #include "document/document.h"
@@ -45,6 +46,7 @@ static int adopt_as_sprite(Surface* loaded, const char* path) {
         if (srf_IsValid(loaded)) srf_Destroy(loaded);
         return 0;
     }
+    view_ShowImageRect(g_doc.spriteX1, g_doc.spriteY1, g_doc.spriteX2, g_doc.spriteY2);  // a new sprite is seen
     if (g_settings.spritesInRecent) files_AddRecent(path);
     return 1;
 }
@@ -116,16 +118,17 @@ void files_Reload() {
     ui_WaitCursor(0);
 }
 
-// The save dispatcher reports its own failures; icon types go on to the Icon Creator.
-static int save_to(const char* path) {
+// The save dispatcher reports its own failures; icon types go on to the Icon Creator,
+// for the image and the sprite alike.
+static int save_to(Surface* image, const char* path) {
     refuse_Clear();
     const Kv5SaveOptions kv5 = img_Kv5OptionsFromSettings(&g_settings);
-    if (img_SaveFile(&g_doc.mainImage, path, &kv5)) return 1;
-    return std::strcmp(refuse_Reason(), "icon type") == 0 && CreateIconFile(&g_doc.mainImage, g_shell.main);
+    if (img_SaveFile(image, path, &kv5)) return 1;
+    return std::strcmp(refuse_Reason(), "icon type") == 0 && CreateIconFile(image, g_shell.main);
 }
 
 int files_Save() {
-    if (doc_IsUntitled() || !save_to(doc_FileName())) return files_SaveAs();
+    if (doc_IsUntitled() || !save_to(&g_doc.mainImage, doc_FileName())) return files_SaveAs();
     doc_MarkSaved();
     files_AddRecent(doc_FileName());
     return 1;
@@ -137,10 +140,10 @@ int files_SaveAs() {
                       "Transparency Detected", UI_YESNO | UI_ICONQUESTION) == UI_IDYES) {
         // Kept as a sprite file: the document keeps its name and its unsaved state.
         char sprite[512] = "";
-        return img_SaveSpriteDialog(g_shell.main, sprite) && save_to(sprite);
+        return img_SaveSpriteDialog(g_shell.main, sprite) && save_to(&g_doc.mainImage, sprite);
     }
     char path[KV_MAX_PATH] = "";
-    if (!ask_file(1, path, sizeof path) || !save_to(path)) return 0;
+    if (!ask_file(1, path, sizeof path) || !save_to(&g_doc.mainImage, path)) return 0;
     doc_SetFileName(path);
     doc_MarkSaved();
     files_AddRecent(path);
@@ -156,6 +159,5 @@ void files_SpriteFromFile() {
 
 void files_SpriteToFile() {
     char path[512];
-    const Kv5SaveOptions kv5 = img_Kv5OptionsFromSettings(&g_settings);
-    if (g_doc.spritePresent && img_SaveSpriteDialog(g_shell.main, path)) img_SaveFile(&g_doc.sprite, path, &kv5);
+    if (g_doc.spritePresent && img_SaveSpriteDialog(g_shell.main, path)) save_to(&g_doc.sprite, path);
 }

@@ -142,6 +142,25 @@ void view_ScrollToEnd(int end) {
     view_ScrollBy(SB_VERT, end ? SB_BOTTOM : SB_TOP);
 }
 
+void view_ShowImageRect(int x1, int y1, int x2, int y2) {
+    RECT c;
+    GetClientRect(g_shell.view, &c);
+    const int z = g_view.zoom;
+    // Client point of image pixel i: i * zoom + 20 - scroll.
+    const int left = x1 * z + 20 - g_view.sx, right = (x2 + 1) * z + 20 - g_view.sx;
+    const int top = y1 * z + 20 - g_view.sy, bottom = (y2 + 1) * z + 20 - g_view.sy;
+    const int seenX = left >= 0 && right <= c.right, seenY = top >= 0 && bottom <= c.bottom;
+    if (seenX && seenY) return;
+    if (!seenX) g_view.sx = x1 * z;
+    if (!seenY) g_view.sy = y1 * z;
+    ViewUpdateScrollBars(0);
+    apply_bar(SB_HORZ, g_view.h, g_view.sx, TRUE);
+    apply_bar(SB_VERT, g_view.v, g_view.sy, TRUE);
+    g_view.sx = read_pos(SB_HORZ);
+    g_view.sy = read_pos(SB_VERT);
+    InvalidateRect(g_shell.view, nullptr, TRUE);
+}
+
 // ---- zoom ----
 
 static void pointer_image_point(int* ix, int* iy) {
@@ -156,7 +175,10 @@ void ViewZoom(int direction) {
     int z = vg_NextZoom(g_view.zoom, direction);
     int rx, ry;
     pointer_image_point(&rx, &ry);
-    if (z != g_view.zoom) {
+    char before[256] = "";  // the status line's text, back once the zoom is done
+    if (g_shell.status) GetWindowTextA(g_shell.status, before, sizeof before);
+    const int changed = z != g_view.zoom;
+    if (changed) {
         ui_SetStatus(z > g_view.zoom ? " Zooming In... Please Wait" : " Zooming Out... Please Wait");
         g_view.zoom = z;
         ViewUpdateScrollBars(0);
@@ -176,6 +198,7 @@ void ViewZoom(int direction) {
     }
     InvalidateRect(g_shell.view, nullptr, TRUE);
     UpdateWindow(g_shell.view);
+    if (changed) ui_SetStatus(before);
     SetCursor(old);
 }
 

@@ -27,6 +27,9 @@ int view_ZoomFactor();
 void view_SetZoomFactor(int zoom);
 void view_ScrollBy(int bar, int code);  // SB_* codes, as from the keyboard
 void view_ScrollToEnd(int end);        // 0 both bars to the start, 1 to the end
+// Scrolls, where the image rectangle (inclusive, image pixels) is not wholly in
+// sight, so that its top-left corner comes to the view's top-left margin.
+void view_ShowImageRect(int x1, int y1, int x2, int y2);
 // Frees the zoom buffer (shutdown).
 void view_Shutdown();
 // Repaint of the whole view: the composite is composed again where shown and every

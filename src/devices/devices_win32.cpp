@@ -57,6 +57,36 @@ void DrawPointer(HDC dc) {
     DrawIcon(dc, ci.ptScreenPos.x - hx, ci.ptScreenPos.y - hy, ci.hCursor);
 }
 
+// The program's other visible top-level windows (the tool settings, the palette, the
+// preview), hidden for a capture so that none of them is in the photograph.
+struct HiddenWindows {
+    HWND main;
+    HWND list[32];
+    int count;
+};
+
+BOOL CALLBACK HideOne(HWND w, LPARAM lp) {
+    HiddenWindows* h = (HiddenWindows*)lp;
+    if (w != h->main && IsWindowVisible(w) && h->count < 32) {
+        ShowWindow(w, SW_HIDE);
+        h->list[h->count++] = w;
+    }
+    return TRUE;
+}
+
+// Lets the windows uncovered by the hiding paint themselves (other programs' windows
+// paint on their own; ours need their messages) before the screen is photographed.
+void LetTheScreenRepaint(int ms) {
+    for (int waited = 0; waited < ms; waited += 50) {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+        Sleep(50);
+    }
+}
+
 struct IconDialog {
     HICON icon;
 };
@@ -101,9 +131,13 @@ int AskIconName(HWND owner, char* path, size_t cap) {
 int CaptureScreen(Surface* target, HWND main) {
     INT_PTR how = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SCREEN_CAPTURE), main, CaptureProc, 0);
     if (how <= 0) return 0;
+    HiddenWindows hidden = {main, {}, 0};
+    EnumThreadWindows(GetCurrentThreadId(), HideOne, (LPARAM)&hidden);
     ShowWindow(main, SW_MINIMIZE);
     KeyPressed();  // forget presses from before
+    LetTheScreenRepaint(500);
     while (!KeyPressed()) Sleep(300);
+    LetTheScreenRepaint(200);
     int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     Surface shot{};
     int ok = srf_CreateExact((uint32_t)w, (uint32_t)h, &shot);
@@ -122,6 +156,7 @@ int CaptureScreen(Surface* target, HWND main) {
         ok = 0;
     }
     ShowWindow(main, SW_RESTORE);
+    for (int i = 0; i < hidden.count; i++) ShowWindow(hidden.list[i], SW_SHOWNA);
     SetForegroundWindow(main);
     return ok;
 }

@@ -4,8 +4,9 @@
 #include <windows.h>
 #include "engine/surface.h"
 
-// Asks, hides `main`, waits for SPACE or PRINT-SCREEN and photographs the primary
-// screen (the pointer too when asked) into `target`, every alpha 0. 1 when `target`
+// Asks, hides `main` and the program's other windows, waits for SPACE or
+// PRINT-SCREEN, lets the screen repaint and photographs the primary screen (the
+// pointer too when asked) into `target`, every alpha 0; the windows come back after. 1 when `target`
 // holds the new picture, 0 when cancelled or failed (`target` untouched).
 int CaptureScreen(Surface* target, HWND main);
 // Makes a 32 x 32 icon of `image`, shows it and, on "Save", writes it where the user

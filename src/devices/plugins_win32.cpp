@@ -307,6 +307,38 @@ int plugin_DeviceSave(Surface* image, const char* dllName, HWND main) {
     return result;
 }
 
+namespace {
+
+// 1 when a device exporting `wanted` was chosen into `dll`; else says so.
+int ChooseDevice(HWND main, const char* wanted, char* dll, size_t cap) {
+    if (plugin_DeviceChooserDialog(main, wanted, dll, cap)) return 1;
+    ui_MessageBox("No device was selected.", "No Device", UI_OK | UI_ICONWARNING);
+    return 0;
+}
+
+int ReportFailure(const char* text, const char* title) {
+    ui_SetStatus(" Cancelled");
+    ui_MessageBox(text, title, UI_OK | UI_ICONWARNING);
+    return 0;
+}
+
+}  // namespace
+
+int plugin_ImportFromDevice(Surface* out, HWND main) {
+    char dll[MAX_PATH];
+    if (!ChooseDevice(main, "dev_LoadPicture", dll, sizeof dll)) return 0;
+    if (plugin_DeviceLoad(out, dll, main)) return 1;
+    return ReportFailure("Image import was cancelled or failed", "Image Import Failed");
+}
+
+int plugin_ExportToDevice(Surface* image, HWND main) {
+    char dll[MAX_PATH];
+    if (!ChooseDevice(main, "dev_SavePicture", dll, sizeof dll)) return 0;
+    if (!plugin_DeviceSave(image, dll, main)) return ReportFailure("Image export was cancelled or failed", "Image Export Failed");
+    ui_SetStatus(" Complete...");
+    return 1;
+}
+
 void plugin_ManagerDialog(HWND owner) {
     DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PLUGIN_MANAGER), owner, ManagerProc, 0);
 }

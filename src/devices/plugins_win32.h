@@ -18,6 +18,12 @@ int plugin_DeviceChooserDialog(HWND owner, const char* wanted, char* name, size_
 int plugin_DeviceLoad(Surface* out, const char* dllName, HWND main);
 // Sends `image` to the device plug-in; the plug-in's result (0 on failure).
 int plugin_DeviceSave(Surface* image, const char* dllName, HWND main);
+// The Devices menu's two commands, with their words to the user: no device chosen
+// says "No device was selected."; a failed import or export says so and leaves
+// " Cancelled" on the status line; a done export leaves " Complete...".
+// Import: 1 when `out` holds the device's image. Export: 1 when the device took `image`.
+int plugin_ImportFromDevice(Surface* out, HWND main);
+int plugin_ExportToDevice(Surface* image, HWND main);
 // "Kelvara - Plugin Manager".
 void plugin_ManagerDialog(HWND owner);
 // Installs a plug-in DLL (a shortcut is followed) into the plug-in folder, never

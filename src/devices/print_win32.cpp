@@ -9,6 +9,7 @@
 #include "engine/blit.h"
 #include "engine/shape.h"
 #include "engine/surface_win32.h"
+#include "platform/helpviewer.h"
 #include "platform/ui.h"
 #include "platform/window_win32.h"
 
@@ -149,9 +150,11 @@ INT_PTR CALLBACK PrintProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
     case WM_PRINT_CHOOSE: ChoosePrinter(dlg, p); return TRUE;
     case WM_PRINT_RECOMPUTE: Recompute(dlg, p); return TRUE;
+    case WM_HELP: help_OpenPage("printer.htm"); return TRUE;  // F1
     case WM_COMMAND: {
         int id = LOWORD(wp), code = HIWORD(wp);
         if (id == IDOK) Print(dlg, p);
+        else if (id == IDHELP) help_OpenPage("printer.htm");
         else if (id == IDC_PRINT_CONFIGURE) PostMessageA(dlg, WM_PRINT_CHOOSE, 0, 0);
         else if (id == IDCANCEL) {
             DropPrinter(p);

@@ -25,6 +25,7 @@
 #include "formats/formats_ids.h"
 #include "formats/kv5_file.h"
 #include "formats/preview_text.h"
+#include "platform/helpviewer.h"
 #include "platform/shortcut.h"
 #include "safety/exguard.h"
 
@@ -355,7 +356,9 @@ static UINT_PTR CALLBACK PreviewHook(HWND hook, UINT msg, WPARAM wp, LPARAM lp) 
         }
         return 0;
     }
+    case WM_HELP: help_OpenPage("file_formats.htm"); return TRUE;  // F1 in the preview panel
     case WM_COMMAND:
+        if (HIWORD(wp) == BN_CLICKED && LOWORD(wp) == IDC_FDP_HELP) help_OpenPage("file_formats.htm");
         if (p && HIWORD(wp) == BN_CLICKED && (LOWORD(wp) == IDC_FDP_SHOW || LOWORD(wp) == IDC_FDP_BLACK))
             rebuild_preview(p);
         return 0;

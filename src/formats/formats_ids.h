@@ -30,5 +30,6 @@
 #define IDC_FDP_BLACK 7403
 #define IDC_FDP_INFO 7404
 #define IDC_FDP_PATH 7405
+#define IDC_FDP_HELP 7406
 // Where the file dialog puts its own controls inside the panel template (stc32).
 #define IDC_FDP_STANDARD 0x045F

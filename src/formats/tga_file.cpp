@@ -122,7 +122,9 @@ int tga_LoadBytes(Surface* out, const uint8_t* data, size_t size, ImageFileInfo*
         uint32_t* dst = made.pixels + (size_t)y * made.stride;
         for (uint32_t x = 0; x < w; x++) {
             uint32_t v = Value(row + (size_t)x * bpp, bpp) & mask;
-            if (kind == 3) v = (v & 0xFF) * 0x010101u | (v >> 8) << 24;  // a second byte is alpha
+            // A second grey byte is the file's opacity (255 opaque): turned into the
+            // surface's alpha (0 opaque), else the picture loads with its holes inverted.
+            if (kind == 3) v = (v & 0xFF) * 0x010101u | (depth == 16 ? 255 - (v >> 8) : 0) << 24;
             else if (kind == 1) v = map[v & 0xFF];
             else if (depth == 16) v = From555(v, 1);
             dst[x] = v;

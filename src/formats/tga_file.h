@@ -15,8 +15,9 @@
 // above 256 entries or with entries other than 15/16/24/32 bits, colour-mapped files
 // without a map, and files that end before the header, map or last pixel.
 // 16-bit pixels and 15/16-bit map entries are 5-5-5 through the expansion table,
-// bit 15 giving alpha 255. 32-bit pixels keep their fourth byte as alpha, 16-bit grey
-// its high byte (grey from the low one).
+// bit 15 giving alpha 255. 32-bit pixels keep their fourth byte as alpha; 16-bit grey
+// takes grey from the low byte and its high byte, the file's opacity, as alpha
+// 255 - opacity (the surface's convention, alpha 0 opaque).
 // Writer: type 10, 24 bits, top-left origin, then the packets, then the signature
 // text; alpha is not stored. A refused file leaves surface_out as it was.
 #pragma once

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/blit.h"
+#include "platform/helpviewer.h"
 #include "platform/paths.h"
 #include "platform/sysio.h"
 #include "platform/ui.h"
@@ -416,6 +417,7 @@ static INT_PTR CALLBACK RestoreProc(HWND d, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DRAWITEM:
         if (r) OnDrawItem(r, (const DRAWITEMSTRUCT*)lp);
         return TRUE;
+    case WM_HELP: help_OpenPage("autosave.htm"); return TRUE;  // F1
     case WM_COMMAND:
         if (!r) break;
         switch (LOWORD(wp)) {
@@ -429,6 +431,7 @@ static INT_PTR CALLBACK RestoreProc(HWND d, UINT msg, WPARAM wp, LPARAM lp) {
         case IDC_AS_DELETE: OnDelete(d, r); return TRUE;
         case IDC_AS_DELETE_ALL: OnDeleteAll(d, r); return TRUE;
         case IDC_AS_REFRESH: fill_list(d, r); return TRUE;
+        case IDHELP: help_OpenPage("autosave.htm"); return TRUE;
         }
         break;
     case WM_DESTROY:

@@ -2,10 +2,12 @@
 // journeys that each start the program once: a first session on the start image
 // (layout, help texts, zoom, rulers, effects and undo, the sprite, keys with Alt,
 // the close questions), a session with files (command line, dropped files, recent
-// list, reload, the transparency questions, other formats), and two copies sharing
-// one settings file (the options broadcast, /nogui).
+// list, reload, the transparency questions, other formats, a new sprite brought into
+// sight, a sprite sent to an icon file), and two copies sharing one settings file
+// (the options broadcast, /nogui).
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <dlgs.h>
 
 #include <cstdio>
 #include <cstring>
@@ -16,6 +18,7 @@
 #include "app/app_ids.h"
 #include "app/view_win32.h"
 #include "app/viewgeom.h"
+#include "devices/devices_ids.h"
 #include "e2e/driver_win32.h"
 #include "engine/color.h"
 #include "engine/engine.h"
@@ -154,6 +157,13 @@ void first_session_layout_and_help(KvProcess* p) {
     EXPECT_EQ(drv_FindOwned(p, "Tool Options", 500), nullptr);
 }
 
+// 1 when the status line stops saying the zoom is under way within a second.
+int zoom_said_done(HWND main) {
+    for (int t = 0; t < 1000; t += 50, Sleep(50))
+        if (drv_Status(main).find("Please Wait") == std::string::npos) return 1;
+    return 0;
+}
+
 void first_session_zoom(KvProcess* p) {
     HWND main = p->main;
     // The wheel zooms, but not with Ctrl held.
@@ -176,6 +186,7 @@ void first_session_zoom(KvProcess* p) {
         }
         if (s.zoom == 1 && s.command == CMD_ZOOM_OUT) Sleep(300);
         EXPECT_EQ(wait_zoom(main, s.zoom), s.zoom) << s.command << " " << s.key;
+        EXPECT_TRUE(zoom_said_done(main)) << drv_Status(main);
         if (s.zoom == 8) {
             Sleep(500);
             EXPECT_TRUE(drv_SaveScreen(drv_BuildPath("kelvara_e2e_zoom8.bmp")));
@@ -353,6 +364,14 @@ TEST(Journey, SessionWithFiles) {
         write_image(three.back(), 0x00336699);
     }
     write_image(alpha, 0x80336699);
+    const std::string big = dir + "\\big.kv5";
+    {
+        Surface large{};
+        ASSERT_TRUE(srf_CreateExact(3000, 2000, &large));
+        srf_Unlock(&large);
+        EXPECT_TRUE(kv5_Save(&large, big.c_str(), nullptr));
+        srf_Destroy(&large);
+    }
     Surface img{};
     ImageFileInfo info{};
     ASSERT_TRUE(kv5_Load(&img, names[0].c_str(), &info));
@@ -408,18 +427,43 @@ TEST(Journey, SessionWithFiles) {
     ASSERT_TRUE(drv_Answer(&r.p, "Confirm Discard & Reload", IDYES, 10000));
     EXPECT_EQ(drv_FindOwned(&r.p, "Transparency Detected", 1500), nullptr);
     // "Yes": as a sprite the rectangle tool is current (it was already) and the middle
-    // button still swaps back to the brush; the document keeps its name.
+    // button still swaps back to the brush; the document keeps its name. The sprite
+    // lands at the image's top-left and the view, scrolled to the far corner of a
+    // large image, comes back to show it.
+    ASSERT_TRUE(drv_DropFiles(&r.p, main, {big}));
+    wait_title(main, "Kelvara 1.80 - [ big.kv5 ]");
+    HWND bigView = drv_Child(main, "kelvara_wnd_view");
+    PostMessageA(bigView, WM_HSCROLL, SB_BOTTOM, 0);
+    PostMessageA(bigView, WM_VSCROLL, SB_BOTTOM, 0);
+    Sleep(300);
+    const LRESULT farScroll = SendMessageA(bigView, WM_VIEW_GETSCROLL, 0, 0);
+    EXPECT_GT((short)LOWORD(farScroll), 1000);
     ASSERT_TRUE(drv_DropFiles(&r.p, main, {alpha}));
     ASSERT_TRUE(drv_Answer(&r.p, "Transparency Detected", IDYES, 10000));
     Sleep(300);
-    EXPECT_EQ(drv_Text(main), "Kelvara 1.80 - [ alpha.kv5 ]");
+    EXPECT_EQ(drv_Text(main), "Kelvara 1.80 - [ big.kv5 ]");
+    const LRESULT scroll = SendMessageA(bigView, WM_VIEW_GETSCROLL, 0, 0);
+    EXPECT_LE((short)LOWORD(scroll), 20);  // image column 0 at or right of the view's left edge
+    EXPECT_LE((short)HIWORD(scroll), 20);
+    // The sprite sent to a file under an icon's name goes on to the Icon Creator, as
+    // the image's save does.
+    drv_Command(main, CMD_SPRITE_TO_FILE);
+    HWND saveSprite = drv_FindOwned(&r.p, "Save Sprite", 10000);
+    ASSERT_TRUE(saveSprite);
+    Sleep(500);  // the dialog fills its fields
+    HWND nameField = GetDlgItem(saveSprite, cmb13);
+    if (!nameField || !IsWindowVisible(nameField)) nameField = GetDlgItem(saveSprite, edt1);
+    SendMessageA(nameField, WM_SETTEXT, 0, (LPARAM)(dir + "\\sprite.ico").c_str());
+    PostMessageA(saveSprite, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(drv_Answer(&r.p, "Use Icon Creator", IDOK, 10000));
+    EXPECT_TRUE(drv_Answer(&r.p, "My Icon Creator (Internal Device)", IDC_ICON_DISCARD, 10000));
     HWND view = drv_Child(main, "kelvara_wnd_view");
     PostMessageA(view, WM_MBUTTONDOWN, 0, MAKELPARAM(100, 100));
     close_with_yes(&r);
     SettingsRecord after = read_settings(dir);
     EXPECT_EQ(after.currentTool, 4);  // swapped back from the rectangle tool
     EXPECT_EQ(after.previousTool, 14);
-    const std::string order[4] = {alpha, jpg, png, three[0]};
+    const std::string order[4] = {big, alpha, jpg, png};
     for (int i = 0; i < 4; i++) EXPECT_EQ(std::string(after.recent[i]), order[i]) << i;
 }
 

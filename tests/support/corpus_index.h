@@ -1,5 +1,5 @@
 // corpus_index.h — the shared image corpus as its INDEX.md describes it: one row per
-// file (path, format, stated size, kind, expected outcome). Header-only so that
+// file (path, format, stated size, kind, expected outcome, notes). Header-only so that
 // native and Windows-side tests share it; paths in rows are relative to the corpus
 // and use "/".
 #pragma once
@@ -16,7 +16,7 @@ inline std::string Trim(const std::string& s) {
 }
 
 struct Row {
-    std::string path, format, size, kind, expect;
+    std::string path, format, size, kind, expect, notes;
 };
 
 // Rows of the index's tables (lines starting "| "), cells trimmed.
@@ -30,7 +30,7 @@ inline std::vector<Row> Rows(const std::string& root) {
         std::stringstream ss(line.substr(1));
         std::string cell;
         while (std::getline(ss, cell, '|')) f.push_back(Trim(cell));
-        if (f.size() >= 5) rows.push_back({f[0], f[1], f[2], f[3], f[4]});
+        if (f.size() >= 5) rows.push_back({f[0], f[1], f[2], f[3], f[4], f.size() > 6 ? f[6] : ""});
     }
     return rows;
 }

@@ -87,7 +87,8 @@ TEST(HelpPages, EveryPageTheProgramOpensIsCompiledIn) {
             toolPages++;
         }
     EXPECT_EQ(toolPages, 35);
-    for (const char* page : {"index.htm", "tutorial.htm", "effects.htm", "transforms.htm", "programming.htm", "devices.htm"})
+    for (const char* page : {"index.htm", "tutorial.htm", "effects.htm", "transforms.htm", "programming.htm", "devices.htm",
+                             "printer.htm", "autosave.htm", "file_formats.htm"})
         EXPECT_TRUE(named.count(page)) << page << " is no longer opened by the program";
     for (const std::string& page : named) {
         EXPECT_TRUE(fs::exists(HelpDir() / page)) << page << " is missing from resources/help";

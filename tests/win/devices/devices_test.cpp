@@ -1,6 +1,7 @@
 // The built-in devices driven through their real dialogs: the icon creator saves
 // a 32 x 32 icon under the chosen name with ".ico" appended, Discard saves nothing;
-// a screen capture taken on SPACE is the screen's size and wholly opaque.
+// a screen capture taken on SPACE is the screen's size, wholly opaque and free of the
+// program's own windows.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <dlgs.h>
@@ -52,8 +53,17 @@ TEST(Devices, IconCreatorAndScreenCapture) {
     EXPECT_EQ(CreateIconFile(&image, nullptr), 0);
     discard.join();
 
-    // The capture waits for SPACE after its dialog.
+    // The capture waits for SPACE after its dialog; the program's other windows (here a
+    // magenta tool window of the owner's) are not in the photograph, not even as a ghost.
     HWND owner = CreateWindowA("STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    WNDCLASSA magenta{};
+    magenta.lpfnWndProc = DefWindowProcA;
+    magenta.lpszClassName = "kvtest_magenta";
+    magenta.hbrBackground = CreateSolidBrush(RGB(255, 0, 255));
+    RegisterClassA(&magenta);
+    HWND tool = CreateWindowExA(WS_EX_TOOLWINDOW, "kvtest_magenta", "tool", WS_POPUP | WS_VISIBLE, 300, 200, 120, 90,
+                                owner, nullptr, nullptr, nullptr);
+    UpdateWindow(tool);
     std::thread go = AnswerWindowLater("My Screen Capture (Internal Device)", IDOK);
     std::thread key([] {
         Sleep(1500);
@@ -65,10 +75,14 @@ TEST(Devices, IconCreatorAndScreenCapture) {
     go.join();
     key.join();
     EXPECT_EQ((int)shot.width, GetSystemMetrics(SM_CXSCREEN));
-    uint32_t alphas = 0;
-    for (uint32_t w : WordsOf(&shot)) alphas |= w >> 24;
+    uint32_t alphas = 0, ghost = 0;
+    for (uint32_t w : WordsOf(&shot)) alphas |= w >> 24, ghost += w == 0x00FF00FFu;
     EXPECT_EQ(alphas, 0u);
+    EXPECT_EQ(ghost, 0u) << "magenta pixels of the hidden tool window";
+    EXPECT_TRUE(IsWindowVisible(tool)) << "shown again after the capture";
+    DestroyWindow(tool);
     DestroyWindow(owner);
+    DeleteObject(magenta.hbrBackground);
     srf_Destroy(&shot);
     srf_Destroy(&image);
     eng_Shutdown();

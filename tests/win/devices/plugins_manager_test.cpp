@@ -1,7 +1,8 @@
 // The plug-in manager and the device chooser on a program folder of their own:
 // the texts of an empty folder, installing (said once, never over a file there, a
 // DLL that is no plug-in refused) and uninstalling with the plug-in's own files;
-// importing from and exporting to a device plug-in, and one that faults.
+// importing from and exporting to a device plug-in, and one that faults; the Devices
+// menu's words when nothing is chosen, when a device fails and when an export is done.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include "support/test_surface.h"
 #include "support/scratch.h"
 #include "support/settings_support.h"
+#include "support/ui_script.h"
 #include "support/win_driver_win32.h"
 
 namespace {
@@ -154,5 +156,39 @@ TEST(DevicePlugins, ImportExportAndAFaultingDevice) {
                   0);
         said.join();
         EXPECT_FALSE(none.created);
+    }
+
+    // The menu's commands: a cancelled chooser, a device that fails each way, a done export.
+    struct Case {
+        int import;
+        int pick;  // entry chosen in the list (0 Crash.dll, 1 the test device), -1 Cancel
+        const char* status;  // the last status text
+        const char* text;    // the box shown, "" for none
+        const char* title;
+    };
+    const Case cases[] = {
+        {1, -1, "", "No device was selected.", "No Device"},
+        {0, -1, "", "No device was selected.", "No Device"},
+        {1, 0, " Cancelled", "Image import was cancelled or failed", "Image Import Failed"},
+        {0, 0, " Cancelled", "Image export was cancelled or failed", "Image Export Failed"},
+        {0, 1, " Complete...", "", ""},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(std::string(k.import ? "import" : "export") + " choosing " + std::to_string(k.pick));
+        uiscript_Reset();
+        std::thread user = DriveWindowLater("Select an External Device Plugin", [&](HWND dlg) {
+            if (k.pick < 0) return PressButton(dlg, IDCANCEL);
+            SendDlgItemMessageA(dlg, IDC_PLG_LIST, CB_SETCURSEL, k.pick, 0);
+            PressButton(dlg, IDOK);
+        });
+        std::thread fault = k.pick == 0 ? AnswerWindowLater("Device Error!!", IDOK) : std::thread();
+        Surface got{};
+        const int ok = k.import ? plugin_ImportFromDevice(&got, nullptr) : plugin_ExportToDevice(sent.get(), nullptr);
+        user.join();
+        if (fault.joinable()) fault.join();
+        EXPECT_EQ(ok, *k.text ? 0 : 1);
+        EXPECT_EQ(uiscript_Statuses().empty() ? "" : uiscript_Statuses().back(), k.status);
+        ASSERT_EQ(uiscript_Boxes().size(), *k.text ? 1u : 0u);
+        if (*k.text) EXPECT_EQ(uiscript_Boxes()[0].text + " / " + uiscript_Boxes()[0].title, std::string(k.text) + " / " + k.title);
     }
 }

@@ -3,6 +3,7 @@
 // section below.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <algorithm>
 #include <cstring>
 #include <dlgs.h>
 #include <string>
@@ -19,7 +20,7 @@
 using namespace ftest;
 
 // The real file dialogs with their preview panel in one journey: the filter index kept
-// between runs, per dialog; the information of a plain and of a protected file named
+// between runs, per dialog; the Help button opening the help viewer; the information of a plain and of a protected file named
 // at start, the preview switch, cancel; a save dialog whose file type replaces the
 // extension typed. The "Loader Error" dialog: texts, colours, Close.
 namespace {
@@ -116,11 +117,15 @@ TEST(FileDialogs, SpriteOpenAndSaveJourney) {
     std::thread again = DriveWindowLater("Open Sprite", [&](HWND dlg) {
         NameField(dlg);
         sprite = SendMessageA(GetDlgItem(dlg, cmb1), CB_GETCURSEL, 0, 0);
+        PostMessageA(Descendant(dlg, IDC_FDP_HELP), BM_CLICK, 0, 0);
         PressButton(dlg, IDCANCEL);
     });
     EXPECT_EQ(img_OpenSpriteDialog(nullptr, out), 0);
     again.join();
     EXPECT_EQ(sprite, 2);
+    // Help asks for the viewer (which finds no help file beside the tests).
+    const std::vector<std::string>& said = uiscript_Statuses();
+    EXPECT_NE(std::find(said.begin(), said.end(), " Connecting to HTML Help..."), said.end());
 
     std::string loaded, disabled, pathLine, locked;
     std::thread driver = DriveWindowLater("Open Image", [&](HWND dlg) {

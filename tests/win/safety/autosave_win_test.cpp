@@ -127,6 +127,15 @@ TEST_F(Autosave, RestoreDialogAndRefusedPoints) {
             PressButton(d, IDOK);
         };
     };
+    // Help opens the viewer (no help file beside the tests: it says so).
+    EXPECT_EQ(Restore(into.get(), [](HWND d) {
+                  PressButton(d, IDHELP);
+                  PressButton(d, IDCANCEL);
+              }),
+              0);
+    ASSERT_FALSE(uiscript_Statuses().empty());
+    EXPECT_EQ(uiscript_Statuses().back(), " Connecting to HTML Help...");
+    uiscript_Reset();
     EXPECT_EQ(Restore(into.get(), pick("12")), 0);
     std::sort(listed.begin(), listed.end());
     EXPECT_EQ(listed, (std::vector<std::string>{"12", "41"}));
