@@ -4,7 +4,6 @@
 
 #include "app/app_ids.h"
 #include "app/shell_win32.h"
-#include "app/view_win32.h"
 #include "document/compose.h"
 #include "document/document.h"
 #include "settings/settings.h"
@@ -19,7 +18,7 @@ static void OnPaint(HWND w) {
     FillRect(dc, &r, g_shell.pattern ? g_shell.pattern : (HBRUSH)GetStockObject(GRAY_BRUSH));
     // The view composes only what it shows: the rest is brought up to date here.
     Surface* composite = g_settings.previewSprite && cmp_Fit() ? cmp_Composite() : nullptr;
-    if (composite) cmp_Update(CMP_ALL, 0, view_ZoomFactor());
+    if (composite) cmp_Update(CMP_ALL, 0, 1);  // quiet: the zoom only words the status line
     Surface* s = composite ? composite : &g_doc.mainImage;
     if (s->created && srf_Refresh(s) && s->width && s->height && r.right > 0 && r.bottom > 0) {
         // Fit inside the client area, keeping the proportions.
