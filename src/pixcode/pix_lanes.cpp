@@ -1,5 +1,6 @@
 // pix_lanes.cpp — lane registers, the lane scheduler and one loop per instruction.
 #include "pixcode/pix_lanes.h"
+#include <cassert>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -19,7 +20,14 @@ struct PixLanes {
     void* block;                   // holds `store`
     int32_t (*store)[N];           // every register's lanes; constants filled once
     int32_t* reg[PIX_REGISTERS];   // where a register's lanes are now: swap renames
-    uint32_t readVars;             // variables some instruction reads
+    // A variable the same in every lane (a counter, a weight) is kept as one value,
+    // one still equal to a channel of the pixels as that channel's number; its lanes
+    // are filled only when a lane-wise instruction needs them.
+    int32_t uval[PIX_VARIABLES];
+    uint8_t kind[PIX_VARIABLES], lanesOk[PIX_VARIABLES];
+    const uint32_t* px;            // the segment's pixels, as they were
+    int readsX;
+    int n;                         // pixels in the segment
     int32_t pc[N];                 // instruction a lane waits at, DONE past exit
     int32_t act[N];                // -1 for the lanes running this instruction
     uint32_t jumps[N];             // taken jumps of the lane's pixel
@@ -56,30 +64,58 @@ int Advance(PixLanes* l, int to) {
     return Schedule(l);
 }
 
-int32_t MixLane(int32_t weight, int32_t a, int32_t b) {
-    uint32_t t = clr_LerpWeight((uint32_t)(weight < 0 ? 0 : weight), 1000);
-    return (int32_t)px_Mix16((uint32_t)a, t, (uint32_t)b);
+enum { LANES_ONLY, UNIFORM, CHANNEL };
+
+inline int IsUniform(const PixLanes* l, int r) { return r >= PIX_VARIABLES || l->kind[r] == UNIFORM; }
+inline int32_t UniformValue(const PixLanes* l, int r) {
+    return r >= PIX_VARIABLES ? l->f->regs[r] : l->uval[r];
+}
+void SetKind(PixLanes* l, int r, int kind, int32_t v) {
+    assert(r < PIX_VARIABLES);
+    l->kind[r] = (uint8_t)kind;
+    l->uval[r] = v;
+    l->lanesOk[r] = 0;
+}
+// The register's lanes, filled from its one value when they are out of date.
+int32_t* Lanes(PixLanes* l, int r) {
+    int32_t* p = l->reg[r];
+    if (r < PIX_VARIABLES && !l->lanesOk[r]) {
+        const int32_t v = l->uval[r];
+        if (l->kind[r] == UNIFORM) {
+            for (int i = 0; i < N; i++) p[i] = v;
+        } else {   // lanes past the segment's end are never written back
+            const uint32_t* px = l->px;
+            const int n = l->n;
+            for (int i = 0; i < n; i++) p[i] = (int32_t)(px[i] >> (8 * v) & 0xFF);
+            for (int i = n; i < N; i++) p[i] = 0;
+        }
+        l->lanesOk[r] = 1;
+    }
+    return p;
+}
+// Lanes about to be written lane by lane; the old values matter only to the lanes
+// that do not run (or to mix, which reads its destination).
+int32_t* Destination(PixLanes* l, int r, int keepOld) {
+    assert(r < PIX_VARIABLES);
+    int32_t* p = keepOld ? Lanes(l, r) : l->reg[r];
+    l->kind[r] = LANES_ONLY;
+    l->lanesOk[r] = 1;
+    return p;
 }
 
 void StartSegment(PixLanes* l, const uint32_t* px, int x, int y, int n) {
     int32_t** R = l->reg;
-    for (int v = 0; v < PIX_VARIABLES; v++) R[v] = l->store[v];
-    int32_t *blue = R[PIX_BLUE], *green = R[PIX_GREEN], *red = R[PIX_RED], *alpha = R[PIX_ALPHA];
-    for (int i = 0; i < n; i++) {
-        uint32_t p = px[i];
-        blue[i] = (int32_t)(p & 0xFF);
-        green[i] = (int32_t)((p >> 8) & 0xFF);
-        red[i] = (int32_t)((p >> 16) & 0xFF);
-        alpha[i] = (int32_t)(p >> 24);
+    for (int v = 0; v < PIX_VARIABLES; v++) {
+        R[v] = l->store[v];
+        SetKind(l, v, v <= PIX_ALPHA ? CHANNEL : UNIFORM, v <= PIX_ALPHA ? v : (v == PIX_Y ? y : 0));
     }
-    for (int v = PIX_X; v < PIX_VARIABLES; v++) {
-        if (!(l->readVars >> v & 1)) continue;   // written before it is read, if at all
-        int32_t* r = R[v];
-        if (v == PIX_X) for (int i = 0; i < N; i++) r[i] = x + i;
-        else if (v == PIX_Y) for (int i = 0; i < N; i++) r[i] = y;
-        else std::memset(r, 0, sizeof(int32_t) * N);
+    l->px = px;
+    l->n = n;
+    if (l->readsX) {
+        int32_t* xs = Destination(l, PIX_X, 0);
+        for (int i = 0; i < N; i++) xs[i] = x + i;
     }
-    std::memset(l->jumps, 0, sizeof l->jumps);
+    if (l->f->ops[0].op != PIX_EXIT) std::memset(l->jumps, 0, sizeof l->jumps);
     if (n == N) {   // every lane runs from the first instruction; a lane's pc is the ip
         for (int i = 0; i < N; i++) l->act[i] = -1;
         l->ip = 0;
@@ -91,18 +127,66 @@ void StartSegment(PixLanes* l, const uint32_t* px, int x, int y, int n) {
     Schedule(l);
 }
 
-// Every result of the instruction, kept only in the running lanes.
-#define LANES(expr)                                                                   \
-    do {                                                                              \
-        if (full) {                                                                   \
-            for (int i = 0; i < N; i++) D[i] = (expr);                                \
-        } else {                                                                      \
-            for (int i = 0; i < N; i++) {                                             \
-                int32_t r_ = (expr);                                                  \
-                D[i] = (r_ & act[i]) | (D[i] & ~act[i]);                              \
-            }                                                                         \
-        }                                                                             \
+// One instruction of sources x and y (and destination d for mix): once when all
+// lanes run and its sources are uniform, else lane by lane, kept only in the
+// running lanes. `kernel` sees x, y, d (and i) for every lane.
+#define LANEWISE(kernel)                                                                  \
+    do {                                                                                  \
+        const int32_t* A = Lanes(l, o.a);                                                 \
+        const int32_t* B = Lanes(l, o.b);                                                 \
+        int32_t* D = Destination(l, o.d, !full || o.op == PIX_MIX);                       \
+        if (full) {                                                                       \
+            for (int i = 0; i < N; i++) {                                                 \
+                const int32_t x = A[i], y = B[i], d = D[i];                               \
+                (void)y, (void)d;                                                         \
+                D[i] = (kernel);                                                          \
+            }                                                                             \
+        } else {                                                                          \
+            for (int i = 0; i < N; i++) {                                                 \
+                const int32_t x = A[i], y = B[i], d = D[i];                               \
+                (void)y;                                                                  \
+                int32_t r_ = (kernel);                                                    \
+                D[i] = (r_ & act[i]) | (d & ~act[i]);                                     \
+            }                                                                             \
+        }                                                                                 \
     } while (0)
+
+#define INSTRUCTION(kernel)                                                               \
+    do {                                                                                  \
+        if (full && IsUniform(l, o.a) && IsUniform(l, o.b) &&                             \
+            (o.op != PIX_MIX || IsUniform(l, o.d))) {                                     \
+            const int32_t x = UniformValue(l, o.a), y = UniformValue(l, o.b);             \
+            const int32_t d = o.op == PIX_MIX ? UniformValue(l, o.d) : 0;                 \
+            (void)y, (void)d;                                                             \
+            SetKind(l, o.d, UNIFORM, (kernel));                                                 \
+        } else {                                                                          \
+            LANEWISE(kernel);                                                             \
+        }                                                                                 \
+    } while (0)
+
+// The pixels from the four colour variables: a channel still in the pixels moves as
+// a byte, one in lanes is held to 0..255; one pass per channel that is not in place.
+void WriteBack(PixLanes* l, uint32_t* px, int n) {
+    uint32_t out[N], keep = 0;
+    for (int c = PIX_BLUE; c <= PIX_ALPHA; c++)
+        if (l->kind[c] == CHANNEL && l->uval[c] == c) keep |= 0xFFu << (8 * c);
+    for (int i = 0; i < n; i++) out[i] = px[i] & keep;
+    for (int c = PIX_BLUE; c <= PIX_ALPHA; c++) {
+        const int shift = 8 * c;
+        if (keep >> shift & 0xFF) continue;
+        if (l->kind[c] == CHANNEL) {
+            const int from = 8 * l->uval[c];
+            for (int i = 0; i < n; i++) out[i] |= (px[i] >> from & 0xFF) << shift;
+        } else {
+            const int32_t* v = Lanes(l, c);
+            for (int i = 0; i < n; i++) out[i] |= pix_ChannelByte(v[i]) << shift;
+        }
+    }
+    std::memcpy(px, out, sizeof(uint32_t) * n);
+}
+
+int32_t MixWith(uint32_t t, int32_t a, int32_t b) { return (int32_t)px_Mix16((uint32_t)a, t, (uint32_t)b); }
+uint32_t MixWeight(int32_t weight) { return clr_LerpWeight((uint32_t)(weight < 0 ? 0 : weight), 1000); }
 
 // 1 with the segment's pixels written; 0 when pix_FastRow must run it instead.
 int RunSegment(PixLanes* l, uint32_t* px, int x, int y, int n, uint32_t jumpBudget) {
@@ -112,52 +196,68 @@ int RunSegment(PixLanes* l, uint32_t* px, int x, int y, int n, uint32_t jumpBudg
     int jumpsLeft = SEGMENT_JUMPS;
     for (;;) {
         const PixOp& o = l->f->ops[l->ip];
-        int32_t* D = R[o.d];
-        const int32_t* a = R[o.a];
-        const int32_t* b = R[o.b];
         const int full = l->full;
         switch (o.op) {
-        case PIX_ADD: LANES((int32_t)((uint32_t)a[i] + (uint32_t)b[i])); break;
-        case PIX_SUBTRACT: LANES((int32_t)((uint32_t)a[i] - (uint32_t)b[i])); break;
-        case PIX_MULTIPLY: LANES((int32_t)((uint32_t)a[i] * (uint32_t)b[i])); break;
+        case PIX_ADD: INSTRUCTION((int32_t)((uint32_t)x + (uint32_t)y)); break;
+        case PIX_SUBTRACT: INSTRUCTION((int32_t)((uint32_t)x - (uint32_t)y)); break;
+        case PIX_MULTIPLY: INSTRUCTION((int32_t)((uint32_t)x * (uint32_t)y)); break;
         case PIX_SHIFT_LEFT:
-            if (o.b >= PIX_VARIABLES) {   // one count for every lane
-                int k = b[0] & 31;
-                LANES((int32_t)((uint32_t)a[i] << k));
-            } else {
-                LANES((int32_t)((uint32_t)a[i] << (b[i] & 31)));
-            }
-            break;
         case PIX_SHIFT_RIGHT:
-            if (o.b >= PIX_VARIABLES) {
-                int k = b[0] & 31;
-                LANES(a[i] >> k);
-            } else {
-                LANES(a[i] >> (b[i] & 31));
+            if (!IsUniform(l, o.b)) {
+                if (o.op == PIX_SHIFT_LEFT) INSTRUCTION((int32_t)((uint32_t)x << (y & 31)));
+                else INSTRUCTION(x >> (y & 31));
+            } else {   // one count for every lane vectorises
+                const int k = UniformValue(l, o.b) & 31;
+                if (o.op == PIX_SHIFT_LEFT) INSTRUCTION((int32_t)((uint32_t)x << k));
+                else INSTRUCTION(x >> k);
             }
             break;
-        case PIX_AND: LANES(a[i] & b[i]); break;
-        case PIX_OR: LANES(a[i] | b[i]); break;
-        case PIX_XOR: LANES(a[i] ^ b[i]); break;
-        case PIX_NOT: LANES((int32_t)(a[i] == 0)); break;
-        case PIX_COMPARE_EQUAL: LANES((int32_t)(a[i] == b[i])); break;
-        case PIX_COMPARE_LESS: LANES((int32_t)(a[i] < b[i])); break;
-        case PIX_COMPARE_MORE: LANES((int32_t)(a[i] > b[i])); break;
-        case PIX_COPY: LANES(a[i]); break;
-        case PIX_MIX: LANES(MixLane(D[i], a[i], b[i])); break;
-        case PIX_DIVIDE:
-        case PIX_MODULUS:
-            for (int i = 0; i < N; i++)
-                if (act[i] && (b[i] == 0 || (a[i] == INT32_MIN && b[i] == -1))) return 0;
-            for (int i = 0; i < N; i++)
-                if (act[i]) D[i] = o.op == PIX_DIVIDE ? a[i] / b[i] : a[i] % b[i];
+        case PIX_AND: INSTRUCTION(x & y); break;
+        case PIX_OR: INSTRUCTION(x | y); break;
+        case PIX_XOR: INSTRUCTION(x ^ y); break;
+        case PIX_NOT: INSTRUCTION((int32_t)(x == 0)); break;
+        case PIX_COMPARE_EQUAL: INSTRUCTION((int32_t)(x == y)); break;
+        case PIX_COMPARE_LESS: INSTRUCTION((int32_t)(x < y)); break;
+        case PIX_COMPARE_MORE: INSTRUCTION((int32_t)(x > y)); break;
+        case PIX_COPY:
+            if (full && o.a < PIX_VARIABLES && l->kind[o.a] == CHANNEL) SetKind(l, o.d, CHANNEL, l->uval[o.a]);
+            else INSTRUCTION(x);
             break;
-        case PIX_SWAP:
-            if (full) {
-                R[o.d] = R[o.d2];
-                R[o.d2] = D;
+        case PIX_MIX:
+            if (IsUniform(l, o.d)) {   // one weight: its step is worked out once
+                const uint32_t t = MixWeight(UniformValue(l, o.d));
+                INSTRUCTION(MixWith(t, x, y));
             } else {
-                int32_t* E = R[o.d2];
+                INSTRUCTION(MixWith(MixWeight(d), x, y));
+            }
+            break;
+        case PIX_DIVIDE:
+        case PIX_MODULUS: {
+            const int32_t* A = Lanes(l, o.a);
+            const int32_t* B = Lanes(l, o.b);
+            for (int i = 0; i < N; i++)
+                if (act[i] && (B[i] == 0 || (A[i] == INT32_MIN && B[i] == -1))) return 0;
+            int32_t* D = Destination(l, o.d, 1);
+            for (int i = 0; i < N; i++)
+                if (act[i]) D[i] = o.op == PIX_DIVIDE ? A[i] / B[i] : A[i] % B[i];
+            break;
+        }
+        case PIX_SWAP:
+            if (full) {   // the registers change names
+                int32_t* p = R[o.d];
+                R[o.d] = R[o.d2];
+                R[o.d2] = p;
+                int32_t v = l->uval[o.d];
+                l->uval[o.d] = l->uval[o.d2];
+                l->uval[o.d2] = v;
+                uint8_t u = l->kind[o.d], k = l->lanesOk[o.d];
+                l->kind[o.d] = l->kind[o.d2];
+                l->lanesOk[o.d] = l->lanesOk[o.d2];
+                l->kind[o.d2] = u;
+                l->lanesOk[o.d2] = k;
+            } else {
+                int32_t* D = Destination(l, o.d, 1);
+                int32_t* E = Destination(l, o.d2, 1);
                 for (int i = 0; i < N; i++) {
                     int32_t t = D[i];
                     D[i] = (E[i] & act[i]) | (t & ~act[i]);
@@ -169,40 +269,51 @@ int RunSegment(PixLanes* l, uint32_t* px, int x, int y, int n, uint32_t jumpBudg
         case PIX_GOTO:
         case PIX_GOTOIF: {
             if (--jumpsLeft < 0) return 0;
-            const int32_t target = o.aux, fall = l->ip + 1, always = o.op == PIX_GOTO;
+            const int32_t target = o.aux, fall = l->ip + 1;
+            if (full && (o.op == PIX_GOTO || IsUniform(l, o.a))) {   // the lanes stay together
+                const uint32_t taken = o.op == PIX_GOTO || UniformValue(l, o.a) != 0;
+                if (jumpBudget && taken)
+                    for (int i = 0; i < N; i++)
+                        if (++l->jumps[i] > jumpBudget) return 0;
+                l->ip = taken ? target : fall;
+                continue;
+            }
+            const int32_t* A = Lanes(l, o.a);
+            const int32_t always = o.op == PIX_GOTO;
             int32_t over = 0, taken = 0;
             for (int i = 0; i < N; i++) {
-                int32_t t = act[i] & -(int32_t)(always | (a[i] != 0));
+                int32_t t = act[i] & -(int32_t)(always | (A[i] != 0));
                 l->jumps[i] += (uint32_t)t & 1;
                 over |= -(int32_t)(jumpBudget && l->jumps[i] > jumpBudget);
                 taken += t & 1;
             }
             if (over) return 0;
-            if (full && (taken == N || taken == 0)) {   // the lanes stay together
+            if (full && (taken == N || taken == 0)) {
                 l->ip = taken ? target : fall;
                 continue;
             }
             for (int i = 0; i < N; i++) {
-                int32_t t = act[i] & -(int32_t)(always | (a[i] != 0));
+                int32_t t = act[i] & -(int32_t)(always | (A[i] != 0));
                 l->pc[i] = t ? target : (act[i] ? fall : l->pc[i]);
             }
             Schedule(l);
             continue;
         }
-        case PIX_EXIT:
+        case PIX_EXIT: {
             if (!full) {
                 for (int i = 0; i < N; i++) l->pc[i] = act[i] ? DONE : l->pc[i];
                 if (Schedule(l)) continue;
             }
-            for (int i = 0; i < n; i++)
-                px[i] = pix_PackBytes(R[PIX_BLUE][i], R[PIX_GREEN][i], R[PIX_RED][i], R[PIX_ALPHA][i]);
+            WriteBack(l, px, n);
             return 1;
+        }
         default: return 0;   // a fault: pix_FastRow reports it on its pixel
         }
         Advance(l, l->ip + 1);
     }
 }
-#undef LANES
+#undef INSTRUCTION
+#undef LANEWISE
 }  // namespace
 
 PixLanes* pix_LanesCreate(const PixFast* f) {
@@ -221,12 +332,11 @@ PixLanes* pix_LanesCreate(const PixFast* f) {
         l->reg[r] = l->store[r];
         for (int i = 0; i < N; i++) l->store[r][i] = f->regs[r];
     }
-    l->readVars = 0;
+    l->readsX = 0;
     for (int k = 0; k < f->opCount; k++) {
         const PixOp& o = f->ops[k];
-        int read[4] = {o.a, o.b, o.op == PIX_MIX || o.op == PIX_SWAP ? o.d : 0, o.op == PIX_SWAP ? o.d2 : 0};
-        for (int r : read)
-            if (r < PIX_VARIABLES) l->readVars |= 1u << r;
+        l->readsX |= o.a == PIX_X || o.b == PIX_X ||
+                     ((o.op == PIX_MIX || o.op == PIX_SWAP) && o.d == PIX_X) || (o.op == PIX_SWAP && o.d2 == PIX_X);
     }
     return l;
 }
