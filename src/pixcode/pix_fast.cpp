@@ -61,6 +61,7 @@ int pix_Decode(const PixCell* cells, int count, const PixMachine* m, PixFast* f)
             o.b = SourceRegister(c3, f);
         } else if (std::strcmp(roles, "DS") == 0) {
             o.a = SourceRegister(c2, f);
+            o.b = o.a;   // the lanes see two sources, never a stray variable
         } else if (std::strcmp(roles, "DD") == 0) {
             o.d2 = (uint8_t)c2.value;
         } else if (std::strcmp(roles, "SS") == 0) {

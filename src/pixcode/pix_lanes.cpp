@@ -103,7 +103,7 @@ int32_t* Destination(PixLanes* l, int r, int keepOld) {
     return p;
 }
 
-void StartSegment(PixLanes* l, const uint32_t* px, int x, int y, int n) {
+void StartSegment(PixLanes* l, const uint32_t* px, int x, int y, int n, uint32_t jumpBudget) {
     int32_t** R = l->reg;
     for (int v = 0; v < PIX_VARIABLES; v++) {
         R[v] = l->store[v];
@@ -115,7 +115,7 @@ void StartSegment(PixLanes* l, const uint32_t* px, int x, int y, int n) {
         int32_t* xs = Destination(l, PIX_X, 0);
         for (int i = 0; i < N; i++) xs[i] = x + i;
     }
-    if (l->f->ops[0].op != PIX_EXIT) std::memset(l->jumps, 0, sizeof l->jumps);
+    if (jumpBudget) std::memset(l->jumps, 0, sizeof l->jumps);
     if (n == N) {   // every lane runs from the first instruction; a lane's pc is the ip
         for (int i = 0; i < N; i++) l->act[i] = -1;
         l->ip = 0;
@@ -168,8 +168,20 @@ void StartSegment(PixLanes* l, const uint32_t* px, int x, int y, int n) {
 // a byte, one in lanes is held to 0..255; one pass per channel that is not in place.
 void WriteBack(PixLanes* l, uint32_t* px, int n) {
     uint32_t out[N], keep = 0;
-    for (int c = PIX_BLUE; c <= PIX_ALPHA; c++)
+    int moved = 0;
+    for (int c = PIX_BLUE; c <= PIX_ALPHA; c++) {
         if (l->kind[c] == CHANNEL && l->uval[c] == c) keep |= 0xFFu << (8 * c);
+        moved += l->kind[c] == CHANNEL;
+    }
+    if (moved == 4) {   // the channels only changed places: one pass
+        const int b = 8 * l->uval[PIX_BLUE], g = 8 * l->uval[PIX_GREEN];
+        const int r = 8 * l->uval[PIX_RED], a = 8 * l->uval[PIX_ALPHA];
+        for (int i = 0; i < n; i++) {
+            const uint32_t p = px[i];
+            px[i] = (p >> b & 0xFF) | (p >> g & 0xFF) << 8 | (p >> r & 0xFF) << 16 | (p >> a & 0xFF) << 24;
+        }
+        return;
+    }
     for (int i = 0; i < n; i++) out[i] = px[i] & keep;
     for (int c = PIX_BLUE; c <= PIX_ALPHA; c++) {
         const int shift = 8 * c;
@@ -190,7 +202,7 @@ uint32_t MixWeight(int32_t weight) { return clr_LerpWeight((uint32_t)(weight < 0
 
 // 1 with the segment's pixels written; 0 when pix_FastRow must run it instead.
 int RunSegment(PixLanes* l, uint32_t* px, int x, int y, int n, uint32_t jumpBudget) {
-    StartSegment(l, px, x, y, n);
+    StartSegment(l, px, x, y, n, jumpBudget);
     int32_t** R = l->reg;
     const int32_t* act = l->act;
     int jumpsLeft = SEGMENT_JUMPS;

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include "pixcode/pix_fast.h"
 
-const int PIX_LANES = 64;
+const int PIX_LANES = 256;
 
 struct PixLanes;
 
