@@ -238,7 +238,12 @@ int RunSegment(PixLanes* l, uint32_t* px, int x, int y, int n, uint32_t jumpBudg
         case PIX_MIX:
             if (IsUniform(l, o.d)) {   // one weight: its step is worked out once
                 const uint32_t t = MixWeight(UniformValue(l, o.d));
-                INSTRUCTION(MixWith(t, x, y));
+                const int32_t* A = Lanes(l, o.a);
+                const int32_t* B = Lanes(l, o.b);
+                uint32_t bits = 0;
+                for (int i = 0; i < N; i++) bits |= (uint32_t)(A[i] | B[i]);
+                if (bits <= 0xFF) INSTRUCTION((int32_t)px_Mix16Byte((uint32_t)x, t, (uint32_t)y));
+                else INSTRUCTION(MixWith(t, x, y));
             } else {
                 INSTRUCTION(MixWith(MixWeight(d), x, y));
             }
