@@ -34,7 +34,7 @@ set(kv_samples_modules
     engine/shape_line engine/shape_fill engine/shape_gouraud engine/surface engine/surface_native
     engine/engine engine/color engine/blit engine/blit_fast engine/blit_sse2
     effects/fx_alpha effects/fx_common effects/fx_smear
-    pixcode/pix_compile pixcode/pix_exec pixcode/pix_fast pixcode/pix_lex pixcode/pix_run
+    pixcode/pix_compile pixcode/pix_exec pixcode/pix_fast pixcode/pix_lanes pixcode/pix_lex pixcode/pix_run
     pixcode/pix_vocab pixcode/pix_program
     formats/kv5_file formats/kv5_codec formats/kv5_protect formats/fileio formats/fileio_native
     document/toolkernel_sparkle document/random

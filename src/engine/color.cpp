@@ -75,8 +75,7 @@ uint32_t clr_FromHSL(uint32_t c) {
 uint32_t clr_Lerp(uint32_t i, uint32_t n, uint32_t c1, uint32_t c2) {
     // A gradient of no steps is already at its end.
     if (n == 0) return c1;
-    uint32_t t = (uint32_t)(((uint64_t)(i < n ? i : n) << 16) / n);
-    return px_Mix16(c1, t, c2);
+    return px_Mix16(c1, clr_LerpWeight(i, n), c2);
 }
 
 uint32_t clr_Mix(uint32_t c1, uint32_t w, uint32_t c2) {

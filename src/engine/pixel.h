@@ -59,3 +59,9 @@ static inline uint32_t px_Mix16(uint32_t a, uint32_t w, uint32_t b) {
     uint64_t hi = ((aHi * w + bHi * u) >> 16) & m;
     return (uint32_t)(lo | (lo >> 16)) | ((uint32_t)(hi | (hi >> 16)) << 8);
 }
+
+// px_Mix16 of two words that are single bytes (0..255): the rule on the low channel
+// alone, in 32 bits, so that a loop of them vectorises.
+static inline uint32_t px_Mix16Byte(uint32_t a, uint32_t w, uint32_t b) {
+    return (b * (65536 - w) + a * w) >> 16;
+}

@@ -52,14 +52,15 @@ static inline void pix_StartPixel(int32_t* vars, uint32_t p, int32_t x, int32_t 
     vars[PIX_X] = x;
     vars[PIX_Y] = y;
 }
-// The pixel written back: each colour variable held to 0..255.
+// A colour variable as the byte written back: held to 0..255.
+static inline uint32_t pix_ChannelByte(int32_t v) { return (uint32_t)(v < 0 ? 0 : (v > 255 ? 255 : v)); }
+// The pixel written back from its four colour variables.
+static inline uint32_t pix_PackBytes(int32_t blue, int32_t green, int32_t red, int32_t alpha) {
+    return pix_ChannelByte(alpha) << 24 | pix_ChannelByte(red) << 16 | pix_ChannelByte(green) << 8 |
+           pix_ChannelByte(blue);
+}
 static inline uint32_t pix_PackChannels(const int32_t* vars) {
-    uint32_t out = 0;
-    for (int c = PIX_ALPHA; c >= PIX_BLUE; c--) {
-        int32_t v = vars[c];
-        out = out << 8 | (uint32_t)(v < 0 ? 0 : (v > 255 ? 255 : v));
-    }
-    return out;
+    return pix_PackBytes(vars[PIX_BLUE], vars[PIX_GREEN], vars[PIX_RED], vars[PIX_ALPHA]);
 }
 
 // Clears the machine for a new run on `target` (may be null while compiling).

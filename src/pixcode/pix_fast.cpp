@@ -12,23 +12,12 @@ uint16_t SourceRegister(PixCell c, PixFast* f) {
     return (uint16_t)f->regCount++;
 }
 
-// Counted on every pixel and every taken jump: now and then the main thread asks
-// about Escape, and every thread looks at the shared stop flag.
-inline int Stopped(PixFastCtl* ctl) {
-    if (--ctl->countdown > 0) return 0;
-    ctl->countdown = PIX_ESCAPE_EVERY;
-    if (ctl->m && pix_PollEscape(ctl->m)) ctl->stop->store(1, std::memory_order_relaxed);
-    if (!ctl->stop->load(std::memory_order_relaxed)) return 0;
-    ctl->reason = PIX_STOP_ESCAPE;
-    return 1;
-}
-
 inline int JumpAllowed(PixFastCtl* ctl, uint32_t* jumps) {
     if (ctl->jumpBudget && ++*jumps > ctl->jumpBudget) {
         ctl->reason = PIX_STOP_BUDGET;
         return 0;
     }
-    return !Stopped(ctl);
+    return !pix_FastStopped(ctl, 1);
 }
 }  // namespace
 
@@ -72,6 +61,7 @@ int pix_Decode(const PixCell* cells, int count, const PixMachine* m, PixFast* f)
             o.b = SourceRegister(c3, f);
         } else if (std::strcmp(roles, "DS") == 0) {
             o.a = SourceRegister(c2, f);
+            o.b = o.a;   // the lanes see two sources, never a stray variable
         } else if (std::strcmp(roles, "DD") == 0) {
             o.d2 = (uint8_t)c2.value;
         } else if (std::strcmp(roles, "SS") == 0) {
@@ -125,7 +115,7 @@ int pix_FastRow(const PixFast* f, int32_t* r, Surface* s, int y, int x0, int x1,
 
 next_pixel:
     if (x >= x1) return 1;
-    if (Stopped(ctl)) goto stopped;
+    if (pix_FastStopped(ctl, 1)) goto stopped;
     pix_StartPixel(r, row[x], x, y);
     jumps = 0;
     ip = ops;

@@ -50,6 +50,18 @@ struct PixFastCtl {
     int failX;                     // column of the pixel that failed
 };
 
+// Counted on every pixel and every taken jump (`steps` at a time): now and then the
+// main thread asks about Escape, and every thread looks at the shared stop flag.
+// 1 when the run is to stop (reason set).
+static inline int pix_FastStopped(PixFastCtl* ctl, int steps) {
+    if ((ctl->countdown -= steps) > 0) return 0;
+    ctl->countdown = PIX_ESCAPE_EVERY;
+    if (ctl->m && pix_PollEscape(ctl->m)) ctl->stop->store(1, std::memory_order_relaxed);
+    if (!ctl->stop->load(std::memory_order_relaxed)) return 0;
+    ctl->reason = PIX_STOP_ESCAPE;
+    return 1;
+}
+
 int pix_Decode(const PixCell* cells, int count, const PixMachine* m, PixFast* f);
 
 // Runs the program for pixels x0..x1-1 of row y of `s` (locked), in place, with

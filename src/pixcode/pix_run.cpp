@@ -10,6 +10,7 @@
 #include "engine/engine.h"
 #include "pixcode/pix_compile.h"
 #include "pixcode/pix_fast.h"
+#include "pixcode/pix_lanes.h"
 #include "pixcode/pix_program.h"
 #include "platform/ui.h"
 
@@ -50,6 +51,12 @@ int FinishFailedRow(PixFastCtl* ctl, PixMachine* m) {
     return 0;
 }
 
+// One row on the lanes when the program allows them, else pixel by pixel.
+int Row(const PixFast* f, PixLanes* lanes, int32_t* regs, Surface* s, uint32_t y, PixFastCtl* ctl) {
+    return lanes ? pix_LanesRow(lanes, regs, s, (int)y, 0, (int)s->width, ctl)
+                 : pix_FastRow(f, regs, s, (int)y, 0, (int)s->width, ctl);
+}
+
 int FastRows(Surface* s, const PixFast* f, PixMachine* m) {
     std::atomic<int> stop(0);
     PixFastCtl ctl{};
@@ -58,12 +65,14 @@ int FastRows(Surface* s, const PixFast* f, PixMachine* m) {
     ctl.jumpBudget = m->jumpBudget;
     ctl.countdown = PIX_ESCAPE_EVERY;
     int32_t regs[PIX_REGISTERS];
+    std::memcpy(regs, f->regs, sizeof regs);
+    PixLanes* lanes = pix_LanesCreate(f);
     int ok = 1;
     for (uint32_t y = 0; ok && y < s->height; y++) {
         Progress(y, s->height);
-        std::memcpy(regs, f->regs, sizeof regs);
-        if (!pix_FastRow(f, regs, s, (int)y, 0, (int)s->width, &ctl)) ok = FinishFailedRow(&ctl, m);
+        if (!Row(f, lanes, regs, s, y, &ctl)) ok = FinishFailedRow(&ctl, m);
     }
+    pix_LanesDestroy(lanes);
     return ok;
 }
 
@@ -93,16 +102,19 @@ void RunChunks(Parallel* p, PixMachine* m) {
     ctl.countdown = PIX_ESCAPE_EVERY;
     int32_t regs[PIX_REGISTERS];
     std::memcpy(regs, p->f->regs, sizeof regs);
+    PixLanes* lanes = pix_LanesCreate(p->f);
     for (;;) {
         uint32_t c = p->nextChunk.fetch_add(1);
-        if (c >= p->chunks || p->stop.load()) return;
+        if (c >= p->chunks || p->stop.load()) break;
         uint32_t y1 = (c + 1) * p->chunkRows;
         if (y1 > p->s->height) y1 = p->s->height;
-        for (uint32_t y = c * p->chunkRows; y < y1; y++)
-            if (!pix_FastRow(p->f, regs, p->s, (int)y, 0, (int)p->s->width, &ctl)) return;
+        uint32_t y = c * p->chunkRows;
+        while (y < y1 && Row(p->f, lanes, regs, p->s, y, &ctl)) y++;
+        if (y < y1) break;
         p->done[c].store(1, std::memory_order_release);
         if (m) ReportDone(p);
     }
+    pix_LanesDestroy(lanes);
 }
 
 void Worker(Parallel* p) {

@@ -39,6 +39,10 @@ const char* pix_CommandWord(int command) {
     return (command >= 0 && command < PIX_COMMANDS) ? kCommands[command] : "";
 }
 
+const char* pix_VariableWord(int variable) {
+    return variable >= 0 && variable < PIX_VARIABLES ? kVariables[variable] : "";
+}
+
 const char* pix_OperandRoles(int command) {
     return (command >= 0 && command < PIX_FUNCTION) ? kRoles[command] : nullptr;
 }

@@ -48,6 +48,8 @@ int pix_FindVariable(const char* word);
 int pix_IsSymbol(const char* word);
 // The command's word, "" for a number outside the table.
 const char* pix_CommandWord(int command);
+// The variable's name, "" for a number outside the table.
+const char* pix_VariableWord(int variable);
 // Operand roles of an implemented command ("DSS", "DD", "SN"...); null for 22..31
 // and anything outside the table.
 const char* pix_OperandRoles(int command);

@@ -2,6 +2,7 @@
 // truncations, and the 16-bit weighted mixes.
 #include <gtest/gtest.h>
 #include "engine/color.h"
+#include "engine/pixel.h"
 
 TEST(Color, WorkedConversionsAndMixes) {
     const struct {
@@ -36,4 +37,12 @@ TEST(Color, WorkedConversionsAndMixes) {
     for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.name;
     for (uint32_t v : {0u, 1u, 128u, 254u, 255u})   // grey: hue 1600, no saturation
         EXPECT_EQ(clr_ToHSL(v * 0x010101u) & 0xFF00FF, 170u) << v;
+}
+
+// The byte-wise mix is a fast path of the word mix for words that are single bytes.
+TEST(Color, ByteMixAgreesWithTheWordMix) {
+    for (uint32_t w : {0u, 1u, 32767u, 45875u, 65535u, 65536u})
+        for (uint32_t a = 0; a < 256; a++)
+            for (uint32_t b = 0; b < 256; b++)
+                ASSERT_EQ(px_Mix16Byte(a, w, b), px_Mix16(a, w, b)) << a << " " << w << " " << b;
 }

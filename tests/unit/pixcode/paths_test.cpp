@@ -180,6 +180,43 @@ TEST(PixcodePaths, BoundedProgramsAgreeOnEveryPath) {
     }
 }
 
+// The benchmark's programs and the cases where lanes part ways: rows of two whole
+// lane segments and a short one, every row a different mix of pixels.
+TEST(PixcodePaths, LanesAgreeOnTheBenchmarkAndTheEdgeCases) {
+    const struct {
+        const char* text;
+        uint32_t budget;
+    } cases[] = {
+        {"swap red,green", 0},
+        {"multiply _a,red,#77 multiply _b,green,#150 add _a,_a,_b multiply _b,blue,#29 add _a,_a,_b "
+         "shift_right _a,_a,#8 copy _c,#700 mix _c,_a,red copy red,_c copy _c,#700 mix _c,_a,green "
+         "copy green,_c copy _c,#700 mix _c,_a,blue copy blue,_c", 0},
+        {"copy _j,#20 copy _a,#0 label #1 add _a,_a,red shift_right _a,_a,#1 subtract _j,_j,#1 "
+         "gotoif _j,#1 copy red,_a", 0},
+        // Loops of a different length in every lane; some lanes leave early.
+        {"copy _a,red label #1 subtract _a,_a,#17 compare_more _b,_a,#0 gotoif _b,#1 copy green,_a", 0},
+        {"and _a,blue,#1 gotoif _a,#2 copy red,#300 exit label #2 copy red,#-5 swap green,alpha", 0},
+        // A weight of its own in every lane, beyond both ends.
+        {"multiply _c,blue,#5 subtract _c,_c,#100 mix _c,red,green copy red,_c", 0},
+        // Wrap, shifts by counts past 31, out-of-range colours.
+        {"multiply red,red,#16843009 shift_left green,green,_x shift_right blue,#-1000,_y add alpha,#2147483647,alpha", 0},
+        // Faults in some lanes only: the first one in visiting order stops the run.
+        {"and _a,red,#3 divide red,#100,_a", 0},
+        {"compare_equal _a,_x,#70 multiply _a,_a,#-1 add _a,_a,#-2147483648 modulus red,_a,#-1", 0},
+        {"compare_more _a,_x,#100 gotoif _a,#1 exit label #1 add #1,red,red", 0},
+        // The jump budget runs out in one lane of a segment.
+        {"copy _a,red label #1 subtract _a,_a,#40 gotoif _a,#1", 5},
+        {"label #1 compare_less _a,_x,#90 gotoif _a,#1", 100},
+    };
+    std::mt19937 rng(31);
+    TestSurface img(150, 4);
+    FillRandom(img.get(), rng);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ExpectPathsAgree(c.text, img.get(), c.budget);
+    }
+}
+
 // The plain path over the pattern (37 x 23): the pixels' hash, with the result, the
 // stop and the error text folded in.
 TEST(PixcodePaths, PlainPathGivesTheRecordedResults) {
