@@ -48,9 +48,7 @@ TEST(EraseStage, NoQuotedPathIsAnInvalidLine) {
     for (const char* line : {"/erase_me", "/erase_me \"C:\\x.exe", "", "\""}) {
         uiscript_Reset();
         EXPECT_EQ(EraseStage(line), -99) << line;
-        ASSERT_EQ(uiscript_Boxes().size(), 1u);
-        EXPECT_EQ(uiscript_Boxes()[0].text, "Invalid command line format");
-        EXPECT_EQ(uiscript_Boxes()[0].title, "Uninstall Error");
+        ASSERT_EQ(uiscript_BoxLines(), std::vector<std::string>{"Uninstall Error: Invalid command line format"});
         EXPECT_EQ(uiscript_Boxes()[0].flags, ERASE_FLAGS);
         EXPECT_EQ(uiscript_SleptMs(), 0u);
     }
@@ -62,7 +60,5 @@ TEST(EraseStage, AMissingFileIsReportedByName) {
     uiscript_Reset();
     std::string path = s.dir + "\\Kelvara\\gone.exe";
     EXPECT_EQ(EraseStage(("/erase_me \"" + path + "\"").c_str()), -99);
-    ASSERT_EQ(uiscript_Boxes().size(), 1u);
-    EXPECT_EQ(uiscript_Boxes()[0].text, "The file '" + path + "' was not found.");
-    EXPECT_EQ(uiscript_Boxes()[0].title, "Uninstall Error");
+    EXPECT_EQ(uiscript_BoxLines(), std::vector<std::string>{"Uninstall Error: The file '" + path + "' was not found."});
 }

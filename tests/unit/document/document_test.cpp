@@ -131,8 +131,7 @@ TEST_F(DocTest, MaskingRoundTripGivesThePaintedLumaAsAlpha) {
     EXPECT_EQ(g_doc.spriteX2, 63);
     // Without a cache it fails with its message.
     EXPECT_EQ(doc_MaskEndAndFloat(), 0);
-    EXPECT_EQ(uiscript_Boxes().back().title, "Masking Failed");
-    EXPECT_EQ(uiscript_Boxes().back().text, "The draw engine couldn't apply Mask.");
+    EXPECT_EQ(uiscript_BoxLines(), std::vector<std::string>{"Masking Failed: The draw engine couldn't apply Mask."});
 }
 
 TEST_F(DocTest, EndAndFloatAfterTheImageShrank) {

@@ -140,9 +140,7 @@ TEST_F(TextArtEditor, EveryControlStoresItsValueAndRendersAtOnce) {
 TEST_F(TextArtEditor, WithoutASelectionWarnsYetOpensAndRenders) {
     srf_Create(64, 32, &g_doc.sprite);  // a sprite surface that is not presented
     Open(false);
-    ASSERT_EQ(uiscript_Boxes().size(), 1u);
-    EXPECT_EQ(uiscript_Boxes()[0].title, "No Selection");
-    EXPECT_EQ(uiscript_Boxes()[0].text, "To insert text, select an area with the text tool first");
+    ASSERT_EQ(uiscript_BoxLines(), std::vector<std::string>{"No Selection: To insert text, select an area with the text tool first"});
     EXPECT_EQ(uiscript_Boxes()[0].flags & 0xF0, UI_ICONWARNING);
     EXPECT_TRUE(IsWindow(w));
     EXPECT_TRUE(SpriteIsKernelRender(24));
