@@ -299,7 +299,7 @@ TEST_F(DocTest, TransparencyNeedsAndTransformQuestions) {
 // Choosing another tool makes the current one previous; choosing the current one
 // again changes nothing, so the middle-button swap still has two tools to exchange.
 TEST(ToolSelect, CurrentAndPreviousTool) {
-    const SettingsRecord saved = g_settings;
+    const KeptSettings kept;
     const int SWAP = -100, LAST = TOOL_COUNT - 1;
     const int steps[][4] = {   // tool (or SWAP), result, current, previous
         {5, 1, 5, 3},        {5, 0, 5, 3},           {TOOL_COUNT, 0, 5, 3}, {-1, 0, 5, 3},
@@ -312,5 +312,4 @@ TEST(ToolSelect, CurrentAndPreviousTool) {
     }
     set_Tools(TOOL_COUNT, 0);   // an unknown tool from the settings file
     EXPECT_EQ(tool_Current(), -1);
-    set_Record(&saved);
 }

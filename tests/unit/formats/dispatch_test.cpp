@@ -40,7 +40,7 @@ TEST(LoadTable, ExtensionOfTheNamePartWithoutRegardToCase) {
 
 TEST(LoadDispatch, TheChainFindsKV5UnderAnotherNameNeverInvertedAndOffersToConvertTheOldLayout) {
     Scratch d("kvdispatch");
-    const SettingsRecord saved = g_settings;
+    const KeptSettings kept;
     // The conversion below saves as the program does: level 1, no password, no author.
     EditSettings([](SettingsRecord& r) {
         r.autoDetectAlpha = 1;
@@ -112,7 +112,6 @@ TEST(LoadDispatch, TheChainFindsKV5UnderAnotherNameNeverInvertedAndOffersToConve
     EXPECT_EQ(GetU16(now, 10), 2u);  // rewritten in the current layout
     EXPECT_EQ(LoadFile(d.At("old.kv5"), 0).px, q.px);
     EXPECT_EQ(uiscript_Boxes().size(), 2u);  // no question for the current layout
-    set_Record(&saved);
 }
 
 TEST(LoadDispatch, FailuresLeaveTheTargetAndReportWhy) {

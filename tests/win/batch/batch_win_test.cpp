@@ -68,10 +68,9 @@ TEST(BatchWinJourney, PngThroughThePluginKeepsAlpha) {
     EXPECT_EQ(err, "");
 
     path_Build((BuildRoot() + "\\kvbatch.exe").c_str());   // its Plugins folder reads the result
-    const SettingsRecord saved = g_settings;
+    const KeptSettings kept;
     EditSettings([](SettingsRecord& r) { r.autoDetectAlpha = 0; });  // the pixels exactly as written
     const ftest::Loaded back = ftest::LoadFile(d.dir + "\\out\\in.png");
-    set_Record(&saved);
     ASSERT_TRUE(back.ok);
     EXPECT_TRUE(back.info.hasAlpha);
     EXPECT_EQ(back.px, WordsOf(pic.get()));

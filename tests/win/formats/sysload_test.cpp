@@ -80,7 +80,6 @@ TEST(BmpLoadSystem, GivesWhatTheWriterStoredAndRefusesHostileHeaders) {
     std::mt19937 rng(9);
     FillRandom(alpha.get(), rng);
     const Bytes eight = Saved<bmp_SaveBytes>(few.get()), good = Saved<bmp_SaveBytes>(many.get()), deep = Saved<bmp_SaveBytes>(alpha.get());
-    ASSERT_EQ(std::vector<uint32_t>({GetU16(eight, 28), GetU16(good, 28), GetU16(deep, 28)}), std::vector<uint32_t>({8, 24, 32}));
     // A whole file needs no more than its headers and rows: 2 x 2 at 24 bits is 70 bytes,
     // its last row's padding cut off 68. The top row is the second stored.
     const Bytes two = Bmp(2, 2, 24, 0, {}, {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12});
@@ -263,7 +262,7 @@ const std::map<std::string, std::string> KNOWN = {
 }  // namespace
 
 TEST(CorpusDispatch, EveryFileOfTheseKindsThroughTheDispatcher) {
-    const SettingsRecord saved = g_settings;
+    const KeptSettings kept;
     EditSettings([](SettingsRecord& r) { r.autoDetectAlpha = 0; });
     uiscript_Reset();
     int loaded = 0, refused = 0, known = 0;
@@ -303,7 +302,6 @@ TEST(CorpusDispatch, EveryFileOfTheseKindsThroughTheDispatcher) {
     std::printf("corpus through the dispatcher: loaded %d / refused %d; known differences %d\n", loaded, refused, known);
     EXPECT_TRUE(uiscript_Boxes().empty());  // quiet: nothing asked
     EXPECT_GT(loaded, 0);
-    set_Record(&saved);
 }
 
 // Icons as Surfaces: the key colour rule of ico_ToSurface, monochrome icons, and the

@@ -49,7 +49,7 @@ std::string Built(const char* dll) {
 // A program folder with the given plug-ins, fresh caches and a quiet, non-inverting loader.
 struct PluginTest : ::testing::Test {
     Scratch d{"kvplg"};
-    const SettingsRecord saved = g_settings;
+    const KeptSettings kept;
     void SetUp() override {
         ASSERT_TRUE(path_CreateFolders());
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the codec alone, for comparison
@@ -58,7 +58,6 @@ struct PluginTest : ::testing::Test {
         EditSettings([](SettingsRecord& r) { r.autoDetectAlpha = 0; });  // the pixels exactly as the plug-in gave them
     }
     void TearDown() override {
-        set_Record(&saved);
         CoUninitialize();
         char tmp[MAX_PATH];
         GetTempPathA(sizeof tmp, tmp);
