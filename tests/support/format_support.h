@@ -2,6 +2,7 @@
 // loading from bytes, the KV5 writer's settings, KV5 files put together by hand.
 #pragma once
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -9,12 +10,14 @@
 #include <utility>
 #include <vector>
 #include "engine/surface.h"
+#include "formats/dispatch.h"
 #include "formats/imageinfo.h"
 #include "formats/kv5_codec.h"
 #include "formats/kv5_file.h"
 #include "formats/kv5_protect.h"
 #include "formats/ppm_file.h"
 #include "platform/refusal.h"
+#include "platform/sysio.h"
 #include "settings/settings.h"
 #include "support/test_surface.h"
 #include "support/ui_script.h"
@@ -74,8 +77,8 @@ Bytes Saved(Surface* s) {
 template <int Binary>
 int PpmSave(Surface* s, uint8_t** data, size_t* size) { return ppm_SaveBytes(s, Binary, data, size); }
 
-// A load from bytes into a fresh surface; on refusal the words stay empty and
-// `why` holds the reason.
+// A load into a fresh surface, from bytes or from a file; on refusal the words stay
+// empty and `why` holds the reason.
 struct Loaded {
     int ok = 0;
     uint32_t w = 0, h = 0;
@@ -84,11 +87,13 @@ struct Loaded {
     ImageFileInfo info{};
     uint32_t at(uint32_t x, uint32_t y) const { return px[(size_t)y * w + x]; }
 };
-inline Loaded LoadWith(BytesLoader load, const Bytes& bytes, int quiet = 1) {
+// `load` is called with a fresh surface and the info record.
+template <class LoadInto>
+Loaded LoadVia(LoadInto load, int quiet) {
     Loaded r;
     Surface s{};
     r.info.quiet = (uint8_t)quiet;
-    r.ok = load(&s, bytes.data(), bytes.size(), &r.info);
+    r.ok = load(&s, &r.info);
     r.why = refuse_Reason();
     if (r.ok) {
         r.w = s.width;
@@ -98,6 +103,17 @@ inline Loaded LoadWith(BytesLoader load, const Bytes& bytes, int quiet = 1) {
     }
     EXPECT_TRUE(r.ok || !s.created) << "a refusal left a surface behind";
     return r;
+}
+inline Loaded LoadWith(BytesLoader load, const Bytes& bytes, int quiet = 1) {
+    return LoadVia([&](Surface* s, ImageFileInfo* i) { return load(s, bytes.data(), bytes.size(), i); }, quiet);
+}
+// A load of a file through the dispatcher's chain (which may rewrite the name).
+inline Loaded LoadFile(const std::string& path, int quiet = 1) {
+    return LoadVia([&](Surface* s, ImageFileInfo* i) {
+        char name[KV_MAX_PATH];
+        std::snprintf(name, sizeof name, "%s", path.c_str());
+        return img_LoadFile(s, name, i);
+    }, quiet);
 }
 
 // Headers of the exchange formats. BMP: file and info header (`header` bytes of the

@@ -1,5 +1,7 @@
 // test_surface.cpp — helpers shared by the surface-based tests.
 #include "support/test_surface.h"
+#include <algorithm>
+#include <cstdlib>
 #include "engine/shape.h"
 
 TestSurface::TestSurface(uint32_t w, uint32_t h) {
@@ -40,6 +42,14 @@ bool SameSurface(Surface* a, Surface* b) {
     srf_Unlock(a);
     srf_Unlock(b);
     return same;
+}
+
+int MaxByteDifference(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+    int worst = a.size() == b.size() ? 0 : 256;
+    for (size_t i = 0; i < a.size() && i < b.size(); i++)
+        for (int shift = 0; shift < 32; shift += 8)
+            worst = std::max(worst, std::abs((int)(a[i] >> shift & 255) - (int)(b[i] >> shift & 255)));
+    return worst;
 }
 
 void FillWith(Surface* s, int x1, int y1, int x2, int y2, uint32_t word) {

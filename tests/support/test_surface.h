@@ -28,6 +28,9 @@ std::vector<uint32_t> WordsOf(Surface* s);
 uint32_t WordAt(Surface* s, int x, int y);
 // True when both surfaces have the same size and identical words.
 bool SameSurface(Surface* a, Surface* b);
+// The largest difference of one byte (channel or alpha) between two pictures' words;
+// 256 when their sizes differ.
+int MaxByteDifference(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b);
 
 // A width and height checked as one and printed by name ("width 7, height 5"), so a
 // failed size check says which side is wrong: EXPECT_EQ((Dims{s.width, s.height}), (Dims{7, 5})).

@@ -46,6 +46,11 @@ void uiscript_QueuePrompt(const std::string& name, const UiScriptedAnswer& answe
 }
 void uiscript_SetEscape(int pressed) { g_script.escape = pressed; }
 const std::vector<UiRecordedBox>& uiscript_Boxes() { return g_script.boxes; }
+std::vector<std::string> uiscript_BoxLines() {
+    std::vector<std::string> lines;
+    for (const UiRecordedBox& b : g_script.boxes) lines.push_back(b.title + ": " + b.text);
+    return lines;
+}
 const std::vector<std::string>& uiscript_Statuses() { return g_script.statuses; }
 const std::vector<std::string>& uiscript_PromptsAsked() { return g_script.prompts; }
 const std::vector<std::string>& uiscript_PromptTexts() { return g_script.promptTexts; }

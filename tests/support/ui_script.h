@@ -25,6 +25,8 @@ void uiscript_QueueBox(const std::string& title, int answer);
 void uiscript_QueuePrompt(const std::string& name, const UiScriptedAnswer& answer);
 void uiscript_SetEscape(int pressed);
 const std::vector<UiRecordedBox>& uiscript_Boxes();
+// The boxes shown so far, each as "title: text".
+std::vector<std::string> uiscript_BoxLines();
 const std::vector<std::string>& uiscript_Statuses();
 const std::vector<std::string>& uiscript_PromptsAsked();
 // The inText of each prompt asked, in the same order.

@@ -131,8 +131,7 @@ TEST_F(DocTest, MaskingRoundTripGivesThePaintedLumaAsAlpha) {
     EXPECT_EQ(g_doc.spriteX2, 63);
     // Without a cache it fails with its message.
     EXPECT_EQ(doc_MaskEndAndFloat(), 0);
-    EXPECT_EQ(uiscript_Boxes().back().title, "Masking Failed");
-    EXPECT_EQ(uiscript_Boxes().back().text, "The draw engine couldn't apply Mask.");
+    EXPECT_EQ(uiscript_BoxLines(), std::vector<std::string>{"Masking Failed: The draw engine couldn't apply Mask."});
 }
 
 TEST_F(DocTest, EndAndFloatAfterTheImageShrank) {
@@ -300,7 +299,7 @@ TEST_F(DocTest, TransparencyNeedsAndTransformQuestions) {
 // Choosing another tool makes the current one previous; choosing the current one
 // again changes nothing, so the middle-button swap still has two tools to exchange.
 TEST(ToolSelect, CurrentAndPreviousTool) {
-    const SettingsRecord saved = g_settings;
+    const KeptSettings kept;
     const int SWAP = -100, LAST = TOOL_COUNT - 1;
     const int steps[][4] = {   // tool (or SWAP), result, current, previous
         {5, 1, 5, 3},        {5, 0, 5, 3},           {TOOL_COUNT, 0, 5, 3}, {-1, 0, 5, 3},
@@ -313,5 +312,4 @@ TEST(ToolSelect, CurrentAndPreviousTool) {
     }
     set_Tools(TOOL_COUNT, 0);   // an unknown tool from the settings file
     EXPECT_EQ(tool_Current(), -1);
-    set_Record(&saved);
 }

@@ -97,7 +97,6 @@ TEST(ToolRules, WorkedValues) {
         tool_RulerText(text, sizeof text, 0, 0, r.px, r.py);
         EXPECT_STREQ(text, r.text);
     }
-    EXPECT_EQ(tool_Length100(3, 4), 500);
     EXPECT_EQ(tool_Angle100(0, 0, 0, 0), 9000);
     EXPECT_EQ((std::vector<int>{tool_LensPower(1), tool_LensPower(2), tool_LensPower(3)}), (std::vector<int>{2, 4, 8}));
 }

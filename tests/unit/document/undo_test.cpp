@@ -85,9 +85,8 @@ TEST_F(UndoTest, AllocationFailureRetriesThenResetsKeepingTheImage) {
     EXPECT_EQ(uiscript_SleptMs(), 2500u);
     EXPECT_EQ(uiscript_BeepCount(), 6);
     EXPECT_EQ(uiscript_Statuses().back(), " UNDO ERROR: Can't Allocate Memory!!");
-    ASSERT_EQ(uiscript_Boxes().size(), 1u);
-    EXPECT_EQ(uiscript_Boxes()[0].title, "Undo Engine Error");
-    EXPECT_EQ(uiscript_Boxes()[0].text, "Could not allocate memory.\nAll undo info will be lost!!!");
+    EXPECT_EQ(uiscript_BoxLines(),
+              std::vector<std::string>{"Undo Engine Error: Could not allocate memory.\nAll undo info will be lost!!!"});
     EXPECT_EQ(undo_UndoCount(), 0);
     EXPECT_EQ(WordsOf(&img), now);
     // The reset took the present image as the new base: history works again.

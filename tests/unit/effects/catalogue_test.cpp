@@ -1,6 +1,5 @@
 // The effect and transform tables: every row's facts and kernel, the settings kept or
-// reset between dialogs, the bars' steps, the preview period and the sprite's kept
-// centre.
+// reset between dialogs, the bars' steps and the preview period.
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
@@ -128,7 +127,7 @@ TEST(TransformTable, EveryRowRunsItsOwnTransform) {
     EXPECT_EQ(cat_Transform(6), nullptr);
 }
 
-TEST(Catalogue, KeptSettingsBarsPeriodAndCentre) {
+TEST(Catalogue, KeptSettingsBarsAndPeriod) {
     FxSettings fx = FX_DEFAULTS;
     cat_OpenEffect(&fx, FXC_DROP_SHADOW);
     fx = {900, 9, 99, 3, fx.lastCode};
@@ -157,11 +156,5 @@ TEST(Catalogue, KeptSettingsBarsPeriodAndCentre) {
         EXPECT_EQ(cat_EffectScroll(s.bar, s.value, s.code, s.track), s.want) << s.bar << " " << s.code;
     EXPECT_EQ(cat_PreviewPeriod(2048, 2048), 322u);
     EXPECT_EQ(cat_PreviewPeriod(10, 10), 60u);
-    // A 64 x 48 sprite at (4, 4) turned to 48 x 64 keeps the centre (36, 28).
-    int x1, y1, x2, y2;
-    cat_KeepCentre((4 + 1 + 67) / 2, (4 + 1 + 51) / 2, 48, 64, &x1, &y1, &x2, &y2);
-    EXPECT_EQ(x1, 12);
-    EXPECT_EQ(x2, 59);
-    EXPECT_EQ(y1, -3);
-    EXPECT_EQ(y2, 60);
+    // (The sprite's kept centre: DocTest.PreviewedEditsRestoreOnCancelAndCountOnceWhenKept.)
 }

@@ -235,11 +235,9 @@ TEST(Kv5File, VersionWarningUnknownCodecAndStreamToTheEnd) {
             info.quiet = (uint8_t)quiet;
             ASSERT_EQ(Load(c.file, back.get(), &info), c.ok) << c.title;
             if (c.ok) EXPECT_EQ(back.at(1, 1), 0x424242u);
-            ASSERT_EQ(uiscript_Boxes().size(), quiet ? 0u : 1u) << c.title;
-            if (quiet) continue;
-            EXPECT_EQ(uiscript_Boxes()[0].title, c.title);
-            EXPECT_EQ(uiscript_Boxes()[0].text, c.text);
-            EXPECT_EQ(uiscript_Boxes()[0].flags, c.flags);
+            const std::vector<std::string> shown = {std::string(c.title) + ": " + c.text};
+            ASSERT_EQ(uiscript_BoxLines(), quiet ? std::vector<std::string>{} : shown);
+            if (!quiet) EXPECT_EQ(uiscript_Boxes()[0].flags, c.flags);
         }
 }
 
@@ -405,7 +403,6 @@ TEST(Kv5Protect, SkipSavesPlainAndQuietLoadsRefuse) {
     info.quiet = 1;  // previews never ask, but learn the file is protected
     EXPECT_EQ(kv5_LoadBytes(back.get(), f.data(), f.size(), &info), 0);
     EXPECT_EQ(info.isProtected, 1);
-    EXPECT_EQ(back->width, 1u);
     EXPECT_EQ(uiscript_PromptsAsked().size(), 3u);
 }
 

@@ -55,13 +55,10 @@ TEST(ExceptionReport, EveryCodeIsLoggedAndShownWithItsDescription) {
         const std::string what = std::string(" **") + r.text + "**";
         EXPECT_EQ(s.LogTail(), (std::vector<std::string>{"An error occurred at : 0x140001a2b, 00000000",
                                                          what + " : " + r.value + ", 00000000"}));
-        const auto& boxes = uiscript_Boxes();
-        ASSERT_EQ(boxes.size(), 2u);
-        EXPECT_EQ(boxes[0].title, "Non-Fatal Error");
-        EXPECT_EQ(boxes[0].text, "Error, trying to continue execution...\nSee Kelvara.log for details.");
-        EXPECT_EQ(boxes[1].title, "Error Description");
-        EXPECT_EQ(boxes[1].text, what);
-        for (const auto& b : boxes) EXPECT_EQ(b.flags, 0x30u | 0x2000 | 0x10000 | 0x40000) << r.text;
+        EXPECT_EQ(uiscript_BoxLines(), (std::vector<std::string>{"Non-Fatal Error: Error, trying to continue execution...\n"
+                                                                 "See Kelvara.log for details.",
+                                                                 "Error Description: " + what}));
+        for (const auto& b : uiscript_Boxes()) EXPECT_EQ(b.flags, 0x30u | 0x2000 | 0x10000 | 0x40000) << r.text;
         EXPECT_EQ(uiscript_BeepCount(), 3);
     }
 }
@@ -74,7 +71,6 @@ TEST(ExceptionReport, NonContinuableIsFatalAndAReadOnlyFolderStillAnnounces) {
     path_Build(nullptr);
     exr_SetCaught(Make(0xC0000094u, 0, EXR_NONCONTINUABLE));
     EXPECT_EQ(ReportException(), 1);
-    ASSERT_EQ(uiscript_Boxes().size(), 2u);
-    EXPECT_EQ(uiscript_Boxes()[0].title, "Fatal Error");
-    EXPECT_EQ(uiscript_Boxes()[0].text, "Fatal Error, cannot continue...\nSee Kelvara.log for details.");
+    ASSERT_EQ(uiscript_BoxLines().size(), 2u);
+    EXPECT_EQ(uiscript_BoxLines()[0], "Fatal Error: Fatal Error, cannot continue...\nSee Kelvara.log for details.");
 }

@@ -21,8 +21,7 @@ TEST(EraseWin32, AProgramStillInUseCannotBeErased) {
     uiscript_Reset();
     EXPECT_EQ(EraseStage(("/erase_me \"" + path + "\"").c_str()), -99);
     CloseHandle(h);
-    ASSERT_EQ(uiscript_Boxes().size(), 1u);
-    EXPECT_EQ(uiscript_Boxes()[0].text, "The file '" + path + "' was not found.");
+    EXPECT_EQ(uiscript_BoxLines(), std::vector<std::string>{"Uninstall Error: The file '" + path + "' was not found."});
     EXPECT_TRUE(fs::exists(path));
 }
 

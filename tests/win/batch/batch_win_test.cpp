@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <string>
 #include "formats/bmp_file.h"
-#include "formats/dispatch.h"
 #include "formats/kv5_file.h"
 #include "platform/paths.h"
 #include "settings/settings.h"
+#include "support/format_support.h"
 #include "support/scratch.h"
 #include "support/settings_support.h"
 #include "support/test_surface.h"
@@ -68,19 +68,12 @@ TEST(BatchWinJourney, PngThroughThePluginKeepsAlpha) {
     EXPECT_EQ(err, "");
 
     path_Build((BuildRoot() + "\\kvbatch.exe").c_str());   // its Plugins folder reads the result
-    char path[KV_MAX_PATH];
-    std::snprintf(path, sizeof path, "%s\\out\\in.png", d.dir.c_str());
-    Surface back{};
-    ImageFileInfo info{};
-    info.quiet = 1;
-    const SettingsRecord saved = g_settings;
+    const KeptSettings kept;
     EditSettings([](SettingsRecord& r) { r.autoDetectAlpha = 0; });  // the pixels exactly as written
-    const int loaded = img_LoadFile(&back, path, &info);
-    set_Record(&saved);
-    ASSERT_TRUE(loaded);
-    EXPECT_TRUE(info.hasAlpha);
-    EXPECT_EQ(WordsOf(&back), WordsOf(pic.get()));
-    srf_Destroy(&back);
+    const ftest::Loaded back = ftest::LoadFile(d.dir + "\\out\\in.png");
+    ASSERT_TRUE(back.ok);
+    EXPECT_TRUE(back.info.hasAlpha);
+    EXPECT_EQ(back.px, WordsOf(pic.get()));
 }
 
 // A name in three scripts and a symbol, in the command line and on disk: the program's
@@ -93,10 +86,7 @@ TEST(BatchWinJourney, AnyFileNameThroughTheCommandLine) {
     ASSERT_TRUE(bmp_Save(pic.get(), (d.dir + "\\" + name).c_str()));
     std::string err;
     EXPECT_EQ(RunBatch(d.dir, "--effect blur:300 \"" + name + "\" -o out", &err), 0u) << err;
-    Surface back{};
-    ImageFileInfo info{};
-    info.quiet = 1;
-    ASSERT_TRUE(bmp_Load(&back, (d.dir + "\\out\\" + name).c_str(), &info)) << err;
-    EXPECT_EQ(back.width, pic.get()->width);
-    srf_Destroy(&back);
+    const ftest::Loaded back = ftest::LoadFile(d.dir + "\\out\\" + name);
+    ASSERT_TRUE(back.ok) << err;
+    EXPECT_EQ(back.w, pic.get()->width);
 }

@@ -80,7 +80,6 @@ TEST(BmpLoadSystem, GivesWhatTheWriterStoredAndRefusesHostileHeaders) {
     std::mt19937 rng(9);
     FillRandom(alpha.get(), rng);
     const Bytes eight = Saved<bmp_SaveBytes>(few.get()), good = Saved<bmp_SaveBytes>(many.get()), deep = Saved<bmp_SaveBytes>(alpha.get());
-    ASSERT_EQ(std::vector<uint32_t>({GetU16(eight, 28), GetU16(good, 28), GetU16(deep, 28)}), std::vector<uint32_t>({8, 24, 32}));
     // A whole file needs no more than its headers and rows: 2 x 2 at 24 bits is 70 bytes,
     // its last row's padding cut off 68. The top row is the second stored.
     const Bytes two = Bmp(2, 2, 24, 0, {}, {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12});
@@ -210,13 +209,7 @@ TEST(PicLoadSystem, MetafileJpegGifAndJunk) {
     Held gif, bmp;
     ASSERT_EQ(gif.load(pic_LoadSystem, CORPUS + "sdl-image/palette.gif"), 1);
     ASSERT_EQ(bmp.load(bmp_LoadSystem, CORPUS + "sdl-image/palette.bmp"), 1);
-    const std::vector<uint32_t> a = WordsOf(&gif.s), b = WordsOf(&bmp.s);
-    ASSERT_EQ(a.size(), b.size());
-    int worst = 0;
-    for (size_t i = 0; i < a.size(); i++)
-        for (int shift = 0; shift < 32; shift += 8)
-            worst = std::max(worst, std::abs((int)(a[i] >> shift & 255) - (int)(b[i] >> shift & 255)));
-    EXPECT_LE(worst, 10);
+    EXPECT_LE(MaxByteDifference(WordsOf(&gif.s), WordsOf(&bmp.s)), 10);
 
     Held l;
     d.Write("junk.jpg", Bytes(500, 0x5A));
@@ -269,7 +262,7 @@ const std::map<std::string, std::string> KNOWN = {
 }  // namespace
 
 TEST(CorpusDispatch, EveryFileOfTheseKindsThroughTheDispatcher) {
-    const SettingsRecord saved = g_settings;
+    const KeptSettings kept;
     EditSettings([](SettingsRecord& r) { r.autoDetectAlpha = 0; });
     uiscript_Reset();
     int loaded = 0, refused = 0, known = 0;
@@ -278,13 +271,9 @@ TEST(CorpusDispatch, EveryFileOfTheseKindsThroughTheDispatcher) {
             continue;
         const auto k = KNOWN.find(r.path);
         std::string differs;  // what this file does otherwise than the index says
-        char path[KV_MAX_PATH];
-        std::snprintf(path, sizeof path, "%s", WinPath(r.path).c_str());
-        Surface s{};
-        ImageFileInfo info{};
-        info.quiet = 1;
-        const int ok = img_LoadFile(&s, path, &info);
-        char got[32] = "";
+        const std::string path = WinPath(r.path);
+        const Loaded l = LoadFile(path);
+        const int ok = l.ok;
         // The chain stops at the first loader that takes a file: each system loader that
         // takes BMPs meets every BMP too, and may refuse it but not crash; the GDI one
         // takes every good suite file.
@@ -294,14 +283,9 @@ TEST(CorpusDispatch, EveryFileOfTheseKindsThroughTheDispatcher) {
             const int took = bmp && t.load(f, path);
             if (f == bmp_LoadSystem && StartsWith(r.path, "bmpsuite/g/")) EXPECT_TRUE(took) << r.path;
         }
-        if (ok) {
-            loaded++;
-            std::snprintf(got, sizeof got, "%ux%u", s.width, s.height);
-            srf_Destroy(&s);
-        } else {
-            EXPECT_FALSE(s.created) << r.path;
-            refused++;
-        }
+        ok ? loaded++ : refused++;
+        char got[32];
+        std::snprintf(got, sizeof got, "%ux%u", l.w, l.h);
         const std::string size = ExpectedSize(r);
         if (r.expect == "load" && !ok) differs = "refused";
         else if (r.expect == "load" && !size.empty() && size != got) differs = std::string("loaded as ") + got + ", not " + size;
@@ -318,7 +302,6 @@ TEST(CorpusDispatch, EveryFileOfTheseKindsThroughTheDispatcher) {
     std::printf("corpus through the dispatcher: loaded %d / refused %d; known differences %d\n", loaded, refused, known);
     EXPECT_TRUE(uiscript_Boxes().empty());  // quiet: nothing asked
     EXPECT_GT(loaded, 0);
-    set_Record(&saved);
 }
 
 // Icons as Surfaces: the key colour rule of ico_ToSurface, monochrome icons, and the

@@ -17,11 +17,15 @@
 #include "formats/plugin_filter.h"
 #include "settings/settings.h"
 #include "support/corpus_index.h"
+#include "support/format_support.h"
 #include "support/scratch.h"
 #include "support/settings_support.h"
 #include "support/test_surface.h"
 #include "support/ui_script.h"
 #include "support/win_driver_win32.h"
+
+using ftest::LoadFile;
+using ftest::Loaded;
 
 namespace {
 
@@ -45,7 +49,7 @@ std::string Built(const char* dll) {
 // A program folder with the given plug-ins, fresh caches and a quiet, non-inverting loader.
 struct PluginTest : ::testing::Test {
     Scratch d{"kvplg"};
-    const SettingsRecord saved = g_settings;
+    const KeptSettings kept;
     void SetUp() override {
         ASSERT_TRUE(path_CreateFolders());
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the codec alone, for comparison
@@ -54,7 +58,6 @@ struct PluginTest : ::testing::Test {
         EditSettings([](SettingsRecord& r) { r.autoDetectAlpha = 0; });  // the pixels exactly as the plug-in gave them
     }
     void TearDown() override {
-        set_Record(&saved);
         CoUninitialize();
         char tmp[MAX_PATH];
         GetTempPathA(sizeof tmp, tmp);
@@ -68,24 +71,10 @@ struct PluginTest : ::testing::Test {
     std::string DllPath(const char* dll) { return d.dir + "\\Plugins\\" + dll; }
 };
 
-int Load(Surface* out, const std::string& path) {
-    char buf[KV_MAX_PATH];
-    std::snprintf(buf, sizeof buf, "%s", path.c_str());
-    ImageFileInfo info{};
-    info.quiet = 1;
-    return img_LoadFile(out, buf, &info);
-}
-
 std::vector<std::string> ScanStatuses() {
     std::vector<std::string> r;
     for (const std::string& s : uiscript_Statuses())
         if (s.find("Plug-in") != std::string::npos) r.push_back(s);
-    return r;
-}
-
-std::vector<std::string> Boxes() {
-    std::vector<std::string> r;
-    for (const UiRecordedBox& b : uiscript_Boxes()) r.push_back(b.title + ": " + b.text);
     return r;
 }
 
@@ -154,17 +143,14 @@ TEST_F(PluginTest, PngRoundTripKeepsEveryByte) {
                 for (uint32_t x = 0; x < c.w; x++) t.at(x, y) &= 0x00FFFFFF;
         const std::string path = File("round.png");
         ASSERT_NE(img_SaveFile(t.get(), path.c_str(), nullptr), 0) << c.w << "x" << c.h;
-        Surface back{};
-        ASSERT_EQ(Load(&back, path), 1);
-        EXPECT_TRUE(SameSurface(t.get(), &back)) << c.w << "x" << c.h;
-        srf_Destroy(&back);
+        EXPECT_EQ(LoadFile(path).px, WordsOf(t.get())) << c.w << "x" << c.h;
 
         UINT w = 0, h = 0;
         const std::vector<uint32_t> file = DecodeDirect(path, &w, &h), mine = WordsOf(t.get());
         ASSERT_EQ(file.size(), mine.size());
         for (size_t i = 0; i < file.size(); i++) ASSERT_EQ(file[i], mine[i] ^ 0xFF000000u) << i;
     }
-    EXPECT_EQ(Boxes(), std::vector<std::string>{});
+    EXPECT_EQ(uiscript_BoxLines(), std::vector<std::string>{});
 }
 
 // JPEG within a PSNR bound at the stored quality; the setting changes the file; the
@@ -256,10 +242,7 @@ TEST_F(PluginTest, ImagingPluginReadsOtherFormatsAndSavesTiff) {
         TestSurface t(29, 17);
         FillRandom(t.get(), rng);
         ASSERT_NE(img_SaveFile(t.get(), File(name).c_str(), nullptr), 0) << name;
-        Surface back{};
-        ASSERT_EQ(Load(&back, File(name)), 1) << name;
-        EXPECT_TRUE(SameSurface(t.get(), &back)) << name;
-        srf_Destroy(&back);
+        EXPECT_EQ(LoadFile(File(name)).px, WordsOf(t.get())) << name;
     }
     const std::string root = WinPath("/work/shared/corpus/");
     struct Case {
@@ -282,16 +265,9 @@ TEST_F(PluginTest, ImagingPluginReadsOtherFormatsAndSavesTiff) {
         EXPECT_EQ(s.width, c.w) << c.file;
         EXPECT_EQ(s.height, c.h) << c.file;
         if (c.twin) {
-            Surface twin{};
-            ASSERT_EQ(Load(&twin, root + c.twin), 1) << c.twin;
-            const std::vector<uint32_t> a = WordsOf(&s), b = WordsOf(&twin);
-            ASSERT_EQ(a.size(), b.size()) << c.file;
-            int worst = 0;
-            for (size_t i = 0; i < a.size(); i++)
-                for (int shift = 0; shift < 32; shift += 8)
-                    worst = std::max(worst, std::abs((int)(a[i] >> shift & 255) - (int)(b[i] >> shift & 255)));
-            EXPECT_LE(worst, c.tolerance) << c.file;
-            srf_Destroy(&twin);
+            const Loaded twin = LoadFile(root + c.twin);
+            ASSERT_TRUE(twin.ok) << c.twin;
+            EXPECT_LE(MaxByteDifference(WordsOf(&s), twin.px), c.tolerance) << c.file;
         }
         srf_Destroy(&s);
     }
@@ -311,7 +287,7 @@ TEST_F(PluginTest, ImagingPluginReadsOtherFormatsAndSavesTiff) {
     EXPECT_NE(tif, nullptr);
     if (tif) DeleteObject(tif);
     FreeLibrary(m);
-    EXPECT_EQ(Boxes(), std::vector<std::string>{});
+    EXPECT_EQ(uiscript_BoxLines(), std::vector<std::string>{});
 }
 
 // The second save or load of an extension asks the remembered plug-in without a scan.
@@ -324,10 +300,8 @@ TEST_F(PluginTest, SecondUseOfAnExtensionSkipsTheScan) {
     for (int direction : {PFLT_SAVE, PFLT_LOAD}) {
         for (const char* name : {"a.png", "b.png"}) {
             uiscript_Reset();
-            Surface back{};
             if (direction == PFLT_SAVE) ASSERT_NE(img_SaveFile(t.get(), File(name).c_str(), nullptr), 0);
-            else ASSERT_EQ(Load(&back, File(name)), 1);
-            if (back.created) srf_Destroy(&back);
+            else ASSERT_TRUE(LoadFile(File(name)).ok);
             const std::vector<std::string> got = ScanStatuses();
             if (name[0] == 'b') EXPECT_EQ(got, std::vector<std::string>{}) << name;
             else EXPECT_TRUE(got.size() >= 2 && got.back() == scanned[1] &&
@@ -365,12 +339,10 @@ TEST_F(PluginTest, MisbehavingPluginsAreNamedAndSkipped) {
         pflt_ResetCaches();
         pflt_CacheRecord(pflt_Cache(c.direction), ".png", c.cached);
         uiscript_Reset();
-        Surface back{};
         if (c.direction == PFLT_SAVE) EXPECT_NE(img_SaveFile(t.get(), File("again.png").c_str(), nullptr), 0) << c.cached;
-        else EXPECT_EQ(Load(&back, File("good.png")), 1) << c.cached;
-        if (back.created) srf_Destroy(&back);
+        else EXPECT_TRUE(LoadFile(File("good.png")).ok) << c.cached;
         // The scan meets the misbehaving DLLs too, in the folder's order.
-        const std::vector<std::string> boxes = Boxes();
+        const std::vector<std::string> boxes = uiscript_BoxLines();
         ASSERT_FALSE(boxes.empty()) << c.cached;
         EXPECT_EQ(boxes[0], c.box);
         for (const std::string& b : boxes) EXPECT_TRUE(std::find(all.begin(), all.end(), b) != all.end()) << b;
@@ -386,7 +358,7 @@ TEST_F(PluginTest, MisbehavingPluginsAreNamedAndSkipped) {
     EXPECT_EQ(plugin_FilterLoad(&back, File("good.png").c_str(), &info), 0);
     EXPECT_EQ(plugin_FilterSave(t.get(), File("none.png").c_str()), 0);
     EXPECT_FALSE(back.created);
-    EXPECT_EQ(Boxes(), std::vector<std::string>(2, "Plugin Error!!: " + DllPath(CRASH_DLL)));
+    EXPECT_EQ(uiscript_BoxLines(), std::vector<std::string>(2, "Plugin Error!!: " + DllPath(CRASH_DLL)));
     EXPECT_EQ(ScanStatuses(), std::vector<std::string>(2, std::string(" Scanning For Plug-in :: ") + CRASH_DLL));
 }
 
@@ -435,5 +407,5 @@ TEST_F(PluginTest, PngSuiteThroughThePlugin) {
             twins++;
         }
     EXPECT_GT(twins, 10);
-    EXPECT_EQ(Boxes(), std::vector<std::string>{});
+    EXPECT_EQ(uiscript_BoxLines(), std::vector<std::string>{});
 }
