@@ -7,7 +7,6 @@
 #include <objbase.h>
 #include <commctrl.h>
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -158,17 +157,12 @@ TEST(Journey, ToolHelpOpensInTheHelpViewer) {
 }
 
 // Every page and the stylesheet come back byte for byte from the compiled file, read
-// the way the viewer reads them; the pages the program opens are among them (the
-// native help test ties each page the code names to the project).
+// the way the viewer reads them (the native help test ties each page the code names,
+// the tools' included, to the project).
 TEST(Documents, CompiledHelpHoldsEveryPage) {
     std::string chm = drv_BuildPath("Kelvara.chm");
     std::vector<std::string> files = HelpProjectFiles();
     ASSERT_GE(files.size(), 48u);
-    for (int t = 0; t < TOOL_COUNT; t++) {
-        if (const char* page = tool_Info(t)->helpPage) {
-            EXPECT_NE(std::find(files.begin(), files.end(), page), files.end()) << page;
-        }
-    }
     CoInitialize(nullptr);
     IITStorage* itss = nullptr;
     IStorage* storage = nullptr;

@@ -4,7 +4,9 @@
 #include "app/app_ids.h"
 
 #include <shlobj.h>
+#include "engine/shape.h"
 #include "engine/surface.h"
+#include "formats/kv5_file.h"
 #include "formats/bmp_file.h"
 #include "settings/settings.h"
 #include <cstdio>
@@ -293,3 +295,13 @@ std::string drv_ShellFolder(int csidl) {
 }
 
 void drv_ParkPointer() { SetCursorPos(1270, 1010); }
+
+int drv_WritePicture(const std::string& path, int w, int h) {
+    Surface s{};
+    if (!srf_CreateExact(w, h, &s)) return 0;
+    drw_GradientRect(&s, 0, 0, w - 1, h - 1, 0x00FF8040, 0x004080FF, 0x0040FF80, 0x00202020);
+    srf_Unlock(&s);
+    int ok = kv5_Save(&s, path.c_str(), nullptr);
+    srf_Destroy(&s);
+    return ok;
+}

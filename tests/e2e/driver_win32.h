@@ -35,6 +35,8 @@ int drv_StartReady(KvProcess* p, const std::string& folder, const char* args);
 // the previous tool), with `lockUninstall` as given; a `tutorialCount` below 3
 // brings the question back.
 std::string drv_QuietSettingsFile(int lockUninstall = 0, int currentTool = 0, int tutorialCount = 3);
+// Writes a w x h opaque picture of gradients as .kv5 (the journeys' test image).
+int drv_WritePicture(const std::string& path, int w, int h);
 // Waits for the process's main window; null on timeout.
 HWND drv_WaitMain(KvProcess* p, int timeoutMs);
 // Exit code after waiting up to timeoutMs; STILL_ACTIVE when it is still running.

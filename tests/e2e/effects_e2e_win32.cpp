@@ -66,23 +66,14 @@ int all_alpha(Surface* s, uint32_t alpha) {
     return ok;
 }
 
-void write_picture(const std::string& path, int w, int h) {
-    Surface s{};
-    ASSERT_TRUE(srf_CreateExact(w, h, &s));
-    drw_GradientRect(&s, 0, 0, w - 1, h - 1, 0x00FF8040, 0x004080FF, 0x0040FF80, 0x00202020);
-    srf_Unlock(&s);
-    ASSERT_TRUE(kv5_Save(&s, path.c_str(), nullptr));
-    srf_Destroy(&s);
-}
-
 }  // namespace
 
 TEST(Journey, EffectsAndTransformsWithPreview) {
     eng_Init();
     std::string dir = drv_MakeFolder("effects", drv_QuietSettingsFile());
     std::string file = dir + "\\picture.kv5", big = dir + "\\big.kv5";
-    write_picture(file, 64, 48);
-    write_picture(big, 2049, 2048);
+    ASSERT_TRUE(drv_WritePicture(file, 64, 48));
+    ASSERT_TRUE(drv_WritePicture(big, 2049, 2048));
     KvRunning r;
     ASSERT_TRUE(drv_StartReady(&r.p, dir, ("\"" + file + "\"").c_str())) << drv_Status(r.p.main);
     Session s{&r.p, r.p.main, file};

@@ -152,9 +152,6 @@ void first_session_layout_and_help(KvProcess* p) {
     ASSERT_NE(pad, nullptr);
     EXPECT_EQ(drv_Text(GetDlgItem(pad, IDC_NOTEPAD_TEXT)), " Open an existing image\r\n");
     PostMessageA(pad, WM_COMMAND, IDCANCEL, 0);
-    // A command still to be built does nothing however it arrives.
-    drv_Command(main, CMD_TOOL_OPTIONS);
-    EXPECT_EQ(drv_FindOwned(p, "Tool Options", 500), nullptr);
 }
 
 // 1 when the status line stops saying the zoom is under way within a second.

@@ -13,25 +13,12 @@
 #include "app/viewgeom.h"
 #include "e2e/driver_win32.h"
 #include "engine/engine.h"
-#include "engine/shape.h"
 #include "formats/kv5_file.h"
 #include "panels/fx_ids.h"
 
 namespace {
 
 const int W = 1680, H = 1050;
-
-// Opaque, with detail in both directions, so a stale or shifted part shows.
-void write_photo(const std::string& path) {
-    Surface s{};
-    ASSERT_TRUE(srf_CreateExact(W, H, &s));
-    drw_GradientRect(&s, 0, 0, W - 1, H - 1, 0x00FF8040, 0x004080FF, 0x0040FF80, 0x00202020);
-    for (int x = 0; x < W; x += 97) drw_FillRect(&s, x, 0, x + 5, H - 1, 0x00F0F0F0);
-    for (int y = 0; y < H; y += 61) drw_FillRect(&s, 0, y, W - 1, y + 3, 0x00101010);
-    srf_Unlock(&s);
-    ASSERT_TRUE(kv5_Save(&s, path.c_str(), nullptr));
-    srf_Destroy(&s);
-}
 
 // Pixels of the view's client that show image pixels and differ from the image; the
 // first one is described in `first`.
@@ -80,7 +67,7 @@ TEST(Journey, TheViewShowsTheImageAfterEveryChange) {
     eng_Init();
     std::string dir = drv_MakeFolder("view", drv_QuietSettingsFile());
     std::string file = dir + "\\photo.kv5";
-    write_photo(file);
+    ASSERT_TRUE(drv_WritePicture(file, W, H));
     drv_ParkPointer();
     KvRunning r;
     ASSERT_TRUE(drv_StartReady(&r.p, dir, ("\"" + file + "\"").c_str())) << drv_Status(r.p.main);
