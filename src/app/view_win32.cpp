@@ -142,22 +142,27 @@ void view_ScrollToEnd(int end) {
     view_ScrollBy(SB_VERT, end ? SB_BOTTOM : SB_TOP);
 }
 
+// The scroll position held in g_view goes to the bars, and comes back as they took it.
+static void apply_scroll() {
+    apply_bar(SB_HORZ, g_view.h, g_view.sx, TRUE);
+    apply_bar(SB_VERT, g_view.v, g_view.sy, TRUE);
+    g_view.sx = read_pos(SB_HORZ);
+    g_view.sy = read_pos(SB_VERT);
+}
+
 void view_ShowImageRect(int x1, int y1, int x2, int y2) {
     RECT c;
     GetClientRect(g_shell.view, &c);
     const int z = g_view.zoom;
-    // Client point of image pixel i: i * zoom + 20 - scroll.
-    const int left = x1 * z + 20 - g_view.sx, right = (x2 + 1) * z + 20 - g_view.sx;
-    const int top = y1 * z + 20 - g_view.sy, bottom = (y2 + 1) * z + 20 - g_view.sy;
+    // Client point of image pixel i: i * zoom + margin - scroll.
+    const int left = x1 * z + VG_MARGIN - g_view.sx, right = (x2 + 1) * z + VG_MARGIN - g_view.sx;
+    const int top = y1 * z + VG_MARGIN - g_view.sy, bottom = (y2 + 1) * z + VG_MARGIN - g_view.sy;
     const int seenX = left >= 0 && right <= c.right, seenY = top >= 0 && bottom <= c.bottom;
     if (seenX && seenY) return;
     if (!seenX) g_view.sx = x1 * z;
     if (!seenY) g_view.sy = y1 * z;
     ViewUpdateScrollBars(0);
-    apply_bar(SB_HORZ, g_view.h, g_view.sx, TRUE);
-    apply_bar(SB_VERT, g_view.v, g_view.sy, TRUE);
-    g_view.sx = read_pos(SB_HORZ);
-    g_view.sy = read_pos(SB_VERT);
+    apply_scroll();
     InvalidateRect(g_shell.view, nullptr, TRUE);
 }
 
@@ -191,10 +196,7 @@ void ViewZoom(int direction) {
             g_view.sy += dy * z / 2;
             ViewUpdateScrollBars(0);
         }
-        apply_bar(SB_HORZ, g_view.h, g_view.sx, TRUE);
-        apply_bar(SB_VERT, g_view.v, g_view.sy, TRUE);
-        g_view.sx = read_pos(SB_HORZ);
-        g_view.sy = read_pos(SB_VERT);
+        apply_scroll();
     }
     InvalidateRect(g_shell.view, nullptr, TRUE);
     UpdateWindow(g_shell.view);

@@ -205,7 +205,7 @@ void first_session_ruler(HWND main) {
     Sleep(500);
     Grab g = grab_view(main);
     ASSERT_GT(g.w, 700);
-    const uint32_t RED = rgb_of(0x0000FF), BLUE = rgb_of(0xFF0000), MAGENTA = rgb_of(0xFF00FF);
+    const uint32_t RED = rgb_of(0x0000FF), MAGENTA = rgb_of(0xFF00FF);
     // The image's first column carries the red mark on rows 0-14; find it on row 10.
     int L = -1;
     for (int x = 16; x < g.w && L < 0; x++)

@@ -189,6 +189,8 @@ TEST(DevicePlugins, ImportExportAndAFaultingDevice) {
         EXPECT_EQ(ok, *k.text ? 0 : 1);
         EXPECT_EQ(uiscript_Statuses().empty() ? "" : uiscript_Statuses().back(), k.status);
         ASSERT_EQ(uiscript_Boxes().size(), *k.text ? 1u : 0u);
-        if (*k.text) EXPECT_EQ(uiscript_Boxes()[0].text + " / " + uiscript_Boxes()[0].title, std::string(k.text) + " / " + k.title);
+        if (*k.text) {
+            EXPECT_EQ(uiscript_Boxes()[0].text + " / " + uiscript_Boxes()[0].title, std::string(k.text) + " / " + k.title);
+        }
     }
 }
