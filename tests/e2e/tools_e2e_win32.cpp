@@ -149,24 +149,6 @@ TEST(Journey, EveryToolWithTheMouse) {
     const TkPoint curve[3] = {{40, 40}, {80, 20}, {120, 60}};
     tk_SmoothCurve(&expect, curve, 3, RED, 5, nullptr, nullptr, 1);
     s.ExpectSaved(&expect, "curve");
-    // Points, another tool, back: the right click paints nothing.
-    s.Points({{200, 100}, {220, 120}}, {240, 100});
-    s.Click(300, 100);
-    s.Click(320, 120);
-    s.Tool(4);
-    s.Tool(3);
-    s.Click(340, 100, 1);
-    const TkPoint kept[2] = {{200, 100}, {220, 120}};
-    tk_SmoothCurve(&expect, kept, 2, RED, 5, nullptr, nullptr, 1);
-    s.ExpectSaved(&expect, "curve after a change of tool");
-
-    // Triangle fan: each point with colour #1 and alpha #1.
-    s.Tool(32);
-    s.Points({{20, 150}, {80, 140}, {60, 200}}, {10, 10});
-    const TkPoint fan[3] = {{20, 150}, {80, 140}, {60, 200}};
-    const uint32_t colours[3] = {RED, RED, RED};
-    tk_TriangleFan(&expect, fan, colours, 3);
-    s.ExpectSaved(&expect, "triangle fan");
 
     // Rectangle selection of one pixel at zoom 4 (5 / 4 = 1): a sprite with border 8.
     drv_Key(s.main, VK_PRIOR);
