@@ -188,9 +188,8 @@ void doc_EditEnd(int keep) {
         Restore();
         FollowEdit();
     } else {
-        if (g_edit.mayResize) FollowEdit();
         KeepChange(g_edit.target);
-        ui_ViewChanged(UI_VIEW_REPAINT);
+        FollowEdit();  // one notice: the view repaints (and refits) once
     }
     srf_Destroy(&g_edit.original);
     g_edit = Edit{};

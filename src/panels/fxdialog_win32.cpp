@@ -10,7 +10,6 @@
 #include "effects/catalogue.h"
 #include "effects/fx_filter.h"
 #include "effects/transform.h"
-#include "engine/blit.h"
 #include "panels/fx_ids.h"
 #include "panels/panels_ids.h"
 #include "platform/helpviewer.h"
