@@ -17,6 +17,7 @@
 
 #include "app/app_ids.h"
 #include "e2e/driver_win32.h"
+#include "support/win_driver_win32.h"
 
 TEST(Journey, DllsBesideTheImageAreNeverLoaded) {
     const std::string program = drv_MakeFolder("dllsafety", drv_QuietSettingsFile());
@@ -48,12 +49,7 @@ TEST(Journey, DllsBesideTheImageAreNeverLoaded) {
     drv_Command(r.p.main, CMD_OPEN);
     HWND dlg = drv_FindOwned(&r.p, "Open Image", 10000);
     ASSERT_TRUE(dlg);
-    for (int i = 0; i < 100 && !GetDlgItem(dlg, cmb1); i++) Sleep(20);
-    Sleep(200);
-    HWND field = GetDlgItem(dlg, cmb13);
-    if (!field || !IsWindowVisible(field)) field = GetDlgItem(dlg, edt1);
-    SetWindowTextA(field, bitmap.c_str());
-    PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+    TypeFileName(dlg, bitmap);
     for (int i = 0; i < 250 && IsWindow(dlg); i++) Sleep(20);
     EXPECT_FALSE(IsWindow(dlg));
     for (int i = 0; i < 250 && drv_Text(r.p.main).find("suite.bmp") == std::string::npos; i++) Sleep(20);

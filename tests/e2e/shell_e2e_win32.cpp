@@ -20,6 +20,7 @@
 #include "app/viewgeom.h"
 #include "devices/devices_ids.h"
 #include "e2e/driver_win32.h"
+#include "support/win_driver_win32.h"
 #include "engine/color.h"
 #include "engine/engine.h"
 #include "engine/shape.h"
@@ -447,11 +448,7 @@ TEST(Journey, SessionWithFiles) {
     drv_Command(main, CMD_SPRITE_TO_FILE);
     HWND saveSprite = drv_FindOwned(&r.p, "Save Sprite", 10000);
     ASSERT_TRUE(saveSprite);
-    Sleep(500);  // the dialog fills its fields
-    HWND nameField = GetDlgItem(saveSprite, cmb13);
-    if (!nameField || !IsWindowVisible(nameField)) nameField = GetDlgItem(saveSprite, edt1);
-    SendMessageA(nameField, WM_SETTEXT, 0, (LPARAM)(dir + "\\sprite.ico").c_str());
-    PostMessageA(saveSprite, WM_COMMAND, IDOK, 0);
+    TypeFileName(saveSprite, dir + "\\sprite.ico");
     ASSERT_TRUE(drv_Answer(&r.p, "Use Icon Creator", IDOK, 10000));
     EXPECT_TRUE(drv_Answer(&r.p, "My Icon Creator (Internal Device)", IDC_ICON_DISCARD, 10000));
     HWND view = drv_Child(main, "kelvara_wnd_view");

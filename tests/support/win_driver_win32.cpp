@@ -1,6 +1,8 @@
 // win_driver_win32.cpp — finds windows by title and presses their buttons.
 #include "support/win_driver_win32.h"
 
+#include <dlgs.h>
+
 HWND FindWindowWait(const char* title, const char* cls, int timeoutMs) {
     for (int waited = 0; waited <= timeoutMs; waited += 20) {
         HWND w = FindWindowA(cls, title);
@@ -14,6 +16,15 @@ void PressButton(HWND dialog, int id) {
     HWND button = GetDlgItem(dialog, id);
     if (button) PostMessageA(button, BM_CLICK, 0, 0);
     else PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
+
+void TypeFileName(HWND dialog, const std::string& name) {
+    for (int i = 0; i < 100 && !GetDlgItem(dialog, cmb1); i++) Sleep(20);
+    Sleep(200);  // the dialog fills its fields
+    HWND field = GetDlgItem(dialog, cmb13);
+    if (!field || !IsWindowVisible(field)) field = GetDlgItem(dialog, edt1);
+    SendMessageA(field, WM_SETTEXT, 0, (LPARAM)name.c_str());  // also into another process
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
 }
 
 std::thread DriveWindowLater(const std::string& title, std::function<void(HWND)> action, int timeoutMs) {

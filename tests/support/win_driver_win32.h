@@ -20,3 +20,5 @@ std::thread DriveWindowLater(const std::string& title, std::function<void(HWND)>
                              int timeoutMs = 10000);
 // Presses a button of a dialog from another thread.
 void PressButton(HWND dialog, int id);
+// Types `name` into a file dialog's name field once its fields exist, and confirms.
+void TypeFileName(HWND dialog, const std::string& name);

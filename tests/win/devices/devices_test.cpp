@@ -19,20 +19,6 @@
 #include "support/ui_script.h"
 #include "support/win_driver_win32.h"
 
-namespace {
-
-// Types the name into the save dialog once its fields exist, and confirms.
-void TypeName(HWND dlg, const std::string& name) {
-    for (int i = 0; i < 100 && !GetDlgItem(dlg, cmb1); i++) Sleep(20);
-    Sleep(200);
-    HWND field = GetDlgItem(dlg, cmb13);
-    if (!field || !IsWindowVisible(field)) field = GetDlgItem(dlg, edt1);
-    SetWindowTextA(field, name.c_str());
-    PostMessageA(dlg, WM_COMMAND, IDOK, 0);
-}
-
-}  // namespace
-
 TEST(Devices, IconCreatorAndScreenCapture) {
     eng_Init();
     path_Init();
@@ -41,7 +27,7 @@ TEST(Devices, IconCreatorAndScreenCapture) {
     srf_Create(40, 30, &image);
     FillPattern(&image);
     std::thread save = AnswerWindowLater("My Icon Creator (Internal Device)", IDC_ICON_SAVE);
-    std::thread name = DriveWindowLater("Save Icon As", [&](HWND dlg) { TypeName(dlg, d.host + "\\mine"); });
+    std::thread name = DriveWindowLater("Save Icon As", [&](HWND dlg) { TypeFileName(dlg, d.host + "\\mine"); });
     EXPECT_EQ(CreateIconFile(&image, nullptr), 1);
     save.join();
     name.join();
