@@ -51,11 +51,6 @@ static void client_size(int* cw, int* ch) {
 
 static int image_ready(Surface* s) { return s->created && srf_Refresh(s) && s->width && s->height; }
 
-void ViewRefresh(int flag) {
-    if (flag) preview_Refresh();
-    cmp_Fit();
-}
-
 // The image pixels a client rectangle shows, with a margin for rounding at zoom.
 static ToolRect image_rect_of(const RECT& client) {
     ToolRect r;
@@ -397,7 +392,7 @@ static void OnButtonUp(UINT msg, LPARAM lp) {
     run_tool(TOOL_RELEASE, released, lp);
     if (g_view.modified) {
         doc_EndStroke(g_view.stroke.x1, g_view.stroke.y1, g_view.stroke.x2, g_view.stroke.y2);
-        ViewRefresh(1);
+        preview_Refresh();  // the painted stroke shows there too
         g_view.modified = 0;
     }
 }

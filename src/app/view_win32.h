@@ -17,9 +17,6 @@ const UINT WM_VIEW_GETSCROLL = WM_APP + 23;
 
 LRESULT CALLBACK ViewProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
 
-// Recreates the composite when it is missing or sized
-// differently. `flag` also repaints the image previewer.
-void ViewRefresh(int flag);
 void ViewUpdateScrollBars(int centre);
 // 1 in, 2 out, 0 reset to 1.
 void ViewZoom(int direction);
