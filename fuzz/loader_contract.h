@@ -3,6 +3,7 @@
 // nothing behind. Anything else aborts, which libFuzzer reports as a crash.
 #pragma once
 #include <cstdlib>
+#include <cstring>
 #include "engine/surface.h"
 #include "formats/imageinfo.h"
 
@@ -14,6 +15,19 @@ inline int fz_CheckLoad(int loaded, Surface* out, const ImageFileInfo& info) {
         std::abort();
     }
     return loaded;
+}
+
+// 1 when both Surfaces have the same size and the same words.
+inline int fz_SamePixels(Surface* a, Surface* b) {
+    if (a->width != b->width || a->height != b->height) return 0;
+    const uint32_t* pa = srf_Lock(a);
+    const uint32_t* pb = srf_Lock(b);
+    int same = pa && pb;
+    for (uint32_t y = 0; same && y < a->height; y++)
+        same = std::memcmp(pa + (size_t)y * a->stride, pb + (size_t)y * b->stride, a->width * 4u) == 0;
+    srf_Unlock(b);
+    srf_Unlock(a);
+    return same;
 }
 
 // A quiet load of the first `use` bytes (at most `size`) under the contract.

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 # imagemagick: `convert` is the anchor of the effect benchmark, so the native set has it.
-want=(cmake make g++ clang libgtest-dev googletest libbenchmark-dev libpixman-1-dev libpng-dev pkg-config imagemagick)
+want=(cmake make g++ clang libgtest-dev googletest libbenchmark-dev libpixman-1-dev libpng-dev libjpeg62-turbo-dev pkg-config imagemagick)
 if [ "${1:-}" != "native" ]; then
   want+=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb x11-utils)
   # The product's documents: chmcmd compiles the help, cjpeg makes the installer's splash.

@@ -27,7 +27,7 @@ int bh_StderrIsTerminal();
 // need their component library started per thread).
 void bh_ThreadBegin();
 void bh_ThreadEnd();
-// 1 when this build reaches the filter plug-ins (other output formats than its own).
+// 1 when this build reaches the filter plug-ins (any output format they write).
 int bh_HasPlugins();
 // Extensions (dot included, lower case) of the files a folder given as input
 // contributes; null-terminated list.

@@ -1,4 +1,5 @@
-// host_native.cpp — host.h on POSIX: only the in-house readers, no plug-ins.
+// host_native.cpp — host.h on POSIX: the in-house readers, and PNG and JPEG through the
+// system's libraries in place of the filter plug-ins.
 #include "batch/host.h"
 #include <algorithm>
 #include <cstring>
@@ -54,6 +55,7 @@ int bh_HasPlugins() { return 0; }
 
 const char* const* bh_FolderImageTypes() {
     static const char* const types[] = {".kv5", ".bmp", ".dib", ".rle", ".pcx", ".ppm", ".pnm", ".pbm",
-                                        ".pgm", ".tga", ".vda", ".icb", ".vst", nullptr};
+                                        ".pgm", ".tga", ".vda", ".icb", ".vst", ".png", ".jpg", ".jpeg",
+                                        ".jpe", ".jfif", ".jff", nullptr};
     return types;
 }

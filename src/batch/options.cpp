@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include "batch/host.h"
+#include "formats/plugin_filter.h"
 
 const char BOPT_USAGE_LINE[] =
     "Usage: kvbatch [options] INPUT... (-o OUTDIR | -o OUTFILE | --in-place); see kvbatch --help";
@@ -56,8 +57,8 @@ int CheckFormat(const std::string& format, std::string* error) {
     if (InList(ICON_TYPES, format)) return Fail(error, "kvbatch does not write icons (the Icon Creator of Kelvara does)");
     if (format.empty() || format.find_first_of(".\\/:") != std::string::npos)
         return Fail(error, "--format wants a file type such as kv5 or bmp, not '" + format + "'");
-    if (!InList(OWN_FORMATS, format) && !bh_HasPlugins())
-        return Fail(error, "--format " + format + ": this build writes kv5, bmp, dib, tga, pcx, ppm and pbm " +
+    if (!bopt_Writes(format))
+        return Fail(error, "--format " + format + ": this build writes kv5, bmp, dib, tga, pcx, ppm, pbm, png and jpg " +
                                "(other types need the filter plug-ins of the Windows build)");
     return 1;
 }
@@ -66,6 +67,9 @@ int CheckFormat(const std::string& format, std::string* error) {
 
 const char* const* bopt_OwnFormats() { return OWN_FORMATS; }
 int bopt_IsOwnFormat(const std::string& ext) { return InList(OWN_FORMATS, Lower(ext)); }
+int bopt_Writes(const std::string& ext) {
+    return bopt_IsOwnFormat(ext) || plugin_FilterWrites(("." + Lower(ext)).c_str());
+}
 
 int bopt_Parse(int argc, const char* const* argv, BatchOptions* out, std::string* error) {
     *out = BatchOptions{};
@@ -152,10 +156,10 @@ std::string bopt_HelpText() {
          "  -o OUTDIR           a folder (made when missing): each result keeps its input's name\n"
          "  -o OUTFILE          the result of a single input file: a name with a type, e.g. a.bmp\n"
          "  --in-place          each result replaces its input, in the input's own type\n"
-         "  --format TYPE       kv5, bmp, dib, tga, pcx, ppm or pbm";
-    t += bh_HasPlugins() ? "; png, jpg and others through the\n"
-                           "                      filter plug-ins (default: each input's own type)\n"
-                         : " (default: each input's\n                      own type)\n";
+         "  --format TYPE       kv5, bmp, dib, tga, pcx, ppm, pbm";
+    t += bh_HasPlugins() ? ", png, jpg and others through\n"
+                           "                      the filter plug-ins (default: each input's own type)\n"
+                         : ", png or jpg (default:\n                      each input's own type)\n";
     t += "  --level 0..3        KV5 compression (2)\n"
          "  --password          protects KV5 files with the password on the first line of\n"
          "                      standard input (never given on the command line)\n\n"

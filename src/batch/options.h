@@ -17,6 +17,9 @@ extern const char BOPT_USAGE_LINE[];
 const char* const* bopt_OwnFormats();
 // 1 when ext (without dot, any case) is one of them.
 int bopt_IsOwnFormat(const std::string& ext);
+// 1 when this build writes ext (without dot, any case): its own formats, and those of
+// the filter plug-ins (natively PNG and JPEG through the system's libraries).
+int bopt_Writes(const std::string& ext);
 
 struct BatchOptions {
     std::vector<BatchOp> ops;

@@ -114,7 +114,7 @@ int PlaceOutputs(const BatchOptions& o, std::vector<BatchFile>* files, int sawFo
         BatchFile& f = (*files)[0];
         f.target = out;
         f.type = own;
-        if (!bh_HasPlugins() && !bopt_IsOwnFormat(f.type))
+        if (!bopt_Writes(f.type))
             return Fail(error, "this build does not write ." + f.type + " files");
         return 1;
     }
@@ -141,7 +141,7 @@ void RefuseCollisions(const BatchOptions& o, std::vector<BatchFile>* files) {
             f.refusal = "the result's path is too long";
             continue;
         }
-        if (!bh_HasPlugins() && !bopt_IsOwnFormat(f.type)) {
+        if (!bopt_Writes(f.type)) {
             f.refusal = "this build does not write ." + f.type + " files";
             continue;
         }

@@ -6,7 +6,7 @@
 // surface_out as it was on failure; writer: surface, path → the plug-in's result or
 // 0). On Windows they ask the DLLs of the program's "Plugins" folder, each loaded by
 // its absolute path around one call and freed right after; natively there are no
-// plug-ins and both answer 0.
+// plug-ins and the system's PNG and JPEG libraries answer for the two shipped filters.
 //
 // Owns: two caches, one per direction, that remember which DLL last handled an
 // extension so the folder need not be scanned again. Four slots each, slot 0 the
@@ -21,6 +21,10 @@
 
 int plugin_FilterLoad(Surface* out, const char* path, ImageFileInfo* info);
 int plugin_FilterSave(Surface* s, const char* path);
+// 1 when a file named with `ext` (dot included, lower case) may be written through
+// plugin_FilterSave: on Windows any, for the plug-ins decide when asked; natively
+// PNG and the JPEG names.
+int plugin_FilterWrites(const char* ext);
 
 // ---- the caches (portable, shared by both platforms) ----
 

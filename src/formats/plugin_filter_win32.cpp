@@ -312,6 +312,8 @@ int plugin_FilterLoad(Surface* out, const char* path, ImageFileInfo* info) {
     return 1;
 }
 
+int plugin_FilterWrites(const char*) { return 1; }
+
 int plugin_FilterSave(Surface* s, const char* path) {
     char file[KV_MAX_PATH], ext[KV_MAX_PATH], dll[KV_MAX_PATH];
     if (!s || !path || !std::strchr(path, '.')) return refuse_With("no extension");

@@ -15,6 +15,7 @@
 #include "formats/bmp_file.h"
 #include "formats/ico_file.h"
 #include "formats/pcx_file.h"
+#include "formats/plugin_filter.h"
 #include "formats/ppm_file.h"
 #include "formats/tga_file.h"
 #include "support/corpus_index.h"
@@ -283,8 +284,8 @@ TEST(IconWriter, LayoutMaskAndDither) {
     EXPECT_STREQ(refuse_Reason(), "not 32 x 32");
 }
 
-// The real BMP, TGA, PCX and NetPBM files of the shared corpus, as its index describes
-// them: files to load load with the stated size, files to reject are refused,
+// The real BMP, TGA, PCX, NetPBM, PNG and JPEG files of the shared corpus, as its index
+// describes them: files to load load with the stated size, files to reject are refused,
 // questionable ones may go either way; the kinds these readers leave out on purpose
 // (BMP below 8 or above 32 bits, run-length or embedded BMP, OS/2 headers) must be
 // refused. Where the index names a PNG twin, the file as the user gets it (through the
@@ -304,6 +305,7 @@ FileLoader LoaderFor(const std::string& format) {
     if (format.rfind("TGA", 0) == 0) return tga_Load;
     if (format.rfind("PCX", 0) == 0) return pcx_Load;
     if (format == "PPM" || format == "PGM" || format == "PBM") return ppm_Load;
+    if (format == "PNG" || format == "JPEG") return plugin_FilterLoad;  // natively libpng and libjpeg
     return nullptr;
 }
 
@@ -458,7 +460,7 @@ TEST(ExchangeCorpus, EveryFileOfTheseKinds) {
             else known++, std::printf("  known: %s (%s): %s\n", r.path.c_str(), diff.c_str(), k->second);
         }
     }
-    std::printf("BMP/TGA/PCX/NetPBM corpus: loaded %d / refused %d (of them %d as out of scope); %d beside their twins, "
+    std::printf("BMP/TGA/PCX/NetPBM/PNG/JPEG corpus: loaded %d / refused %d (of them %d as out of scope); %d beside their twins, "
                 "%d known differences\n", loaded, refused, outOfScope, twins, known);
     EXPECT_GT(loaded, 0);
     EXPECT_GT(twins, 0);
