@@ -7,7 +7,7 @@ set(KV_DIST ${CMAKE_BINARY_DIR}/dist)
 set(KV_GEN_DIR ${CMAKE_BINARY_DIR}/generated)
 
 set(kv_dist_built ${KV_DIST}/Kelvara.exe "${KV_DIST}/Plugins/JPEG filter.dll" "${KV_DIST}/Plugins/PNG filter.dll"
-    "${KV_DIST}/Plugins/Imaging filter.dll")
+    "${KV_DIST}/Plugins/Imaging filter.dll" ${KV_DIST}/kv5codec.dll)
 set(kv_dist_documents Kelvara.chm ReadMe.txt License.txt splash.jpg Images/candle.kv5 "Images/o'er the waters.kv5"
     "Images/dark trees.kv5" Images/sunset.kv5 Sprites/star_sprite.kv5 Sprites/flame_sprite.kv5
     Sprites/moon_sprite.kv5 Sprites/jewel_sprite.kv5 Sprites/F117A_sprite.kv5)
@@ -19,7 +19,8 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:kelvara> ${KV_DIST}/Kelvara.exe
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:kvplugin_jpeg> $<TARGET_FILE:kvplugin_png>
           $<TARGET_FILE:kvplugin_imaging> ${KV_DIST}/Plugins
-  DEPENDS kelvara kvplugin_jpeg kvplugin_png kvplugin_imaging
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:kvkv5codec> ${KV_DIST}/kv5codec.dll
+  DEPENDS kelvara kvplugin_jpeg kvplugin_png kvplugin_imaging kvkv5codec
   COMMENT "Staging the program and its plug-ins for the installer"
   VERBATIM)
 add_custom_target(kvsetuppayload DEPENDS ${kv_dist_built})

@@ -13,6 +13,7 @@
 #include "app/shell_win32.h"
 #include "platform/ui.h"
 #include "safety/runlog.h"
+#include "settings/codecreg_win32.h"
 #include "settings/registry_win32.h"
 #include "settings/settings.h"
 
@@ -108,6 +109,7 @@ void remove_registry_entries() {
     for (const char* ext : kExtensions) UnassociateExtension(ext);
     UnregisterSettingsFileType();
     DeleteProgramPathKey();
+    creg_UnregisterKv5Decoder();
 }
 
 void remove_shortcuts_from(const char* programs, const char* desktop) {
@@ -139,7 +141,7 @@ void delete_associated_files() {
         if (program_with(ext, path, sizeof path)) delete_file(path);
     // The files the program itself writes, by their own names (a renamed program
     // file would otherwise leave them, and its folder, behind).
-    for (const char* name : {SET_FILE_NAME, LOG_FILE_NAME, "ReadMe.txt", "desktop.bmp"})
+    for (const char* name : {SET_FILE_NAME, LOG_FILE_NAME, "ReadMe.txt", "desktop.bmp", CREG_DLL_NAME})
         if (path_Join(path, sizeof path, path_AppDir(), name)) delete_file(path);
 }
 

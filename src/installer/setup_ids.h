@@ -22,6 +22,7 @@
 #define IDR_PAY_JEWEL 152
 #define IDR_PAY_F117A 153
 #define IDR_SPLASH 155
+#define IDR_PAY_KV5CODEC 156
 
 #define IDI_SETUP 101
 

@@ -31,6 +31,7 @@ const SetupPayloadRow kSetupPayload[] = {
     {IDR_PAY_JPEG, "Plugins\\JPEG filter.dll", "Installing plugin - 'JPEG Filter.dll'...", 0},
     {IDR_PAY_PNG, "Plugins\\PNG filter.dll", "Installing plugin - 'PNG Filter.dll'...", 0},
     {IDR_PAY_IMAGING, "Plugins\\Imaging filter.dll", "Installing plugin - 'Imaging Filter.dll'...", 0},
+    {IDR_PAY_KV5CODEC, "kv5codec.dll", "Installing 'kv5codec.dll'...", 0},
     {IDR_PAY_CANDLE, "Images\\candle.kv5", "Copying sample \"candle.kv5\"...", 0},
     {IDR_PAY_WATERS, "Images\\o'er the waters.kv5", "Copying sample \"o'er the waters.kv5\"", 0},
     {IDR_PAY_TREES, "Images\\dark trees.kv5", "Copying sample \"dark trees.kv5\"...", 0},

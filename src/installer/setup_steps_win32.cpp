@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 #include "platform/shortcut.h"
 #include "platform/ui.h"
+#include "settings/codecreg_win32.h"
 #include "settings/registry_win32.h"
 #include "settings/settings.h"
 
@@ -204,6 +205,9 @@ int setup_InstallFiles(SetupRun* run) {
         }
         if (i == 0) import_settings(run);
     }
+    // Other programs read .kv5 through the system's imaging component from now on.
+    char codec[KV_MAX_PATH];
+    if (join(codec, run->folder, CREG_DLL_NAME)) creg_RegisterKv5Decoder(codec);
     return 1;
 }
 

@@ -30,6 +30,7 @@ const int SETUP_EXIT_ERROR = 2;  // a payload file could not be written
 int setup_BuildPaths(SetupRun* run, const char* folder);
 int setup_CheckFreeSpace(const char* folder);
 int setup_HandlePrevious(SetupRun* run);
+// Writes the payload, then registers the .kv5 decoder it brought.
 int setup_InstallFiles(SetupRun* run);
 void setup_CreateShortcuts(const SetupRun* run);
 void setup_RunSetUp(const SetupRun* run);

@@ -21,6 +21,7 @@
 #include "e2e/driver_win32.h"
 #include "installer/setup_dialogs_win32.h"
 #include "installer/setup_ids.h"
+#include "settings/codecreg_win32.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ const Installed kFiles[] = {
     {"Plugins\\JPEG filter.dll", false},
     {"Plugins\\PNG filter.dll", false},
     {"Plugins\\Imaging filter.dll", false},
+    {"kv5codec.dll", false},
     {"Images\\candle.kv5", false},
     {"Images\\o'er the waters.kv5", false},
     {"Images\\dark trees.kv5", false},
@@ -383,6 +385,10 @@ TEST(Installer, InstallUpgradeInstallElsewhereAndUninstall) {
         finish(&setup.p, 0);
     }
     expect_installed(other);
+    // The .kv5 decoder is the new installation's, registered where other programs look.
+    const std::string decoder = CREG_DECODER_KEY;
+    EXPECT_EQ(drv_ClassesDefault(decoder + "\\InprocServer32"), other + "kv5codec.dll");
+    EXPECT_EQ(drv_ClassesDefault(std::string(CREG_INSTANCE_KEY)), "");
     EXPECT_FALSE(drv_Exists("C:\\Apps\\Orvik Lab"));
     EXPECT_TRUE(drv_Exists("C:\\Apps"));
 
@@ -407,6 +413,8 @@ TEST(Installer, InstallUpgradeInstallElsewhereAndUninstall) {
     EXPECT_FALSE(drv_Exists(desktopLink));
     EXPECT_EQ(drv_ClassesDefault("Kelvara.AppPath"), "<none>");
     EXPECT_EQ(drv_ClassesDefault(".kvr"), "<none>");
+    EXPECT_EQ(drv_ClassesDefault(decoder), "<none>");
+    EXPECT_EQ(drv_ClassesDefault(std::string(CREG_INSTANCE_KEY)), "<none>");
     CoUninitialize();
 }
 
