@@ -1,67 +1,23 @@
-// kv5_decoder.cpp — "kv5codec.dll": the imaging component's decoder for .kv5 files, so
+// kv5_decoder.cpp — the imaging component's decoder for .kv5 files in kv5codec.dll, so
 // that any program that reads pictures through the system (and the system's own
-// viewers) opens them. One frame, 32bppBGRA with straight alpha: the file's
-// translucency byte t becomes the opacity 255 - t, colours unchanged — exactly.
-//
-// The whole file is decoded by the program's own KV5 reader when the decoder is
-// initialised; frames then only copy. The reader runs quietly: a password-protected
-// file is refused with WINCODEC_ERR_UNSUPPORTEDOPERATION (nobody may be asked for
-// the password inside another program), anything else it refuses with
-// WINCODEC_ERR_BADIMAGE, a stream that is no KV5 file with WINCODEC_ERR_UNKNOWNIMAGEFORMAT.
-// The registry entries are written by the installer (settings/codecreg_win32.h).
+// viewers) opens them: one frame, decoded whole when the decoder is initialised
+// (kv5codec.h), which frames then only copy.
 #include <windows.h>
 #include <wincodec.h>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include "formats/kv5_file.h"
+#include "kv5codec.h"
 #include "settings/codecreg_win32.h"
 
 namespace {
 
-LONG g_objects, g_locks;
-const size_t MAX_FILE = (size_t)512 << 20;
 
 template <typename T>
 void ReleaseRef(T*& p) {
     if (p) p->Release();
     p = nullptr;
-}
-
-// ---- reading the stream ----
-
-int ReadAll(IStream* s, uint8_t* to, ULONG n) {
-    ULONG got = 0;
-    return SUCCEEDED(s->Read(to, n, &got)) && got == n;
-}
-
-// The file from the stream's start (the component may have read its pattern first),
-// as much as the reader can use.
-HRESULT ReadKv5(IStream* s, uint8_t** data, size_t* size) {
-    uint8_t head[KV5_HEADER_SIZE];
-    ULONG got = 0;
-    LARGE_INTEGER start = {};
-    if (FAILED(s->Seek(start, STREAM_SEEK_SET, nullptr)) || FAILED(s->Read(head, sizeof head, &got)))
-        return WINCODEC_ERR_STREAMREAD;
-    if (got < 12 || std::memcmp(head, "_KV5", 4) != 0) return WINCODEC_ERR_UNKNOWNIMAGEFORMAT;
-    size_t want = kv5_LoadExtent(head, got);
-    if (want > MAX_FILE) want = MAX_FILE;
-    if (want < got) want = got;
-    uint8_t* buf = (uint8_t*)std::malloc(want);
-    if (!buf) return E_OUTOFMEMORY;
-    std::memcpy(buf, head, got);
-    size_t have = got;
-    while (have < want && got) {
-        const ULONG chunk = (ULONG)(want - have < (1u << 30) ? want - have : (1u << 30));
-        if (FAILED(s->Read(buf + have, chunk, &got))) {
-            std::free(buf);
-            return WINCODEC_ERR_STREAMREAD;
-        }
-        have += got;
-    }
-    *data = buf;
-    *size = have;
-    return S_OK;
 }
 
 // ---- the frame ----
@@ -70,11 +26,11 @@ class Kv5Frame final : public IWICBitmapFrameDecode {
 public:
     Kv5Frame(IUnknown* owner, const uint32_t* px, UINT w, UINT h) : ref_(1), owner_(owner), px_(px), w_(w), h_(h) {
         owner_->AddRef();
-        InterlockedIncrement(&g_objects);
+        kvc_ObjectMade();
     }
     ~Kv5Frame() {
         owner_->Release();
-        InterlockedDecrement(&g_objects);
+        kvc_ObjectGone();
     }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
@@ -143,10 +99,10 @@ private:
 
 class Kv5Decoder final : public IWICBitmapDecoder {
 public:
-    Kv5Decoder() : ref_(1), px_(nullptr), w_(0), h_(0) { InterlockedIncrement(&g_objects); }
+    Kv5Decoder() : ref_(1), px_(nullptr), w_(0), h_(0) { kvc_ObjectMade(); }
     ~Kv5Decoder() {
         std::free(px_);
-        InterlockedDecrement(&g_objects);
+        kvc_ObjectGone();
     }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
@@ -172,7 +128,8 @@ public:
         ULARGE_INTEGER at;
         if (FAILED(s->Seek(zero, STREAM_SEEK_CUR, &at))) return WINCODEC_ERR_STREAMREAD;
         uint8_t head[KV5_HEADER_SIZE] = {};
-        const int read = ReadAll(s, head, sizeof head);
+        ULONG got = 0;
+        const int read = SUCCEEDED(s->Read(head, sizeof head, &got)) && got == sizeof head;
         LARGE_INTEGER back;
         back.QuadPart = (LONGLONG)at.QuadPart;
         s->Seek(back, STREAM_SEEK_SET, nullptr);
@@ -183,27 +140,7 @@ public:
     HRESULT STDMETHODCALLTYPE Initialize(IStream* s, WICDecodeOptions) override {
         if (!s) return E_INVALIDARG;
         if (px_) return WINCODEC_ERR_WRONGSTATE;
-        uint8_t* data = nullptr;
-        size_t size = 0;
-        HRESULT hr = ReadKv5(s, &data, &size);
-        if (FAILED(hr)) return hr;
-        Surface loaded{};
-        ImageFileInfo info{};
-        info.quiet = 1;
-        const int ok = kv5_LoadBytes(&loaded, data, size, &info);
-        std::free(data);
-        if (!ok) return info.isProtected ? WINCODEC_ERR_UNSUPPORTEDOPERATION : WINCODEC_ERR_BADIMAGE;
-        const uint32_t* px = srf_Lock(&loaded);
-        uint32_t* copy = px ? (uint32_t*)std::malloc((size_t)loaded.width * loaded.height * 4) : nullptr;
-        if (copy) {
-            for (uint32_t y = 0; y < loaded.height; y++)
-                for (uint32_t x = 0; x < loaded.width; x++)
-                    copy[(size_t)y * loaded.width + x] = px[(size_t)y * loaded.stride + x] ^ 0xFF000000u;
-            px_ = copy, w_ = loaded.width, h_ = loaded.height;
-        }
-        srf_Unlock(&loaded);
-        srf_Destroy(&loaded);
-        return copy ? S_OK : E_OUTOFMEMORY;
+        return kvc_DecodeStream(s, &px_, &w_, &h_);
     }
     HRESULT STDMETHODCALLTYPE GetContainerFormat(GUID* format) override {
         if (!format) return E_INVALIDARG;
@@ -255,47 +192,13 @@ private:
     UINT w_, h_;
 };
 
-// ---- the class object ----
-
-class Kv5Factory final : public IClassFactory {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *out = static_cast<IClassFactory*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    // A static object: its references keep the DLL through LockServer's count.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
-        Kv5Decoder* d = new (std::nothrow) Kv5Decoder();
-        if (!d) return E_OUTOFMEMORY;
-        const HRESULT hr = d->QueryInterface(iid, out);
-        d->Release();
-        return hr;
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-        lock ? InterlockedIncrement(&g_locks) : InterlockedDecrement(&g_locks);
-        return S_OK;
-    }
-};
-
-Kv5Factory g_factory;
 
 }  // namespace
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (clsid != CREG_CLSID_KV5_DECODER) return CLASS_E_CLASSNOTAVAILABLE;
-    return g_factory.QueryInterface(iid, out);
+HRESULT kvc_NewDecoder(REFIID iid, void** out) {
+    Kv5Decoder* d = new (std::nothrow) Kv5Decoder();
+    if (!d) return E_OUTOFMEMORY;
+    const HRESULT hr = d->QueryInterface(iid, out);
+    d->Release();
+    return hr;
 }
-
-STDAPI DllCanUnloadNow() { return g_objects == 0 && g_locks == 0 ? S_OK : S_FALSE; }

@@ -109,7 +109,7 @@ void remove_registry_entries() {
     for (const char* ext : kExtensions) UnassociateExtension(ext);
     UnregisterSettingsFileType();
     DeleteProgramPathKey();
-    creg_UnregisterKv5Decoder();
+    creg_UnregisterKv5Codec();
 }
 
 void remove_shortcuts_from(const char* programs, const char* desktop) {

@@ -207,7 +207,7 @@ int setup_InstallFiles(SetupRun* run) {
     }
     // Other programs read .kv5 through the system's imaging component from now on.
     char codec[KV_MAX_PATH];
-    if (join(codec, run->folder, CREG_DLL_NAME)) creg_RegisterKv5Decoder(codec);
+    if (join(codec, run->folder, CREG_DLL_NAME)) creg_RegisterKv5Codec(codec);
     return 1;
 }
 

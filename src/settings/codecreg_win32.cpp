@@ -9,6 +9,8 @@ const char CREG_DECODER_NAME[] = "Kelvara KV5 Decoder";
 const char CREG_DECODER_KEY[] = "CLSID\\{3E6BCF9A-512E-4418-82A0-8B3B0F71CF10}";
 const char CREG_INSTANCE_KEY[] =
     "CLSID\\{7ED96837-96F0-4812-B211-F13C24117ED3}\\Instance\\{3E6BCF9A-512E-4418-82A0-8B3B0F71CF10}";
+const char CREG_THUMBNAIL_KEY[] = "CLSID\\{786B2873-12BA-4AD9-BBC0-33B162FA2226}";
+const char CREG_SHELLEX_KEY[] = ".kv5\\ShellEx\\{E357FCCD-A995-4576-B01F-234630154E96}";
 
 namespace {
 
@@ -61,7 +63,7 @@ int Text(const char* key, const char* name, const char* text) {
 
 }  // namespace
 
-int creg_RegisterKv5Decoder(const char* dllPath) {
+int creg_RegisterKv5Codec(const char* dllPath) {
     const std::string decoder = CREG_DECODER_KEY;
     int ok = Text((decoder + "\\InprocServer32").c_str(), nullptr, dllPath);
     for (const TextValue& v : TEXTS) ok = Text((decoder + v.subkey).c_str(), v.name, v.text) && ok;
@@ -71,10 +73,17 @@ int creg_RegisterKv5Decoder(const char* dllPath) {
     ok = SetValue((decoder + "\\Patterns\\0").c_str(), "Pattern", REG_BINARY, SIGNATURE, sizeof SIGNATURE) && ok;
     ok = SetValue((decoder + "\\Patterns\\0").c_str(), "Mask", REG_BINARY, mask, sizeof mask) && ok;
     ok = Text(CREG_INSTANCE_KEY, "CLSID", DECODER_CLSID) && ok;
-    return Text(CREG_INSTANCE_KEY, "FriendlyName", CREG_DECODER_NAME) && ok;
+    ok = Text(CREG_INSTANCE_KEY, "FriendlyName", CREG_DECODER_NAME) && ok;
+    const std::string thumbnail = CREG_THUMBNAIL_KEY;
+    ok = Text(CREG_THUMBNAIL_KEY, nullptr, "Kelvara KV5 Thumbnail") && ok;
+    ok = Text((thumbnail + "\\InprocServer32").c_str(), nullptr, dllPath) && ok;
+    ok = Text((thumbnail + "\\InprocServer32").c_str(), "ThreadingModel", "Apartment") && ok;
+    return Text(CREG_SHELLEX_KEY, nullptr, "{786B2873-12BA-4AD9-BBC0-33B162FA2226}") && ok;
 }
 
-int creg_UnregisterKv5Decoder() {
-    const int instance = DeleteRegistryTree(HKEY_CLASSES_ROOT, CREG_INSTANCE_KEY);
-    return DeleteRegistryTree(HKEY_CLASSES_ROOT, CREG_DECODER_KEY) && instance;
+int creg_UnregisterKv5Codec() {
+    int ok = 1;
+    for (const char* key : {CREG_INSTANCE_KEY, CREG_DECODER_KEY, CREG_THUMBNAIL_KEY, CREG_SHELLEX_KEY})
+        ok = DeleteRegistryTree(HKEY_CLASSES_ROOT, key) && ok;
+    return ok;
 }

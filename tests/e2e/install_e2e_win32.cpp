@@ -385,10 +385,13 @@ TEST(Installer, InstallUpgradeInstallElsewhereAndUninstall) {
         finish(&setup.p, 0);
     }
     expect_installed(other);
-    // The .kv5 decoder is the new installation's, registered where other programs look.
-    const std::string decoder = CREG_DECODER_KEY;
+    // The .kv5 decoder and thumbnail are the new installation's, registered where other
+    // programs and the shell look.
+    const std::string decoder = CREG_DECODER_KEY, thumbnail = CREG_THUMBNAIL_KEY;
     EXPECT_EQ(drv_ClassesDefault(decoder + "\\InprocServer32"), other + "kv5codec.dll");
+    EXPECT_EQ(drv_ClassesDefault(thumbnail + "\\InprocServer32"), other + "kv5codec.dll");
     EXPECT_EQ(drv_ClassesDefault(std::string(CREG_INSTANCE_KEY)), "");
+    EXPECT_EQ(drv_ClassesDefault(std::string(CREG_SHELLEX_KEY)), "{786B2873-12BA-4AD9-BBC0-33B162FA2226}");
     EXPECT_FALSE(drv_Exists("C:\\Apps\\Orvik Lab"));
     EXPECT_TRUE(drv_Exists("C:\\Apps"));
 
@@ -413,8 +416,8 @@ TEST(Installer, InstallUpgradeInstallElsewhereAndUninstall) {
     EXPECT_FALSE(drv_Exists(desktopLink));
     EXPECT_EQ(drv_ClassesDefault("Kelvara.AppPath"), "<none>");
     EXPECT_EQ(drv_ClassesDefault(".kvr"), "<none>");
-    EXPECT_EQ(drv_ClassesDefault(decoder), "<none>");
-    EXPECT_EQ(drv_ClassesDefault(std::string(CREG_INSTANCE_KEY)), "<none>");
+    for (const char* key : {CREG_DECODER_KEY, CREG_INSTANCE_KEY, CREG_THUMBNAIL_KEY, CREG_SHELLEX_KEY})
+        EXPECT_EQ(drv_ClassesDefault(key), "<none>") << key;
     CoUninitialize();
 }
 

@@ -1,10 +1,13 @@
-// The .kv5 decoder of the imaging component under Wine, registered as the installer
-// registers it: every compression level and several sizes decode to the KV5 reader's
-// pixels (alpha as opacity), the imaging plug-in then opens .kv5 as any program would,
-// and protected, cut or hostile files are refused with the imaging component's errors.
+// kv5codec.dll under Wine, registered as the installer registers it: every compression
+// level and several sizes decode to the KV5 reader's pixels (alpha as opacity), the
+// imaging plug-in then opens .kv5 as any program would, protected, cut or hostile
+// files are refused with the imaging component's errors, and the shell's thumbnail is
+// a smooth reduction with aspect and alpha kept.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <wincodec.h>
+#include <propsys.h>
+#include <thumbcache.h>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -69,10 +72,10 @@ struct Kv5DecoderTest : ::testing::Test {
         std::string dll = KV_KV5CODEC_PATH;
         for (char& c : dll)
             if (c == '/') c = '\\';
-        ASSERT_TRUE(creg_RegisterKv5Decoder(("Z:" + dll).c_str()));
+        ASSERT_TRUE(creg_RegisterKv5Codec(("Z:" + dll).c_str()));
     }
     static void TearDownTestSuite() {
-        EXPECT_TRUE(creg_UnregisterKv5Decoder());
+        EXPECT_TRUE(creg_UnregisterKv5Codec());
         HKEY h;
         EXPECT_NE(RegOpenKeyExA(HKEY_CLASSES_ROOT, CREG_DECODER_KEY, 0, KEY_READ, &h), ERROR_SUCCESS);
         EXPECT_NE(RegOpenKeyExA(HKEY_CLASSES_ROOT, CREG_INSTANCE_KEY, 0, KEY_READ, &h), ERROR_SUCCESS);
@@ -161,9 +164,65 @@ TEST_F(Kv5DecoderTest, ProtectedCutAndHostileFilesAreRefused) {
         const int ok = kv5_Load(&s, path.c_str(), &info);
         const Decoded r = Decode(f, path, true);
         EXPECT_EQ(SUCCEEDED(r.hr), ok == 1) << path;
-        if (ok) EXPECT_EQ(r.px, WordsOf(&s)) << path;
-        if (ok) srf_Destroy(&s);
+        if (ok) {
+            EXPECT_EQ(r.px, WordsOf(&s)) << path;
+            srf_Destroy(&s);
+        }
         seeds++;
     }
     EXPECT_GT(seeds, 0);
+}
+
+// The shell's thumbnail through COM: asked for 64, a 320 x 200 picture comes back
+// 64 x 40 with straight alpha, each pixel within a few levels of the imaging
+// component's own smooth reduction of the decoded picture; a picture smaller than
+// asked comes back whole and exact.
+TEST_F(Kv5DecoderTest, ThumbnailKeepsAspectAndAlphaAndReducesSmoothly) {
+    TestSurface t(320, 200);
+    uint32_t* px = srf_Lock(t.get());
+    for (uint32_t y = 0; y < 200; y++)
+        for (uint32_t x = 0; x < 320; x++)  // smooth colours; opacity in blocks of 5 x 5 thumbnail pixels
+            px[y * t.get()->stride + x] = (x / 25 % 3 == 0 ? (y < 100 ? 0xFFu : 0x60u) : 0u) << 24 | (x * 255 / 319) << 16 |
+                                         (y * 255 / 199) << 8 | ((x + y) * 255 / 518);
+    srf_Unlock(t.get());
+    const std::string path = d.dir + "\\thumb.kv5";
+    ASSERT_TRUE(kv5_Save(t.get(), path.c_str(), nullptr));
+    for (const UINT ask : {64u, 400u}) {
+        IWICStream* s = nullptr;
+        IInitializeWithStream* init = nullptr;
+        IThumbnailProvider* thumbs = nullptr;
+        HBITMAP b = nullptr;
+        WTS_ALPHATYPE alpha = WTSAT_UNKNOWN;
+        ASSERT_HRESULT_SUCCEEDED(f->CreateStream(&s));
+        ASSERT_HRESULT_SUCCEEDED(s->InitializeFromFilename(Wide(path).c_str(), GENERIC_READ));
+        ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CREG_CLSID_KV5_THUMBNAIL, nullptr, CLSCTX_INPROC_SERVER,
+                                                  IID_IInitializeWithStream, (void**)&init));
+        ASSERT_HRESULT_SUCCEEDED(init->Initialize(s, STGM_READ));
+        ASSERT_HRESULT_SUCCEEDED(init->QueryInterface(__uuidof(IThumbnailProvider), (void**)&thumbs));
+        ASSERT_HRESULT_SUCCEEDED(thumbs->GetThumbnail(ask, &b, &alpha));
+        DIBSECTION ds{};
+        ASSERT_EQ(GetObjectA(b, sizeof ds, &ds), (int)sizeof ds);
+        const UINT w = ask == 64 ? 64 : 320, h = ask == 64 ? 40 : 200;
+        EXPECT_EQ(alpha, WTSAT_ARGB);
+        ASSERT_EQ(ds.dsBm.bmWidth, (LONG)w);
+        ASSERT_EQ(ds.dsBm.bmHeight, (LONG)h);
+        std::vector<uint32_t> got((const uint32_t*)ds.dsBm.bmBits, (const uint32_t*)ds.dsBm.bmBits + w * h), want(w * h);
+        for (uint32_t& v : got) v ^= 0xFF000000u;  // opacity back to translucency
+        IWICBitmapDecoder* dec = nullptr;
+        IWICBitmapFrameDecode* frame = nullptr;
+        IWICBitmapScaler* scaler = nullptr;
+        ASSERT_HRESULT_SUCCEEDED(f->CreateDecoderFromFilename(Wide(path).c_str(), nullptr, GENERIC_READ,
+                                                             WICDecodeMetadataCacheOnDemand, &dec));
+        ASSERT_HRESULT_SUCCEEDED(dec->GetFrame(0, &frame));
+        ASSERT_HRESULT_SUCCEEDED(f->CreateBitmapScaler(&scaler));
+        ASSERT_HRESULT_SUCCEEDED(scaler->Initialize(frame, w, h, WICBitmapInterpolationModeFant));
+        ASSERT_HRESULT_SUCCEEDED(scaler->CopyPixels(nullptr, w * 4, w * h * 4, (BYTE*)want.data()));
+        for (uint32_t& v : want) v ^= 0xFF000000u;
+        if (ask == 400) {
+            EXPECT_EQ(got, WordsOf(t.get()));
+        }
+        EXPECT_LE(MaxByteDifference(got, want), 3) << ask;
+        for (IUnknown* u : std::initializer_list<IUnknown*>{scaler, frame, dec, thumbs, init, s}) u->Release();
+        DeleteObject(b);
+    }
 }
