@@ -13,7 +13,6 @@
 
 namespace {
 
-
 template <typename T>
 void ReleaseRef(T*& p) {
     if (p) p->Release();
