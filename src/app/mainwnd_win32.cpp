@@ -20,6 +20,7 @@
 #include "document/undo.h"
 #include "platform/ui.h"
 #include "platform/ui_win32.h"
+#include "platform/utf8.h"
 #include "settings/settings.h"
 
 static const char MAIN_CLASS[] = "kelvara_wnd_main";
@@ -131,10 +132,11 @@ static void OnMenuSelect(WPARAM wp) {
 }
 
 static void send_to_notepad() {
-    char text[256];
+    // The history keeps 256 bytes a line; a longer line loses whole characters.
+    char text[KV_MAX_PATH + 64];
     GetWindowTextA(g_shell.status, text, sizeof text);
     std::memmove(g_shell.statusHistory[1], g_shell.statusHistory[0], 3 * 256);
-    std::memcpy(g_shell.statusHistory[0], text, 256);
+    u8_CopyCut(g_shell.statusHistory[0], 256, text);
     if (g_shell.notepad) SendMessageA(g_shell.notepad, WM_APP, 0, 0);
     MessageBeep(MB_ICONINFORMATION);
     ui_SetStatus(" ::Sent To Notepad::");
@@ -166,10 +168,12 @@ static void OnMouseWheel(WPARAM wp) {
 }
 
 static void OnDropFiles(HWND w, HDROP drop) {
-    char path[MAX_PATH];
-    UINT n = DragQueryFileA(drop, 0, path, sizeof path);
+    // A name too long for the buffer is refused whole: a cut one names another file.
+    char path[KV_MAX_PATH];
+    UINT need = DragQueryFileA(drop, 0, nullptr, 0);
+    UINT n = need && need < sizeof path ? DragQueryFileA(drop, 0, path, sizeof path) : 0;
     DragFinish(drop);
-    if (!n) return;
+    if (!n || n != need) return;
     SetForegroundWindow(w);
     files_OpenGiven(path);
 }
