@@ -18,6 +18,7 @@
 #include "app/viewgeom.h"
 #include "document/document.h"
 #include "document/undo.h"
+#include "platform/dpi.h"
 #include "platform/ui.h"
 #include "platform/ui_win32.h"
 #include "platform/utf8.h"
@@ -49,9 +50,10 @@ static void OnSizing(HWND w, RECT* r) {
     RECT wr, cr;
     GetWindowRect(w, &wr);
     GetClientRect(w, &cr);
-    int fw = (wr.right - wr.left) - cr.right + 1, fh = (wr.bottom - wr.top) - cr.bottom + 1;
-    if (r->right - r->left < fw + 505) r->right = r->left + fw + 505;
-    if (r->bottom - r->top < fh + 444) r->bottom = r->top + fh + 444;
+    int fw = (wr.right - wr.left) - cr.right + 1, fh = (wr.bottom - wr.top) - cr.bottom + 1, mw, mh;
+    vg_MinimumClient(&mw, &mh);
+    if (r->right - r->left < fw + mw) r->right = r->left + fw + mw;
+    if (r->bottom - r->top < fh + mh) r->bottom = r->top + fh + mh;
 }
 
 static void OnTimer(HWND w, UINT_PTR id) {
@@ -191,6 +193,22 @@ static void OnMainMouseMove() {
     if (std::strcmp(t, " For Help on the Tools, Click F1")) ui_SetStatus(" For Help on the Tools, Click F1");
 }
 
+// Moved to a screen of another DPI: fonts and pictures for it, the suggested
+// rectangle, and every child laid out and drawn again.
+static void OnDpiChanged(HWND w, int dpi, const RECT* suggested) {
+    dpi_Set(dpi);
+    res_ApplyDpi();
+    SendMessageA(g_shell.status, WM_SETFONT, (WPARAM)g_shell.arial8, 0);
+    SendMessageA(g_shell.logo, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)g_shell.logos[g_shell.logoIndex]);
+    SetWindowPos(w, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT c;
+    GetClientRect(w, &c);
+    OnSize(c.right, c.bottom);
+    view_FullRepaint();
+    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 static HWND child(const char* cls, const char* text, DWORD style, DWORD ex, HWND parent, int id) {
     return CreateWindowExA(ex, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, parent,
                            (HMENU)(INT_PTR)id, g_shell.instance, nullptr);
@@ -265,6 +283,7 @@ static LRESULT CALLBACK MainProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     case WM_MOUSEMOVE: OnMainMouseMove(); return 0;
+    case WM_DPICHANGED: OnDpiChanged(w, HIWORD(wp), (const RECT*)lp); return 0;
     }
     return DefWindowProcA(w, msg, wp, lp);
 }
@@ -294,7 +313,7 @@ int mw_RegisterClasses(HINSTANCE inst) {
 }
 
 int mw_Create(int show) {
-    int W = 520, H = 500;
+    int W = dpi_Scale(520), H = dpi_Scale(500);
     int x = (GetSystemMetrics(SM_CXSCREEN) - W) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - H) / 2;
     HWND w = CreateWindowExA(WS_EX_ACCEPTFILES | WS_EX_CLIENTEDGE, MAIN_CLASS, "Kelvara 1.80",
                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, W, H, nullptr, nullptr,

@@ -41,9 +41,11 @@ void Store(SettingsRecord* r, const ByteRange& range, int value) {
     r->*range.field = ClampByte(value, range.min, range.max);
 }
 
-// A text that fills its field is ended at the last character that fits whole.
+// The last byte is always 0; a text that filled its field ends at the last character
+// that fits whole.
 void Terminate(char* text, size_t size) {
     if (strnlen(text, size) == size) text[u8_HeadLength(text, size, size - 1)] = 0;
+    text[size - 1] = 0;
 }
 
 // Everything the setters promise, applied to a whole record.
