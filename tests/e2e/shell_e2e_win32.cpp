@@ -348,7 +348,8 @@ TEST(Journey, SessionWithFiles) {
     ASSERT_TRUE(set_Decode((const uint8_t*)settings.data(), settings.size(), &s));
     // Every name in four scripts (Latin-1, Cyrillic, CJK, emoji), in a folder named so too.
     std::string dir = drv_MakeFolder("files", "") + "\\Ünïcödé Папка 写真 🎨";
-    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
+    // (A run before may have left it: the folder is not emptied by a name it cannot spell.)
+    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     const char* letters[4] = {"Grüße", "Привет", "写真", "🎨"};
     std::string names[4];
     for (int i = 0; i < 4; i++) {

@@ -14,8 +14,7 @@
 TEST(ViewGeom, ClientAndImagePointsRoundTripAtEveryZoomAndDpi) {
     const struct {
         int dpi, zoom, cx, image;  // scroll -100: client cx lies on image pixel `image`
-    } points[] = {{96, 4, 120, 0}, {96, 1, 120, 0}, {144, 1, 130, 0}, {144, 1, 131, 1},
-                  {192, 1, 140, 0}, {192, 2, 141, 0}, {192, 2, 142, 1}, {144, 8, 137, 0}, {144, 8, 138, 1}};
+    } points[] = {{96, 4, 120, 0}, {144, 1, 130, 0}, {144, 1, 131, 1}, {192, 2, 141, 0}, {192, 2, 142, 1}};
     for (const auto& p : points) {
         dpi_Set(p.dpi);
         int ix, iy;
