@@ -38,7 +38,7 @@ set(kv_samples_modules
     pixcode/pix_vocab pixcode/pix_program
     formats/kv5_file formats/kv5_codec formats/kv5_protect formats/fileio formats/fileio_native
     document/toolkernel_sparkle document/random
-    platform/refusal platform/sysio_native platform/paths settings/settings)
+    platform/refusal platform/sysio_native platform/paths platform/utf8 settings/settings)
 set(kv_samples_sources ${PROJECT_SOURCE_DIR}/tools/kvsamples.cpp)
 foreach(m IN LISTS kv_samples_modules)
   list(APPEND kv_samples_sources ${PROJECT_SOURCE_DIR}/src/${m}.cpp)

@@ -23,6 +23,10 @@ const int QUALITY_DEFAULT = 90;
 HINSTANCE g_module;
 
 // The DLL's own path with ".ini" for ".dll"; 0 when it does not fit.
+// A path of MAX_PATH UTF-16 units takes up to three times as many bytes in UTF-8,
+// the program's code page.
+const int INI_PATH_CAP = 3 * MAX_PATH;
+
 int IniPath(char* out, DWORD cap) {
     const DWORD n = GetModuleFileNameA(g_module, out, cap);
     if (n == 0 || n >= cap - 4) return 0;
@@ -36,13 +40,13 @@ int IniPath(char* out, DWORD cap) {
 int ClampQuality(int q) { return q < 1 ? 1 : q > 100 ? 100 : q; }
 
 int ReadQuality() {
-    char ini[MAX_PATH];
+    char ini[INI_PATH_CAP];
     if (!IniPath(ini, sizeof ini)) return QUALITY_DEFAULT;
     return ClampQuality((int)GetPrivateProfileIntA(SECTION, KEY, QUALITY_DEFAULT, ini));
 }
 
 int WriteQuality(int q) {
-    char ini[MAX_PATH], text[16];
+    char ini[INI_PATH_CAP], text[16];
     std::snprintf(text, sizeof text, "%d", ClampQuality(q));
     return IniPath(ini, sizeof ini) && WritePrivateProfileStringA(SECTION, KEY, text, ini);
 }

@@ -62,7 +62,7 @@ static void open_web(const char* address) {
 
 static void open_readme() {
     ui_SetStatus(" Connecting...");
-    char path[MAX_PATH];
+    char path[KV_MAX_PATH];
     if (sio_SearchPath("ReadMe.txt", path, sizeof path) &&
         (INT_PTR)ShellExecuteA(g_shell.main, "open", path, nullptr, nullptr, SW_SHOWNORMAL) > 32) {
         ui_SetStatus(" Done.");

@@ -18,8 +18,10 @@
 #include "app/viewgeom.h"
 #include "document/document.h"
 #include "document/undo.h"
+#include "platform/dpi.h"
 #include "platform/ui.h"
 #include "platform/ui_win32.h"
+#include "platform/utf8.h"
 #include "settings/settings.h"
 
 static const char MAIN_CLASS[] = "kelvara_wnd_main";
@@ -48,9 +50,10 @@ static void OnSizing(HWND w, RECT* r) {
     RECT wr, cr;
     GetWindowRect(w, &wr);
     GetClientRect(w, &cr);
-    int fw = (wr.right - wr.left) - cr.right + 1, fh = (wr.bottom - wr.top) - cr.bottom + 1;
-    if (r->right - r->left < fw + 505) r->right = r->left + fw + 505;
-    if (r->bottom - r->top < fh + 444) r->bottom = r->top + fh + 444;
+    int fw = (wr.right - wr.left) - cr.right + 1, fh = (wr.bottom - wr.top) - cr.bottom + 1, mw, mh;
+    vg_MinimumClient(&mw, &mh);
+    if (r->right - r->left < fw + mw) r->right = r->left + fw + mw;
+    if (r->bottom - r->top < fh + mh) r->bottom = r->top + fh + mh;
 }
 
 static void OnTimer(HWND w, UINT_PTR id) {
@@ -131,10 +134,11 @@ static void OnMenuSelect(WPARAM wp) {
 }
 
 static void send_to_notepad() {
-    char text[256];
+    // The history keeps 256 bytes a line; a longer line loses whole characters.
+    char text[KV_MAX_PATH + 64];
     GetWindowTextA(g_shell.status, text, sizeof text);
     std::memmove(g_shell.statusHistory[1], g_shell.statusHistory[0], 3 * 256);
-    std::memcpy(g_shell.statusHistory[0], text, 256);
+    u8_CopyCut(g_shell.statusHistory[0], 256, text);
     if (g_shell.notepad) SendMessageA(g_shell.notepad, WM_APP, 0, 0);
     MessageBeep(MB_ICONINFORMATION);
     ui_SetStatus(" ::Sent To Notepad::");
@@ -166,10 +170,12 @@ static void OnMouseWheel(WPARAM wp) {
 }
 
 static void OnDropFiles(HWND w, HDROP drop) {
-    char path[MAX_PATH];
-    UINT n = DragQueryFileA(drop, 0, path, sizeof path);
+    // A name too long for the buffer is refused whole: a cut one names another file.
+    char path[KV_MAX_PATH];
+    UINT need = DragQueryFileA(drop, 0, nullptr, 0);
+    UINT n = need && need < sizeof path ? DragQueryFileA(drop, 0, path, sizeof path) : 0;
     DragFinish(drop);
-    if (!n) return;
+    if (!n || n != need) return;
     SetForegroundWindow(w);
     files_OpenGiven(path);
 }
@@ -185,6 +191,22 @@ static void OnMainMouseMove() {
     char t[64];
     GetWindowTextA(g_shell.status, t, sizeof t);
     if (std::strcmp(t, " For Help on the Tools, Click F1")) ui_SetStatus(" For Help on the Tools, Click F1");
+}
+
+// Moved to a screen of another DPI: fonts and pictures for it, the suggested
+// rectangle, and every child laid out and drawn again.
+static void OnDpiChanged(HWND w, int dpi, const RECT* suggested) {
+    dpi_Set(dpi);
+    res_ApplyDpi();
+    SendMessageA(g_shell.status, WM_SETFONT, (WPARAM)g_shell.arial8, 0);
+    SendMessageA(g_shell.logo, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)g_shell.logos[g_shell.logoIndex]);
+    SetWindowPos(w, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT c;
+    GetClientRect(w, &c);
+    OnSize(c.right, c.bottom);
+    view_FullRepaint();
+    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 static HWND child(const char* cls, const char* text, DWORD style, DWORD ex, HWND parent, int id) {
@@ -261,6 +283,7 @@ static LRESULT CALLBACK MainProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     case WM_MOUSEMOVE: OnMainMouseMove(); return 0;
+    case WM_DPICHANGED: OnDpiChanged(w, HIWORD(wp), (const RECT*)lp); return 0;
     }
     return DefWindowProcA(w, msg, wp, lp);
 }
@@ -290,7 +313,7 @@ int mw_RegisterClasses(HINSTANCE inst) {
 }
 
 int mw_Create(int show) {
-    int W = 520, H = 500;
+    int W = dpi_Scale(520), H = dpi_Scale(500);
     int x = (GetSystemMetrics(SM_CXSCREEN) - W) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - H) / 2;
     HWND w = CreateWindowExA(WS_EX_ACCEPTFILES | WS_EX_CLIENTEDGE, MAIN_CLASS, "Kelvara 1.80",
                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, W, H, nullptr, nullptr,

@@ -14,6 +14,7 @@
 #include "platform/paths.h"
 #include "app/shell_win32.h"
 #include "platform/ui.h"
+#include "platform/utf8.h"
 #include "settings/registry_win32.h"
 #include "settings/settings.h"
 
@@ -64,8 +65,10 @@ static void OnOptionsInit(HWND w, OptionsRun* run) {
 
 static void store_controls(HWND w, SettingsRecord* r) {
     for (const OptionBox& b : kBoxes) *field(r, b.offset) = IsDlgButtonChecked(w, b.id) == BST_CHECKED;
-    std::memset(r->userName, 0, sizeof r->userName);
-    GetDlgItemTextA(w, IDC_OPT_USER, r->userName, sizeof r->userName);
+    // The box counts characters; the field holds 31 bytes of whole characters.
+    char name[4 * sizeof r->userName];
+    GetDlgItemTextA(w, IDC_OPT_USER, name, sizeof name);
+    u8_CopyCut(r->userName, sizeof r->userName, name);
     char text[64];
     GetDlgItemTextA(w, IDC_OPT_UNDO, text, sizeof text);
     r->undoMB = (uint8_t)opt_UndoSizeFromText(text);

@@ -12,6 +12,8 @@
 #include "engine/blit.h"
 #include "engine/color.h"
 #include "engine/shape.h"
+#include "platform/dpi.h"
+#include "platform/dpi_win32.h"
 #include "platform/ui.h"
 #include "platform/window_win32.h"
 #include "engine/surface_win32.h"
@@ -30,7 +32,7 @@ static void draw_picture(HWND w, HDC dc, Surface* s) {
     drw_FillRect(&out, 0, 0, (int)s->width - 1, (int)s->height - 1, clr_SwapRB(SHELL_BACKGROUND));
     srf_Unlock(&out);
     blt_Blend(&out, 0, 0, (int)s->width - 1, (int)s->height - 1, s, 0, 0, (int)s->width - 1, (int)s->height - 1, 0);
-    if (srf_Refresh(&out)) BitBlt(dc, 0, 0, (int)out.width, (int)out.height, (HDC)out.dc, 0, 0, SRCCOPY);
+    if (srf_Refresh(&out)) dpiw_DrawPicture(dc, 0, 0, (HDC)out.dc, (int)out.width, (int)out.height);
     srf_Destroy(&out);
 }
 
@@ -41,7 +43,7 @@ static void paint_picture(HWND w, Surface* s) {
     EndPaint(w, &ps);
 }
 
-// ---- the tool bar: 2 columns by 18 rows of 20-pixel cells from y = 2 ----
+// ---- the tool bar: 2 columns by 18 rows of 20-pixel cells from y = 2 (at 96 DPI) ----
 
 const int TB_CELL = 20, TB_TOP = 2;
 static int g_toolbarShown = -1;  // the tool whose cell was framed last
@@ -52,11 +54,10 @@ static int toolbar_Hit(int x, int y) {
     return t < TOOL_COUNT ? t : -1;
 }
 
+// The cell's rectangle on the screen (the bar is drawn at the windows' DPI).
 static RECT toolbar_Cell(int t) {
-    RECT r = {(t % 2) * TB_CELL, TB_TOP + (t / 2) * TB_CELL, 0, 0};
-    r.right = r.left + TB_CELL;
-    r.bottom = r.top + TB_CELL;
-    return r;
+    int left = (t % 2) * TB_CELL, top = TB_TOP + (t / 2) * TB_CELL;
+    return {dpi_Scale(left), dpi_Scale(top), dpi_Scale(left + TB_CELL), dpi_Scale(top + TB_CELL)};
 }
 
 static void toolbar_Frame(HDC dc, int t) {
@@ -98,7 +99,7 @@ static void toolbar_Click(HWND w, int t) {
 }
 
 static LRESULT CALLBACK ToolbarProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    int x = (short)LOWORD(lp), y = (short)HIWORD(lp);
+    int x = dpi_Unscale((short)LOWORD(lp)), y = dpi_Unscale((short)HIWORD(lp));
     switch (msg) {
     case WM_CREATE: SetTimer(w, TIMER_REDRAW, 500, nullptr); return 0;
     case WM_DESTROY: KillTimer(w, TIMER_REDRAW); return 0;
@@ -121,7 +122,7 @@ static LRESULT CALLBACK LinkbarProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_PAINT: paint_picture(w, &g_shell.panels[PANEL_LINKBAR]); return 0;
     case WM_ERASEBKGND: return 1;
-    case WM_LBUTTONDOWN: cmd_Run((short)HIWORD(lp) < 32 ? CMD_WEB_PROGRAM : CMD_HELP_CONTENTS); return 0;
+    case WM_LBUTTONDOWN: cmd_Run(dpi_Unscale((short)HIWORD(lp)) < 32 ? CMD_WEB_PROGRAM : CMD_HELP_CONTENTS); return 0;
     }
     return DefWindowProcA(w, msg, wp, lp);
 }

@@ -51,7 +51,10 @@ extern ShellState g_shell;
 void splash_Show(const char* text);
 
 // Interface resources (shellres_win32.cpp). res_LoadCursors returns 1 once the
-// pencil's cursor loaded; res_Load 0 when a bitmap, brush or font failed.
+// pencil's cursor loaded; res_Load (which takes the system's DPI for the windows) 0
+// when a bitmap, brush or font failed.
 int res_LoadCursors();
 int res_Load();
+// The logos and fonts again for the current DPI (platform/dpi.h); 0 when one failed.
+int res_ApplyDpi();
 void res_Free();

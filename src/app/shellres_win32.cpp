@@ -10,6 +10,8 @@
 #include "engine/blit.h"
 #include "engine/shape.h"
 #include "engine/surface_win32.h"
+#include "platform/dpi.h"
+#include "platform/dpi_win32.h"
 
 ShellState g_shell;
 
@@ -65,39 +67,46 @@ static HBRUSH make_shadow_brush(HBITMAP pattern) {
     return brush;
 }
 
-static HFONT make_font(const char* face, int points) {
-    HDC dc = GetDC(nullptr);
-    int h = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, dc);
-    return CreateFontA(h, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+static void delete_object(HGDIOBJ* o) {
+    if (*o) DeleteObject(*o);
+    *o = nullptr;
+}
+
+// The logos and fonts at the current DPI, in place of those made before; 0 when one
+// could not be made.
+int res_ApplyDpi() {
+    const char* logoIds[3] = {MAKEINTRESOURCEA(IDB_LOGO1), MAKEINTRESOURCEA(IDB_LOGO2), "CUST_LOGO"};
+    int ok = 1;
+    for (int i = 0; i < 3; i++) {
+        delete_object((HGDIOBJ*)&g_shell.logos[i]);
+        g_shell.logos[i] = (HBITMAP)LoadImageA(g_shell.instance, logoIds[i], IMAGE_BITMAP, 64, 20, 0);
+        if (g_shell.logos[i] && dpi_Get() != DPI_BASE) {
+            HBITMAP scaled = dpiw_ScaledBitmap(g_shell.logos[i]);
+            DeleteObject(g_shell.logos[i]);
+            g_shell.logos[i] = scaled;
+        }
+        ok &= g_shell.logos[i] != nullptr;
+    }
+    delete_object((HGDIOBJ*)&g_shell.arial8);
+    delete_object((HGDIOBJ*)&g_shell.comic12);
+    g_shell.arial8 = dpiw_Font("Arial", 8);
+    g_shell.comic12 = dpiw_Font("Comic Sans MS", 12);
+    return ok && g_shell.arial8 && g_shell.comic12;
 }
 
 int res_Load() {
-    const char* logoIds[3] = {MAKEINTRESOURCEA(IDB_LOGO1), MAKEINTRESOURCEA(IDB_LOGO2), "CUST_LOGO"};
-    for (int i = 0; i < 3; i++) {
-        g_shell.logos[i] = (HBITMAP)LoadImageA(g_shell.instance, logoIds[i], IMAGE_BITMAP, 64, 20, 0);
-        if (!g_shell.logos[i]) return 0;
-    }
+    dpi_Set(dpiw_OfWindow(nullptr));
+    if (!res_ApplyDpi()) return 0;
     HBITMAP pattern = LoadBitmapA(g_shell.instance, MAKEINTRESOURCEA(IDB_PATTERN));
     if (!pattern) return 0;
     g_shell.pattern = CreatePatternBrush(pattern);
     g_shell.shadow = make_shadow_brush(pattern);
     DeleteObject(pattern);
     g_shell.background = CreateSolidBrush(SHELL_BACKGROUND);
-    g_shell.arial8 = make_font("Arial", 8);
-    g_shell.comic12 = make_font("Comic Sans MS", 12);
-    if (!g_shell.pattern || !g_shell.shadow || !g_shell.background || !g_shell.arial8 ||
-        !g_shell.comic12)
-        return 0;
+    if (!g_shell.pattern || !g_shell.shadow || !g_shell.background) return 0;
     return load_panel(IDB_TOOLBAR, &g_shell.panels[PANEL_TOOLBAR]) &&
            load_panel(IDB_COLORBAR, &g_shell.panels[PANEL_COLORBAR]) &&
            load_panel(IDB_LINKBAR, &g_shell.panels[PANEL_LINKBAR]);
-}
-
-static void delete_object(HGDIOBJ* o) {
-    if (*o) DeleteObject(*o);
-    *o = nullptr;
 }
 
 void res_Free() {

@@ -64,7 +64,7 @@ void delete_folder(const char* dir, int deep, int depth = 0) {
 
 // A shell folder's path joined with `tail`; 0 when the folder is unknown.
 int shell_path(int csidl, const char* tail, char* out, size_t cap) {
-    char base[MAX_PATH];
+    char base[KV_MAX_PATH];
     if (SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, base) != S_OK || !usable_base(base)) return 0;
     int n = std::snprintf(out, cap, "%s%s", base, tail);
     return n > 0 && (size_t)n < cap;
@@ -113,7 +113,7 @@ void remove_registry_entries() {
 }
 
 void remove_shortcuts_from(const char* programs, const char* desktop) {
-    char path[MAX_PATH];
+    char path[KV_MAX_PATH];
     if (usable_base(programs) && path_Join(path, sizeof path, programs, "Orvik Lab\\Kelvara")) delete_folder(path, 1);
     if (usable_base(programs) && path_Join(path, sizeof path, programs, "Orvik Lab")) RemoveDirectoryA(path);
     if (usable_base(desktop) && path_Join(path, sizeof path, desktop, "Kelvara.lnk")) delete_file(path);
@@ -123,7 +123,7 @@ void remove_shortcuts_from(const char* programs, const char* desktop) {
 // (the machine-wide ones on NT).
 void remove_shortcuts() {
     step("Removing shortcuts...");
-    char programs[MAX_PATH] = "", desktop[MAX_PATH] = "";
+    char programs[KV_MAX_PATH] = "", desktop[KV_MAX_PATH] = "";
     shell_path(CSIDL_PROGRAMS, "", programs, sizeof programs);
     shell_path(CSIDL_DESKTOPDIRECTORY, "", desktop, sizeof desktop);
     remove_shortcuts_from(programs, desktop);
@@ -164,7 +164,7 @@ void offer_folders() {
 }
 
 int start_erase_copy() {
-    char temp[MAX_PATH], copy[MAX_PATH];
+    char temp[KV_MAX_PATH], copy[KV_MAX_PATH];
     DWORD n = GetTempPathA(sizeof temp, temp);
     if (n == 0 || n >= sizeof temp) temp[0] = 0;
     while (n > 0 && temp[n - 1] == '\\') temp[--n] = 0;
@@ -173,7 +173,7 @@ int start_erase_copy() {
         ui_MessageBox("Could not copy program to temp folder.", "Uninstallation Error", UI_OK | UI_ICONERROR);
         return UNINST_CANCELLED;
     }
-    char line[2 * MAX_PATH + 32];
+    char line[2 * KV_MAX_PATH + 32];
     std::snprintf(line, sizeof line, "\"%s\" /erase_me \"%s\"", copy, path_ProgramFile());
     STARTUPINFOA si;
     std::memset(&si, 0, sizeof si);

@@ -22,6 +22,7 @@
 #include "engine/color.h"
 #include "engine/engine.h"
 #include "engine/surface_win32.h"
+#include "platform/dpi.h"
 #include "platform/ui.h"
 #include "platform/ui_win32.h"
 #include "settings/settings.h"
@@ -150,8 +151,9 @@ void view_ShowImageRect(int x1, int y1, int x2, int y2) {
     GetClientRect(g_shell.view, &c);
     const int z = g_view.zoom;
     // Client point of image pixel i: i * zoom + margin - scroll.
-    const int left = x1 * z + VG_MARGIN - g_view.sx, right = (x2 + 1) * z + VG_MARGIN - g_view.sx;
-    const int top = y1 * z + VG_MARGIN - g_view.sy, bottom = (y2 + 1) * z + VG_MARGIN - g_view.sy;
+    const int m = vg_Margin();
+    const int left = x1 * z + m - g_view.sx, right = (x2 + 1) * z + m - g_view.sx;
+    const int top = y1 * z + m - g_view.sy, bottom = (y2 + 1) * z + m - g_view.sy;
     const int seenX = left >= 0 && right <= c.right, seenY = top >= 0 && bottom <= c.bottom;
     if (seenX && seenY) return;
     if (!seenX) g_view.sx = x1 * z;
@@ -228,25 +230,26 @@ static COLORREF band(int i, COLORREF a, COLORREF b) {
 
 static int max2(int a, int b) { return a > b ? a : b; }
 
-// One ruler line (row i of the top ruler when horizontal, column i of the left one).
-static void ruler_line(HDC dc, int i, int horizontal, int L, int R, int extent, const int* ticks,
+// One ruler line (row i of the top ruler when horizontal, column i of the left one),
+// drawn on screen line `at`: above 96 DPI each of the 16 lines covers several.
+static void ruler_line(HDC dc, int i, int at, int horizontal, int L, int R, int extent, const int* ticks,
                        const int* longs, int nticks) {
-    // Along the ruler: position a..b on line i; `dot` sets one pixel at a.
+    // Along the ruler: position a..b on line `at`; `dot` sets one pixel at a.
     auto seg = [&](int a, int b, COLORREF c) {
         if (b <= a) return;
-        if (horizontal) line(dc, a, i, b, i, c);
-        else line(dc, i, a, i, b, c);
+        if (horizontal) line(dc, a, at, b, at, c);
+        else line(dc, at, a, at, b, c);
     };
-    auto dot = [&](int a, COLORREF c) { horizontal ? SetPixel(dc, a, i, c) : SetPixel(dc, i, a, c); };
+    auto dot = [&](int a, COLORREF c) { horizontal ? SetPixel(dc, a, at, c) : SetPixel(dc, at, a, c); };
     COLORREF out = band(i, 0xFDC0C0, 0xB07070), in = band(i, 0xFFE0E0, 0xD09090);
-    if (L >= i) seg(i, L, out);
-    if (R >= i) seg(max2(L, i), R, in);
-    seg(max2(R, i), extent, out);
+    if (L >= at) seg(at, L, out);
+    if (R >= at) seg(max2(L, at), R, in);
+    seg(max2(R, at), extent, out);
     dot(extent - 1, 0xB07070);
     int z = g_view.zoom;
     for (int k = 0; k < nticks; k++) {
         int top = longs[k] ? 5 : 11;
-        if (i >= top && i <= 14 && ticks[k] > i) seg(ticks[k], ticks[k] + z, 0xFF0000);
+        if (i >= top && i <= 14 && ticks[k] > at) seg(ticks[k], ticks[k] + z, 0xFF0000);
     }
     if (i < 6) {
         int c = vg_RulerCentre(extent);
@@ -269,16 +272,17 @@ static void paint_rulers(HDC dc, int cw, int ch, const RECT& img) {
     int ny = vg_RulerTicks(img.top, g_view.zoom, ch, ty, ly, 2048);
     if (nx > 2048) nx = 2048;
     if (ny > 2048) ny = 2048;
-    for (int i = 0; i < 16; i++) {
-        ruler_line(dc, i, 1, img.left, img.right, cw, tx, lx, nx);
-        ruler_line(dc, i, 0, img.top, img.bottom, ch, ty, ly, ny);
-    }
+    for (int i = 0; i < VG_RULER; i++)
+        for (int at = dpi_Scale(i); at < dpi_Scale(i + 1); at++) {
+            ruler_line(dc, i, at, 1, img.left, img.right, cw, tx, lx, nx);
+            ruler_line(dc, i, at, 0, img.top, img.bottom, ch, ty, ly, ny);
+        }
 }
 
 static void paint_background(HDC dc, int cw, int ch, const RECT& img) {
     int off = 2 * g_view.zoom + 6;
     RECT shadow = {img.left + off, img.top + off, img.right + off, img.bottom + off};
-    HRGN area = CreateRectRgn(16, 16, cw, ch);
+    HRGN area = CreateRectRgn(vg_RulerSize(), vg_RulerSize(), cw, ch);
     HRGN imgR = CreateRectRgnIndirect(&img);
     HRGN shR = CreateRectRgnIndirect(&shadow);
     HRGN back = CreateRectRgn(0, 0, 0, 0);
@@ -299,12 +303,12 @@ static void paint_background(HDC dc, int cw, int ch, const RECT& img) {
 static void paint_content(HDC dc, const RECT& inv, const RECT& img, int cw, int ch) {
     cmp_Update(image_rect_of(inv), g_view.buttons, g_view.zoom);
     Surface* c = cmp_Composite();
-    RECT area = {16, 16, cw, ch}, r;
+    RECT area = {vg_RulerSize(), vg_RulerSize(), cw, ch}, r;
     if (!IntersectRect(&r, &inv, &img) || !IntersectRect(&r, &r, &area)) return;
     if (!c || !image_ready(c)) return;
     if (g_view.zoom == 1) {
         BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, (HDC)c->dc,
-               r.left - VG_MARGIN + g_view.sx, r.top - VG_MARGIN + g_view.sy, SRCCOPY);
+               r.left - vg_Margin() + g_view.sx, r.top - vg_Margin() + g_view.sy, SRCCOPY);
         return;
     }
     Surface* zb = &g_view.zoomBuf;
@@ -315,7 +319,7 @@ static void paint_content(HDC dc, const RECT& inv, const RECT& img, int cw, int 
         srf_Create(w, h, zb);
         if (!srf_IsValid(zb)) return;
     }
-    int z = g_view.zoom, ox = VG_MARGIN - g_view.sx, oy = VG_MARGIN - g_view.sy;
+    int z = g_view.zoom, ox = vg_Margin() - g_view.sx, oy = vg_Margin() - g_view.sy;
     eng_SetClip(r.left - 1, r.top - 1, r.right, r.bottom);
     int x2 = ox + z * (int)c->width - 1, y2 = oy + z * (int)c->height - 1;
     if (g_settings.smoothZoom)
@@ -422,8 +426,8 @@ static int OnSetCursor(HWND w) {
     int ix, iy;
     vg_ClientToImage(g_view.zoom, g_view.sx, g_view.sy, p.x, p.y, &ix, &iy);
     Surface* m = &g_doc.mainImage;
-    int inside = p.x >= VG_MARGIN - g_view.sx && p.y >= VG_MARGIN - g_view.sy && ix < (int)m->width &&
-                 iy < (int)m->height && p.x >= 16 && p.y >= 16;
+    int inside = p.x >= vg_Margin() - g_view.sx && p.y >= vg_Margin() - g_view.sy && ix < (int)m->width &&
+                 iy < (int)m->height && p.x >= vg_RulerSize() && p.y >= vg_RulerSize();
     int slot = CURSOR_ARROW;
     if (inside) {
         int tool = tool_Current();

@@ -5,17 +5,21 @@
 #include <cstring>
 
 #include "app/title.h"
+#include "platform/dpi.h"
 #include "platform/utf8.h"
+
+int vg_Margin() { return dpi_Scale(VG_MARGIN); }
+int vg_RulerSize() { return dpi_Scale(VG_RULER); }
 
 void vg_ClientToImage(int zoom, int sx, int sy, int cx, int cy, int* ix, int* iy) {
     if (zoom < 1) zoom = 1;
-    *ix = (sx - VG_MARGIN + cx) / zoom;
-    *iy = (sy - VG_MARGIN + cy) / zoom;
+    *ix = (sx - vg_Margin() + cx) / zoom;
+    *iy = (sy - vg_Margin() + cy) / zoom;
 }
 
 void vg_ImageToClient(int zoom, int sx, int sy, int ix, int iy, int* cx, int* cy) {
-    *cx = zoom * ix - sx + VG_MARGIN;
-    *cy = zoom * iy - sy + VG_MARGIN;
+    *cx = zoom * ix - sx + vg_Margin();
+    *cy = zoom * iy - sy + vg_Margin();
 }
 
 int vg_NextZoom(int zoom, int direction) {
@@ -70,13 +74,19 @@ int vg_RulerTicks(int first, int zoom, int extent, int* pos, int* longTick, int 
 int vg_RulerCentre(int extent) { return ((extent - 15) >> 1) + 12; }
 
 void vg_Layout(int W, int H, VgPlace out[VG_CHILDREN]) {
-    out[VG_VIEW] = {50, 10, W - 60, H - 80, 1};
-    out[VG_TOOLBAR] = {5, 10, 40, 364, 1};
-    out[VG_COLORBAR] = {5, H - 66, 500, 40, 1};
-    out[VG_QUICKPAL] = {506, H - 66, W - 516, 40, W - 516 >= 16};
-    out[VG_LINKBAR] = {5, (H - 518) / 2 + 379, 40, 64, H - 454 >= 64};
-    out[VG_STATUS] = {0, H - 22, W - 78, 22, 1};
-    out[VG_LOGO] = {W - 76, H - 22, 76, 22, 1};
+    int (*S)(int) = dpi_Scale;
+    out[VG_VIEW] = {S(50), S(10), W - S(60), H - S(80), 1};
+    out[VG_TOOLBAR] = {S(5), S(10), S(40), S(364), 1};
+    out[VG_COLORBAR] = {S(5), H - S(66), S(500), S(40), 1};
+    out[VG_QUICKPAL] = {S(506), H - S(66), W - S(516), S(40), W - S(516) >= S(16)};
+    out[VG_LINKBAR] = {S(5), (H - S(518)) / 2 + S(379), S(40), S(64), H - S(454) >= S(64)};
+    out[VG_STATUS] = {0, H - S(22), W - S(78), S(22), 1};
+    out[VG_LOGO] = {W - S(76), H - S(22), S(76), S(22), 1};
+}
+
+void vg_MinimumClient(int* w, int* h) {
+    *w = dpi_Scale(505);
+    *h = dpi_Scale(444);
 }
 
 int vg_ZoomBufferFits(int bw, int bh, int cw, int ch) {

@@ -3,14 +3,20 @@
 // centring rule, ruler ticks, the child-window layout table, the zoom buffer reuse
 // rule and the recent-files list.
 //
-// Image pixel (x, y) shows at client (zoom*x - sx + 20, zoom*y - sy + 20); the view
-// keeps a 20-pixel margin for the rulers. Zoom is one of 1, 2, 4, ... 64 and never 0.
+// Image pixel (x, y) shows at client (zoom*x - sx + m, zoom*y - sy + m); the view
+// keeps a margin m for its rulers, 20 pixels at 96 DPI. Zoom is one of 1, 2, 4, ...
+// 64 and never 0. Window sizes are written for 96 DPI and scaled to the current DPI
+// (platform/dpi.h); image pixels are not: at zoom 1 one image pixel is one screen pixel.
 // Nothing here fails; every function is pure but the recent list, which edits the
 // array it is given.
 #pragma once
 #include <cstddef>
 
-const int VG_MARGIN = 20;
+const int VG_MARGIN = 20;  // at 96 DPI
+const int VG_RULER = 16;   // the rulers' thickness at 96 DPI
+// The margin and the rulers' thickness at the current DPI.
+int vg_Margin();
+int vg_RulerSize();
 const int VG_ZOOM_MIN = 1;
 const int VG_ZOOM_MAX = 64;
 
@@ -34,7 +40,7 @@ void vg_Centre(int zoom, VgScroll* r, int* pos);
 int vg_ScrollFloor(const VgScroll& r);
 
 // Ruler ticks along one edge: the client position of the image's first pixel
-// (L = 20 - sx), the zoom and the client extent. Writes up to cap tick positions
+// (L = margin - sx), the zoom and the client extent. Writes up to cap tick positions
 // and their kind (1 long, every 100 image pixels; 0 short, every 10) and returns
 // how many there are in all.
 int vg_RulerTicks(int first, int zoom, int extent, int* pos, int* longTick, int cap);
@@ -48,6 +54,8 @@ struct VgPlace {
     int shown;
 };
 void vg_Layout(int clientW, int clientH, VgPlace out[VG_CHILDREN]);
+// The smallest client area the main window is sized to (505 x 444 at 96 DPI).
+void vg_MinimumClient(int* w, int* h);
 
 // Zoom buffer: 5/4 of the client area; kept while it is at least the client size
 // and at most 6/4 of it in each direction.

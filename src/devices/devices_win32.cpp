@@ -106,7 +106,7 @@ INT_PTR CALLBACK IconProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 // "Save Icon As"; the chosen name with ".ico" appended when it lacks it.
 int AskIconName(HWND owner, char* path, size_t cap) {
-    char name[MAX_PATH] = "Untitled";
+    char name[KV_MAX_PATH] = "Untitled";
     OPENFILENAMEA ofn;
     std::memset(&ofn, 0, sizeof ofn);
     ofn.lStructSize = sizeof ofn;
@@ -167,7 +167,7 @@ int CreateIconFile(Surface* image, HWND owner) {
     if (!srf_CreateExact(32, 32, &small)) return 0;
     srf_Unlock(&small);
     blt_CopySmooth(&small, 0, 0, 31, 31, image, 0, 0, (int)image->width - 1, (int)image->height - 1, 0);
-    char temp[MAX_PATH];
+    char temp[KV_MAX_PATH];
     int written = path_Join(temp, sizeof temp, path_AppDir(), "__temp.ico") && ico_Save(&small, temp);
     srf_Destroy(&small);
     if (!written) return 0;
@@ -175,14 +175,14 @@ int CreateIconFile(Surface* image, HWND owner) {
     INT_PTR save = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ICON_CREATOR), owner, IconProc,
                                    (LPARAM)&d);
     if (d.icon) DestroyIcon(d.icon);
-    char path[MAX_PATH];
+    char path[KV_MAX_PATH];
     int saved = save == 1 && AskIconName(owner, path, sizeof path) && CopyFileA(temp, path, FALSE);
     DeleteFileA(temp);
     return saved;
 }
 
 int SetAsWallpaper(Surface* image) {
-    char path[MAX_PATH];
+    char path[KV_MAX_PATH];
     if (!path_Join(path, sizeof path, path_AppDir(), "desktop.bmp") || !bmp_Save(image, path)) return 0;
     return SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, path, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) ? 1 : 0;
 }

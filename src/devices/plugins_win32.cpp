@@ -31,7 +31,7 @@ const char NO_INFO[] = "<<information unavailable.>>";
 int PluginPath(const char* name, char* out, size_t cap) { return path_Join(out, cap, path_PluginsDir(), name); }
 
 HMODULE LoadPlugin(const char* name) {
-    char path[MAX_PATH];
+    char path[KV_MAX_PATH];
     return PluginPath(name, path, sizeof path) ? LoadLibraryA(path) : nullptr;
 }
 
@@ -45,7 +45,7 @@ int Exports(const char* name, const char* function) {
 // Every "*.dll" of the plug-in folder, to `add`.
 template <class Fn>
 void EachDll(Fn add) {
-    char pattern[MAX_PATH];
+    char pattern[KV_MAX_PATH];
     if (!PluginPath("*.dll", pattern, sizeof pattern)) return;
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA(pattern, &fd);
@@ -119,7 +119,7 @@ int SelectedText(HWND dlg, int combo, char* out, size_t cap) {
 }
 
 void ShowInfo(HWND dlg, int combo) {
-    char file[MAX_PATH], name[PLG_NAME_BUFFER + 1] = "", info[160] = "";
+    char file[KV_MAX_PATH], name[PLG_NAME_BUFFER + 1] = "", info[160] = "";
     int type = 0;
     if (!SelectedText(dlg, combo, file, sizeof file)) return;
     int described = Describe(file, name, sizeof name, &type);
@@ -127,7 +127,7 @@ void ShowInfo(HWND dlg, int combo) {
     if (combo) {
         if (described) std::snprintf(info, sizeof info, "Type: %s", TypeName(type));
     } else {
-        char path[MAX_PATH], size[32] = "<unknown>";
+        char path[KV_MAX_PATH], size[32] = "<unknown>";
         WIN32_FILE_ATTRIBUTE_DATA fa;
         if (PluginPath(file, path, sizeof path) && GetFileAttributesExA(path, GetFileExInfoStandard, &fa))
             pvt_FileSizeText((int64_t)fa.nFileSizeHigh << 32 | fa.nFileSizeLow, size, sizeof size);
@@ -169,12 +169,12 @@ INT_PTR CALLBACK ChooserProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             if (HIWORD(wp) == CBN_SELCHANGE) ShowInfo(dlg, 1);
             return TRUE;
         case IDC_PLG_ABOUT: {
-            char file[MAX_PATH];
+            char file[KV_MAX_PATH];
             if (SelectedText(dlg, 1, file, sizeof file)) AboutOrConfigure(dlg, file, "plg_About");
             return TRUE;
         }
         case IDOK: {
-            char path[MAX_PATH];
+            char path[KV_MAX_PATH];
             int ok = SelectedText(dlg, 1, c->name, c->cap) && PluginPath(c->name, path, sizeof path) &&
                      sio_FileReadable(path);
             EndDialog(dlg, ok);
@@ -199,7 +199,7 @@ void Refresh(HWND dlg) {
 }
 
 void AddNew(HWND dlg) {
-    char path[MAX_PATH] = "";
+    char path[KV_MAX_PATH] = "";
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = dlg;
@@ -212,7 +212,7 @@ void AddNew(HWND dlg) {
 }
 
 void OnDrop(HWND dlg, HDROP drop) {
-    char path[MAX_PATH];
+    char path[KV_MAX_PATH];
     UINT n = DragQueryFileA(drop, 0, path, sizeof path);
     DragFinish(drop);
     if (n && MessageBoxA(dlg, "You've drag-dropped a file onto Plugin Manager.\nWould you like to attempt plug-in installation?",
@@ -229,7 +229,7 @@ INT_PTR CALLBACK ManagerProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
         return TRUE;
     case WM_DROPFILES: OnDrop(dlg, (HDROP)wp); return TRUE;
     case WM_COMMAND: {
-        char file[MAX_PATH];
+        char file[KV_MAX_PATH];
         switch (LOWORD(wp)) {
         case IDC_PLG_LIST:
             if (HIWORD(wp) == LBN_SELCHANGE) ShowInfo(dlg, 0);
@@ -325,14 +325,14 @@ int ReportFailure(const char* text, const char* title) {
 }  // namespace
 
 int plugin_ImportFromDevice(Surface* out, HWND main) {
-    char dll[MAX_PATH];
+    char dll[KV_MAX_PATH];
     if (!ChooseDevice(main, "dev_LoadPicture", dll, sizeof dll)) return 0;
     if (plugin_DeviceLoad(out, dll, main)) return 1;
     return ReportFailure("Image import was cancelled or failed", "Image Import Failed");
 }
 
 int plugin_ExportToDevice(Surface* image, HWND main) {
-    char dll[MAX_PATH];
+    char dll[KV_MAX_PATH];
     if (!ChooseDevice(main, "dev_SavePicture", dll, sizeof dll)) return 0;
     if (!plugin_DeviceSave(image, dll, main)) return ReportFailure("Image export was cancelled or failed", "Image Export Failed");
     ui_SetStatus(" Complete...");
@@ -344,7 +344,7 @@ void plugin_ManagerDialog(HWND owner) {
 }
 
 int plugin_Install(HWND owner, const char* given) {
-    char path[MAX_PATH];
+    char path[KV_MAX_PATH];
     std::snprintf(path, sizeof path, "%s", given);
     lnk_ResolveIfShortcut(path, sizeof path);
     HMODULE m = LoadLibraryA(path);
@@ -355,7 +355,7 @@ int plugin_Install(HWND owner, const char* given) {
                     "Error - Invalid Plug-in!", MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
-    char target[MAX_PATH];
+    char target[KV_MAX_PATH];
     // Never over a plug-in already there, and a failed copy says nothing.
     if (!PluginPath(path_NamePart(path), target, sizeof target) || !CopyFileA(path, target, TRUE)) return 0;
     MessageBoxA(owner, "Plugin successfully installed", "Install Plugin", MB_OK | MB_ICONINFORMATION);
@@ -363,7 +363,7 @@ int plugin_Install(HWND owner, const char* given) {
 }
 
 int plugin_Uninstall(HWND owner, const char* file) {
-    char path[MAX_PATH], text[MAX_PATH + 64];
+    char path[KV_MAX_PATH], text[KV_MAX_PATH + 64];
     if (!PluginPath(file, path, sizeof path) || !sio_FileReadable(path)) return 0;
     std::snprintf(text, sizeof text, "Are you sure you want to delete\n\"%s\" ?", file);
     if (MessageBoxA(owner, text, "Plugin Uninstall", MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return 0;

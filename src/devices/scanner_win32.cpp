@@ -9,6 +9,7 @@
 
 #include "devices/clipdib.h"
 #include "engine/surface_win32.h"
+#include "platform/sysio.h"
 #include "platform/ui.h"
 
 namespace {
@@ -141,7 +142,7 @@ HMODULE scan_LoadManager(const char* const* folders, int count, FARPROC* entry) 
     HMODULE lib = nullptr;
     for (const char* name : kManagers) {
         for (int i = 0; i < count && !lib; i++) {
-            char path[MAX_PATH];
+            char path[KV_MAX_PATH];
             const int n = std::snprintf(path, sizeof path, "%s\\%s", folders[i], name);
             // By full path only, so that no other folder is searched for it.
             if (n > 0 && n < (int)sizeof path) lib = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
@@ -170,7 +171,7 @@ HMODULE scan_LoadManager(const char* const* folders, int count, FARPROC* entry) 
 int AcquireFromScanner(HWND owner, Surface* made) {
     *made = Surface{};
     ui_SetStatus(" Searching for TWAIN...");
-    char system[MAX_PATH], windows[MAX_PATH];
+    char system[KV_MAX_PATH], windows[KV_MAX_PATH];
     const UINT ns = GetSystemDirectoryA(system, sizeof system), nw = GetWindowsDirectoryA(windows, sizeof windows);
     const char* folders[2];
     int count = 0;

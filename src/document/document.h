@@ -19,9 +19,10 @@
 #include <type_traits>
 #include "document/memblock.h"
 #include "engine/surface.h"
+#include "platform/sysio.h"
 
 const char DOC_UNTITLED[] = "- untitled -";
-const int DOC_PATH_MAX = 260;
+const int DOC_PATH_MAX = KV_MAX_PATH;
 
 struct DocState {
     Surface mainImage;

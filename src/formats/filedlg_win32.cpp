@@ -31,8 +31,8 @@
 
 namespace {
 
-const size_t OPEN_PATH_CAP = 512;
-const size_t SAVE_PATH_CAP = 260;
+const size_t OPEN_PATH_CAP = KV_MAX_PATH;
+const size_t SAVE_PATH_CAP = KV_MAX_PATH;
 const int BOX_MIN_WIDTH = 120, BOX_MIN_HEIGHT = 80;
 
 struct FilterEntry {
@@ -98,7 +98,7 @@ struct PreviewPanel {
     HICON icon;           // folder / missing-file icon, or null
     int ownIcon;          // the icon came from the shell and is destroyed by us
     char heading[64];     // drawn in the box when there is no image
-    char name[MAX_PATH];  // drawn under the icon
+    char name[KV_MAX_PATH];  // drawn under the icon
     char info[1024];
 };
 

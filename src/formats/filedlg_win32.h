@@ -5,7 +5,7 @@
 #pragma once
 #include <windows.h>
 
-// path_out holds at least 512 bytes; 1 when a file was chosen, 0 when cancelled.
+// path_out holds at least KV_MAX_PATH bytes; 1 when a file was chosen, 0 when cancelled.
 int img_OpenImageDialog(HWND owner, const char* currentFile, char* path_out);
 int img_OpenSpriteDialog(HWND owner, char* path_out);
 int img_SaveImageDialog(HWND owner, const char* currentFile, char* path_out);

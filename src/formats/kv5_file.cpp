@@ -13,6 +13,7 @@
 #include "formats/kv5_protect.h"
 #include "formats/rdwr.h"
 #include "platform/ui.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -325,9 +326,7 @@ void kv5_FormatAuthor(char out[128], const char* user, int day, int month, int y
     int m = month - 1;
     if (m < 0) m = -m;
     char name[32];
-    size_t len = user ? strnlen(user, sizeof name - 1) : 0;
-    std::memcpy(name, user ? user : "", len);
-    name[len] = 0;
+    u8_CopyCut(name, sizeof name, user);
     std::snprintf(out, 128, "%s, %hu %s, %hu", name, (unsigned short)day, MONTHS[m % 12],
                   (unsigned short)year);
 }

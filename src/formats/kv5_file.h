@@ -70,7 +70,7 @@ struct Kv5Encoded {
 // 0, no author tag, no protection.
 struct Kv5SaveOptions {
     int level;             // compression level, low two bits (kv5_Compress)
-    const char* author;    // name for the author tag (31 characters kept); null: no tag
+    const char* author;    // name for the author tag (up to 31 bytes, whole characters); null: no tag
     int askPassword;       // 1: ask through KV5_PASSWORD_PROMPT, the program's interactive save
     const char* password;  // else the password to protect with; null or "": not protected
     const char* hint;      // its hint (60 characters kept); null: none

@@ -20,7 +20,7 @@ int ask_user(HWND splash, char* folder, size_t cap) {
     size_t size = 0;
     const char* licence = (const char*)setup_Resource(IDR_LICENCE, &size);
     if (!setup_RunLicence(splash, licence, size)) return 0;
-    char windows[MAX_PATH] = "", suggested[MAX_PATH], typed[SETUP_FOLDER_CHARS + 1];
+    char windows[KV_MAX_PATH] = "", suggested[KV_MAX_PATH], typed[SETUP_FOLDER_BYTES];
     UINT n = GetWindowsDirectoryA(windows, sizeof windows);
     if (n == 0 || n >= sizeof windows) windows[0] = 0;
     setup_DefaultFolder(windows, suggested, sizeof suggested);
@@ -29,7 +29,7 @@ int ask_user(HWND splash, char* folder, size_t cap) {
 }
 
 int install(HWND splash) {
-    char folder[MAX_PATH];
+    char folder[KV_MAX_PATH];
     if (!ask_user(splash, folder, sizeof folder)) return SETUP_EXIT_ENDED;
     setup_CreateProgress(splash);
     setup_Progress("Loading...");

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include "installer/setup_ids.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -53,8 +54,7 @@ int setup_DefaultFolder(const char* windowsDir, char* out, size_t cap) {
 int setup_InstallFolder(const char* typed, char* out, size_t cap) {
     if (!out || cap == 0) return 0;
     if (!typed) typed = "";
-    size_t n = std::strlen(typed);
-    if (n > (size_t)SETUP_FOLDER_CHARS) n = SETUP_FOLDER_CHARS;
+    size_t n = u8_CharsHead(typed, std::strlen(typed), SETUP_FOLDER_CHARS);
     while (n > 0 && typed[n - 1] == '\\') n--;
     return put(out, cap, std::snprintf(out, cap, "%.*s%s", (int)n, typed, VENDOR_FOLDER));
 }

@@ -9,13 +9,15 @@
 #include <cstddef>
 #include <cstdint>
 
-// Characters the folder box takes.
+// Characters the folder box takes, and the bytes they may need in UTF-8 (at most 3
+// for each UTF-16 unit the box counts), NUL included.
 const int SETUP_FOLDER_CHARS = 120;
+const int SETUP_FOLDER_BYTES = 3 * SETUP_FOLDER_CHARS + 1;
 
 // The suggested folder: the Windows folder's drive ("C:" when it does not start with
 // a drive letter and ":\") followed by "\Program Files".
 int setup_DefaultFolder(const char* windowsDir, char* out, size_t cap);
-// The installation folder: the typed text (its first 120 characters) without its
+// The installation folder: the typed text (its first 120 characters, whole) without its
 // trailing backslashes, followed by "\Orvik Lab\Kelvara\".
 int setup_InstallFolder(const char* typed, char* out, size_t cap);
 

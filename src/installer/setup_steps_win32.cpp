@@ -98,7 +98,7 @@ int ask_about_version(const char* previous) {
 
 // Keeps the previous settings in the temporary folder for the import.
 void keep_settings(SetupRun* run, const char* previous) {
-    char temp[MAX_PATH], from[KV_MAX_PATH];
+    char temp[KV_MAX_PATH], from[KV_MAX_PATH];
     DWORD n = GetTempPathA(sizeof temp, temp);
     if (n == 0 || n >= sizeof temp) return;
     while (n > 0 && temp[n - 1] == '\\') temp[--n] = 0;

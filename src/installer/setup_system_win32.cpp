@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include "installer/setup_ids.h"
+#include "platform/sysio.h"
 
 // Dispatches what is queued; 0 when a quit request was met (and posted again).
 static int dispatch_pending() {
@@ -67,7 +68,7 @@ const uint8_t* setup_Resource(int id, size_t* size) {
 
 int setup_StartProgram(const char* program, const char* arguments, PROCESS_INFORMATION* pi) {
     std::memset(pi, 0, sizeof *pi);
-    char line[2 * MAX_PATH];
+    char line[2 * KV_MAX_PATH];
     const int n = std::snprintf(line, sizeof line, "\"%s\"%s", program, arguments ? arguments : "");
     if (n < 0 || n >= (int)sizeof line) return 0;
     STARTUPINFOA si;

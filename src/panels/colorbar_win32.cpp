@@ -9,6 +9,8 @@
 #include "panels/colours.h"
 #include "panels/palette_win32.h"
 #include "panels/panels_ids.h"
+#include "platform/dpi.h"
+#include "platform/dpi_win32.h"
 #include "platform/ui.h"
 #include "platform/window_win32.h"
 #include "settings/settings.h"
@@ -54,7 +56,7 @@ void OnBarPaint(HWND w) {
     if (srf_CreateExact(CBAR_WIDTH, CBAR_HEIGHT, &out)) {
         DrawBar(&out);
         srf_Unlock(&out);
-        if (srf_Refresh(&out)) BitBlt(dc, 0, 0, CBAR_WIDTH, CBAR_HEIGHT, (HDC)out.dc, 0, 0, SRCCOPY);
+        if (srf_Refresh(&out)) dpiw_DrawPicture(dc, 0, 0, (HDC)out.dc, CBAR_WIDTH, CBAR_HEIGHT);
         srf_Destroy(&out);
     }
     EndPaint(w, &ps);
@@ -68,13 +70,13 @@ void ShowHover(int x, int y) {
 
 void Flash(HWND w, int x1, int y1, int x2, int y2) {
     HDC dc = GetDC(w);
-    anim_FlashRect(dc, x1, y1, x2, y2, 30, 2);
+    anim_FlashRect(dc, dpi_Scale(x1), dpi_Scale(y1), dpi_Scale(x2 + 1) - 1, dpi_Scale(y2 + 1) - 1, 30, 2);
     ReleaseDC(w, dc);
 }
 
 void Ripple(HWND w, int x, int y) {
     HDC dc = GetDC(w);
-    anim_Ripple(dc, x, y, 15, 8, 0);
+    anim_Ripple(dc, dpi_Scale(x), dpi_Scale(y), 15, 8, 0);
     ReleaseDC(w, dc);
 }
 
@@ -128,13 +130,16 @@ int OnBarCursor(HWND w) {
     POINT at;
     GetCursorPos(&at);
     ScreenToClient(w, &at);
+    at.x = dpi_Unscale(at.x);
+    at.y = dpi_Unscale(at.y);
     int picking = at.x >= 53 && at.x <= 376 && at.y >= 0 && at.y <= 39;
     SetCursor(picking && g_cp.pick ? g_cp.pick : LoadCursorA(nullptr, IDC_ARROW));
     return 1;
 }
 
+// The bar is drawn for 96 DPI and shown at the windows' DPI: points in its own units.
 LRESULT CALLBACK ColorbarProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    int x = (short)LOWORD(lp), y = (short)HIWORD(lp);
+    int x = dpi_Unscale((short)LOWORD(lp)), y = dpi_Unscale((short)HIWORD(lp));
     switch (msg) {
     case WM_PAINT: OnBarPaint(w); return 0;
     case WM_ERASEBKGND: return 1;

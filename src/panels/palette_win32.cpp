@@ -8,12 +8,14 @@
 #include "engine/surface.h"
 #include "panels/colours.h"
 #include "panels/panels_ids.h"
+#include "platform/dpi.h"
+#include "platform/dpi_win32.h"
 #include "platform/ui.h"
 #include "platform/window_win32.h"
 
 namespace {
 
-// Picture geometry in client pixels.
+// Picture geometry in client pixels at 96 DPI; drawn and hit at the windows' DPI.
 const int SQ_X = 8, SQ_Y = 8, SQ_COLS = 48, SQ_ROWS = 32, CELL = 8;
 const int TONE_X = 400, TONE_W = 24;
 
@@ -50,9 +52,14 @@ void DrawTone(Palette* p) {
     srf_Unlock(&p->tone);
 }
 
+// A 96-DPI rectangle (inclusive) on the screen.
+RECT Scaled(int x1, int y1, int x2, int y2) {
+    return {dpi_Scale(x1), dpi_Scale(y1), dpi_Scale(x2 + 1), dpi_Scale(y2 + 1)};
+}
+
 void Box(HDC dc, int x1, int y1, int x2, int y2, COLORREF fill) {
     HBRUSH b = CreateSolidBrush(fill);
-    RECT r = {x1, y1, x2 + 1, y2 + 1};
+    RECT r = Scaled(x1, y1, x2, y2);
     FillRect(dc, &r, b);
     FrameRect(dc, &r, (HBRUSH)GetStockObject(BLACK_BRUSH));
     DeleteObject(b);
@@ -62,11 +69,14 @@ void OnPaint(HWND dlg, Palette* p) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(dlg, &ps);
     if (srf_Refresh(&p->square))
-        BitBlt(dc, SQ_X, SQ_Y, SQ_COLS * CELL, SQ_ROWS * CELL, (HDC)p->square.dc, 0, 0, SRCCOPY);
-    if (srf_Refresh(&p->tone)) BitBlt(dc, TONE_X, SQ_Y, TONE_W, SQ_ROWS * CELL, (HDC)p->tone.dc, 0, 0, SRCCOPY);
+        dpiw_DrawPicture(dc, dpi_Scale(SQ_X), dpi_Scale(SQ_Y), (HDC)p->square.dc, SQ_COLS * CELL, SQ_ROWS * CELL);
+    if (srf_Refresh(&p->tone))
+        dpiw_DrawPicture(dc, dpi_Scale(TONE_X), dpi_Scale(SQ_Y), (HDC)p->tone.dc, TONE_W, SQ_ROWS * CELL);
     HBRUSH black = (HBRUSH)GetStockObject(BLACK_BRUSH);
-    RECT sq = {SQ_X - 1, SQ_Y - 1, SQ_X + SQ_COLS * CELL + 1, SQ_Y + SQ_ROWS * CELL + 1};
-    RECT tb = {TONE_X - 1, SQ_Y - 1, TONE_X + TONE_W + 1, SQ_Y + SQ_ROWS * CELL + 1};
+    RECT sq = Scaled(SQ_X, SQ_Y, SQ_X + SQ_COLS * CELL - 1, SQ_Y + SQ_ROWS * CELL - 1);
+    RECT tb = Scaled(TONE_X, SQ_Y, TONE_X + TONE_W - 1, SQ_Y + SQ_ROWS * CELL - 1);
+    InflateRect(&sq, 1, 1);
+    InflateRect(&tb, 1, 1);
     FrameRect(dc, &sq, black);
     FrameRect(dc, &tb, black);
     Box(dc, 16, 288, 421, 309, p->edited);
@@ -78,7 +88,7 @@ void OnPaint(HWND dlg, Palette* p) {
     SetTextColor(dc, 0x000000);
     SetBkColor(dc, 0xFFFFFF);
     SetBkMode(dc, OPAQUE);
-    RECT t = {11, 283, 417, 305};
+    RECT t = Scaled(11, 283, 416, 304);
     DrawTextA(dc, text, n, &t, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     SelectObject(dc, oldFont);
     EndPaint(dlg, &ps);
@@ -109,17 +119,17 @@ INT_PTR CALLBACK PaletteProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: OnPaint(dlg, p); return TRUE;
     case WM_LBUTTONDOWN:
         SetCapture(dlg);
-        Pick(dlg, p, (short)LOWORD(lp), (short)HIWORD(lp));
+        Pick(dlg, p, dpi_Unscale((short)LOWORD(lp)), dpi_Unscale((short)HIWORD(lp)));
         return TRUE;
     case WM_MOUSEMOVE:
-        if (wp & MK_LBUTTON) Pick(dlg, p, (short)LOWORD(lp), (short)HIWORD(lp));
+        if (wp & MK_LBUTTON) Pick(dlg, p, dpi_Unscale((short)LOWORD(lp)), dpi_Unscale((short)HIWORD(lp)));
         return TRUE;
     case WM_LBUTTONUP: ReleaseCapture(); return TRUE;
     case WM_SETCURSOR: {
         POINT at;
         GetCursorPos(&at);
         ScreenToClient(dlg, &at);
-        if (LOWORD(lp) != HTCLIENT || !OverPicture(at.x, at.y)) break;
+        if (LOWORD(lp) != HTCLIENT || !OverPicture(dpi_Unscale(at.x), dpi_Unscale(at.y))) break;
         // The colour-picking cursor: the picker tool's.
         SetCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(117)));
         SetWindowLongPtrA(dlg, DWLP_MSGRESULT, TRUE);

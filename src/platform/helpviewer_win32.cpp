@@ -10,7 +10,7 @@
 
 void help_OpenPage(const char* page) {
     ui_SetStatus(" Connecting to HTML Help...");
-    char hh[MAX_PATH], chm[MAX_PATH];
+    char hh[KV_MAX_PATH], chm[KV_MAX_PATH];
     if (!sio_SearchPath("hh.exe", hh, sizeof hh)) {
         ui_MessageBox("Kelvara could not find \"hh.exe\" - ( HTML Help )", "File not found!!", UI_OK | UI_ICONERROR);
         return;
@@ -19,7 +19,7 @@ void help_OpenPage(const char* page) {
         ui_MessageBox("Kelvara could not find \"Kelvara.chm\"", "File not found!!", UI_OK | UI_ICONERROR);
         return;
     }
-    char args[2 * MAX_PATH + 64];
+    char args[2 * KV_MAX_PATH + 64];
     std::snprintf(args, sizeof args, "\"%s::/%s\"", chm, page);
     if ((INT_PTR)ShellExecuteA(GetActiveWindow(), "open", hh, args, nullptr, SW_SHOWNORMAL) <= 32) {
         ui_SetStatus(" Error :: Can't run \"hh.exe\"");

@@ -23,10 +23,10 @@ int lnk_ResolveShortcut(char* path, size_t cap) {
                                    (void**)&link))) {
         IPersistFile* file = nullptr;
         if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file))) {
-            char target[MAX_PATH] = {0};
+            char target[KV_MAX_PATH] = {0};
             if (SUCCEEDED(file->Load(wide, STGM_READ)) &&
-                link->GetPath(target, MAX_PATH, nullptr, 0) == S_OK) {
-                target[MAX_PATH - 1] = 0;
+                link->GetPath(target, sizeof target, nullptr, 0) == S_OK) {
+                target[sizeof target - 1] = 0;
                 size_t len = std::strlen(target);
                 if (len > 0 && len < cap) {
                     std::memcpy(path, target, len + 1);
@@ -44,7 +44,7 @@ int lnk_ResolveShortcut(char* path, size_t cap) {
 int CreateShortcut(const char* linkPath, const char* target, const char* arguments, int iconIndex,
                    const char* description, int showCommand) {
     if (!linkPath || !*linkPath || !target || !*target) return 0;
-    char link[MAX_PATH];
+    char link[KV_MAX_PATH];
     const size_t n = std::strlen(linkPath);
     const bool named = n >= 4 && _stricmp(linkPath + n - 4, ".lnk") == 0;
     if (std::snprintf(link, sizeof link, "%s%s", linkPath, named ? "" : ".lnk") >= (int)sizeof link) return 0;
@@ -81,13 +81,13 @@ int read_shell_folder(HKEY root, const char* value, char* out, size_t cap) {
     if (RegOpenKeyExA(root, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
                       KEY_READ, &key) != ERROR_SUCCESS)
         return 0;
-    char buf[MAX_PATH + 1];
-    DWORD type = 0, size = MAX_PATH;
+    char buf[KV_MAX_PATH + 1];
+    DWORD type = 0, size = KV_MAX_PATH;
     LONG r = RegQueryValueExA(key, value, nullptr, &type, (BYTE*)buf, &size);
     RegCloseKey(key);
     if (r != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ) || size == 0) return 0;
-    buf[size < MAX_PATH ? size : MAX_PATH] = 0;  // a stored value need not end in NUL
-    char expanded[MAX_PATH];
+    buf[size < KV_MAX_PATH ? size : KV_MAX_PATH] = 0;  // a stored value need not end in NUL
+    char expanded[KV_MAX_PATH];
     const char* path = buf;
     if (type == REG_EXPAND_SZ) {
         DWORD m = ExpandEnvironmentStringsA(buf, expanded, sizeof expanded);

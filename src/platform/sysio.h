@@ -10,8 +10,9 @@
 #include <cstddef>
 #include <cstdio>
 
-// Longest path a buffer in this program holds, NUL included (the Win32 MAX_PATH).
-const int KV_MAX_PATH = 260;
+// Longest path a buffer in this program holds, NUL included: the Win32 MAX_PATH of
+// 260 UTF-16 units as UTF-8, the programs' code page (at most 3 bytes a unit).
+const int KV_MAX_PATH = 3 * 260;
 
 // Sharing granted to other openers while the file is open.
 const int SIO_SHARE_NONE = 0;  // nobody else may open it
@@ -36,7 +37,8 @@ struct SioTime {
 };
 void sio_LocalTime(SioTime* t);
 
-// The logged-on user's name, cut to cap - 1 characters; "" (and 0) when unknown.
+// The logged-on user's name, cut on a character boundary to fit cap with its NUL;
+// "" (and 0) when unknown.
 int sio_UserName(char* out, size_t cap);
 // Finds a relative file name along the program's search path (its own folder first,
 // then the current folder, then the system's); writes the full path. 0 when not

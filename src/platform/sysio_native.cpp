@@ -1,6 +1,7 @@
 // sysio_native.cpp — the calls of sysio.h for the native build: POSIX underneath,
 // Windows-style paths on top (each backslash stands for a slash).
 #include "platform/sysio.h"
+#include "platform/utf8.h"
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -96,9 +97,7 @@ int sio_UserName(char* out, size_t cap) {
         name = pw ? pw->pw_name : nullptr;
     }
     if (!name) return 0;
-    std::strncpy(out, name, cap - 1);
-    out[cap - 1] = 0;
-    return out[0] != 0;
+    return u8_CopyCut(out, cap, name) != 0;
 }
 
 int sio_SearchPath(const char* name, char* out, size_t cap) {

@@ -1,5 +1,6 @@
 // sysio_win32.cpp — the operating-system calls of sysio.h on Win32.
 #include "platform/sysio.h"
+#include "platform/utf8.h"
 #include <windows.h>
 #include <io.h>
 #include <share.h>
@@ -60,9 +61,7 @@ int sio_UserName(char* out, size_t cap) {
     DWORD size = sizeof name;
     if (!GetUserNameA(name, &size)) return 0;
     name[sizeof name - 1] = 0;
-    std::strncpy(out, name, cap - 1);
-    out[cap - 1] = 0;
-    return out[0] != 0;
+    return u8_CopyCut(out, cap, name) != 0;
 }
 
 int sio_SearchPath(const char* name, char* out, size_t cap) {

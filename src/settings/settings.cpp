@@ -5,6 +5,7 @@
 #include "platform/refusal.h"
 #include "platform/sysio.h"
 #include "platform/ui.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -40,7 +41,12 @@ void Store(SettingsRecord* r, const ByteRange& range, int value) {
     r->*range.field = ClampByte(value, range.min, range.max);
 }
 
-void Terminate(char* text, size_t size) { text[size - 1] = 0; }
+// The last byte is always 0; a text that filled its field ends at the last character
+// that fits whole.
+void Terminate(char* text, size_t size) {
+    if (strnlen(text, size) == size) text[u8_HeadLength(text, size, size - 1)] = 0;
+    text[size - 1] = 0;
+}
 
 // Everything the setters promise, applied to a whole record.
 void ClampRecord(SettingsRecord* r) {
@@ -108,9 +114,11 @@ int TextHasMark(const uint8_t* text, size_t len) {
     return 0;
 }
 
+// A name that does not fit is kept out whole: half a font name names no font.
 void SetText(char* field, size_t size, const char* text) {
+    if (std::strlen(text) >= size) return;
     std::memset(field, 0, size);
-    std::strncpy(field, text, size - 1);
+    std::memcpy(field, text, std::strlen(text));
 }
 
 // Every field the Options "Defaults" resets: all but the reserved bytes, the user

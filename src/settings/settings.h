@@ -3,7 +3,8 @@
 // Owns: the one process-wide settings record, persisted whole, reserved bytes
 // included. Other modules read it through the const view g_settings and change it
 // only through the set_* setters below: each keeps its fields within their ranges
-// (SET_*_MIN / _MAX; texts NUL-terminated within their fields, colours 0x00BBGGRR)
+// (SET_*_MIN / _MAX; texts NUL-terminated within their fields and never cut inside a
+// UTF-8 character, colours 0x00BBGGRR)
 // and tells the view through the ui seam when something it shows changed. Rules
 // about the values (which tool follows which, the order of the recent files) stay
 // with the modules that own them; they hand the result to a setter.
@@ -134,7 +135,8 @@ void set_ToolValue(SetToolValue which, int value);
 void set_Tools(int current, int previous);
 
 // The Text-Art values: size 0..255 points, flags byte, style 0..14, border 0..16,
-// level 10..90, antialiasing 0..255; the font face is cut to 31 characters.
+// level 10..90, antialiasing 0..255; a font face of more than 31 bytes is kept out
+// (the field keeps its face).
 enum SetTextValue { SET_TEXT_SIZE, SET_TEXT_FLAGS, SET_TEXT_STYLE, SET_TEXT_BORDER, SET_TEXT_LEVEL, SET_TEXT_ANTIALIAS };
 void set_TextValue(SetTextValue which, int value);
 void set_TextFont(const char* face);

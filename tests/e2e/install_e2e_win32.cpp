@@ -3,9 +3,10 @@
 // and the installed program's set-up run, then its files, attributes, shortcuts and
 // registry entries; an upgrade over it (the settings kept, the old copy removed by its
 // own /forceuninstall, "Samples" renamed to "Images", the program started from the
-// finish dialog); an installation elsewhere that finds the first through the
-// program-path key and removes it; and the uninstallation through the command line of
-// the uninstall shortcut. Screenshots of the installer go to the build folder.
+// finish dialog); an installation elsewhere (a folder named in four scripts) that
+// finds the first through the program-path key and removes it, and a picture opened
+// there through the file association; and the uninstallation through the command line
+// of the uninstall shortcut. Screenshots of the installer go to the build folder.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <objbase.h>
@@ -26,7 +27,7 @@
 namespace {
 
 const int WAIT_MS = 30000;
-const char USER[] = "Journey User";
+const char USER[] = "Jürgen Юля 用 🎨";  // a name in four scripts, 23 bytes
 
 struct Installed {
     const char* path;
@@ -314,11 +315,12 @@ void expect_installed(const std::string& folder) {
     EXPECT_EQ(readme.show, SW_SHOWNORMAL);
 }
 
-// Ends a started copy of the program the way a user does.
-void close_program(KvProcess* p) {
+// Ends a started copy of the program the way a user does; its title is kept in *title.
+void close_program(KvProcess* p, std::string* title = nullptr) {
     ASSERT_TRUE(drv_Answer(p, "READ THE BRIEF TUTORIAL?", IDNO, WAIT_MS));
     ASSERT_NE(drv_WaitMain(p, WAIT_MS), nullptr);
     ASSERT_TRUE(drv_WaitStatus(p->main, " All systems go!!", WAIT_MS)) << drv_Status(p->main);
+    if (title) *title = drv_Text(p->main);
     PostMessageA(p->main, WM_CLOSE, 0, 0);
     ASSERT_TRUE(drv_Answer(p, "Confirm Exit", IDYES, 10000));
     EXPECT_EQ(drv_WaitExit(p, WAIT_MS), 0u);
@@ -326,7 +328,10 @@ void close_program(KvProcess* p) {
 
 TEST(Installer, InstallUpgradeInstallElsewhereAndUninstall) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const std::string apps = "C:\\Apps\\Orvik Lab\\Kelvara\\", other = "C:\\Other\\Orvik Lab\\Kelvara\\";
+    // The second folder, the user name and a picture opened through the association
+    // have names in four scripts.
+    const std::string otherRoot = "C:\\Öther Другое 其他 🎨";
+    const std::string apps = "C:\\Apps\\Orvik Lab\\Kelvara\\", other = otherRoot + "\\Orvik Lab\\Kelvara\\";
     const std::string desktopLink = drv_ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Kelvara.lnk";
     ASSERT_FALSE(drv_Exists("C:\\Apps")) << "not a fresh prefix";
     drv_ParkPointer();  // the program the finish dialog starts opens under the screen's centre
@@ -378,7 +383,7 @@ TEST(Installer, InstallUpgradeInstallElsewhereAndUninstall) {
     {
         KvRunning setup;
         start_setup(&setup);
-        run_wizard(&setup.p, "C:\\Other", false);
+        run_wizard(&setup.p, otherRoot, false);
         answer_removal(&setup.p, IDYES, IDYES, IDYES);
         answer_desktop(&setup.p, IDYES);
         answer_setup_run(USER);
@@ -394,6 +399,18 @@ TEST(Installer, InstallUpgradeInstallElsewhereAndUninstall) {
     EXPECT_EQ(drv_ClassesDefault(std::string(CREG_SHELLEX_KEY)), "{786B2873-12BA-4AD9-BBC0-33B162FA2226}");
     EXPECT_FALSE(drv_Exists("C:\\Apps\\Orvik Lab"));
     EXPECT_TRUE(drv_Exists("C:\\Apps"));
+    // "Open With" through the association: the program starts on the picture.
+    const std::string pictures = "C:\\Bilder Фото 写真 🎨", picture = pictures + "\\Ü Я 写 🎨.kv5";
+    CreateDirectoryA(pictures.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA((other + "Images\\candle.kv5").c_str(), picture.c_str(), FALSE));
+    {
+        KvRunning opened;
+        ASSERT_GT((INT_PTR)ShellExecuteA(nullptr, "open", picture.c_str(), nullptr, nullptr, SW_SHOWNORMAL), 32);
+        ASSERT_NE(attach(&opened.p, "READ THE BRIEF TUTORIAL?", WAIT_MS), nullptr);
+        std::string title;
+        close_program(&opened.p, &title);
+        EXPECT_EQ(title, "Kelvara 1.80 - [ Ü Я 写 🎨.kv5 ]");
+    }
 
     // 4. The uninstall shortcut, as the Start menu runs it.
     const Link u = read_link(drv_ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Orvik Lab\\Kelvara\\Uninstall.lnk");
@@ -410,8 +427,8 @@ TEST(Installer, InstallUpgradeInstallElsewhereAndUninstall) {
     ASSERT_TRUE(drv_Answer(&uninstall.p, "Delete Sprites", IDYES, WAIT_MS));
     ASSERT_TRUE(drv_Answer(&uninstall.p, "Delete Installed Plugins", IDYES, WAIT_MS));
     EXPECT_EQ(drv_WaitExit(&uninstall.p, WAIT_MS), 0u);
-    for (int t = 0; t < 200 && drv_Exists("C:\\Other\\Orvik Lab"); t++) Sleep(100);
-    EXPECT_FALSE(drv_Exists("C:\\Other\\Orvik Lab"));
+    for (int t = 0; t < 200 && drv_Exists(otherRoot + "\\Orvik Lab"); t++) Sleep(100);
+    EXPECT_FALSE(drv_Exists(otherRoot + "\\Orvik Lab"));
     EXPECT_FALSE(drv_Exists(drv_ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Orvik Lab"));
     EXPECT_FALSE(drv_Exists(desktopLink));
     EXPECT_EQ(drv_ClassesDefault("Kelvara.AppPath"), "<none>");

@@ -3,7 +3,8 @@
 // (layout, help texts, zoom, rulers, effects and undo, the sprite, keys with Alt,
 // the close questions), a session with files (command line, dropped files, recent
 // list, reload, the transparency questions, other formats, a new sprite brought into
-// sight, a sprite sent to an icon file), and two copies sharing one settings file
+// sight, a sprite sent to an icon file; every name, and their folder, in four
+// scripts), and two copies sharing one settings file
 // (the options broadcast, /nogui).
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -345,8 +346,11 @@ TEST(Journey, SessionWithFiles) {
     std::string settings = drv_QuietSettingsFile(0, 14);
     SettingsRecord s;
     ASSERT_TRUE(set_Decode((const uint8_t*)settings.data(), settings.size(), &s));
-    std::string dir = drv_MakeFolder("files", "");
-    const char* letters[4] = {"A", "B", "C", "D"};
+    // Every name in four scripts (Latin-1, Cyrillic, CJK, emoji), in a folder named so too.
+    std::string dir = drv_MakeFolder("files", "") + "\\Ünïcödé Папка 写真 🎨";
+    // (A run before may have left it: the folder is not emptied by a name it cannot spell.)
+    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    const char* letters[4] = {"Grüße", "Привет", "写真", "🎨"};
     std::string names[4];
     for (int i = 0; i < 4; i++) {
         names[i] = dir + "\\" + letters[i] + ".kv5";
@@ -354,10 +358,11 @@ TEST(Journey, SessionWithFiles) {
         std::strcpy(s.recent[i], names[i].c_str());
     }
     set_Encode(&s, (uint8_t*)&settings[0]);
-    write_file(dir + "\\Kelvara.kvr", settings);
-    const std::string bmp = dir + "\\pic.bmp", junk = dir + "\\junk.kv5", alpha = dir + "\\alpha.kv5";
+    const std::string program = dir.substr(0, dir.find_last_of('\\'));
+    write_file(program + "\\Kelvara.kvr", settings);
+    const std::string bmp = dir + "\\Straße ✓ 写真.bmp", junk = dir + "\\junk.kv5", alpha = dir + "\\альфа 🎨.kv5";
     std::vector<std::string> three;
-    for (const char* name : {"first.kv5", "second.kv5", "third.kv5"}) {
+    for (const char* name : {"première.kv5", "второй.kv5", "第三.kv5"}) {
         three.push_back(dir + "\\" + name);
         write_image(three.back(), 0x00336699);
     }
@@ -375,7 +380,7 @@ TEST(Journey, SessionWithFiles) {
     ASSERT_TRUE(kv5_Load(&img, names[0].c_str(), &info));
     ASSERT_TRUE(bmp_Save(&img, bmp.c_str()));
     // A JPEG written by the shipped plug-in, and a PngSuite file.
-    const std::string png = dir + "\\suite.png", jpg = dir + "\\photo.jpg";
+    const std::string png = dir + "\\組曲.png", jpg = dir + "\\фото 📷.jpg";
     ASSERT_TRUE(CopyFileA("Z:\\work\\shared\\corpus\\pngsuite\\basn2c08.png", png.c_str(), FALSE));
     HMODULE jpegFilter = LoadLibraryA(drv_BuildPath("Plugins\\JPEG filter.dll").c_str());
     ASSERT_TRUE(jpegFilter);
@@ -388,25 +393,26 @@ TEST(Journey, SessionWithFiles) {
     write_file(junk, "neither an image nor anything like one");
 
     KvRunning r;
-    ASSERT_TRUE(drv_StartReady(&r.p, dir, ("\"" + bmp + "\"").c_str()));
+    ASSERT_TRUE(drv_StartReady(&r.p, program, ("\"" + bmp + "\"").c_str()));
     HWND main = r.p.main;
-    EXPECT_EQ(drv_Text(main), "Kelvara 1.80 - [ pic.bmp ]");
+    EXPECT_EQ(drv_Text(main), "Kelvara 1.80 - [ Straße ✓ 写真.bmp ]");
     // A file nothing reads: "Loader Error", the image stays.
     ASSERT_TRUE(drv_DropFiles(&r.p, main, {junk}));
     ASSERT_TRUE(drv_Answer(&r.p, "Loader Error", IDCANCEL, 10000));
     EXPECT_TRUE(drv_WaitStatus(main, " Error :: Image Not Loaded!!", 5000)) << drv_Status(main);
-    EXPECT_EQ(drv_Text(main), "Kelvara 1.80 - [ pic.bmp ]");
+    EXPECT_EQ(drv_Text(main), "Kelvara 1.80 - [ Straße ✓ 写真.bmp ]");
     // Saved back by its extension.
     std::remove(bmp.c_str());
     drv_Command(main, CMD_SAVE);
     EXPECT_TRUE(drv_WaitStatus(main, (" Saved '" + bmp + "' ").c_str(), 10000)) << drv_Status(main);
     EXPECT_EQ(GetFileAttributesA(bmp.c_str()) != INVALID_FILE_ATTRIBUTES, true);
-    // The recent list is now pic.bmp, A, B, C: the third opens and moves to the top.
+    // The recent list is now the bitmap, then the first three: the third opens and
+    // moves to the top.
     drv_Command(main, CMD_RECENT3);
-    wait_title(main, "Kelvara 1.80 - [ B.kv5 ]");
+    wait_title(main, "Kelvara 1.80 - [ Привет.kv5 ]");
     // Three dropped files: only the first opens.
     ASSERT_TRUE(drv_DropFiles(&r.p, main, three));
-    wait_title(main, "Kelvara 1.80 - [ first.kv5 ]");
+    wait_title(main, "Kelvara 1.80 - [ première.kv5 ]");
     // PNG and JPEG open and save back through the filter plug-ins.
     for (const std::string& f : {png, jpg}) {
         ASSERT_TRUE(drv_DropFiles(&r.p, main, {f}));
@@ -416,7 +422,7 @@ TEST(Journey, SessionWithFiles) {
     // A transparent file: the sprite question; "No" opens it as the main image.
     ASSERT_TRUE(drv_DropFiles(&r.p, main, {alpha}));
     ASSERT_TRUE(drv_Answer(&r.p, "Transparency Detected", IDNO, 10000));
-    wait_title(main, "Kelvara 1.80 - [ alpha.kv5 ]");
+    wait_title(main, "Kelvara 1.80 - [ альфа 🎨.kv5 ]");
     // Reload with unsaved changes asks first, then reloads into the main image
     // without the sprite question.
     drv_Command(main, CMD_FX_NEGATIVE);
@@ -454,7 +460,7 @@ TEST(Journey, SessionWithFiles) {
     HWND view = drv_Child(main, "kelvara_wnd_view");
     PostMessageA(view, WM_MBUTTONDOWN, 0, MAKELPARAM(100, 100));
     close_with_yes(&r);
-    SettingsRecord after = read_settings(dir);
+    SettingsRecord after = read_settings(program);
     EXPECT_EQ(after.currentTool, 4);  // swapped back from the rectangle tool
     EXPECT_EQ(after.previousTool, 14);
     const std::string order[4] = {big, alpha, jpg, png};

@@ -7,28 +7,41 @@
 #include <vector>
 
 #include "app/viewgeom.h"
+#include "platform/dpi.h"
 
-TEST(ViewGeom, ClientAndImagePointsRoundTripAtEveryZoom) {
-    int ix, iy;
-    vg_ClientToImage(4, -100, -100, 120, 120, &ix, &iy);
-    EXPECT_EQ(ix, 0);
-    EXPECT_EQ(iy, 0);
-    for (int z = 1; z <= 64; z *= 2)
-        for (int sx : {-300, -1, 0, 7, 250})
-            for (int x : {0, 1, 13, 99, 4095}) {
-                int cx, cy, bx, by;
-                vg_ImageToClient(z, sx, -sx, x, x, &cx, &cy);
-                // Every client pixel of the zoomed pixel maps back to it.
-                for (int k : {0, z - 1}) {
-                    vg_ClientToImage(z, sx, -sx, cx + k, cy + k, &bx, &by);
-                    if (sx - 20 + cx + k >= 0) {
-                        EXPECT_EQ(bx, x) << z << " " << sx;
-                    }
-                    if (-sx - 20 + cy + k >= 0) {
-                        EXPECT_EQ(by, x) << z << " " << sx;
+// At every DPI the image keeps one screen pixel per image pixel at zoom 1; only the
+// margin for the rulers grows.
+TEST(ViewGeom, ClientAndImagePointsRoundTripAtEveryZoomAndDpi) {
+    const struct {
+        int dpi, zoom, cx, image;  // scroll -100: client cx lies on image pixel `image`
+    } points[] = {{96, 4, 120, 0}, {144, 1, 130, 0}, {144, 1, 131, 1}, {192, 2, 141, 0}, {192, 2, 142, 1}};
+    for (const auto& p : points) {
+        dpi_Set(p.dpi);
+        int ix, iy;
+        vg_ClientToImage(p.zoom, -100, -100, p.cx, p.cx, &ix, &iy);
+        EXPECT_EQ(ix, p.image) << p.dpi << " dpi, zoom " << p.zoom << ", client " << p.cx;
+        EXPECT_EQ(iy, p.image) << p.dpi << " dpi, zoom " << p.zoom << ", client " << p.cx;
+    }
+    for (int dpi : {96, 144, 192}) {
+        dpi_Set(dpi);
+        for (int z = 1; z <= 64; z *= 2)
+            for (int sx : {-300, -1, 0, 7, 250})
+                for (int x : {0, 1, 13, 99, 4095}) {
+                    int cx, cy, bx, by;
+                    vg_ImageToClient(z, sx, -sx, x, x, &cx, &cy);
+                    // Every client pixel of the zoomed pixel maps back to it.
+                    for (int k : {0, z - 1}) {
+                        vg_ClientToImage(z, sx, -sx, cx + k, cy + k, &bx, &by);
+                        if (sx - vg_Margin() + cx + k >= 0) {
+                            EXPECT_EQ(bx, x) << dpi << " dpi, zoom " << z << " " << sx;
+                        }
+                        if (-sx - vg_Margin() + cy + k >= 0) {
+                            EXPECT_EQ(by, x) << dpi << " dpi, zoom " << z << " " << sx;
+                        }
                     }
                 }
-            }
+    }
+    dpi_Set(96);
 }
 
 TEST(ViewGeom, ZoomStepsStayWithinOneTo64) {
@@ -76,24 +89,31 @@ TEST(ViewGeom, RulerTicksEveryTenAndHundredImagePixels) {
 
 TEST(ViewGeom, LayoutTable) {
     const struct {
-        int w, h, child, x, y, cw, ch;
+        int dpi, w, h, child, x, y, cw, ch;
         bool shown;
     } cases[] = {
-        {900, 500, VG_VIEW, 50, 10, 840, 420, true},   {900, 500, VG_QUICKPAL, 506, 434, 384, -1, true},
-        {900, 500, VG_LINKBAR, -1, -1, -1, -1, false},  // 500 - 454 < 64
-        {900, 500, VG_STATUS, -1, 478, 822, -1, true},  {900, 500, VG_LOGO, 824, -1, -1, -1, true},
-        {531, 518, VG_QUICKPAL, -1, -1, -1, -1, false},  // 15 wide
-        {531, 518, VG_LINKBAR, -1, 379, -1, -1, true},  {532, 517, VG_QUICKPAL, -1, -1, -1, -1, true},
-        {532, 517, VG_LINKBAR, -1, -1, -1, -1, false},
+        {96, 900, 500, VG_VIEW, 50, 10, 840, 420, true},   {96, 900, 500, VG_QUICKPAL, 506, 434, 384, -1, true},
+        {96, 900, 500, VG_LINKBAR, -1, -1, -1, -1, false},  // 500 - 454 < 64
+        {96, 900, 500, VG_STATUS, -1, 478, 822, -1, true},  {96, 900, 500, VG_LOGO, 824, -1, -1, -1, true},
+        {96, 531, 518, VG_QUICKPAL, -1, -1, -1, -1, false},  // 15 wide
+        {96, 531, 518, VG_LINKBAR, -1, 379, -1, -1, true},  {96, 532, 517, VG_QUICKPAL, -1, -1, -1, -1, true},
+        {96, 532, 517, VG_LINKBAR, -1, -1, -1, -1, false},
+        // At 144 and 192 DPI every size and gap is scaled, the client size is not.
+        {144, 1350, 750, VG_VIEW, 75, 15, 1260, 630, true}, {144, 1350, 750, VG_TOOLBAR, 8, 15, 60, 546, true},
+        {144, 1350, 750, VG_COLORBAR, 8, 651, 750, 60, true}, {144, 1350, 750, VG_STATUS, 0, 717, 1233, 33, true},
+        {192, 1800, 1000, VG_QUICKPAL, 1012, 868, 768, 80, true}, {192, 1800, 1000, VG_LINKBAR, -1, -1, -1, -1, false},
+        {192, 1062, 1036, VG_LINKBAR, 10, 758, 80, 128, true}, {192, 1062, 1036, VG_QUICKPAL, -1, -1, -1, -1, false},
     };
     for (const auto& c : cases) {
+        dpi_Set(c.dpi);
         VgPlace p[VG_CHILDREN];
         vg_Layout(c.w, c.h, p);
         const VgPlace& g = p[c.child];
-        EXPECT_EQ(g.shown != 0, c.shown) << c.w << "x" << c.h << " child " << c.child;
+        EXPECT_EQ(g.shown != 0, c.shown) << c.dpi << " dpi, " << c.w << "x" << c.h << " child " << c.child;
         for (auto [got, want] : {std::pair{g.x, c.x}, {g.y, c.y}, {g.w, c.cw}, {g.h, c.ch}})
-            if (want >= 0) EXPECT_EQ(got, want) << c.w << "x" << c.h << " child " << c.child;
+            if (want >= 0) EXPECT_EQ(got, want) << c.dpi << " dpi, " << c.w << "x" << c.h << " child " << c.child;
     }
+    dpi_Set(96);
 }
 
 TEST(ViewGeom, ZoomBufferIsReusedWithinOneToSixQuarters) {

@@ -131,7 +131,9 @@ TEST(Kv5File, BlocksSitWhereTheWriterPutsThem) {
         int day, month, year;
         const char* text;
     } dates[] = {{"Ann", 5, 12, 2026, "Ann, 5 Dec, 2026"}, {"", 31, 1, 1999, ", 31 Jan, 1999"},
-                 {"Bo", 1, 0, 2000, "Bo, 1 Feb, 2000"} /* |0 - 1| mod 12 */, {"Bo", 1, 13, 2000, "Bo, 1 Jan, 2000"}};
+                 {"Bo", 1, 0, 2000, "Bo, 1 Feb, 2000"} /* |0 - 1| mod 12 */, {"Bo", 1, 13, 2000, "Bo, 1 Jan, 2000"},
+                 // 31 bytes hold the name: a 3-byte character from byte 29 on stays out whole.
+                 {"Anna Maria Magdalena Kowalska\xE5\x86\x99", 2, 2, 2002, "Anna Maria Magdalena Kowalska, 2 Feb, 2002"}};
     for (const auto& d : dates) {
         char out[128];
         kv5_FormatAuthor(out, d.user, d.day, d.month, d.year);

@@ -17,6 +17,7 @@ TEST(SetupRules, TheFolderIsTheTypedTextWithTheVendorFolder) {
         // Only the first 120 characters count, and the backslash that ends them goes too.
         {a119 + "\\\\\\bcd", a119 + "\\Orvik Lab\\Kelvara\\"},
         {a119 + "bcd", a119 + "b\\Orvik Lab\\Kelvara\\"},
+        {a119 + "\xE5\x86\x99\xE7\x9C\x9F", a119 + "\xE5\x86\x99\\Orvik Lab\\Kelvara\\"},  // whole characters
     };
     for (const Row& r : rows) {
         char out[260];

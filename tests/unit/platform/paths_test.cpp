@@ -23,12 +23,12 @@ TEST(ProgramPaths, UnusablePathsFillNothing) {
     EXPECT_STREQ(path_AppDir(), "");
     EXPECT_EQ(path_Build(nullptr), 0);
     // Fits as a program path but not with "\Autosave" added: all or nothing.
-    std::string deep = "C:\\" + std::string(250, 'd') + "\\k.exe";
-    ASSERT_LT(deep.size(), 260u);
+    std::string deep = "C:\\" + std::string(KV_MAX_PATH - 10, 'd') + "\\k.exe";
+    ASSERT_LT(deep.size(), (size_t)KV_MAX_PATH);
     EXPECT_EQ(path_Build(deep.c_str()), 0);
     EXPECT_STREQ(path_ProgramFile(), "");
     EXPECT_STREQ(path_ImagesDir(), "");
-    EXPECT_EQ(path_Build(("C:\\" + std::string(300, 'd') + "\\k.exe").c_str()), 0);
+    EXPECT_EQ(path_Build(("C:\\" + std::string(KV_MAX_PATH + 40, 'd') + "\\k.exe").c_str()), 0);
 
     char out[8];
     EXPECT_EQ(path_Join(out, sizeof out, "C:", "abcd"), 1);

@@ -216,6 +216,9 @@ TEST(SettingsSetters, KeepTheirRangesAndTellWhoShowsThem) {
     const KeptSettings kept;
     SettingsRecord wild;
     std::memset(&wild, 0xFF, sizeof wild);
+    SettingsRecord split = g_settings;
+    std::memset(split.userName, 'a', 30);
+    std::memcpy(split.userName + 30, "\xC3\x9F", 2);  // "ß" over the last byte
     const struct {
         const char* what;
         std::function<void()> set;
@@ -232,8 +235,8 @@ TEST(SettingsSetters, KeepTheirRangesAndTellWhoShowsThem) {
         {"text level 9", [] { set_TextValue(SET_TEXT_LEVEL, 9); }, offsetof(SettingsRecord, textLevel), 1, 10, 0},
         {"text level 91", [] { set_TextValue(SET_TEXT_LEVEL, 91); }, offsetof(SettingsRecord, textLevel), 1, 90, 0},
         {"text size 300", [] { set_TextValue(SET_TEXT_SIZE, 300); }, offsetof(SettingsRecord, textSize), 1, 255, 0},
-        {"long font face", [] { set_TextFont("A Font Face Name Of Forty Characters Long"); },
-         offsetof(SettingsRecord, textFont) + 31, 1, 0, 0},
+        {"long font face kept out", [] { set_TextFont("A Font Face Name Of Forty Characters Long"); },
+         offsetof(SettingsRecord, textFont), 1, 'C', 0},
         {"undo 0 MB", [] { set_UndoMB(0); }, offsetof(SettingsRecord, undoMB), 1, 1, 0},
         {"undo 65 MB", [] { set_UndoMB(65); }, offsetof(SettingsRecord, undoMB), 1, 64, 0},
         {"tutorial 256", [] { set_TutorialCount(256); }, offsetof(SettingsRecord, tutorialCount), 1, 255, 0},
@@ -247,6 +250,8 @@ TEST(SettingsSetters, KeepTheirRangesAndTellWhoShowsThem) {
         {"whole record: level", [&] { set_Record(&wild); }, offsetof(SettingsRecord, kv5Compression), 1, 3, UI_VIEW_COLOURS},
         {"whole record: text level", [&] { set_Record(&wild); }, offsetof(SettingsRecord, textLevel), 1, 90, UI_VIEW_COLOURS},
         {"whole record: name", [&] { set_Record(&wild); }, offsetof(SettingsRecord, userName) + 31, 1, 0, UI_VIEW_COLOURS},
+        {"name filled up to a 2-byte character", [&] { set_Record(&split); }, offsetof(SettingsRecord, userName) + 30, 2,
+         0, UI_VIEW_COLOURS},
     };
     for (const auto& r : rows) {
         ResetSettings(1);

@@ -76,17 +76,25 @@ TEST(BatchWinJourney, PngThroughThePluginKeepsAlpha) {
     EXPECT_EQ(back.px, WordsOf(pic.get()));
 }
 
-// A name in three scripts and a symbol, in the command line and on disk: the program's
-// own manifest makes UTF-8 its code page, nothing beside it is needed.
+// Names in four scripts and a symbol, in the command line (a folder) and on disk: the
+// program's own manifest makes UTF-8 its code page, nothing beside it is needed.
 TEST(BatchWinJourney, AnyFileNameThroughTheCommandLine) {
     Scratch d("kvbatchw");
     TestSurface pic(23, 17);
     FillPattern(pic.get());
-    const std::string name = "Stra\xC3\x9F" "e \xE2\x9C\x93 \xE5\x86\x99\xE7\x9C\x9F.bmp";  // Straße ✓ 写真.bmp
-    ASSERT_TRUE(bmp_Save(pic.get(), (d.dir + "\\" + name).c_str()));
+    const std::string folder = "\xC3\x9C \xD0\x9F\xD0\xB0 \xE5\x86\x99 \xF0\x9F\x8E\xA8";  // Ü Па 写 🎨
+    ASSERT_TRUE(CreateDirectoryA((d.dir + "\\" + folder).c_str(), nullptr));
+    const char* const names[] = {
+        "Stra\xC3\x9F" "e \xE2\x9C\x93 \xE5\x86\x99\xE7\x9C\x9F.bmp",  // Straße ✓ 写真.bmp
+        "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82.bmp",          // Привет.bmp
+        "\xF0\x9F\x8E\xA8\xF0\x9F\x93\xB7.bmp",                            // 🎨📷.bmp
+    };
+    for (const char* name : names) ASSERT_TRUE(bmp_Save(pic.get(), (d.dir + "\\" + folder + "\\" + name).c_str()));
     std::string err;
-    EXPECT_EQ(RunBatch(d.dir, "--effect blur:300 \"" + name + "\" -o out", &err), 0u) << err;
-    const ftest::Loaded back = ftest::LoadFile(d.dir + "\\out\\" + name);
-    ASSERT_TRUE(back.ok) << err;
-    EXPECT_EQ(back.w, pic.get()->width);
+    EXPECT_EQ(RunBatch(d.dir, "--effect blur:300 \"" + folder + "\" -o out", &err), 0u) << err;
+    for (const char* name : names) {
+        const ftest::Loaded back = ftest::LoadFile(d.dir + "\\out\\" + name);
+        ASSERT_TRUE(back.ok) << name << ": " << err;
+        EXPECT_EQ(back.w, pic.get()->width) << name;
+    }
 }
