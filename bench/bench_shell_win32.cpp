@@ -2,8 +2,8 @@
 // start-up to " All systems go!!", shutdown after the exit question, and full
 // repaints of the view over a 4096 x 4096 image at zoom 1 and 8, with "Smoothen on
 // Zoom" off and on, and the work of one mouse-move segment of a stroke per tool
-// family with the widest brush. Prints milliseconds; asserts nothing.
-// Usage (inside a Wine session): e2e_bench.exe
+// family with the widest brush; below zoom 1, repaints, scroll steps and strokes. Prints milliseconds; asserts nothing.
+// Usage (inside a Wine session): e2e_bench.exe [autosave | view]
 #include <windows.h>
 #include <cstdio>
 #include <cstring>
@@ -119,6 +119,37 @@ static void stroke_ms(KvProcess* p, int tool, const char* family) {
     }
     std::printf("stroke segment, 4096 x 4096, width 255, tool %2i (%s): %.2f ms average, %.2f ms worst; "
                 "release %.1f ms\n", tool, family, total / moves, worst, now_ms() - t0);
+}
+
+// Below zoom 1 on the 4096 x 4096 image: a full repaint (the composite composed and
+// reduced where shown), a horizontal and a vertical scroll step of a page (16 client
+// pixels; only the uncovered blocks are reduced) with its paint, and brush and pencil
+// stroke segments.
+static void reduced_view_ms(KvProcess* p) {
+    HWND main = p->main, view = FindWindowExA(main, nullptr, "kelvara_wnd_view", nullptr);
+    for (int zoom : {-4, -16}) {
+        drv_Command(main, CMD_ZOOM_RESET);
+        for (int z = 1; z != zoom; z = z == 1 ? -2 : z * 2) drv_Key(main, VK_NEXT);
+        for (int t = 0; t < 200 && SendMessageA(view, WM_VIEW_GETZOOM, 0, 0) != zoom; t++) Sleep(20);
+        std::printf("zoom 1/%i: full repaint of the view %.1f ms\n", -zoom, repaint_ms(main, 5));
+        SendMessageA(view, WM_HSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+        SendMessageA(view, WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+        SendMessageA(view, WM_PAINT, 0, 0);
+        double total = 0, worst = 0;
+        const int steps = 20;
+        for (int i = 0; i < steps; i++) {
+            double t0 = now_ms();
+            SendMessageA(view, i % 2 ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0);
+            SendMessageA(view, WM_PAINT, 0, 0);
+            double t = now_ms() - t0;
+            total += t;
+            if (t > worst) worst = t;
+        }
+        std::printf("zoom 1/%i: scroll step of a page with its paint %.2f ms average, %.2f ms worst\n", -zoom,
+                    total / steps, worst);
+        stroke_ms(p, 4, "brush");
+        stroke_ms(p, 0, "pencil");
+    }
 }
 
 // Live preview of every effect and transform on a 2048 x 2048 image: from a
@@ -268,9 +299,11 @@ int main(int argc, char** argv) {
                 std::printf("zoom %i:\n", zoom);
                 for (const auto& k : strokes) stroke_ms(&p, k.tool, k.family);
             }
+            reduced_view_ms(&p);
         }
         drv_Kill(&p);
     }
+    if (argc > 1 && !std::strcmp(argv[1], "view")) return 0;  // start-up and the view alone
     {
         // The preview image: some transparent pixels, so that every effect opens.
         std::string pdir = dir + "\\..\\bench_preview";
