@@ -109,13 +109,30 @@ void ViewUpdateScrollBars(int centre) {
     g_view.sy = read_pos(SB_VERT);
 }
 
+// What the view shows moves by d client pixels along one bar: the area right of and
+// below the rulers is shifted on the screen (the background pattern is anchored to
+// the image, so it moves along) and only the uncovered strip is painted again, with
+// the rulers, whose ticks move.
+static void scroll_shown(int bar, int d) {
+    if (!d) return;
+    int cw, ch;
+    client_size(&cw, &ch);
+    RECT area = {16, 16, cw, ch}, top = {0, 0, cw, 16}, left = {0, 0, 16, ch};
+    ScrollWindowEx(g_shell.view, bar == SB_HORZ ? d : 0, bar == SB_HORZ ? 0 : d, &area, &area, nullptr, nullptr,
+                   SW_INVALIDATE);
+    InvalidateRect(g_shell.view, &top, FALSE);
+    InvalidateRect(g_shell.view, &left, FALSE);
+}
+
 static void scroll_to(int bar, int pos) {
     VgScroll& r = bar == SB_HORZ ? g_view.h : g_view.v;
     int floor = vg_ScrollFloor(r);
     if (pos < floor) pos = floor;
     apply_bar(bar, r, pos, TRUE);
-    (bar == SB_HORZ ? g_view.sx : g_view.sy) = read_pos(bar);
-    InvalidateRect(g_shell.view, nullptr, FALSE);
+    int& held = bar == SB_HORZ ? g_view.sx : g_view.sy;
+    const int before = held;
+    held = read_pos(bar);
+    scroll_shown(bar, before - held);
 }
 
 void view_ScrollBy(int bar, int code) {
@@ -299,6 +316,8 @@ static void paint_background(HDC dc, int cw, int ch, const RECT& img) {
     HRGN imgR = CreateRectRgnIndirect(&img);
     HRGN shR = CreateRectRgnIndirect(&shadow);
     HRGN back = CreateRectRgn(0, 0, 0, 0);
+    // The pattern stays put on the image while it scrolls (shifted pixels then match).
+    SetBrushOrgEx(dc, (VG_MARGIN - g_view.sx) & 7, (VG_MARGIN - g_view.sy) & 7, nullptr);
     CombineRgn(back, area, imgR, RGN_DIFF);
     CombineRgn(back, back, shR, RGN_DIFF);
     FillRgn(dc, back, g_shell.pattern);
