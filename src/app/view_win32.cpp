@@ -41,7 +41,8 @@ static ViewState g_view = {1, 0, 0, {}, {}, {}, 0, 0, TOOL_RECT_EMPTY, 0};
 int view_ZoomFactor() { return g_view.zoom; }
 
 void view_SetZoomFactor(int zoom) {
-    g_view.zoom = zoom < VG_ZOOM_MIN ? VG_ZOOM_MIN : zoom > VG_ZOOM_MAX ? VG_ZOOM_MAX : zoom > -2 && zoom < 1 ? 1 : zoom;
+    if (zoom > -2 && zoom < 1) zoom = 1;  // 0 and -1 are no zoom
+    g_view.zoom = zoom < VG_ZOOM_MIN ? VG_ZOOM_MIN : zoom > VG_ZOOM_MAX ? VG_ZOOM_MAX : zoom;
 }
 
 static void client_size(int* cw, int* ch) {

@@ -108,10 +108,12 @@ void tool_IdleStatus(char* out, int cap, int x, int y, int zoom) {
     int n = 0;
     if (zoom < -1) {
         // 100 / s with the decimals it needs: 50, 25, 12.5, 6.25.
-        int hundredths = 10000 / -zoom, frac = hundredths % 100;
-        if (frac == 0) n += std::snprintf(mode + n, sizeof mode - n, " :: [ZOOM %i%%]", hundredths / 100);
-        else if (frac % 10 == 0) n += std::snprintf(mode + n, sizeof mode - n, " :: [ZOOM %i.%i%%]", hundredths / 100, frac / 10);
-        else n += std::snprintf(mode + n, sizeof mode - n, " :: [ZOOM %i.%02i%%]", hundredths / 100, frac);
+        char percent[16];
+        int hundredths = 10000 / -zoom;
+        int k = std::snprintf(percent, sizeof percent, "%i.%02i", hundredths / 100, hundredths % 100);
+        while (percent[k - 1] == '0') percent[--k] = 0;
+        if (percent[k - 1] == '.') percent[--k] = 0;
+        n += std::snprintf(mode + n, sizeof mode - n, " :: [ZOOM %s%%]", percent);
     } else if (zoom != 1) {
         n += std::snprintf(mode + n, sizeof mode - n, " :: [ZOOM %ix]", zoom);
     }

@@ -69,7 +69,8 @@ void expect_view_shows(HWND view, Surface* image, const char* after) {
     for (const auto& c : corners) {
         SendMessageA(view, WM_HSCROLL, MAKEWPARAM(c[0], 0), 0);
         SendMessageA(view, WM_VSCROLL, MAKEWPARAM(c[1], 0), 0);
-        expect_shown(view, image, std::string(after) + ", scrolled to " + std::to_string(c[0]) + "/" + std::to_string(c[1]));
+        expect_shown(view, image,
+                     std::string(after) + ", scrolled to " + std::to_string(c[0]) + "/" + std::to_string(c[1]));
     }
 }
 
@@ -201,7 +202,7 @@ TEST(Journey, APhotoFitsTheWindowAndTakesStrokesBelowZoomOne) {
     auto word = [](Surface* s, int x, int y) { return s->pixels[(size_t)y * s->stride + x] & 0x00FFFFFFu; };
     for (int x = xa; x <= xb; x++) {
         onRow += word(&drawn, x, row) == 0;
-        offRow += word(&drawn, x, row - 1) != word(&photo, x, row - 1) || word(&drawn, x, row + 1) != word(&photo, x, row + 1);
+        for (int y : {row - 1, row + 1}) offRow += word(&drawn, x, y) != word(&photo, x, y);
     }
     srf_Unlock(&drawn);
     srf_Unlock(&photo);
