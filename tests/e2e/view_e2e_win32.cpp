@@ -138,9 +138,14 @@ TEST(Journey, APhotoFitsTheWindowAndTakesStrokesBelowZoomOne) {
     Surface photo{};
     ImageFileInfo info{};
     ASSERT_TRUE(path_Build((dir + "\\kelvara.exe").c_str()));
+    char here[MAX_PATH];
+    GetCurrentDirectoryA(sizeof here, here);  // the plug-in scan leaves the program folder current
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    ASSERT_TRUE(plugin_FilterLoad(&photo, win_path(KV_CORPUS_DIR "/bench-photos/photo_twowings.png").c_str(), &info));
+    const int loaded = plugin_FilterLoad(&photo, win_path(KV_CORPUS_DIR "/bench-photos/photo_twowings.png").c_str(), &info);
     CoUninitialize();
+    SetCurrentDirectoryA(here);
+    path_Build(nullptr);
+    ASSERT_TRUE(loaded);
     ASSERT_EQ((int)photo.width, PW);
     ASSERT_TRUE(kv5_Save(&photo, file.c_str(), nullptr));
     drv_ParkPointer();
