@@ -2,8 +2,8 @@
 // start-up to " All systems go!!", shutdown after the exit question, and full
 // repaints of the view over a 4096 x 4096 image at zoom 1 and 8, with "Smoothen on
 // Zoom" off and on, and the work of one mouse-move segment of a stroke per tool
-// family with the widest brush. Prints milliseconds; asserts nothing.
-// Usage (inside a Wine session): e2e_bench.exe
+// family with the widest brush; below zoom 1, repaints, scroll steps and strokes. Prints milliseconds; asserts nothing.
+// Usage (inside a Wine session): e2e_bench.exe [autosave | startup | view]
 #include <windows.h>
 #include <cstdio>
 #include <cstring>
@@ -43,25 +43,108 @@ static std::string settings_bytes(int smooth) {
     return b;
 }
 
-static int start_timed(KvProcess* p, const std::string& dir, const char* args, double* ms) {
-    double t0 = now_ms();
-    if (!drv_Start(p, dir, args) || !drv_WaitMain(p, 60000)) return 0;
-    while (drv_Status(p->main) != " All systems go!!") {
-        if (now_ms() - t0 > 60000) return 0;
-        Sleep(2);
-    }
-    *ms = now_ms() - t0;
-    return 1;
-}
-
-static double stop_timed(KvProcess* p) {
+// From the answer to the exit question until the process has ended; `windowGone`
+// gets the time until the main window was destroyed (the rest is the shutdown
+// after the message loop and the process's own end).
+static double stop_timed(KvProcess* p, double* windowGone = nullptr) {
     PostMessageA(p->main, WM_CLOSE, 0, 0);
     HWND box = drv_FindOwned(p, "Confirm Exit", 10000);
     if (!box) box = drv_FindOwned(p, "Confirm Save And Exit", 1000);
     double t0 = now_ms();
     if (box) PostMessageA(GetDlgItem(box, drv_Text(box) == "Confirm Exit" ? IDYES : IDNO), BM_CLICK, 0, 0);
+    while (IsWindow(p->main) && now_ms() - t0 < 30000) Sleep(1);
+    if (windowGone) *windowGone = now_ms() - t0;
     drv_WaitExit(p, 30000);
     return now_ms() - t0;
+}
+
+struct StartWindows {
+    DWORD pid;
+    HWND splash, main;
+};
+
+static BOOL CALLBACK find_start_windows(HWND w, LPARAM lp) {
+    StartWindows* f = (StartWindows*)lp;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != f->pid) return TRUE;
+    char cls[64] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (!std::strcmp(cls, "kelvara_wnd_main")) f->main = w;
+    else if (!f->splash && GetDlgItem(w, IDC_SPLASH_TEXT)) f->splash = w;
+    return TRUE;
+}
+
+// Started, and timed until the status line reads " All systems go!!": the windows
+// are looked for and the status line read every millisecond with GetWindowText,
+// which asks no message of the program while it starts.
+static int start_timed(KvProcess* p, const std::string& dir, const char* args, double* ms) {
+    double t0 = now_ms();
+    if (!drv_Start(p, dir, args)) return 0;
+    StartWindows f = {p->pi.dwProcessId, nullptr, nullptr};
+    char text[256] = "";
+    while (std::strcmp(text, " All systems go!!")) {
+        if (now_ms() - t0 > 60000) return 0;
+        Sleep(1);
+        if (!f.main) EnumWindows(find_start_windows, (LPARAM)&f);
+        if (f.main) GetWindowTextA(GetDlgItem(f.main, 6), text, sizeof text);
+    }
+    *ms = now_ms() - t0;
+    p->main = f.main;
+    return 1;
+}
+
+// Start-up by stage, watched from outside: the splash's text (then the status line's)
+// is read every millisecond with GetWindowText, which asks no message of the busy
+// program, and each text is timed from its first sight to the next one's (a stage
+// shorter than a poll adds to the one before). The splash shows from stage 5 on;
+// before it stand the process's start and stages 1-4.
+static void startup_stages(const std::string& dir) {
+    // The anchor: a console program of the system that does next to nothing, from
+    // the start of its process to its end (Wine's share of any start).
+    char sys[MAX_PATH];
+    GetSystemDirectoryA(sys, sizeof sys);
+    std::string cmd = std::string(sys) + "\\hostname.exe";
+    STARTUPINFOA si;
+    std::memset(&si, 0, sizeof si);
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    double a0 = now_ms();
+    if (CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+        WaitForSingleObject(pi.hProcess, 30000);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        std::printf("anchor: hostname.exe from its start to its end %.1f ms\n", now_ms() - a0);
+    }
+    KvProcess p;
+    double t0 = now_ms(), since = t0;
+    if (!drv_Start(&p, dir, "")) return;
+    StartWindows f = {p.pi.dwProcessId, nullptr, nullptr};
+    std::string last = "process start, entry, instance table, folders";
+    std::printf("start-up by stage (warm):\n");
+    while (now_ms() - t0 < 60000) {
+        if (!f.splash || !f.main) EnumWindows(find_start_windows, (LPARAM)&f);
+        char text[256] = "";
+        if (f.splash && IsWindow(f.splash)) {
+            GetWindowTextA(GetDlgItem(f.splash, IDC_SPLASH_TEXT), text, sizeof text);
+        } else if (f.splash && f.main) {
+            GetWindowTextA(GetDlgItem(f.main, 6), text, sizeof text);
+            if (std::strcmp(text, " All systems go!!")) std::strcpy(text, "splash closed, view repainted");
+        }
+        if (text[0] && last != text) {
+            std::printf("  %-48s %6.1f ms\n", last.c_str(), now_ms() - since);
+            since = now_ms();
+            last = text;
+            if (last == " All systems go!!") break;
+        }
+        Sleep(1);
+    }
+    std::printf("  %-48s %6.1f ms in all\n", "to \" All systems go!!\"", now_ms() - t0);
+    p.main = f.main;
+    double gone = 0, ended = stop_timed(&p, &gone);
+    std::printf("exit after the question: main window destroyed after %.1f ms, process ended after %.1f ms\n", gone,
+                ended);
+    drv_Kill(&p);
 }
 
 // Invalidate with erase (the composite is rebuilt) and paint synchronously: the
@@ -119,6 +202,37 @@ static void stroke_ms(KvProcess* p, int tool, const char* family) {
     }
     std::printf("stroke segment, 4096 x 4096, width 255, tool %2i (%s): %.2f ms average, %.2f ms worst; "
                 "release %.1f ms\n", tool, family, total / moves, worst, now_ms() - t0);
+}
+
+// Below zoom 1 on the 4096 x 4096 image: a full repaint (the composite composed and
+// reduced where shown), a horizontal and a vertical scroll step of a page (16 client
+// pixels; only the uncovered blocks are reduced) with its paint, and brush and pencil
+// stroke segments.
+static void reduced_view_ms(KvProcess* p) {
+    HWND main = p->main, view = FindWindowExA(main, nullptr, "kelvara_wnd_view", nullptr);
+    for (int zoom : {-4, -16}) {
+        drv_Command(main, CMD_ZOOM_RESET);
+        for (int z = 1; z != zoom; z = z == 1 ? -2 : z * 2) drv_Key(main, VK_NEXT);
+        for (int t = 0; t < 200 && SendMessageA(view, WM_VIEW_GETZOOM, 0, 0) != zoom; t++) Sleep(20);
+        std::printf("zoom 1/%i: full repaint of the view %.1f ms\n", -zoom, repaint_ms(main, 5));
+        SendMessageA(view, WM_HSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+        SendMessageA(view, WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+        SendMessageA(view, WM_PAINT, 0, 0);
+        double total = 0, worst = 0;
+        const int steps = 20;
+        for (int i = 0; i < steps; i++) {
+            double t0 = now_ms();
+            SendMessageA(view, i % 2 ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0);
+            SendMessageA(view, WM_PAINT, 0, 0);
+            double t = now_ms() - t0;
+            total += t;
+            if (t > worst) worst = t;
+        }
+        std::printf("zoom 1/%i: scroll step of a page with its paint %.2f ms average, %.2f ms worst\n", -zoom,
+                    total / steps, worst);
+        stroke_ms(p, 4, "brush");
+        stroke_ms(p, 0, "pencil");
+    }
 }
 
 // Live preview of every effect and transform on a 2048 x 2048 image: from a
@@ -240,6 +354,8 @@ int main(int argc, char** argv) {
     }
     std::printf("start-up to \" All systems go!!\": %.0f ms (warm)\nshutdown after the exit question: %.0f ms\n",
                 startup, shutdown);
+    startup_stages(dir);
+    if (argc > 1 && !std::strcmp(argv[1], "startup")) return 0;
     for (int smooth = 0; smooth < 2; smooth++) {
         drv_MakeFolder("bench_view", settings_bytes(smooth));
         std::string vdir = dir + "\\..\\bench_view";
@@ -268,9 +384,14 @@ int main(int argc, char** argv) {
                 std::printf("zoom %i:\n", zoom);
                 for (const auto& k : strokes) stroke_ms(&p, k.tool, k.family);
             }
+            reduced_view_ms(&p);
+            double gone = 0, ended = stop_timed(&p, &gone);
+            std::printf("exit after the question (not saving), 4096 x 4096 image after the strokes: main window "
+                        "destroyed after %.1f ms, process ended after %.1f ms\n", gone, ended);
         }
         drv_Kill(&p);
     }
+    if (argc > 1 && !std::strcmp(argv[1], "view")) return 0;  // start-up and the view alone
     {
         // The preview image: some transparent pixels, so that every effect opens.
         std::string pdir = dir + "\\..\\bench_preview";

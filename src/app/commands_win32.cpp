@@ -19,6 +19,7 @@
 #include "app/shell_win32.h"
 #include "app/uninstall_win32.h"
 #include "app/view_win32.h"
+#include "app/viewgeom.h"
 #include "devices/clipboard_win32.h"
 #include "devices/devices_win32.h"
 #include "devices/plugins_win32.h"
@@ -281,7 +282,7 @@ static void tool_help() {
 static int clipboard_has_bitmap() { return IsClipboardFormatAvailable(CF_DIB) ? 1 : 0; }
 static int can_undo() { return undo_UndoCount() > 0; }
 static int can_redo() { return undo_RedoCount() > 0; }
-static int can_zoom_out() { return view_ZoomFactor() > 1; }
+static int can_zoom_out() { return vg_NextZoom(view_ZoomFactor(), 2) != view_ZoomFactor(); }
 static int can_zoom_in() { return view_ZoomFactor() <= 4; }
 static int mask_inactive() { return !doc_MaskActive(); }
 static int has_file() { return !doc_IsUntitled() && doc_FileName()[0]; }
@@ -320,6 +321,7 @@ static const CommandRow kCommands[] = {
     {CMD_ZOOM_IN, nullptr, CMDF_KEYS_RUN, RUN(ViewZoom(1)), can_zoom_in},
     {CMD_ZOOM_OUT, nullptr, CMDF_KEYS_RUN, RUN(ViewZoom(2)), can_zoom_out},
     {CMD_ZOOM_RESET, nullptr, 0, RUN(ViewZoom(0)), nullptr},
+    {CMD_ZOOM_FIT, " Show the whole image in the window", 0, view_FitInWindow, nullptr},
     {CMD_CENTER, nullptr, 0, RUN(ViewUpdateScrollBars(1); view_FullRepaint()), nullptr},
     {CMD_TOOL_OPTIONS, " Open the Tool-Options dialog", 0, RUN(toolsettings_Open(g_shell.main, g_shell.view)), nullptr},
     {CMD_COLOR_PALETTE, " Choose a color from the palette", 0, choose_colour, nullptr},

@@ -41,7 +41,10 @@ static ViewState g_view = {1, 0, 0, {}, {}, {}, 0, 0, TOOL_RECT_EMPTY, 0};
 
 int view_ZoomFactor() { return g_view.zoom; }
 
-void view_SetZoomFactor(int zoom) { g_view.zoom = zoom < 1 ? 1 : zoom > 64 ? 64 : zoom; }
+void view_SetZoomFactor(int zoom) {
+    if (zoom > -2 && zoom < 1) zoom = 1;  // 0 and -1 are no zoom
+    g_view.zoom = zoom < VG_ZOOM_MIN ? VG_ZOOM_MIN : zoom > VG_ZOOM_MAX ? VG_ZOOM_MAX : zoom;
+}
 
 static void client_size(int* cw, int* ch) {
     RECT r;
@@ -62,10 +65,12 @@ static ToolRect image_rect_of(const RECT& client) {
 
 // The client rectangle showing image pixels r (inclusive), for invalidation.
 static RECT client_rect_of(const ToolRect& r) {
-    int z = g_view.zoom;
+    int z = g_view.zoom, cell = vg_Cell(z);
     RECT c;
     vg_ImageToClient(z, g_view.sx, g_view.sy, r.x1, r.y1, (int*)&c.left, (int*)&c.top);
-    vg_ImageToClient(z, g_view.sx, g_view.sy, r.x2 + 1, r.y2 + 1, (int*)&c.right, (int*)&c.bottom);
+    vg_ImageToClient(z, g_view.sx, g_view.sy, r.x2, r.y2, (int*)&c.right, (int*)&c.bottom);
+    c.right += cell;
+    c.bottom += cell;
     return c;
 }
 
@@ -106,13 +111,31 @@ void ViewUpdateScrollBars(int centre) {
     g_view.sy = read_pos(SB_VERT);
 }
 
+// What the view shows moves by d client pixels along one bar: the area right of and
+// below the rulers is shifted on the screen (the background pattern is anchored to
+// the image, so it moves along) and only the uncovered strip is painted again, with
+// the rulers, whose ticks move.
+static void scroll_shown(int bar, int d) {
+    if (!d) return;
+    int cw, ch;
+    client_size(&cw, &ch);
+    const int ruler = vg_RulerSize();
+    RECT area = {ruler, ruler, cw, ch}, top = {0, 0, cw, ruler}, left = {0, 0, ruler, ch};
+    ScrollWindowEx(g_shell.view, bar == SB_HORZ ? d : 0, bar == SB_HORZ ? 0 : d, &area, &area, nullptr, nullptr,
+                   SW_INVALIDATE);
+    InvalidateRect(g_shell.view, &top, FALSE);
+    InvalidateRect(g_shell.view, &left, FALSE);
+}
+
 static void scroll_to(int bar, int pos) {
     VgScroll& r = bar == SB_HORZ ? g_view.h : g_view.v;
     int floor = vg_ScrollFloor(r);
     if (pos < floor) pos = floor;
     apply_bar(bar, r, pos, TRUE);
-    (bar == SB_HORZ ? g_view.sx : g_view.sy) = read_pos(bar);
-    InvalidateRect(g_shell.view, nullptr, FALSE);
+    int& held = bar == SB_HORZ ? g_view.sx : g_view.sy;
+    const int before = held;
+    held = read_pos(bar);
+    scroll_shown(bar, before - held);
 }
 
 void view_ScrollBy(int bar, int code) {
@@ -149,15 +172,14 @@ static void apply_scroll() {
 void view_ShowImageRect(int x1, int y1, int x2, int y2) {
     RECT c;
     GetClientRect(g_shell.view, &c);
-    const int z = g_view.zoom;
-    // Client point of image pixel i: i * zoom + margin - scroll.
-    const int m = vg_Margin();
-    const int left = x1 * z + m - g_view.sx, right = (x2 + 1) * z + m - g_view.sx;
-    const int top = y1 * z + m - g_view.sy, bottom = (y2 + 1) * z + m - g_view.sy;
-    const int seenX = left >= 0 && right <= c.right, seenY = top >= 0 && bottom <= c.bottom;
+    const RECT shown = client_rect_of({x1, y1, x2, y2});
+    const int seenX = shown.left >= 0 && shown.right <= c.right, seenY = shown.top >= 0 && shown.bottom <= c.bottom;
     if (seenX && seenY) return;
-    if (!seenX) g_view.sx = x1 * z;
-    if (!seenY) g_view.sy = y1 * z;
+    // The scroll position that puts the corner at the margin: its client point at scroll 0, less the margin.
+    int px, py;
+    vg_ImageToClient(g_view.zoom, 0, 0, x1, y1, &px, &py);
+    if (!seenX) g_view.sx = px - vg_Margin();
+    if (!seenY) g_view.sy = py - vg_Margin();
     ViewUpdateScrollBars(0);
     apply_scroll();
     InvalidateRect(g_shell.view, nullptr, TRUE);
@@ -184,13 +206,17 @@ void ViewZoom(int direction) {
         ui_SetStatus(z > g_view.zoom ? " Zooming In... Please Wait" : " Zooming Out... Please Wait");
         g_view.zoom = z;
         ViewUpdateScrollBars(0);
+        // Below zoom 1 a client pixel is a block of image pixels: closer cannot be told.
+        const int within = 2 * vg_Shrink(z);
         for (int round = 0; round < 11; round++) {
             int nx, ny;
             pointer_image_point(&nx, &ny);
             int dx = rx - nx, dy = ry - ny;
-            if (dx > -2 && dx < 2 && dy > -2 && dy < 2) break;
-            g_view.sx += dx * z / 2;
-            g_view.sy += dy * z / 2;
+            if (dx > -within && dx < within && dy > -within && dy < within) break;
+            int cx, cy;  // the difference in client pixels
+            vg_ImageToClient(z, vg_Margin(), vg_Margin(), dx, dy, &cx, &cy);
+            g_view.sx += cx / 2;
+            g_view.sy += cy / 2;
             ViewUpdateScrollBars(0);
         }
         apply_scroll();
@@ -199,6 +225,15 @@ void ViewZoom(int direction) {
     UpdateWindow(g_shell.view);
     if (changed) ui_SetStatus(before);
     SetCursor(old);
+}
+
+void view_FitInWindow() {
+    if (!g_shell.view || !image_ready(&g_doc.mainImage)) return;
+    int cw, ch;
+    client_size(&cw, &ch);
+    g_view.zoom = vg_FitZoom((int)g_doc.mainImage.width, (int)g_doc.mainImage.height, cw, ch);
+    ViewUpdateScrollBars(1);
+    view_FullRepaint();
 }
 
 void view_FullRepaint() {
@@ -246,7 +281,7 @@ static void ruler_line(HDC dc, int i, int at, int horizontal, int L, int R, int 
     if (R >= at) seg(max2(L, at), R, in);
     seg(max2(R, at), extent, out);
     dot(extent - 1, 0xB07070);
-    int z = g_view.zoom;
+    int z = vg_Cell(g_view.zoom);
     for (int k = 0; k < nticks; k++) {
         int top = longs[k] ? 5 : 11;
         if (i >= top && i <= 14 && ticks[k] > at) seg(ticks[k], ticks[k] + z, 0xFF0000);
@@ -280,12 +315,14 @@ static void paint_rulers(HDC dc, int cw, int ch, const RECT& img) {
 }
 
 static void paint_background(HDC dc, int cw, int ch, const RECT& img) {
-    int off = 2 * g_view.zoom + 6;
+    int off = 2 * vg_Cell(g_view.zoom) + 6;
     RECT shadow = {img.left + off, img.top + off, img.right + off, img.bottom + off};
     HRGN area = CreateRectRgn(vg_RulerSize(), vg_RulerSize(), cw, ch);
     HRGN imgR = CreateRectRgnIndirect(&img);
     HRGN shR = CreateRectRgnIndirect(&shadow);
     HRGN back = CreateRectRgn(0, 0, 0, 0);
+    // The pattern stays put on the image while it scrolls (shifted pixels then match).
+    SetBrushOrgEx(dc, (vg_Margin() - g_view.sx) & 7, (vg_Margin() - g_view.sy) & 7, nullptr);
     CombineRgn(back, area, imgR, RGN_DIFF);
     CombineRgn(back, back, shR, RGN_DIFF);
     FillRgn(dc, back, g_shell.pattern);
@@ -298,9 +335,20 @@ static void paint_background(HDC dc, int cw, int ch, const RECT& img) {
     DeleteObject(back);
 }
 
+// Below zoom 1: one client pixel per block, from the composite's reduced copy.
+static void paint_reduced(HDC dc, const RECT& inv, const RECT& img, int cw, int ch) {
+    Surface* red = cmp_Reduced(image_rect_of(inv), vg_Shrink(g_view.zoom), g_view.buttons, g_view.zoom);
+    RECT area = {vg_RulerSize(), vg_RulerSize(), cw, ch}, r;
+    if (!IntersectRect(&r, &inv, &img) || !IntersectRect(&r, &r, &area)) return;
+    if (!red || !image_ready(red)) return;
+    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, (HDC)red->dc,
+           r.left - vg_Margin() + g_view.sx, r.top - vg_Margin() + g_view.sy, SRCCOPY);
+}
+
 // Paints the image pixels of client rectangle `inv` from the composite, brought up
 // to date there first; `img` is the client rectangle of the whole image.
 static void paint_content(HDC dc, const RECT& inv, const RECT& img, int cw, int ch) {
+    if (vg_Shrink(g_view.zoom) > 1) return paint_reduced(dc, inv, img, cw, ch);
     cmp_Update(image_rect_of(inv), g_view.buttons, g_view.zoom);
     Surface* c = cmp_Composite();
     RECT area = {vg_RulerSize(), vg_RulerSize(), cw, ch}, r;
@@ -342,8 +390,8 @@ static void OnPaint(HWND w) {
         client_size(&cw, &ch);
         RECT img;
         vg_ImageToClient(g_view.zoom, g_view.sx, g_view.sy, 0, 0, (int*)&img.left, (int*)&img.top);
-        img.right = img.left + g_view.zoom * m->width;
-        img.bottom = img.top + g_view.zoom * m->height;
+        img.right = img.left + vg_Extent(g_view.zoom, (int)m->width);
+        img.bottom = img.top + vg_Extent(g_view.zoom, (int)m->height);
         paint_rulers(dc, cw, ch, img);
         paint_background(dc, cw, ch, img);
         paint_content(dc, ps.rcPaint, img, cw, ch);

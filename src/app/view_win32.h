@@ -9,7 +9,8 @@
 
 const char VIEW_CLASS[] = "kelvara_wnd_view";
 // Answered with the zoom factor, for programs that drive or read the window from
-// outside (accessibility tools, the end-to-end tests).
+// outside (accessibility tools, the end-to-end tests): 1..64, or below 1 its
+// reciprocal negated (-2 for 1/2 ... -16 for 1/16), as viewgeom.h counts it.
 const UINT WM_VIEW_GETZOOM = WM_APP + 22;
 // Answered with the scroll positions, MAKELRESULT(sx, sy) as signed 16-bit values,
 // so that such programs can find image pixels on the screen.
@@ -20,6 +21,8 @@ LRESULT CALLBACK ViewProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
 void ViewUpdateScrollBars(int centre);
 // 1 in, 2 out, 0 reset to 1.
 void ViewZoom(int direction);
+// The largest zoom at which the whole image fits the view, the image centred.
+void view_FitInWindow();
 int view_ZoomFactor();
 void view_SetZoomFactor(int zoom);
 void view_ScrollBy(int bar, int code);  // SB_* codes, as from the keyboard

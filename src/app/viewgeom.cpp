@@ -11,28 +11,55 @@
 int vg_Margin() { return dpi_Scale(VG_MARGIN); }
 int vg_RulerSize() { return dpi_Scale(VG_RULER); }
 
+int vg_Shrink(int zoom) { return zoom < -1 ? -zoom : 1; }
+
+int vg_Cell(int zoom) { return zoom > 1 ? zoom : 1; }
+
+// Floor division by a block size (image rectangles may start left of the image).
+static int floor_div(int n, int s) { return n >= 0 ? n / s : -((-n + s - 1) / s); }
+
+int vg_Extent(int zoom, int n) {
+    int s = vg_Shrink(zoom);
+    return s > 1 ? (n + s - 1) / s : vg_Cell(zoom) * n;
+}
+
 void vg_ClientToImage(int zoom, int sx, int sy, int cx, int cy, int* ix, int* iy) {
-    if (zoom < 1) zoom = 1;
-    *ix = (sx - vg_Margin() + cx) / zoom;
-    *iy = (sy - vg_Margin() + cy) / zoom;
+    int s = vg_Shrink(zoom), z = vg_Cell(zoom);
+    *ix = (sx - vg_Margin() + cx) * s / z;
+    *iy = (sy - vg_Margin() + cy) * s / z;
 }
 
 void vg_ImageToClient(int zoom, int sx, int sy, int ix, int iy, int* cx, int* cy) {
-    *cx = zoom * ix - sx + vg_Margin();
-    *cy = zoom * iy - sy + vg_Margin();
+    int s = vg_Shrink(zoom), z = vg_Cell(zoom);
+    *cx = z * floor_div(ix, s) - sx + vg_Margin();
+    *cy = z * floor_div(iy, s) - sy + vg_Margin();
 }
+
+// The zoom table from the smallest up: -16, -8, -4, -2, 1, 2, 4, ... 64.
+static const int kZooms[] = {-16, -8, -4, -2, 1, 2, 4, 8, 16, 32, 64};
+const int ZOOM_COUNT = sizeof kZooms / sizeof kZooms[0];
+
+// Orders zooms by what they show: 1/s below 1 counts as less than any factor.
+static double scale_of(int zoom) { return zoom < -1 ? 1.0 / -zoom : zoom < 1 ? 1.0 : zoom; }
 
 int vg_NextZoom(int zoom, int direction) {
     if (direction == 0) return 1;
+    double now = scale_of(zoom);
     if (direction == 1) {
-        for (int z = 1; z <= VG_ZOOM_MAX; z *= 2)
-            if (z > zoom) return z;
+        for (int z : kZooms)
+            if (scale_of(z) > now) return z;
         return VG_ZOOM_MAX;
     }
+    for (int i = ZOOM_COUNT - 1; i >= 0; i--)
+        if (scale_of(kZooms[i]) < now) return kZooms[i];
+    return VG_ZOOM_MIN;
+}
+
+int vg_FitZoom(int w, int h, int cw, int ch) {
     int best = VG_ZOOM_MIN;
-    for (int z = 1; z <= VG_ZOOM_MAX; z *= 2)
-        if (z < zoom) best = z;
-    return zoom <= VG_ZOOM_MIN ? VG_ZOOM_MIN : best;
+    for (int z : kZooms)
+        if (vg_Extent(z, w) <= cw - 2 * vg_Margin() && vg_Extent(z, h) <= ch - 2 * vg_Margin()) best = z;
+    return best;
 }
 
 VgScroll vg_ScrollRange(int zoom, int imageSize, int clientSize) {
@@ -40,11 +67,12 @@ VgScroll vg_ScrollRange(int zoom, int imageSize, int clientSize) {
     r.page = (clientSize + 1) & ~1;
     r.half = r.page / 2;
     r.min = -r.half;
-    r.max = zoom * imageSize + r.half;
+    r.max = vg_Extent(zoom, imageSize) + r.half;
     return r;
 }
 
 void vg_Centre(int zoom, VgScroll* r, int* pos) {
+    zoom = vg_Cell(zoom);
     r->min = 31 - r->half;
     int sum = zoom - r->min - r->page + r->max;
     // Small images at low zoom make the sum negative; an arithmetic shift of a
@@ -58,7 +86,7 @@ void vg_Centre(int zoom, VgScroll* r, int* pos) {
 int vg_ScrollFloor(const VgScroll& r) { return 31 - r.half; }
 
 int vg_RulerTicks(int first, int zoom, int extent, int* pos, int* longTick, int cap) {
-    if (zoom < 1) zoom = 1;
+    zoom = vg_Cell(zoom);
     int big = zoom * 100, step = zoom * 10;
     int p0 = first;
     if (p0 > 0) p0 -= ((p0 + big - 1) / big) * big;  // down to 0 or less by whole hundreds

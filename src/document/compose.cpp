@@ -4,21 +4,29 @@
 #include "document/document.h"
 #include "engine/blit.h"
 #include "engine/engine.h"
+#include "engine/reduce.h"
 #include "engine/shape.h"
 
 namespace {
 
 // Out-of-date pieces are kept apart, so that showing the middle of a changed image
 // leaves its edges to be composed when they are shown, not on every mouse move.
-const int STALE_MAX = 16;
+const int PIECES_MAX = 16;
+
+struct Pieces {
+    ToolRect r[PIECES_MAX];
+    int count;
+};
 
 struct ComposeState {
     Surface composite;
-    ToolRect stale[STALE_MAX];  // out of date: composed clean before they are shown
-    int staleCount;
+    Pieces stale;               // out of date: composed clean before they are shown
     ToolRect preview;           // where the last preview was drawn
+    Surface reduced;            // the composite reduced by `shrink`, for zooms below 1
+    int shrink;                 // 0 while there is no reduced copy
+    Pieces reducedStale;        // composite pixels (image pixels) not yet reduced
 };
-ComposeState g_cmp = {{}, {}, 0, TOOL_RECT_EMPTY};
+ComposeState g_cmp = {{}, {{}, 0}, TOOL_RECT_EMPTY, {}, 0, {{}, 0}};
 
 const uint32_t SPRITE_SHADE = 0xD0000000u;  // the sprite's dimmed underlay and its frame
 
@@ -41,19 +49,51 @@ int Inside(const ToolRect& a, const ToolRect& b) {
     return a.x1 >= b.x1 && a.y1 >= b.y1 && a.x2 <= b.x2 && a.y2 <= b.y2;
 }
 
-void AddStale(const ToolRect& r) {
+void Add(Pieces* p, const ToolRect& r) {
     if (tool_RectEmpty(r)) return;
     int n = 0;
-    for (int i = 0; i < g_cmp.staleCount; i++) {
-        if (Inside(r, g_cmp.stale[i])) return;
-        if (!Inside(g_cmp.stale[i], r)) g_cmp.stale[n++] = g_cmp.stale[i];
+    for (int i = 0; i < p->count; i++) {
+        if (Inside(r, p->r[i])) return;
+        if (!Inside(p->r[i], r)) p->r[n++] = p->r[i];
     }
-    if (n == STALE_MAX) {  // too many pieces: one rectangle holds them all
-        for (int i = 1; i < n; i++) g_cmp.stale[0] = tool_RectUnion(g_cmp.stale[0], g_cmp.stale[i]);
+    if (n == PIECES_MAX) {  // too many pieces: one rectangle holds them all
+        for (int i = 1; i < n; i++) p->r[0] = tool_RectUnion(p->r[0], p->r[i]);
         n = 1;
     }
-    g_cmp.stale[n++] = r;
-    g_cmp.staleCount = n;
+    p->r[n++] = r;
+    p->count = n;
+}
+
+// Takes the part of the pieces (cut to the image) that lies in `shown` out of them,
+// handing each taken part to `use`; the rest of each piece stays (up to four
+// rectangles around the taken part). Returns the union of what was taken.
+ToolRect Take(Pieces* p, const ToolRect& shown, void (*use)(const ToolRect&)) {
+    ToolRect pieces[PIECES_MAX], done = TOOL_RECT_EMPTY;
+    int count = p->count;
+    for (int i = 0; i < count; i++) pieces[i] = Intersect(p->r[i], ImageRect());
+    p->count = 0;
+    for (int i = 0; i < count; i++) {
+        const ToolRect& s = pieces[i];
+        ToolRect due = Intersect(s, shown);
+        if (tool_RectEmpty(due)) {
+            Add(p, s);
+            continue;
+        }
+        use(due);
+        done = tool_RectUnion(done, due);
+        Add(p, {s.x1, s.y1, s.x2, due.y1 - 1});
+        Add(p, {s.x1, due.y2 + 1, s.x2, s.y2});
+        Add(p, {s.x1, due.y1, due.x1 - 1, due.y2});
+        Add(p, {due.x2 + 1, due.y1, s.x2, due.y2});
+    }
+    return done;
+}
+
+int Within(const Pieces& p, const ToolRect& shown) {
+    ToolRect r = Intersect(shown, ImageRect());
+    for (int i = 0; i < p.count; i++)
+        if (!tool_RectEmpty(Intersect(p.r[i], r))) return 1;
+    return 0;
 }
 
 // The sprite's frame where it crosses r. The four sides meet without overlapping,
@@ -103,45 +143,45 @@ void CleanForPreview(const ToolRect& r) {
     if (!tool_RectEmpty(inside)) ComposeClean(inside);
 }
 
-// Composes the out-of-date part of `shown` clean and keeps the rest of each piece
-// (up to four rectangles around the composed part). Returns what was composed.
-ToolRect ComposeStale(const ToolRect& shown) {
-    ToolRect pieces[STALE_MAX], done = TOOL_RECT_EMPTY;
-    int count = g_cmp.staleCount;
-    for (int i = 0; i < count; i++) pieces[i] = Intersect(g_cmp.stale[i], ImageRect());
-    g_cmp.staleCount = 0;
-    for (int i = 0; i < count; i++) {
-        const ToolRect& s = pieces[i];
-        ToolRect due = Intersect(s, shown);
-        if (tool_RectEmpty(due)) {
-            AddStale(s);
-            continue;
-        }
-        ComposeClean(due);
-        done = tool_RectUnion(done, due);
-        AddStale({s.x1, s.y1, s.x2, due.y1 - 1});
-        AddStale({s.x1, due.y2 + 1, s.x2, s.y2});
-        AddStale({s.x1, due.y1, due.x1 - 1, due.y2});
-        AddStale({due.x2 + 1, due.y1, s.x2, due.y2});
-    }
-    return done;
-}
-
-int StaleWithin(const ToolRect& shown) {
-    ToolRect r = Intersect(shown, ImageRect());
-    for (int i = 0; i < g_cmp.staleCount; i++)
-        if (!tool_RectEmpty(Intersect(g_cmp.stale[i], r))) return 1;
-    return 0;
-}
-
 // The out-of-date part of `shown` composed clean, then the preview redrawn.
 ToolRect Refresh(const ToolRect& shown, int phase, int buttons, int zoom, int draw) {
-    ToolRect due = ComposeStale(shown);
+    ToolRect due = Take(&g_cmp.stale, shown, ComposeClean);
     ToolRect now;
     ToolRect old = g_cmp.preview;
     ToolOverlay(&g_cmp.composite, old, CleanForPreview, &now, phase, buttons, draw, zoom);
     g_cmp.preview = now;
-    return tool_RectUnion(due, tool_RectUnion(old, now));
+    ToolRect touched = tool_RectUnion(due, tool_RectUnion(old, now));
+    Add(&g_cmp.reducedStale, touched);
+    return touched;
+}
+
+// r widened to whole blocks of the reduced copy (the image's edge cuts the last).
+ToolRect BlockAligned(const ToolRect& r, int s) {
+    ToolRect in = Intersect(r, ImageRect());
+    if (tool_RectEmpty(in)) return in;
+    return Intersect({in.x1 / s * s, in.y1 / s * s, in.x2 / s * s + s - 1, in.y2 / s * s + s - 1}, ImageRect());
+}
+
+void ReduceBlocks(const ToolRect& r) {
+    const int s = g_cmp.shrink;
+    red_Average(&g_cmp.reduced, &g_cmp.composite, s, r.x1 / s, r.y1 / s, r.x2 / s, r.y2 / s);
+}
+
+// The reduced copy exists at block size s and the composite's size; a new one is
+// wholly out of date.
+int FitReduced(int s) {
+    Surface* c = &g_cmp.composite;
+    Surface* d = &g_cmp.reduced;
+    const uint32_t w = (uint32_t)red_Size((int)c->width, s), h = (uint32_t)red_Size((int)c->height, s);
+    if (g_cmp.shrink == s && Ready(d) && d->width == w && d->height == h) return 1;
+    if (d->created) srf_Destroy(d);
+    g_cmp.shrink = 0;
+    srf_Create(w, h, d);
+    if (!Ready(d) || d->width != w || d->height != h) return 0;
+    g_cmp.shrink = s;
+    g_cmp.reducedStale.count = 0;
+    Add(&g_cmp.reducedStale, ImageRect());
+    return 1;
 }
 
 }  // namespace
@@ -156,19 +196,21 @@ Surface* cmp_Fit() {
     if (fresh) {
         if (c->created) srf_Destroy(c);
         if (!srf_Duplicate(c, m) || !Ready(c)) return nullptr;
-        g_cmp.staleCount = 0;
-        AddStale(ImageRect());
+        g_cmp.stale.count = 0;
+        Add(&g_cmp.stale, ImageRect());
         g_cmp.preview = TOOL_RECT_EMPTY;
+        g_cmp.reducedStale.count = 0;
+        Add(&g_cmp.reducedStale, ImageRect());
     }
     return c;
 }
 
 Surface* cmp_Composite() { return g_cmp.composite.created ? &g_cmp.composite : nullptr; }
 
-void cmp_Changed(const ToolRect& r) { AddStale(r); }
+void cmp_Changed(const ToolRect& r) { Add(&g_cmp.stale, r); }
 
 ToolRect cmp_Update(const ToolRect& r, int buttons, int zoom) {
-    if (!cmp_Fit() || !StaleWithin(r)) return TOOL_RECT_EMPTY;
+    if (!cmp_Fit() || !Within(g_cmp.stale, r)) return TOOL_RECT_EMPTY;
     return Refresh(r, TOOL_MOVE, buttons, zoom, TOOL_DRAW_QUIET);
 }
 
@@ -177,8 +219,21 @@ ToolRect cmp_Preview(const ToolRect& r, int phase, int buttons, int zoom, int dr
     return Refresh(r, phase, buttons, zoom, draw);
 }
 
+Surface* cmp_Reduced(const ToolRect& r, int shrink, int buttons, int zoom) {
+    if (shrink < 2 || shrink > RED_MAX_SHRINK || !cmp_Fit()) return nullptr;
+    // Whole blocks, so that every reduced pixel is made from a clean composite.
+    ToolRect blocks = BlockAligned(r, shrink);
+    cmp_Update(blocks, buttons, zoom);
+    if (!FitReduced(shrink)) return nullptr;
+    Take(&g_cmp.reducedStale, blocks, ReduceBlocks);
+    return &g_cmp.reduced;
+}
+
 void cmp_Shutdown() {
     if (g_cmp.composite.created) srf_Destroy(&g_cmp.composite);
-    g_cmp.staleCount = 0;
+    if (g_cmp.reduced.created) srf_Destroy(&g_cmp.reduced);
+    g_cmp.stale.count = 0;
+    g_cmp.reducedStale.count = 0;
+    g_cmp.shrink = 0;
     g_cmp.preview = TOOL_RECT_EMPTY;
 }

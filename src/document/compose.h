@@ -2,7 +2,8 @@
 // sprite over its dimmed underlay with its frame, and the present tool's preview.
 //
 // Owns: the composite surface (kept at the main image's size), the pieces of it
-// that are out of date and where the last preview was drawn. Whoever changes what
+// that are out of date and where the last preview was drawn; and a reduced copy of
+// the composite for views below zoom 1, with the pieces of it not yet reduced. Whoever changes what
 // is shown says where (cmp_Changed); whoever shows the composite asks for the
 // rectangle it shows (cmp_Update), and a mouse event moves the preview
 // (cmp_Preview). Composing is exact per pixel, so composing a rectangle twice or in
@@ -34,5 +35,10 @@ ToolRect cmp_Update(const ToolRect& r, int buttons, int zoom);
 // one's are composed clean and the tool's preview drawn (draw as ToolOverlay: 1 also
 // sets the status line). Returns the rectangle whose pixels were composed or drawn.
 ToolRect cmp_Preview(const ToolRect& r, int phase, int buttons, int zoom, int draw);
-// Frees the composite and forgets what it held.
+// The composite reduced by block size shrink (2..16, red_Average), for showing r
+// (image pixels, widened to whole blocks): the composite is brought up to date there
+// as by cmp_Update, then the reduced copy wherever the composite changed since it
+// was last reduced. Returns the reduced copy, or null when it cannot be made.
+Surface* cmp_Reduced(const ToolRect& r, int shrink, int buttons, int zoom);
+// Frees the composite and its reduced copy and forgets what they held.
 void cmp_Shutdown();

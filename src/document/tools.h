@@ -37,7 +37,8 @@ const int TOOL_TEXT_MAX = 1024;
 const int TOOL_LENS_SIZE = 128;
 
 // Runs the current tool for one mouse event at image point (x, y): phase, buttons
-// (bit 0 left, bit 1 right; on release the released one) and the view's zoom.
+// (bit 0 left, bit 1 right; on release the released one) and the view's zoom (a
+// factor of 1..64, or below 1 its reciprocal negated: -2 for 1/2 ... -16 for 1/16).
 // Returns 1 when the main image changed; `changed` gets the changed area (empty
 // otherwise). Sprites made, moved or dropped show in ToolOverlay's rectangle.
 int ToolApply(Surface* image, int x, int y, int zoom, ToolRect* changed, int phase, int buttons);
@@ -53,6 +54,7 @@ const int TOOL_DRAW_QUIET = 2;
 int ToolOverlay(Surface* composite, const ToolRect& previous, ToolCleanFn clean, ToolRect* area, int phase,
                 int buttons, int draw, int zoom);
 // The status line while the pointer rests: position, mode suffix, tool settings.
+// A zoom below 1 shows as a percentage ("[ZOOM 25%]").
 void tool_IdleStatus(char* out, int cap, int x, int y, int zoom);
 // Forgets points, anchors and selections in progress (a new image was loaded).
 void tool_ResetPending();
@@ -68,7 +70,7 @@ void tool_Shutdown();
 // The box of an ellipse centred on the anchor through P: from 2*anchor - P to P, ordered.
 ToolRect tool_EllipseBox(int ax, int ay, int px, int py);
 // A drag selection of the rectangle tool is taken when both sides (|d| + 1) reach
-// 5 / zoom and one of its corners lies in the image.
+// 5 / zoom (below zoom 1, 5 times the block size) and one of its corners lies in the image.
 int tool_RectSelectionTaken(int ax, int ay, int px, int py, int zoom, int imageW, int imageH);
 // Length in hundredths of a pixel, truncated; angle in hundredths of a degree,
 // anticlockwise from the right, 0..35999 (9000 straight up or down).

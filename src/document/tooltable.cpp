@@ -78,7 +78,7 @@ ToolRect tool_EllipseBox(int ax, int ay, int px, int py) {
 }
 
 int tool_RectSelectionTaken(int ax, int ay, int px, int py, int zoom, int imageW, int imageH) {
-    int least = 5 / (zoom > 0 ? zoom : 1);
+    int least = zoom < -1 ? 5 * -zoom : 5 / (zoom > 0 ? zoom : 1);
     if (Abs(px - ax) + 1 < least || Abs(py - ay) + 1 < least) return 0;
     auto inside = [&](int x, int y) { return x >= 0 && y >= 0 && x < imageW && y < imageH; };
     return inside(ax, ay) || inside(px, py) || inside(ax, py) || inside(px, ay);
@@ -106,7 +106,15 @@ int tool_LensPower(int buttons) { return 1 << (buttons & 3); }
 void tool_IdleStatus(char* out, int cap, int x, int y, int zoom) {
     char mode[64] = "";
     int n = 0;
-    if (zoom != 1) n += std::snprintf(mode + n, sizeof mode - n, " :: [ZOOM %ix]", zoom);
+    if (zoom < -1) {
+        // 100 / s with the decimals it needs: 50, 25, 12.5, 6.25.
+        const int h = 10000 / -zoom;  // hundredths of a percent
+        if (h % 100 == 0) n += std::snprintf(mode + n, sizeof mode - n, " :: [ZOOM %i%%]", h / 100);
+        else if (h % 10 == 0) n += std::snprintf(mode + n, sizeof mode - n, " :: [ZOOM %i.%i%%]", h / 100, h % 100 / 10);
+        else n += std::snprintf(mode + n, sizeof mode - n, " :: [ZOOM %i.%02i%%]", h / 100, h % 100);
+    } else if (zoom != 1) {
+        n += std::snprintf(mode + n, sizeof mode - n, " :: [ZOOM %ix]", zoom);
+    }
     if (g_doc.spritePresent) n += std::snprintf(mode + n, sizeof mode - n, " :: [SPRITE]");
     if (doc_MaskActive()) std::snprintf(mode + n, sizeof mode - n, " :: [MASKING]");
     const ToolInfo* info = tool_Info(tool_Current());

@@ -129,7 +129,7 @@ int kv5_LoadTiledBytes(Surface* out, const uint8_t* data, size_t size, ImageFile
     info->width = h.width;
     info->height = h.height;
     info->isProtected = 0;
-    size_t cap;
+    size_t cap = 0;
     if (!TiledCapacity(h, &cap)) return 0;
     if (h.dataOffset > size) return refuse_With("data offset past end");
     size_t n = h.dataSize ? h.dataSize : size - h.dataOffset;
@@ -158,7 +158,7 @@ int kv5_LoadTiledBytes(Surface* out, const uint8_t* data, size_t size, ImageFile
 
 size_t kv5_TiledExtent(const uint8_t* head, size_t n) {
     TiledHeader h;
-    size_t cap;
+    size_t cap = 0;
     if (!ReadTiledHeader(head, n, &h) || !TiledCapacity(h, &cap)) return n;
     uint64_t end = (uint64_t)h.dataOffset + (h.dataSize ? (uint64_t)h.dataSize : (uint64_t)cap + 1);
     if (end < KV5_TILED_HEADER) end = KV5_TILED_HEADER;

@@ -96,7 +96,9 @@ TEST(Journey, AtEachDpiTheLayoutScalesAndTheMouseHitsTheShownPixel) {
             const int cx = vc.right / 2 + zoom, cy = vc.bottom / 2 + zoom;  // a point away from the last
             const POINT p = shown_at(view, cx, cy), right = shown_at(view, cx + 1, cy);
             ASSERT_TRUE(p.x >= 0 && p.x < W && p.y >= 0 && p.y < H) << at << ", client " << cx << "," << cy;
-            if (zoom == 1) EXPECT_EQ(right.x, p.x + 1) << at << ": one image pixel per screen pixel at zoom 1";
+            if (zoom == 1) {
+                EXPECT_EQ(right.x, p.x + 1) << at << ": one image pixel per screen pixel at zoom 1";
+            }
             SendMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cx, cy));
             SendMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(cx, cy));
             want.insert({(int)p.x, (int)p.y});

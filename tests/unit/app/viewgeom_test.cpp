@@ -24,19 +24,20 @@ TEST(ViewGeom, ClientAndImagePointsRoundTripAtEveryZoomAndDpi) {
     }
     for (int dpi : {96, 144, 192}) {
         dpi_Set(dpi);
-        for (int z = 1; z <= 64; z *= 2)
+        for (int z : {-16, -8, -4, -2, 1, 2, 4, 8, 16, 32, 64})
             for (int sx : {-300, -1, 0, 7, 250})
                 for (int x : {0, 1, 13, 99, 4095}) {
-                    int cx, cy, bx, by;
+                    int cx, cy, bx, by, s = vg_Shrink(z);
                     vg_ImageToClient(z, sx, -sx, x, x, &cx, &cy);
-                    // Every client pixel of the zoomed pixel maps back to it.
-                    for (int k : {0, z - 1}) {
+                    // Every client pixel of the zoomed pixel maps back to it; below 1 the
+                    // client pixel of a block maps to the block's first pixel.
+                    for (int k : {0, vg_Cell(z) - 1}) {
                         vg_ClientToImage(z, sx, -sx, cx + k, cy + k, &bx, &by);
                         if (sx - vg_Margin() + cx + k >= 0) {
-                            EXPECT_EQ(bx, x) << dpi << " dpi, zoom " << z << " " << sx;
+                            EXPECT_EQ(bx, x / s * s) << dpi << " dpi, zoom " << z << " " << sx;
                         }
                         if (-sx - vg_Margin() + cy + k >= 0) {
-                            EXPECT_EQ(by, x) << dpi << " dpi, zoom " << z << " " << sx;
+                            EXPECT_EQ(by, x / s * s) << dpi << " dpi, zoom " << z << " " << sx;
                         }
                     }
                 }
@@ -44,10 +45,17 @@ TEST(ViewGeom, ClientAndImagePointsRoundTripAtEveryZoomAndDpi) {
     dpi_Set(96);
 }
 
-TEST(ViewGeom, ZoomStepsStayWithinOneTo64) {
+TEST(ViewGeom, ZoomStepsAndFitStayWithinOneSixteenthTo64) {
     // {factor, direction (1 in, 2 out, 0 reset), next}; factors off the table snap.
-    const int cases[][3] = {{1, 1, 2}, {32, 1, 64}, {64, 1, 64}, {1, 2, 1}, {8, 2, 4}, {16, 0, 1}, {3, 1, 4}, {3, 2, 2}};
+    const int cases[][3] = {{1, 1, 2},   {32, 1, 64},  {64, 1, 64}, {1, 2, -2}, {-2, 1, 1},  {-16, 2, -16},
+                            {-16, 1, -8}, {-4, 0, 1}, {8, 2, 4},   {16, 0, 1}, {3, 1, 4},  {3, 2, 2}};
     for (const auto& c : cases) EXPECT_EQ(vg_NextZoom(c[0], c[1]), c[2]) << c[0] << " " << c[1];
+    // {image w, h, client w, h, fitting zoom}: the image and a margin each side fit.
+    const int fits[][5] = {{2560, 1600, 740, 520, -4}, {640, 480, 680, 520, 1}, {641, 480, 680, 520, -2},
+                           {100, 60, 740, 520, 4},     {8192, 8192, 300, 300, -16}};
+    for (const auto& f : fits) EXPECT_EQ(vg_FitZoom(f[0], f[1], f[2], f[3]), f[4]) << f[0] << " in " << f[2];
+    // A partial block at the end still takes a client pixel.
+    EXPECT_EQ(vg_ScrollRange(-4, 2561, 401).max, 641 + 201);
 }
 
 TEST(ViewGeom, ScrollRangeAndCentring) {
@@ -81,6 +89,9 @@ TEST(ViewGeom, RulerTicksEveryTenAndHundredImagePixels) {
     vg_RulerTicks(20, 2, 400, pos, longs, 256);
     EXPECT_EQ(pos[1] - pos[0], 20);
     EXPECT_EQ((std::vector<int>{longs[0], longs[5], longs[10]}), (std::vector<int>{1, 0, 1}));
+    // Below 1: every 10 client pixels (40 image pixels at 1/4), each 1 pixel wide.
+    vg_RulerTicks(20, -4, 400, pos, longs, 256);
+    EXPECT_EQ((std::vector<int>{pos[1] - pos[0], longs[10]}), (std::vector<int>{10, 1}));
     // Left of the view already: the first tick is the image's first column.
     EXPECT_EQ(vg_RulerTicks(-35, 1, 100, pos, longs, 256), 14);
     EXPECT_EQ(pos[0], -35);

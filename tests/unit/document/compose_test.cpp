@@ -10,6 +10,7 @@
 #include "document/tools.h"
 #include "document/toolselect.h"
 #include "engine/engine.h"
+#include "engine/reduce.h"
 #include "settings/settings.h"
 #include "support/settings_support.h"
 #include "support/test_surface.h"
@@ -154,5 +155,22 @@ TEST_F(ComposeTest, PartialUpdatesMatchAWholeCompose) {
         size_t i = 0;
         while (i < partial.size() && partial[i] == whole[i]) i++;
         EXPECT_EQ(i, partial.size()) << s.what << ": first difference at (" << i % W << ", " << i / W << ")";
+    }
+}
+
+TEST_F(ComposeTest, ReducedCopyFollowsChangesShownInPieces) {
+    for (int s : {2, 4, 16}) {
+        ASSERT_NE(cmp_Reduced(CMP_ALL, s, TOOL_LEFT, -s), nullptr);
+        // Changed pixels across block borders and a moved preview, then shown in halves.
+        FillWith(&g_doc.mainImage, 3, 5, 17, 9, 0x0000FFFFu + (uint32_t)s);
+        cmp_Changed({3, 5, 17, 9});
+        Move(TOOL_MOVE, 30 - s, 20);
+        cmp_Preview(LEFT, TOOL_MOVE, TOOL_LEFT, -s, 1);
+        cmp_Reduced(LEFT, s, TOOL_LEFT, -s);
+        std::vector<uint32_t> shown = WordsOf(cmp_Reduced(RIGHT, s, TOOL_LEFT, -s));
+        Whole();
+        TestSurface want(red_Size(W, s), red_Size(H, s));
+        red_Average(want.get(), cmp_Composite(), s, 0, 0, W, H);
+        EXPECT_EQ(shown, WordsOf(want.get())) << "block size " << s;
     }
 }

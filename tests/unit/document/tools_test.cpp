@@ -82,7 +82,8 @@ TEST(ToolRules, WorkedValues) {
     const struct {
         int ax, ay, px, py, zoom, taken;
     } selections[] = {{5, 5, 5, 5, 5, 1}, {5, 5, 5, 5, 1, 0}, {5, 5, 9, 9, 1, 1}, {5, 5, 9, 8, 1, 0},
-                      {-9, -9, -1, -1, 1, 0}, {-9, 40, 3, 50, 1, 1}, {70, 70, 60, 47, 1, 1}};
+                      {-9, -9, -1, -1, 1, 0}, {-9, 40, 3, 50, 1, 1}, {70, 70, 60, 47, 1, 1},
+                      {5, 5, 13, 13, -2, 0}, {5, 5, 14, 14, -2, 1}};
     for (const auto& s : selections)
         EXPECT_EQ(tool_RectSelectionTaken(s.ax, s.ay, s.px, s.py, s.zoom, 64, 48), s.taken) << s.ax << "," << s.px;
     const struct {
@@ -239,4 +240,7 @@ TEST_F(ToolsTest, PickerTakesTheColourAndSaysSo) {
     EXPECT_EQ(Status(), " (70,2) :: Color Picker :: PIXEL OUT OF RANGE");
     Stroke(4, {{M, 0, 7, 8}});
     EXPECT_EQ(Status(), "  (7,8)  :: [ZOOM 2x] :: Brush, 3 pixels, 50%, alpha: 1, 2");
+    zoom = -8;  // 1/8
+    Stroke(4, {{M, 0, 7, 8}});
+    EXPECT_EQ(Status(), "  (7,8)  :: [ZOOM 12.5%] :: Brush, 3 pixels, 50%, alpha: 1, 2");
 }

@@ -93,7 +93,9 @@ TEST_F(Registry, StringsAreWrittenOnlyWhenTheyDifferAndTreesGoWhole) {
 TEST_F(Registry, AssociationsWriteTheClassAndKeepThePreviousOwner) {
     const std::string cls = TEST_CLASS;
     for (const char* previous : {"<none>", "OtherPaint.Image"}) {
-        if (previous[0] != '<') ASSERT_EQ(SetRegistryString(HKEY_CLASSES_ROOT, TEST_EXT, nullptr, previous), 1);
+        if (previous[0] != '<') {
+            ASSERT_EQ(SetRegistryString(HKEY_CLASSES_ROOT, TEST_EXT, nullptr, previous), 1);
+        }
         for (int again = 0; again < 2; again++) ASSERT_EQ(AssociateExtension(".KVTEST", "Kelvara Draw Image", 118), 1);
         ExpectEntries({{TEST_EXT, nullptr, cls}, {TEST_EXT, "_old", previous}, {cls, nullptr, "Kelvara Draw Image"},
                        {cls + "\\shell\\open\\command", nullptr, "\"" + program + "\" \"%1\""},
