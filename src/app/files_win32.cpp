@@ -77,10 +77,10 @@ void files_OpenAtStart(const char* path) {
     files_AddRecent(path);
 }
 
-// The image dialogs hand back up to 511 characters; a path the caller's buffer
+// The image dialogs hand back up to KV_MAX_PATH - 1 bytes; a path the caller's buffer
 // cannot hold is refused rather than cut.
 static int ask_file(int save, char* path, size_t cap) {
-    char chosen[512] = "";
+    char chosen[KV_MAX_PATH] = "";
     const char* current = doc_IsUntitled() ? nullptr : doc_FileName();
     if (!(save ? img_SaveImageDialog(g_shell.main, current, chosen)
                : img_OpenImageDialog(g_shell.main, current, chosen)))
@@ -139,7 +139,7 @@ int files_SaveAs() {
         ui_MessageBox("This image has some transparent regions. Would you like to save\nit as a sprite?",
                       "Transparency Detected", UI_YESNO | UI_ICONQUESTION) == UI_IDYES) {
         // Kept as a sprite file: the document keeps its name and its unsaved state.
-        char sprite[512] = "";
+        char sprite[KV_MAX_PATH] = "";
         return img_SaveSpriteDialog(g_shell.main, sprite) && save_to(&g_doc.mainImage, sprite);
     }
     char path[KV_MAX_PATH] = "";
@@ -152,12 +152,12 @@ int files_SaveAs() {
 
 // The sprite there was before stays when loading fails.
 void files_SpriteFromFile() {
-    char path[512];
+    char path[KV_MAX_PATH];
     Surface loaded;
     if (img_OpenSpriteDialog(g_shell.main, path) && load(path, &loaded)) adopt_as_sprite(&loaded, path);
 }
 
 void files_SpriteToFile() {
-    char path[512];
+    char path[KV_MAX_PATH];
     if (g_doc.spritePresent && img_SaveSpriteDialog(g_shell.main, path)) save_to(&g_doc.sprite, path);
 }
