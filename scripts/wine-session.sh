@@ -2,13 +2,17 @@
 # Runs a command inside a Wine session: the private prefix exists, an Xvfb display
 # is started when there is no DISPLAY (and stopped again by its own PID), and one
 # persistent wineserver serves every Wine process of the command, shut down at the end.
+# A session on its own display (or with KV_TEST_PRINTER=1) also gets the test
+# printer of scripts/test-printer.sh, stopped with it.
 # Usage: scripts/wine-session.sh command [args...]   (a .exe runs through Wine)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/test-printer.sh"
 
 xvfb_pid=""
 cleanup() {
   "$kv_wineserver" -k >/dev/null 2>&1 || true
+  kv_printer_stop
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
@@ -31,6 +35,11 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$(head -1 "$fifo" | tr -d '[:space:]')"
   rm -f "$fifo"
   export KV_WINE_UNMANAGED=1  # a session nested in this one (another prefix) shares the display
+  [ -n "${CUPS_SERVER:-}" ] || KV_TEST_PRINTER=${KV_TEST_PRINTER:-1}
+fi
+# A nested session keeps the printer of the session around it.
+if [ "${KV_TEST_PRINTER:-}" = 1 ] && [ -z "${KV_PRINT_OUT:-}" ]; then
+  kv_printer_start "$kv_root/build/test-printer"
 fi
 
 kv_wine_prefix
