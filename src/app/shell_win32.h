@@ -49,6 +49,9 @@ extern ShellState g_shell;
 
 // Splash window texts (0 when there is no splash).
 void splash_Show(const char* text);
+// The splash stays over every other window: it steps aside (1) while the user
+// answers a dialog or question of the start-up, and comes back (0) afterwards.
+void splash_StepAside(int aside);
 
 // Interface resources (shellres_win32.cpp). res_LoadCursors returns 1 once the
 // pencil's cursor loaded; res_Load 0 when a bitmap, brush or font failed.
