@@ -12,16 +12,17 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "app/app_ids.h"
 #include "devices/devices_ids.h"
 #include "devices/printgeom.h"
 #include "e2e/driver_win32.h"
 #include "engine/engine.h"
-#include "engine/shape.h"
 #include "engine/surface.h"
 #include "formats/kv5_file.h"
 #include "formats/ppm_file.h"
+#include "support/test_surface.h"
 
 namespace {
 
@@ -31,36 +32,26 @@ const int kImageW = 160, kImageH = 120;
 // paper after brightening.
 const uint32_t kQuadrant[4] = {0x00803020, 0x00205080, 0x00307030, 0x00404040};
 
-struct PrinterGeometry {
-    PrintPage page;        // the printable area, as the program reads it
-    int offX, offY;        // where it starts on the paper
-    int paperW, paperH;    // the whole sheet
-};
-
-int read_default_printer(PrinterGeometry* g) {
+// The default printer's printable area (as the program reads it), where that starts
+// on the sheet, and the whole sheet: HORZRES, VERTRES, LOGPIXELSX, LOGPIXELSY,
+// PHYSICALOFFSETX, PHYSICALOFFSETY, PHYSICALWIDTH, PHYSICALHEIGHT.
+int read_default_printer(int caps[8]) {
     char name[256];
     DWORD n = sizeof name;
-    if (!GetDefaultPrinterA(name, &n)) return 0;
-    HDC dc = CreateDCA("WINSPOOL", name, nullptr, nullptr);
-    if (!dc) return 0;
-    g->page = {GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES), (double)GetDeviceCaps(dc, LOGPIXELSX),
-               (double)GetDeviceCaps(dc, LOGPIXELSY)};
-    g->offX = GetDeviceCaps(dc, PHYSICALOFFSETX);
-    g->offY = GetDeviceCaps(dc, PHYSICALOFFSETY);
-    g->paperW = GetDeviceCaps(dc, PHYSICALWIDTH);
-    g->paperH = GetDeviceCaps(dc, PHYSICALHEIGHT);
-    DeleteDC(dc);
-    return g->paperW > 0 && g->paperH > 0;
+    HDC dc = GetDefaultPrinterA(name, &n) ? CreateDCA("WINSPOOL", name, nullptr, nullptr) : nullptr;
+    const int which[8] = {HORZRES, VERTRES, LOGPIXELSX, LOGPIXELSY, PHYSICALOFFSETX, PHYSICALOFFSETY,
+                          PHYSICALWIDTH, PHYSICALHEIGHT};
+    for (int i = 0; dc && i < 8; i++) caps[i] = GetDeviceCaps(dc, which[i]);
+    return dc && DeleteDC(dc) && caps[6] > 0 && caps[7] > 0;
 }
 
 int write_quadrants(const std::string& path) {
     Surface s{};
     if (!srf_CreateExact(kImageW, kImageH, &s)) return 0;
-    for (int q = 0; q < 4; q++) {
-        int x = (q & 1) * kImageW / 2, y = (q >> 1) * kImageH / 2;
-        drw_FillRect(&s, x, y, x + kImageW / 2 - 1, y + kImageH / 2 - 1, kQuadrant[q]);
-    }
     srf_Unlock(&s);
+    for (int q = 0; q < 4; q++)
+        FillWith(&s, (q & 1) * kImageW / 2, (q >> 1) * kImageH / 2, ((q & 1) + 1) * kImageW / 2 - 1,
+                 ((q >> 1) + 1) * kImageH / 2 - 1, kQuadrant[q]);
     int ok = kv5_Save(&s, path.c_str(), nullptr);
     srf_Destroy(&s);
     return ok;
@@ -97,26 +88,14 @@ int next_page(const std::string& folder, std::set<std::string>* seen, Surface* p
 
 // The box of everything that is not paper on a rasterised page (x, y, w, h).
 void ink_box(Surface* page, int box[4]) {
-    uint32_t* px = srf_Lock(page);
+    std::vector<uint32_t> words = WordsOf(page);
     int x0 = INT_MAX, y0 = INT_MAX, x1 = -1, y1 = -1;
-    for (int y = 0; y < (int)page->height; y++)
-        for (int x = 0; x < (int)page->width; x++) {
-            uint32_t c = px[(size_t)y * page->stride + x];
-            if (((c >> 16) & 255) < 230 || ((c >> 8) & 255) < 230 || (c & 255) < 230) {
-                if (x < x0) x0 = x;
-                if (x > x1) x1 = x;
-                if (y < y0) y0 = y;
-                if (y > y1) y1 = y;
-            }
+    for (size_t i = 0; i < words.size(); i++)
+        if (MaxByteDifference({words[i] & 0xFFFFFF}, {0xFFFFFF}) > 25) {
+            int x = (int)(i % page->width), y = (int)(i / page->width);
+            x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
         }
-    srf_Unlock(page);
     box[0] = x0, box[1] = y0, box[2] = x1 - x0 + 1, box[3] = y1 - y0 + 1;
-}
-
-int channel_gap(uint32_t a, uint32_t b) {
-    int gap = 0;
-    for (int sh = 0; sh <= 16; sh += 8) gap = std::max(gap, std::abs((int)((a >> sh) & 255) - (int)((b >> sh) & 255)));
-    return gap;
 }
 
 }  // namespace
@@ -124,8 +103,9 @@ int channel_gap(uint32_t a, uint32_t b) {
 TEST(Journey, PrintsEachSizingThroughARealPrinter) {
     std::string out = printer_folder();
     if (out.empty()) GTEST_SKIP() << "no test printer in this session (scripts/wine-session.sh starts one)";
-    PrinterGeometry g{};
-    ASSERT_TRUE(read_default_printer(&g)) << "Wine lists no printer although the test printer runs";
+    int caps[8];
+    ASSERT_TRUE(read_default_printer(caps)) << "Wine lists no printer although the test printer runs";
+    const PrintPage paper = {caps[0], caps[1], (double)caps[2], (double)caps[3]};
     eng_Init();
     std::set<std::string> seen = pages(out);  // pages of earlier runs stay out of it
     std::string dir = drv_MakeFolder("printing", drv_QuietSettingsFile());
@@ -165,10 +145,10 @@ TEST(Journey, PrintsEachSizingThroughARealPrinter) {
         ASSERT_TRUE(next_page(out, &seen, &page)) << "the printer made no page";
 
         int outW, outH, left, top;
-        prn_OutputSize(g.page, kImageW, kImageH, run.fit, 120, 90, &outW, &outH);
-        prn_Margins(g.page, outW, outH, &left, &top);
-        double sx = (double)page.width / g.paperW, sy = (double)page.height / g.paperH;
-        int want[4] = {(int)((g.offX + left) * sx + 0.5), (int)((g.offY + top) * sy + 0.5), (int)(outW * sx + 0.5),
+        prn_OutputSize(paper, kImageW, kImageH, run.fit, 120, 90, &outW, &outH);
+        prn_Margins(paper, outW, outH, &left, &top);
+        double sx = (double)page.width / caps[6], sy = (double)page.height / caps[7];
+        int want[4] = {(int)((caps[4] + left) * sx + 0.5), (int)((caps[5] + top) * sy + 0.5), (int)(outW * sx + 0.5),
                        (int)(outH * sy + 0.5)};
         int got[4];
         ink_box(&page, got);
@@ -176,17 +156,15 @@ TEST(Journey, PrintsEachSizingThroughARealPrinter) {
         for (int i = 0; i < 4; i++)
             EXPECT_NEAR(got[i], want[i], 2) << what[i] << " on a page of " << page.width << " x " << page.height;
 
-        uint32_t* px = srf_Lock(&page);
         for (int q = 0; q < 4; q++) {
-            int x = want[0] + want[2] * (1 + 2 * (q & 1)) / 4, y = want[1] + want[3] * (1 + 2 * (q >> 1)) / 4;
             uint32_t c = kQuadrant[q], expected = c;
             if (run.brighten)
                 expected = (uint32_t)bright[(c >> 16) & 255] << 16 | bright[(c >> 8) & 255] << 8 | bright[c & 255];
-            uint32_t seenColour = px[(size_t)y * page.stride + x] & 0xFFFFFF;
-            EXPECT_LE(channel_gap(seenColour, expected), 6)
+            uint32_t seenColour = WordAt(&page, want[0] + want[2] * (1 + 2 * (q & 1)) / 4,
+                                         want[1] + want[3] * (1 + 2 * (q >> 1)) / 4);
+            EXPECT_LE(MaxByteDifference({seenColour}, {expected}), 6)
                 << "quadrant " << q << ": 0x" << std::hex << seenColour << ", expected 0x" << expected;
         }
-        srf_Unlock(&page);
         srf_Destroy(&page);
     }
     eng_Shutdown();
