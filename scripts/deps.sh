@@ -9,6 +9,9 @@ if [ "${1:-}" != "native" ]; then
   want+=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb x11-utils)
   # The product's documents: chmcmd compiles the help, cjpeg makes the installer's splash.
   want+=(fp-utils libjpeg-turbo-progs)
+  # The print journey's printer (a PDF queue of a private cupsd) and its rasteriser;
+  # the window manager of the journeys run under one.
+  want+=(cups printer-driver-cups-pdf poppler-utils openbox)
 fi
 
 missing=()

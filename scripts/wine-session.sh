@@ -2,13 +2,23 @@
 # Runs a command inside a Wine session: the private prefix exists, an Xvfb display
 # is started when there is no DISPLAY (and stopped again by its own PID), and one
 # persistent wineserver serves every Wine process of the command, shut down at the end.
+# A session on its own display (or with KV_TEST_PRINTER=1) also gets the test
+# printer of scripts/test-printer.sh, stopped with it. With KV_WINE_WM=openbox its
+# own display gets that window manager, and Wine lets it manage the windows.
 # Usage: scripts/wine-session.sh command [args...]   (a .exe runs through Wine)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/test-printer.sh"
 
 xvfb_pid=""
+wm_pid=""
 cleanup() {
   "$kv_wineserver" -k >/dev/null 2>&1 || true
+  kv_printer_stop
+  if [ -n "$wm_pid" ]; then
+    kill "$wm_pid" 2>/dev/null || true
+    wait "$wm_pid" 2>/dev/null || true
+  fi
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
@@ -30,7 +40,23 @@ if [ -z "${DISPLAY:-}" ]; then
   fi
   export DISPLAY=":$(head -1 "$fifo" | tr -d '[:space:]')"
   rm -f "$fifo"
-  export KV_WINE_UNMANAGED=1  # a session nested in this one (another prefix) shares the display
+  # A session nested in this one (another prefix) shares the display, and so its manager.
+  export KV_WINE_UNMANAGED=1
+  if [ "${KV_WINE_WM:-}" = openbox ]; then
+    openbox --sm-disable >/dev/null 2>&1 &
+    wm_pid=$!
+    # Managing once it has claimed the screen.
+    for _ in $(seq 1 100); do
+      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+      sleep 0.1
+    done
+    export KV_WINE_UNMANAGED=0
+  fi
+  [ -n "${CUPS_SERVER:-}" ] || KV_TEST_PRINTER=${KV_TEST_PRINTER:-1}
+fi
+# A nested session keeps the printer of the session around it.
+if [ "${KV_TEST_PRINTER:-}" = 1 ] && [ -z "${KV_PRINT_OUT:-}" ]; then
+  kv_printer_start "$kv_root/build/test-printer"
 fi
 
 kv_wine_prefix
@@ -47,6 +73,8 @@ kv_wine_prefix
 kv_x11_key='HKCU\Software\Wine\X11 Driver'
 if [ "${KV_WINE_UNMANAGED:-}" = 1 ]; then
   "$kv_wine" reg add "$kv_x11_key" /v Managed /d N /f >/dev/null 2>&1 || true
+elif [ "${KV_WINE_UNMANAGED:-}" = 0 ]; then
+  "$kv_wine" reg add "$kv_x11_key" /v Managed /d Y /f >/dev/null 2>&1 || true
 else
   "$kv_wine" reg delete "$kv_x11_key" /v Managed /f >/dev/null 2>&1 || true
 fi

@@ -38,6 +38,10 @@ void splash_Show(const char* text) {
     UpdateWindow(g_shell.splash);
 }
 
+void splash_StepAside(int aside) {
+    if (g_shell.splash) ShowWindow(g_shell.splash, aside ? SW_HIDE : SW_SHOW);
+}
+
 void dlg_DestroySplash() {
     if (g_shell.splash) DestroyWindow(g_shell.splash);
     g_shell.splash = nullptr;

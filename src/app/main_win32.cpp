@@ -105,10 +105,10 @@ static void test_write_access() {
 static void check_mouse_and_display() {
     splash_Show("Testing mouse/pen...");
     if (!GetSystemMetrics(SM_MOUSEPRESENT)) {
-        ShowWindow(g_shell.splash, SW_HIDE);
+        splash_StepAside(1);
         ui_MessageBox("To use Kelvara, you'll need\na pointing device (e.g. mouse or pen).\nPlease install one.",
                       "No Mouse", UI_OK | UI_ICONWARNING);
-        ShowWindow(g_shell.splash, SW_SHOW);
+        splash_StepAside(0);
         LogEntry("No mouse/pointing device!", 0, 0, 1);
     }
     splash_Show("Testing display...");
@@ -116,10 +116,10 @@ static void check_mouse_and_display() {
     int depth = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
     ReleaseDC(nullptr, dc);
     if (depth < 17) {
-        ShowWindow(g_shell.splash, SW_HIDE);
+        splash_StepAside(1);
         ui_MessageBox("You should run Kelvara at\n24 or 32 bits per pixel (true color).",
                       "Low Color Depth (Resolution)", UI_OK | UI_ICONWARNING);
-        ShowWindow(g_shell.splash, SW_SHOW);
+        splash_StepAside(0);
         LogEntry("Low color depth", depth, 0, 0);
     }
 }
@@ -301,11 +301,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     start_undo();
     if (has_switch("/print")) {
         splash_Show("Printing Image...");
+        splash_StepAside(1);
         ShowPrintDialog(&g_doc.mainImage, nullptr);
+        splash_StepAside(0);
     }
     if (has_switch("/properties")) {
         splash_Show("Loading Properties...");
+        splash_StepAside(1);
         dlg_Properties(nullptr);
+        splash_StepAside(0);
     }
     if (has_switch("/nogui")) {
         dlg_DestroySplash();

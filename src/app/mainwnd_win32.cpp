@@ -18,6 +18,7 @@
 #include "app/viewgeom.h"
 #include "document/document.h"
 #include "document/undo.h"
+#include "panels/toolsettings_win32.h"
 #include "platform/dpi.h"
 #include "platform/ui.h"
 #include "platform/ui_win32.h"
@@ -56,6 +57,16 @@ static void OnSizing(HWND w, RECT* r) {
     if (r->bottom - r->top < fh + mh) r->bottom = r->top + fh + mh;
 }
 
+// Right above the main window: never over a question that stands over both.
+static void RaiseToolWindow() {
+    HWND tools = toolsettings_Window();
+    if (!tools || !IsWindowVisible(tools)) return;
+    HWND over = GetWindow(g_shell.main, GW_HWNDPREV);
+    for (HWND x = over; x; x = GetWindow(x, GW_HWNDPREV))
+        if (x == tools) return;
+    SetWindowPos(tools, over ? over : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 static void OnTimer(HWND w, UINT_PTR id) {
     switch (id) {
     case TIMER_SETTINGS: g_shell.pending |= PENDING_SETTINGS; break;
@@ -63,6 +74,10 @@ static void OnTimer(HWND w, UINT_PTR id) {
     case TIMER_LOGO:
         g_shell.logoIndex = (g_shell.logoIndex + 1) % 3;
         SendMessageA(g_shell.logo, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)g_shell.logos[g_shell.logoIndex]);
+        break;
+    case TIMER_RAISE_TOOLS:
+        KillTimer(w, TIMER_RAISE_TOOLS);
+        RaiseToolWindow();
         break;
     case TIMER_REDRAW:
         if (GetCapture() != g_shell.view && !(GetAsyncKeyState(VK_LBUTTON) & 0x8000) &&
@@ -284,6 +299,12 @@ static LRESULT CALLBACK MainProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_MOUSEMOVE: OnMainMouseMove(); return 0;
     case WM_DPICHANGED: OnDpiChanged(w, HIWORD(wp), (const RECT*)lp); return 0;
+    case WM_ACTIVATE:
+        // The tool window stays above its owner. Without a window manager the system
+        // does not carry it up when the main window comes back after a modal dialog,
+        // and settles the stacking only after the activation: a moment later.
+        if (LOWORD(wp) != WA_INACTIVE) SetTimer(w, TIMER_RAISE_TOOLS, 200, nullptr);
+        break;
     }
     return DefWindowProcA(w, msg, wp, lp);
 }

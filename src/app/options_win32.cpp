@@ -186,7 +186,9 @@ int InstallSetup(HWND owner) {
     if (!SaveSettings()) return 0;
     SetProgramPathKey(path_ProgramFile());
     RegisterSettingsFileType(162);
+    splash_StepAside(1);
     RunAssociationsDialog(owner);
     RunOptionsDialog(owner);
+    splash_StepAside(0);
     return 1;
 }

@@ -29,9 +29,9 @@ void rec_StartUp(int firstInstance) {
     splash_Show("Autosave Recovery...");
     NewAutosaveId();
     if (!firstInstance || !AnyAutosavePoints()) return;
-    if (g_shell.splash) ShowWindow(g_shell.splash, SW_HIDE);
+    splash_StepAside(1);
     rec_RestoreIntoDocument();
-    if (g_shell.splash) ShowWindow(g_shell.splash, SW_SHOW);
+    splash_StepAside(0);
 }
 
 void rec_ReloadCommand() {

@@ -21,7 +21,8 @@ const COLORREF SHELL_BACKGROUND = 0xEFD7D7;
 const COLORREF SHELL_STATUS_TEXT = 0x400000;
 
 // Main-window timers; the view runs its own timer under the last id.
-const UINT_PTR TIMER_SETTINGS = 1, TIMER_AUTOSAVE = 2, TIMER_LOGO = 4369, TIMER_REDRAW = 4372;
+const UINT_PTR TIMER_SETTINGS = 1, TIMER_AUTOSAVE = 2, TIMER_LOGO = 4369, TIMER_RAISE_TOOLS = 4370,
+                 TIMER_REDRAW = 4372;
 
 enum ShellPanel { PANEL_TOOLBAR, PANEL_COLORBAR, PANEL_LINKBAR, PANEL_COUNT };
 
@@ -49,6 +50,9 @@ extern ShellState g_shell;
 
 // Splash window texts (0 when there is no splash).
 void splash_Show(const char* text);
+// The splash stays over every other window: it steps aside (1) while the user
+// answers a dialog or question of the start-up, and comes back (0) afterwards.
+void splash_StepAside(int aside);
 
 // Interface resources (shellres_win32.cpp). res_LoadCursors returns 1 once the
 // pencil's cursor loaded; res_Load (which takes the system's DPI for the windows) 0

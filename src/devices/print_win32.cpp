@@ -2,6 +2,8 @@
 #include "devices/print_win32.h"
 
 #include <commdlg.h>
+#include <winspool.h>
+
 #include <cstdio>
 
 #include "devices/devices_ids.h"
@@ -27,6 +29,20 @@ struct PrintDialog {
 
 BOOL CALLBACK AbortWhileEscape(HDC, int) { return (GetAsyncKeyState(VK_ESCAPE) & 0x8000) ? FALSE : TRUE; }
 
+// Without any printer the system's dialog has nothing to offer and the user would
+// be asked again and again: one message instead, and back to the program.
+int AnyPrinter() {
+    DWORD need = 0, count = 0;
+    EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &need, &count);
+    return need > 0;
+}
+
+void SayNoPrinter(HWND owner) {
+    ui_SetStatus(" No Printer Installed.");
+    MessageBoxA(owner, "No printer is installed.\nAdd a printer to the system, then print again.", "Printer Error!!",
+                MB_OK | MB_ICONWARNING);
+}
+
 void DropPrinter(PrintDialog* p) {
     if (p->printer) DeleteDC(p->printer);
     p->printer = nullptr;
@@ -44,7 +60,15 @@ void ChoosePrinter(HWND dlg, PrintDialog* p) {
         pd.Flags = PD_RETURNDC;
         pd.nCopies = 1;
         pd.nFromPage = pd.nToPage = 1;
-        if (!PrintDlgA(&pd) || !pd.hDC) break;
+        if (!PrintDlgA(&pd) || !pd.hDC) {
+            // Cancelled: the dialog stays for another try. Refused (the printers went
+            // away): there is nothing to try.
+            if (CommDlgExtendedError() != 0) {
+                SayNoPrinter(dlg);
+                EndDialog(dlg, 0);
+            }
+            break;
+        }
         if (pd.hDevMode) GlobalFree(pd.hDevMode);
         if (pd.hDevNames) GlobalFree(pd.hDevNames);
         ui_SetStatus(" Checking Printer...");
@@ -174,6 +198,10 @@ INT_PTR CALLBACK PrintProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int ShowPrintDialog(Surface* image, HWND owner) {
+    if (!AnyPrinter()) {
+        SayNoPrinter(owner);
+        return 0;
+    }
     PrintDialog p{};
     p.image = image;
     INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PRINT), owner, PrintProc, (LPARAM)&p);

@@ -7,7 +7,8 @@
 #include <windows.h>
 #include "engine/surface.h"
 
-// The modal print dialog for `image`; 1 after a successful print, else 0.
+// The modal print dialog for `image`; 1 after a successful print, else 0. Where the
+// system has no printer at all it says so ("Printer Error!!") and returns 0 at once.
 int ShowPrintDialog(Surface* image, HWND owner);
 // Renders `image` scaled to outW x outH over the checkerboard, centred on a page of
 // pageW x pageH, and sends it to `printer` band by band (brightened on request).

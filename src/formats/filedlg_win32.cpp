@@ -34,6 +34,7 @@ namespace {
 const size_t OPEN_PATH_CAP = KV_MAX_PATH;
 const size_t SAVE_PATH_CAP = KV_MAX_PATH;
 const int BOX_MIN_WIDTH = 120, BOX_MIN_HEIGHT = 80;
+const UINT WM_FDP_FOCUS_NAME = WM_APP + 1;  // posted to the hook once the dialog is up
 
 struct FilterEntry {
     const char* text;
@@ -100,6 +101,7 @@ struct PreviewPanel {
     char heading[64];     // drawn in the box when there is no image
     char name[KV_MAX_PATH];  // drawn under the icon
     char info[1024];
+    char folder[OPEN_PATH_CAP];  // the dialog's folder when the preview was last built
 };
 
 // A guarded preview load; lives outside the guarded call so that what it made can
@@ -231,10 +233,13 @@ static void build_preview(void* arg) {
     }
 }
 
-static void rebuild_preview(PreviewPanel* p) {
+// The preview of the dialog's selection (CDM_GETFILEPATH), or after a change of
+// folder of the folder itself (CDM_GETFOLDERPATH): the picture of a file in the
+// folder left behind must not stay.
+static void rebuild_preview(PreviewPanel* p, UINT which = CDM_GETFILEPATH) {
     release_content(p);
     char path[OPEN_PATH_CAP] = "";
-    LRESULT n = SendMessageA(p->dialog, CDM_GETFILEPATH, sizeof path, (LPARAM)path);
+    LRESULT n = SendMessageA(p->dialog, which, sizeof path, (LPARAM)path);
     if (n <= 0 || (size_t)n > sizeof path || !path[0]) {
         path[0] = 0;
         set_text(p->heading, sizeof p->heading, "Error Loading File");
@@ -281,6 +286,7 @@ static void rebuild_preview(PreviewPanel* p) {
     }
     SetDlgItemTextA(p->hook, IDC_FDP_INFO, p->info);
     SetDlgItemTextA(p->hook, IDC_FDP_PATH, path);
+    SendMessageA(p->dialog, CDM_GETFOLDERPATH, sizeof p->folder, (LPARAM)p->folder);
     InvalidateRect(GetDlgItem(p->hook, IDC_FDP_BOX), nullptr, TRUE);
 }
 
@@ -339,8 +345,13 @@ static UINT_PTR CALLBACK PreviewHook(HWND hook, UINT msg, WPARAM wp, LPARAM lp) 
         p->dialog = GetParent(hook);
         CheckDlgButton(hook, IDC_FDP_SHOW, BST_CHECKED);
         CheckDlgButton(hook, IDC_FDP_BLACK, BST_UNCHECKED);
-        return TRUE;
+        // Not the panel's first control: keys typed there would act as the dialog's
+        // shortcuts (a "t" jumps to the file types, the next letter picks one).
+        return FALSE;
     }
+    case WM_FDP_FOCUS_NAME:
+        if (p) SetFocus(GetDlgItem(p->dialog, name_field(p->dialog)));
+        return 0;
     case WM_NOTIFY: {
         if (!p) break;
         const OFNOTIFYA* n = (const OFNOTIFYA*)lp;
@@ -348,8 +359,17 @@ static UINT_PTR CALLBACK PreviewHook(HWND hook, UINT msg, WPARAM wp, LPARAM lp) 
         case CDN_INITDONE:
             centre_over_owner(p->dialog, p->owner);
             rebuild_preview(p);
+            // The dialog settles its own focus after this notice.
+            PostMessageA(hook, WM_FDP_FOCUS_NAME, 0, 0);
             break;
         case CDN_SELCHANGE: rebuild_preview(p); break;
+        case CDN_FOLDERCHANGE: {
+            // Also sent as the dialog opens, for the folder it starts in.
+            char folder[OPEN_PATH_CAP] = "";
+            SendMessageA(p->dialog, CDM_GETFOLDERPATH, sizeof folder, (LPARAM)folder);
+            if (std::strcmp(folder, p->folder) != 0) rebuild_preview(p, CDM_GETFOLDERPATH);
+            break;
+        }
         case CDN_TYPECHANGE:
             if (p->kind->save) on_type_change(p, n->lpOFN);
             break;

@@ -89,6 +89,10 @@ HWND setup_CreateSplash(HINSTANCE instance) {
     return g_splash.window;
 }
 
+void setup_ShowSplash(int show) {
+    if (g_splash.window) ShowWindow(g_splash.window, show ? SW_SHOWMAXIMIZED : SW_HIDE);
+}
+
 void setup_DestroySplash() {
     if (g_splash.window) DestroyWindow(g_splash.window);
     if (g_splash.hasPicture) srf_Destroy(&g_splash.picture);

@@ -8,5 +8,8 @@
 // Creates and shows the window; null when it cannot be made. A splash picture that
 // cannot be read leaves the window without one.
 HWND setup_CreateSplash(HINSTANCE instance);
+// Hides the window (0) or shows it again (1): while a started program runs, its
+// windows must not open behind a full-screen window of ours.
+void setup_ShowSplash(int show);
 // Destroys the window and frees the picture.
 void setup_DestroySplash();

@@ -6,6 +6,7 @@
 #include <cstring>
 #include "installer/setup_dialogs_win32.h"
 #include "installer/setup_rules.h"
+#include "installer/setup_splash_win32.h"
 #include "installer/setup_system_win32.h"
 #include "platform/paths.h"
 #include "platform/shortcut.h"
@@ -46,6 +47,18 @@ int watch(PROCESS_INFORMATION* pi, int polls) {
         }
         setup_Wait(500);
     }
+    return 1;
+}
+
+// Starts a program and watches it as above, with the splash out of its way; 1 when
+// it was started (*ended as watch says).
+int run_child(const char* program, const char* arguments, int polls, int* ended) {
+    PROCESS_INFORMATION pi;
+    if (!setup_StartProgram(program, arguments, &pi)) return 0;
+    setup_ShowSplash(0);
+    *ended = watch(&pi, polls);
+    setup_ShowSplash(1);
+    setup_EndWatch(&pi);
     return 1;
 }
 
@@ -108,11 +121,9 @@ void keep_settings(SetupRun* run, const char* previous) {
 }
 
 void remove_previous(const SetupRun* run, const char* previous) {
-    PROCESS_INFORMATION pi;
-    if (setup_StartProgram(previous, " /forceuninstall /nogui ", &pi)) {
-        setup_Progress("Removing the previous installation...");
-        watch(&pi, REMOVAL_POLLS);
-        setup_EndWatch(&pi);
+    setup_Progress("Removing the previous installation...");
+    int ended;
+    if (run_child(previous, " /forceuninstall /nogui ", REMOVAL_POLLS, &ended)) {
         setup_Progress("Waiting for old EXE to be cleaned up...");
         setup_Wait(3000);
         for (int n = 0; n < 10 && sio_FileReadable(previous); n++) setup_Wait(1000);
@@ -154,6 +165,18 @@ void import_settings(SetupRun* run) {
 
 void open_item(const char* path, int show) {
     ShellExecuteA(nullptr, "open", path, nullptr, nullptr, show);
+}
+
+// A text file opens with what the system associates with it, else with the system's
+// own editor (a system without a .txt association would show nothing).
+void open_text(const char* path, int show) {
+    char program[MAX_PATH], quoted[KV_MAX_PATH + 2];
+    if ((INT_PTR)FindExecutableA(path, nullptr, program) > 32) {
+        open_item(path, show);
+        return;
+    }
+    std::snprintf(quoted, sizeof quoted, "\"%s\"", path);
+    ShellExecuteA(nullptr, "open", "notepad.exe", quoted, nullptr, show);
 }
 
 }  // namespace
@@ -245,11 +268,8 @@ void setup_RunSetUp(const SetupRun* run) {
     setup_Progress("Waiting for the new EXE to be ready...");
     setup_Wait(1000);
     setup_HideProgress();
-    PROCESS_INFORMATION pi;
-    if (!setup_StartProgram(run->program, " /install /nogui ", &pi)) return;
-    const int ended = watch(&pi, SETUP_POLLS);
-    setup_EndWatch(&pi);
-    if (ended) return;
+    int ended;
+    if (!run_child(run->program, " /install /nogui ", SETUP_POLLS, &ended) || ended) return;
     setup_Progress("The operation timed out...");
     setup_Wait(500);
     setup_HideProgress();
@@ -258,7 +278,7 @@ void setup_RunSetUp(const SetupRun* run) {
 void setup_OpenChosen(const SetupRun* run, unsigned mask) {
     open_item(run->images, SW_SHOWNORMAL);
     setup_Wait(1000);
-    if (mask & SETUP_VIEW_README) open_item(run->readme, SW_SHOWNORMAL);
+    if (mask & SETUP_VIEW_README) open_text(run->readme, SW_SHOWNORMAL);
     setup_Wait(1000);
     if (mask & SETUP_RUN_PROGRAM) open_item(run->program, SW_SHOWNORMAL);
     setup_Wait(3000);

@@ -74,6 +74,8 @@ int setup_StartProgram(const char* program, const char* arguments, PROCESS_INFOR
     STARTUPINFOA si;
     std::memset(&si, 0, sizeof si);
     si.cb = sizeof si;
+    // Its windows come up in front of ours, which hold the foreground now.
+    AllowSetForegroundWindow(ASFW_ANY);
     return CreateProcessA(program, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, pi) ? 1 : 0;
 }
 

@@ -237,19 +237,3 @@ TEST(Journey, EffectsAndTransformsWithPreview) {
     srf_Destroy(&now);
     eng_Shutdown();
 }
-
-// "/print /nogui" opens the print dialog before any window of the program; without
-// a printer the system says so, the dialog stays open for another try (its Help
-// button opens the viewer: no help file here, said so), Cancel ends the program.
-TEST(Journey, PrintFromTheCommandLineWithoutPrinters) {
-    std::string dir = drv_MakeFolder("print", drv_QuietSettingsFile());
-    KvRunning r;
-    ASSERT_TRUE(drv_Start(&r.p, dir, "/print /nogui"));
-    EXPECT_TRUE(drv_Answer(&r.p, "Print", IDOK, 20000));
-    HWND dlg = drv_FindOwned(&r.p, "My Precision Printer (Internal Device)", 10000);
-    ASSERT_TRUE(dlg);
-    PostMessageA(GetDlgItem(dlg, IDHELP), BM_CLICK, 0, 0);
-    EXPECT_TRUE(drv_Answer(&r.p, "File not found!!", IDOK, 10000));
-    PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_EQ(drv_WaitExit(&r.p, 20000), 0u);
-}

@@ -151,6 +151,18 @@ void painted(HWND w) {
     Sleep(200);  // for the display server to show what was drawn
 }
 
+// A window of the set-up run comes up in front: it has the foreground and no window
+// over it covers any of it (the installer's full-screen splash, the program's own).
+void expect_in_front(HWND w) {
+    for (int t = 0; t < 100 && GetForegroundWindow() != w; t++) Sleep(50);
+    EXPECT_EQ(GetForegroundWindow(), w) << "in front: " << drv_Text(GetForegroundWindow());
+    RECT mine, other, both;
+    GetWindowRect(w, &mine);
+    for (HWND x = GetWindow(w, GW_HWNDPREV); x; x = GetWindow(x, GW_HWNDPREV))
+        if (IsWindowVisible(x) && GetWindowRect(x, &other) && IntersectRect(&both, &mine, &other))
+            ADD_FAILURE() << "\"" << drv_Text(x) << "\" covers \"" << drv_Text(w) << "\"";
+}
+
 void click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 void set_check(HWND dialog, int id, bool on) {
@@ -236,10 +248,12 @@ void answer_setup_run(const std::string& userShown) {
     KvRunning child;
     HWND assoc = attach(&child.p, "File-type Associations", 60000);
     ASSERT_NE(assoc, nullptr);
+    expect_in_front(assoc);
     for (int i = 0; i < 6; i++) EXPECT_EQ(IsDlgButtonChecked(assoc, IDC_ASSOC_FIRST + i), (UINT)BST_CHECKED) << i;
     click(assoc, IDC_ASSOC_APPLY);
     HWND options = drv_FindOwned(&child.p, "Kelvara - Options", WAIT_MS);
     ASSERT_NE(options, nullptr);
+    expect_in_front(options);
     if (!userShown.empty()) {
         EXPECT_EQ(drv_Text(GetDlgItem(options, IDC_OPT_USER)), userShown);
     }
@@ -335,8 +349,8 @@ TEST(Installer, InstallUpgradeInstallElsewhereAndUninstall) {
     const std::string desktopLink = drv_ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Kelvara.lnk";
     ASSERT_FALSE(drv_Exists("C:\\Apps")) << "not a fresh prefix";
     drv_ParkPointer();  // the program the finish dialog starts opens under the screen's centre
-    // Windows opens text files with Notepad; a new Wine prefix has the class but not the extension.
-    if (drv_ClassesDefault(".txt") == "<none>") RegSetValueA(HKEY_CLASSES_ROOT, ".txt", REG_SZ, "txtfile", 7);
+    // No program for .txt (a new Wine prefix has none): the readme must open all the same.
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, ".txt");
 
     // 1. A first installation; the folder typed with trailing backslashes.
     {

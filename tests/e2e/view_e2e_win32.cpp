@@ -92,6 +92,8 @@ TEST(Journey, TheViewShowsTheImageAfterEveryChange) {
     ASSERT_TRUE(drv_StartReady(&r.p, dir, ("\"" + file + "\"").c_str())) << drv_Status(r.p.main);
     HWND main = r.p.main, view = drv_Child(main, "kelvara_wnd_view");
     ASSERT_TRUE(view);
+    // The tool window stays over the main window's corner: closed, the whole view is seen.
+    ASSERT_TRUE(drv_Cancel(&r.p, "Tool Settings", 10000));
     SendMessageA(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     Surface saved{};
     auto check = [&](const char* after) {

@@ -1,11 +1,13 @@
 // zorder_e2e_win32.cpp — which window is on top: the tutorial question at the first
 // start comes up over the tool-settings window with the keyboard focus, and the tool
-// window opens above the main window once it is answered.
+// window opens above the main window once it is answered and stays there after
+// modal dialogs.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 
+#include "app/app_ids.h"
 #include "e2e/driver_win32.h"
 
 namespace {
@@ -47,4 +49,10 @@ TEST(Journey, QuestionsComeUpOverTheToolWindow) {
     tools = drv_FindOwned(&r.p, "Tool Settings", 5000);
     ASSERT_TRUE(tools);
     EXPECT_TRUE(above(tools, main)) << "after start-up";
+    for (int cancelled = 0; cancelled < 2; cancelled++) {
+        drv_Command(main, CMD_OPTIONS);
+        ASSERT_TRUE(drv_Cancel(&r.p, "Kelvara - Options", 10000));
+        for (int t = 0; t < 40 && !above(tools, main); t++) Sleep(50);
+        EXPECT_TRUE(above(tools, main)) << "after the Options dialog, time " << cancelled + 1;
+    }
 }

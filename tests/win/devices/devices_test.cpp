@@ -9,7 +9,6 @@
 #include <string>
 #include "devices/devices_ids.h"
 #include "devices/devices_win32.h"
-#include "devices/print_win32.h"
 #include "devices/scanner_win32.h"
 #include "engine/engine.h"
 #include "platform/dllsearch.h"
@@ -142,35 +141,6 @@ TEST(Devices, SourceManagerOrderAndMessages) {
         }
         if (lib) FreeLibrary(lib);
     }
-}
-
-TEST(Devices, PrintBandsLandCentredAndBrightened) {
-    eng_Init();
-    // A 200 x 300 "page" of a known colour, the image printed 100 x 300 on it.
-    BITMAPINFO bmi{};
-    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), 200, -300, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP page = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, page);
-    uint32_t* px = (uint32_t*)bits;
-    for (int i = 0; i < 200 * 300; i++) px[i] = 0x00123456;
-    Surface image{};
-    srf_Create(20, 10, &image);
-    FillWith(&image, 0, 0, 19, 9, 0x00804020u);
-    ASSERT_EQ(PrintImageBands(dc, 200, 300, &image, 100, 300, 1), 1);
-    GdiFlush();
-    // Margins (200 - 100 + 1) / 2 = 50 and 0; the last band ends at the page's foot.
-    EXPECT_EQ(px[0 * 200 + 49] & 0xFFFFFF, 0x123456u);
-    EXPECT_EQ(px[0 * 200 + 150] & 0xFFFFFF, 0x123456u);
-    EXPECT_EQ(px[299 * 200 + 50] & 0xFFFFFF, px[0 * 200 + 149] & 0xFFFFFF);
-    // Each channel through the brightening table: 0x80 -> 168, 0x40 -> 111, 0x20 -> 73.
-    EXPECT_EQ(px[150 * 200 + 100] & 0xFFFFFF, 0xA86F49u);
-    SelectObject(dc, old);
-    DeleteObject(page);
-    DeleteDC(dc);
-    srf_Destroy(&image);
-    eng_Shutdown();
 }
 
 // After the start-up limit, a DLL that only the current folder holds is not found by
