@@ -2,10 +2,10 @@
 // the language's own words (every command, variables, numerals at the ends of int and
 // around the colour range, labels jumped to forward and back, now and then a fault)
 // and an image, narrow or with rows of a whole lane segment and a part of one. Both
-// paths run it, the fast one on either build of the lane loops; the
-// result, the stop, the error boxes and every pixel must agree. With the jump budget
-// off, jumps only go forward (or Escape, held down, ends the loops): a cancelled run
-// must have done a prefix of the other's pixels and left the rest as they were.
+// paths run it, the fast one on either build of the lane loops; the result, the stop,
+// the error boxes and every pixel must agree. With the jump budget off, jumps only go
+// forward (or Escape, held down, ends the loops): a cancelled run must have done a
+// prefix of the other's pixels and left the rest as they were.
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
