@@ -34,7 +34,7 @@ set(kv_samples_modules
     engine/shape_line engine/shape_fill engine/shape_gouraud engine/surface engine/surface_native
     engine/engine engine/color engine/blit engine/blit_fast engine/blit_sse2
     effects/fx_alpha effects/fx_common effects/fx_smear
-    pixcode/pix_compile pixcode/pix_exec pixcode/pix_fast pixcode/pix_lanes pixcode/pix_lex pixcode/pix_run
+    pixcode/pix_compile pixcode/pix_exec pixcode/pix_fast pixcode/pix_lanes pixcode/pix_segment pixcode/pix_lex pixcode/pix_run
     pixcode/pix_vocab pixcode/pix_program
     formats/kv5_file formats/kv5_codec formats/kv5_protect formats/fileio formats/fileio_native
     document/toolkernel_sparkle document/random
@@ -53,11 +53,14 @@ add_custom_command(
   OUTPUT ${kv_samples_outputs}
   COMMAND ${KV_HOST_CXX} -std=c++17 -O1 -mavx2 -I${PROJECT_SOURCE_DIR}/src -c
           ${PROJECT_SOURCE_DIR}/src/engine/blit_avx2.cpp -o ${kv_docs_work}/kvsamples_avx2.o
+  COMMAND ${KV_HOST_CXX} -std=c++17 -O1 -mavx2 -I${PROJECT_SOURCE_DIR}/src -c
+          ${PROJECT_SOURCE_DIR}/src/pixcode/pix_segment_avx2.cpp -o ${kv_docs_work}/kvsamples_pix_avx2.o
   COMMAND ${KV_HOST_CXX} -std=c++17 -O2 -I${PROJECT_SOURCE_DIR}/src ${kv_samples_sources}
-          ${kv_docs_work}/kvsamples_avx2.o -pthread -o ${kv_docs_work}/kvsamples
+          ${kv_docs_work}/kvsamples_avx2.o ${kv_docs_work}/kvsamples_pix_avx2.o -pthread -o ${kv_docs_work}/kvsamples
   COMMAND ${kv_docs_work}/kvsamples ${KV_DOCS_DIST} ${kv_docs_work}
   COMMAND ${KV_CJPEG} -quality 92 -optimize -outfile ${KV_DOCS_DIST}/splash.jpg ${kv_docs_work}/splash.ppm
   DEPENDS ${kv_samples_sources} ${PROJECT_SOURCE_DIR}/tools/kvfont.h ${PROJECT_SOURCE_DIR}/src/engine/blit_avx2.cpp
+          ${PROJECT_SOURCE_DIR}/src/pixcode/pix_segment_avx2.cpp
   IMPLICIT_DEPENDS CXX ${PROJECT_SOURCE_DIR}/tools/kvsamples.cpp
   COMMENT "Drawing the sample images, sprites and the installer's splash"
   VERBATIM)

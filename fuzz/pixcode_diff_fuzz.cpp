@@ -1,10 +1,11 @@
 // The fast paths judged by the plain one. The input is read as a program written in
 // the language's own words (every command, variables, numerals at the ends of int and
 // around the colour range, labels jumped to forward and back, now and then a fault)
-// and an image wide enough for rows of several lane segments. Both paths run it; the
-// result, the stop, the error boxes and every pixel must agree. With the jump budget
-// off, jumps only go forward (or Escape, held down, ends the loops): a cancelled run
-// must have done a prefix of the other's pixels and left the rest as they were.
+// and an image, narrow or with rows of a whole lane segment and a part of one. Both
+// paths run it, the fast one on either build of the lane loops; the result, the stop,
+// the error boxes and every pixel must agree. With the jump budget off, jumps only go
+// forward (or Escape, held down, ends the loops): a cancelled run must have done a
+// prefix of the other's pixels and left the rest as they were.
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "engine/engine.h"
 #include "fuzz_input.h"
 #include "pixcode/pix_compile.h"
+#include "pixcode/pix_lanes.h"
 #include "pixcode/pix_program.h"
 #include "pixcode/pix_run.h"
 #include "support/ui_script.h"
@@ -69,7 +71,8 @@ std::string Program(FuzzInput& in, bool forwardOnly) {
 }
 
 Outcome Run(const PixCell* cells, const PixMachine* compiled, const std::vector<uint32_t>& image,
-            uint32_t w, uint32_t h, uint32_t budget, int reference, int threads, int escape) {
+            uint32_t w, uint32_t h, uint32_t budget, int reference, int threads, int escape,
+            const char* loops) {
     Surface s{};
     srf_Create(w, h, &s);
     uint32_t* p = srf_Lock(&s);
@@ -80,10 +83,12 @@ Outcome Run(const PixCell* cells, const PixMachine* compiled, const std::vector<
     uiscript_SetEscape(escape);
     eng_ForceReference(reference);
     pix_SetThreads(threads);
+    pix_LanesPin(loops);
     Outcome o{pix_RunPixels(&s, cells, &m), m.stop, uiscript_Boxes(), std::vector<uint32_t>(p, p + w * h)};
     uiscript_SetEscape(0);
     eng_ForceReference(0);
     pix_SetThreads(0);
+    pix_LanesPin(nullptr);
     srf_Unlock(&s);
     srf_Destroy(&s);
     return o;
@@ -112,7 +117,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool forwardOnly = !escape && (mode & 1);
     const uint32_t budget = escape || forwardOnly ? 0 : 1 + in.Byte() % 64;
     const int threads = mode & 16 ? 2 : 1;
-    const uint32_t w = 1 + in.Byte() % 140, h = 1 + in.Byte() % 4;
+    const char* loops = mode & 32 ? "base" : nullptr;   // else the best this machine runs
+    const uint32_t w = mode & 64 ? PIX_LANES + 1 + in.Byte() : 1 + in.Byte() % 140;
+    const uint32_t h = 1 + in.Byte() % 4;
     uint32_t seed = in.Word();
     std::vector<uint32_t> image(w * h);
     for (uint32_t& px : image) {
@@ -126,8 +133,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PixCompileOut out;
     uiscript_Reset();
     if (!pix_Compile(text.c_str(), cells, &m, nullptr, &out)) return 0;
-    const Outcome plain = Run(cells, &m, image, w, h, budget, 1, 1, escape);
-    const Outcome fast = Run(cells, &m, image, w, h, budget, 0, threads, escape);
+    const Outcome plain = Run(cells, &m, image, w, h, budget, 1, 1, escape, nullptr);
+    const Outcome fast = Run(cells, &m, image, w, h, budget, 0, threads, escape, loops);
     if (plain.stop == PIX_STOP_ESCAPE || fast.stop == PIX_STOP_ESCAPE) {
         const Outcome& cancelled = plain.stop == PIX_STOP_ESCAPE ? plain : fast;
         if (!escape || cancelled.ok || !cancelled.boxes.empty() || !PrefixOfTheOther(plain, fast, image))

@@ -3,19 +3,10 @@
 // baseline), else the reference kernels. Tests may pin another runnable set.
 #include "engine/blit_simd.h"
 #include <cstring>
+#include "engine/engine.h"
 
 namespace {
 const BlitKernels* g_override = nullptr;
-
-bool HasAvx2() {
-#if defined(__x86_64__) || defined(_M_X64)
-    // Also checks that the system saves the wide registers.
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
-#else
-    return false;
-#endif
-}
 
 const BlitKernels* Pick() {
     if (const BlitKernels* k = blt_KernelsNamed("avx2")) return k;
@@ -27,7 +18,7 @@ const BlitKernels* Pick() {
 const BlitKernels* blt_KernelsNamed(const char* name) {
 #if defined(__x86_64__) || defined(_M_X64)
     if (std::strcmp(name, "sse2") == 0) return &blt_Sse2Kernels;
-    if (std::strcmp(name, "avx2") == 0 && HasAvx2()) return &blt_Avx2Kernels;
+    if (std::strcmp(name, "avx2") == 0 && eng_HasAvx2()) return &blt_Avx2Kernels;
 #endif
     return nullptr;
 }

@@ -1,4 +1,5 @@
-// engine.cpp — the engine's process-wide state record and its setters.
+// engine.cpp — the engine's process-wide state record and its setters, and what the
+// processor runs.
 #include "engine/engine.h"
 
 namespace {
@@ -55,3 +56,12 @@ const uint32_t* eng_CheckerTable() { return g_eng.checker; }
 
 void eng_ForceReference(int on) { g_eng.referenceForced = on ? 1 : 0; }
 int eng_ReferenceForced() { return g_eng.referenceForced; }
+
+int eng_HasAvx2() {
+#if defined(__x86_64__) || defined(_M_X64)
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? 1 : 0;
+#else
+    return 0;
+#endif
+}

@@ -28,3 +28,7 @@ const uint32_t* eng_CheckerTable();
 // fast paths run. Worker threads read it: flip it between pieces of work only.
 void eng_ForceReference(int on);
 int eng_ReferenceForced();
+
+// 1 when the processor and the system (which must save the wide registers) run AVX2
+// code: kernels built for it are picked at run time.
+int eng_HasAvx2();

@@ -7,9 +7,10 @@
 // run unwritten; pixels done before it keep their new values. Undo and repainting are
 // the caller's.
 // Paths: the plain interpreter (pix_Execute) and the pre-decoded one (pix_fast), which
-// runs rows on lanes (pix_lanes) unless the program reads pixels with load_pixel, and
-// spreads rows over the cores when no pixel can fail, none reads another and no jump
-// budget is set; results are identical on every path. The engine's reference switch
+// runs rows on lanes (pix_lanes, AVX2 loops where the processor has them) unless the
+// program reads pixels with load_pixel, and spreads rows over the cores when no pixel
+// can fail, none reads another and no jump budget is set; results are identical on
+// every path. The engine's reference switch
 // (eng_ForceReference) selects the plain one.
 #pragma once
 #include "engine/surface.h"

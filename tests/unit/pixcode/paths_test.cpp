@@ -1,5 +1,5 @@
-// Generated programs over random images: the pre-decoded path and the threaded path
-// must agree with the plain cell-walking path on pixels, errors, stops and status
+// Generated programs over random images: the pre-decoded path, on each build of the
+// lane loops, and the threaded path must agree with the plain cell-walking path on pixels, errors, stops and status
 // texts; golden hashes pin what the plain path gives.
 #include <gtest/gtest.h>
 #include <climits>
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include "engine/engine.h"
+#include "pixcode/pix_lanes.h"
 #include "pixcode/pix_program.h"
 #include "pixcode/pix_run.h"
 #include "pixcode/pix_vocab.h"
@@ -132,10 +133,13 @@ struct PathResult {
     }
 };
 
-PathResult RunPath(const Compiled& c, Surface* img, uint32_t budget, int reference, int threads) {
+// `loops` pins the lane loops of the fast path ("base" or "avx2"), null the best ones.
+PathResult RunPath(const Compiled& c, Surface* img, uint32_t budget, int reference, int threads,
+                   const char* loops = nullptr) {
     uiscript_Reset();
     eng_ForceReference(reference);
     pix_SetThreads(threads);
+    pix_LanesPin(loops);
     Surface t{};
     srf_Duplicate(&t, img);
     PixMachine m = c.m;
@@ -144,6 +148,7 @@ PathResult RunPath(const Compiled& c, Surface* img, uint32_t budget, int referen
     srf_Destroy(&t);
     eng_ForceReference(0);
     pix_SetThreads(0);
+    pix_LanesPin(nullptr);
     return r;
 }
 
@@ -154,9 +159,13 @@ void ExpectPathsAgree(const std::string& text, Surface* img, uint32_t budget) {
     CompileText(text, &c);
     ASSERT_TRUE(c.ok) << c.out.error << "\n" << text;
     const PathResult want = RunPath(c, img, budget, 1, 1);
-    for (int threads : {1, 2})
-        ASSERT_TRUE(RunPath(c, img, budget, 0, threads) == want)
-            << threads << " threads on " << img->width << "x" << img->height << ":\n" << text;
+    for (const char* loops : {"base", "avx2"})
+        for (int threads : {1, 2})
+            if (pix_LanesPin(loops)) {
+                ASSERT_TRUE(RunPath(c, img, budget, 0, threads, loops) == want)
+                    << loops << " loops, " << threads << " threads on " << img->width << "x" << img->height
+                    << ":\n" << text;
+            }
 }
 }  // namespace
 
@@ -209,7 +218,7 @@ TEST(PixcodePaths, LanesAgreeOnTheBenchmarkAndTheEdgeCases) {
         {"label #1 compare_less _a,_x,#90 gotoif _a,#1", 100},
     };
     std::mt19937 rng(31);
-    TestSurface img(150, 4);
+    TestSurface img(2 * PIX_LANES + 37, 4);
     FillRandom(img.get(), rng);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
