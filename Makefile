@@ -1,5 +1,5 @@
 # The commands a person types. Each installs what is missing first.
-.PHONY: run test bench fuzz asan native win dist clean
+.PHONY: run test bench fuzz fuzz-long asan native win dist clean
 
 run:
 	@bash scripts/run.sh
@@ -24,6 +24,9 @@ dist:
 
 fuzz:
 	@bash scripts/fuzz.sh
+
+fuzz-long:
+	@bash scripts/fuzz-long.sh
 
 clean:
 	rm -rf build
