@@ -54,7 +54,8 @@ struct Soak {
     std::vector<int> commands;
     std::vector<std::string> files;
     long step = 0, answered = 0;
-    bool decided = false;  // at the end every question is answered yes (or OK)
+    std::string typing = {};  // the title of a file dialog the end phase fills in
+    bool decided = false;  // at the end: no to saving first and to sprites, else yes (or OK)
     std::string failure = {}, sample = {};  // sample: the last resource figures
 
     int Pick(int n) { return (int)(rng() % (unsigned)n); }
@@ -77,7 +78,7 @@ struct Soak {
     }
     void Command(int id) { PostMessageA(main, WM_COMMAND, id, 0); }
     // The last steps, printed with a failure.
-    std::deque<std::string> trail;
+    std::deque<std::string> trail = {};
     void Note(const std::string& what) {
         trail.push_back(std::to_string(step) + ": " + what);
         if (trail.size() > 16) trail.pop_front();
@@ -118,34 +119,54 @@ struct Soak {
         return s.second;
     }
     // Answers what came up, at random, until nothing waits (or a while has passed).
-    void Answer() {
-        for (int round = 0; round < 40; round++) {
-            Sleep(round ? 60 : 30);
+    // `quietMs`: how long nothing may wait before it returns (a window may follow another).
+    void Answer(int quietMs = 90) {
+        for (int round = 0, quiet = 0; round < 60 && quiet < quietMs; round++) {
+            // Once the program waits for input again, what it opens is there to see.
+            WaitForInputIdle(p->pi.hProcess, 2000);
+            Sleep(30);
             std::vector<HWND> waiting = Waiting();
-            if (waiting.empty()) return;
+            quiet = waiting.empty() ? quiet + 30 : 0;
             for (HWND w : waiting) {
                 answered++;
                 const std::string title = drv_Text(w);
-                Note("answering \"" + title + "\"");
+
                 for (const char* t : EXCEPTION_TITLES)
                     if (title == t) failure = "exception reported: " + title;
-                if (GetDlgItem(w, cmb13) || GetDlgItem(w, edt1) || GetDlgItem(w, lst1)) {
+                if (title == typing) continue;  // being typed into
+                if (GetDlgItem(w, cmb1) || GetDlgItem(w, cmb13) || GetDlgItem(w, edt1) || GetDlgItem(w, lst1)) {
                     PostMessageA(w, WM_COMMAND, IDCANCEL, 0);  // a file dialog
                     continue;
                 }
                 HWND bar = FindWindowExA(w, nullptr, "ScrollBar", nullptr);
                 if (bar && Pick(2)) SendMessageA(w, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, Pick(1001)), (LPARAM)bar);
-                const int answer = decided ? (GetDlgItem(w, IDYES) ? IDYES : IDOK) : ANSWERS[Pick(5)];  // 0: closed
+                const int answer = !decided ? ANSWERS[Pick(5)]  // 0: closed
+                                   : title == "Confirm Save" || title == "Transparency Detected" ? IDNO
+                                   : GetDlgItem(w, IDYES)                                         ? IDYES
+                                                                                                  : IDOK;
+                Note("answering \"" + title + "\" with " + std::to_string(answer));
                 if (!answer) PostMessageA(w, WM_CLOSE, 0, 0);
                 else if (HWND b = GetDlgItem(w, answer)) PostMessageA(b, BM_CLICK, 0, 0);
                 else PostMessageA(w, WM_COMMAND, Pick(2) ? IDOK : IDCANCEL, 0);
             }
         }
     }
+    // Answers windows until `done` holds, for up to 20 s.
+    template <class Done> void AnswerUntil(Done done) {
+        for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < 20000 && !done();) Answer();
+    }
+    // An exception line in the program's runtime log.
+    std::string LoggedException() {
+        std::ifstream log(p->folder + "\\" + LOG_FILE_NAME);
+        for (std::string line; std::getline(log, line);)
+            if (line.find("An error occurred at") != std::string::npos) return "exception in the log: " + line;
+        return "";
+    }
     void Check() {
         DWORD_PTR ignored;
         if (!SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored))
             failure = WaitForSingleObject(p->pi.hProcess, 0) == WAIT_OBJECT_0 ? "the program ended" : "no answer in 5 s";
+        if (failure.empty()) failure = LoggedException();
         if (step % 25) return;
         PROCESS_MEMORY_COUNTERS_EX mem{};
         mem.cb = sizeof mem;
@@ -214,6 +235,7 @@ int main(int argc, char** argv) {
     std::printf("soak: %ld s, seed %u\n", seconds, seed);
     eng_Init();
     const std::string dir = drv_MakeFolder("soak", drv_QuietSettingsFile(1));
+    DeleteFileA((dir + "\\" + LOG_FILE_NAME).c_str());  // a run before may have held the folder
     const std::string canvas = dir + "\\canvas.kv5", final = dir + "\\final.kv5";
     drv_WritePicture(canvas, 640, 480);
     KvRunning r;
@@ -243,21 +265,26 @@ int main(int argc, char** argv) {
     // The image as it is now, saved as KV5 under a new name, reloaded and saved again.
     if (s.failure.empty()) {
         s.decided = true;
-        s.Answer();
-        std::thread typing = DriveWindowLater("Save Image", [&](HWND d) { TypeFileName(d, final); }, 15000);
+        s.Answer(1500);
+        s.Note("final: Save As " + final);
+        s.typing = "Save Image";
+        std::thread typing = DriveWindowLater(s.typing, [&](HWND d) { TypeFileName(d, final); }, 15000);
         s.Command(CMD_SAVE_AS);
+        s.AnswerUntil([&] { return drv_Exists(final); });
         typing.join();
-        for (int t = 0; t < 150 && !drv_Exists(final); t++) s.Answer();
+        s.typing.clear();
         const std::vector<uint32_t> saved = Pixels(final);
+        s.Note("final: reload and save");
         s.Command(CMD_RELOAD);
-        s.Answer();
+        s.Answer(1500);
+        DeleteFileA(final.c_str());
+        s.Command(CMD_SAVE);
+        s.AnswerUntil([&] { return drv_Exists(final); });
         if (saved.empty()) s.failure = "the image was not saved as KV5";
-        else if (!drv_SaveInPlace(s.main, final, 20000)) s.failure = "the reloaded image was not saved";
+        else if (!drv_Exists(final)) s.failure = "the reloaded image was not saved";
         else if (Pixels(final) != saved) s.failure = "the reloaded image differs from the one saved";
     }
-    std::ifstream log(dir + "\\" + LOG_FILE_NAME);
-    for (std::string line; s.failure.empty() && std::getline(log, line);)
-        if (line.find("An error occurred at") != std::string::npos) s.failure = "exception in the log: " + line;
+    if (s.failure.empty()) s.failure = s.LoggedException();
     if (!s.failure.empty()) {
         std::printf("FAIL seed %u at step %ld: %s\n", seed, s.step, s.failure.c_str());
         for (const std::string& t : s.trail) std::printf("  %s\n", t.c_str());
