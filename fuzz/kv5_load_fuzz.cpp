@@ -7,8 +7,10 @@
 #include "formats/kv5_protect.h"
 #include "support/ui_script.h"
 #include "loader_contract.h"
+#include "small_image.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* raw, size_t size) {
+    const uint8_t* data = fz_SmallKv5(raw, size).data();
     size_t use = kv5_LoadExtent(data, size);
     if (use > size) use = size;
     ImageFileInfo info{};

@@ -2,7 +2,9 @@
 // reader would stop reading.
 #include "formats/kv5_tiled.h"
 #include "loader_contract.h"
+#include "small_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    return fz_QuietLoad<kv5_LoadTiledBytes>(data, size, kv5_TiledExtent(data, size));
+    const std::vector<uint8_t>& in = fz_SmallKv5(data, size);
+    return fz_QuietLoad<kv5_LoadTiledBytes>(in.data(), in.size(), kv5_TiledExtent(in.data(), in.size()));
 }

@@ -195,11 +195,19 @@ static void OnDropFiles(HWND w, HDROP drop) {
     files_OpenGiven(path);
 }
 
-static HBRUSH OnCtlColorStatic(HDC dc, HWND control) {
-    if (control != g_shell.status) return nullptr;
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, SHELL_STATUS_TEXT);
-    return g_shell.background;
+// The status line draws its own text with a path ellipsis. The system's static
+// control is not used for it: Wine's adds a word ellipsis to the path ellipsis and
+// then aborts the program on a text that still does not fit.
+static void OnDrawStatus(const DRAWITEMSTRUCT* d) {
+    char text[512];
+    GetWindowTextA(d->hwndItem, text, sizeof text);
+    RECT r = d->rcItem;
+    FillRect(d->hDC, &r, g_shell.background);
+    SetBkMode(d->hDC, TRANSPARENT);
+    SetTextColor(d->hDC, SHELL_STATUS_TEXT);
+    HGDIOBJ old = SelectObject(d->hDC, g_shell.arial8);
+    DrawTextA(d->hDC, text, -1, &r, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_PATH_ELLIPSIS);
+    SelectObject(d->hDC, old);
 }
 
 static void OnMainMouseMove() {
@@ -242,7 +250,7 @@ static int OnCreate(HWND w) {
     g_shell.colorbar = child("kelvara_wnd_colorbar", "", 0, 0, w, 3);
     g_shell.quickpal = child("kelvara_wnd_quickpal", "", 0, WS_EX_STATICEDGE, w, 4);
     g_shell.linkbar = child("kelvara_wnd_linkbar", "", 0, 0, w, 5);
-    g_shell.status = child("STATIC", "", SS_SUNKEN | SS_CENTERIMAGE | SS_NOPREFIX | SS_PATHELLIPSIS, 0, w, 6);
+    g_shell.status = child("STATIC", "", SS_SUNKEN | SS_OWNERDRAW, 0, w, 6);
     g_shell.logo = child("STATIC", "", SS_SUNKEN | SS_CENTERIMAGE | SS_BITMAP | SS_NOTIFY, 0, w, 7);
     if (!g_shell.view || !g_shell.toolbar || !g_shell.colorbar || !g_shell.quickpal || !g_shell.linkbar ||
         !g_shell.status || !g_shell.logo)
@@ -292,11 +300,10 @@ static LRESULT CALLBACK MainProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SYSKEYDOWN: OnKeyDown(w, msg, wp); if (msg == WM_SYSKEYDOWN) break; return 0;
     case WM_MOUSEWHEEL: OnMouseWheel(wp); return 0;
     case WM_DROPFILES: OnDropFiles(w, (HDROP)wp); return 0;
-    case WM_CTLCOLORSTATIC: {
-        HBRUSH b = OnCtlColorStatic((HDC)wp, (HWND)lp);
-        if (b) return (LRESULT)b;
-        break;
-    }
+    case WM_DRAWITEM:
+        if (((const DRAWITEMSTRUCT*)lp)->hwndItem != g_shell.status) break;
+        OnDrawStatus((const DRAWITEMSTRUCT*)lp);
+        return TRUE;
     case WM_MOUSEMOVE: OnMainMouseMove(); return 0;
     case WM_DPICHANGED: OnDpiChanged(w, HIWORD(wp), (const RECT*)lp); return 0;
     case WM_ACTIVATE:

@@ -39,13 +39,16 @@ int ReadTiledHeader(const uint8_t* data, size_t size, TiledHeader* h) {
     return 1;
 }
 
+size_t TileCount(const TiledHeader& h) {
+    return (size_t)((h.width + TILE - 1) / TILE) * ((h.height + TILE - 1) / TILE);
+}
+
 // Work buffers hold the larger of five bytes per pixel and a full stream of the
 // largest tiles: small images need whole tiles however few pixels they show.
 int TiledCapacity(const TiledHeader& h, size_t* cap) {
     size_t pixels;
     if (!srf_SizeAccepted(h.width, h.height, &pixels)) return refuse_With("bad dimensions");
-    size_t tiles = (size_t)((h.width + TILE - 1) / TILE) * ((h.height + TILE - 1) / TILE);
-    return (sz_Mul(tiles, TILE_MAX_BYTES, cap) && sz_Add(*cap, KV5_BUFFER_SLACK, cap)) || refuse_With("too large");
+    return (sz_Mul(TileCount(h), TILE_MAX_BYTES, cap) && sz_Add(*cap, KV5_BUFFER_SLACK, cap)) || refuse_With("too large");
 }
 
 // Stored pixel i of a strip-ordered tile -> its position in the tile.
@@ -140,7 +143,10 @@ int kv5_LoadTiledBytes(Surface* out, const uint8_t* data, size_t size, ImageFile
     const uint8_t* stream;
     size_t decoded;
     Surface made;
+    // Every tile takes at least its type byte: a shorter stream is refused before the
+    // surface (up to 64 MB) is made for it.
     int ok = kv5_UndoCodecs(h.codecs, data + h.dataOffset, n, cap, 1, info, buf, nullptr, &stream, &decoded) &&
+             (decoded >= TileCount(h) || refuse_With("truncated tile")) &&
              (srf_CreateExact(h.width, h.height, &made) || refuse_With("cannot make surface"));
     if (ok) {
         ok = DecodeTiles(&made, stream, decoded);

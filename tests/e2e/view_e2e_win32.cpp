@@ -105,6 +105,13 @@ TEST(Journey, TheViewShowsTheImageAfterEveryChange) {
         expect_view_shows(view, &saved, after);
     };
     check("opening");
+    // A status text with a path that fits nowhere, not even in part, is cut, never
+    // the end of the program.
+    SendMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    SendMessageA(GetDlgItem(main, 6), WM_SETTEXT, 0, (LPARAM)" Saved C:\\Pictures\\holiday.kv5");
+    RedrawWindow(GetDlgItem(main, 6), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    ASSERT_EQ(WaitForSingleObject(r.p.pi.hProcess, 500), (DWORD)WAIT_TIMEOUT) << "ended on a status text";
+    SendMessageA(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
 
     drv_Command(main, CMD_FX_NEGATIVE);
     check("Make Negative");
