@@ -131,6 +131,8 @@ int bopt_Parse(int argc, const char* const* argv, BatchOptions* out, std::string
             o.quiet = 1;
         } else if (name == "--in-place") {
             o.inPlace = 1;
+        } else if (name == "--alpha-as-stored") {
+            o.alphaAsStored = 1;
         } else {
             return Fail(error, "unknown option '" + name + "'");
         }
@@ -163,6 +165,10 @@ std::string bopt_HelpText() {
     t += "  --level 0..3        KV5 compression (2)\n"
          "  --password          protects KV5 files with the password on the first line of\n"
          "                      standard input (never given on the command line)\n\n"
+         "Input:\n"
+         "  --alpha-as-stored   takes each input's transparency as its file states it; by\n"
+         "                      default an image whose alpha looks like opacity is inverted,\n"
+         "                      as Kelvara's \"Auto-detect Alpha Channel Type\" does\n\n"
          "Running:\n"
          "  --jobs N            files worked on at once (default: the number of cores)\n"
          "  --quiet             no progress line on standard error\n"

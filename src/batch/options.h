@@ -31,6 +31,7 @@ struct BatchOptions {
     int jobs = 0;            // --jobs, 0 = the number of cores
     int quiet = 0;
     int inPlace = 0;
+    int alphaAsStored = 0;   // --alpha-as-stored: no guess at the inputs' alpha convention
     int help = 0;            // --help: nothing else is checked
     uint32_t colour1 = 0xFFFFFF;   // COLORREFs, the program's default drawing colours
     uint32_t colour2 = 0xFF0000;

@@ -13,6 +13,7 @@
 #include "platform/refusal.h"
 #include "platform/sysio.h"
 #include "platform/ui.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -206,6 +207,11 @@ void bpl_Setup(const BatchOptions& o, const std::string& password) {
     g_kv5 = Kv5SaveOptions{};
     g_kv5.level = o.level >= 0 ? o.level : BPL_DEFAULT_LEVEL;
     g_kv5.password = g_password.empty() ? nullptr : g_password.c_str();
+    if (o.alphaAsStored) {
+        SettingsRecord r = g_settings;
+        r.autoDetectAlpha = 0;
+        set_Record(&r);
+    }
 }
 
 int bpl_Plan(const BatchOptions& o, std::vector<BatchFile>* files, std::string* error) {
