@@ -137,8 +137,11 @@ TEST(Journey, PrintsEachSizingThroughARealPrinter) {
             PostMessageA(GetDlgItem(dlg, IDHELP), BM_CLICK, 0, 0);
             EXPECT_TRUE(drv_Answer(&r.p, "File not found!!", IDOK, 10000));
         }
+        WaitForInputIdle(r.p.pi.hProcess, 5000);  // the dialog has set its controls from the last print
         PostMessageA(GetDlgItem(dlg, IDC_PRINT_FIT0 + run.fit), BM_CLICK, 0, 0);
         SendDlgItemMessageA(dlg, IDC_PRINT_BRIGHTEN, BM_SETCHECK, run.brighten ? BST_CHECKED : BST_UNCHECKED, 0);
+        WaitForInputIdle(r.p.pi.hProcess, 5000);
+        ASSERT_EQ(IsDlgButtonChecked(dlg, IDC_PRINT_BRIGHTEN) == BST_CHECKED, run.brighten == 1);
         PostMessageA(dlg, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(drv_WaitStatus(r.p.main, " Image sent to Printer.", 30000)) << drv_Status(r.p.main);
         Surface page{};
