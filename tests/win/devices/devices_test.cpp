@@ -19,17 +19,6 @@
 #include "support/ui_script.h"
 #include "support/win_driver_win32.h"
 
-namespace {
-
-// The folder of this test program, where the stand-in DLLs are built.
-std::string TestsFolder() {
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, sizeof self);
-    return std::string(self).substr(0, std::string(self).rfind('\\'));
-}
-
-}  // namespace
-
 TEST(Devices, IconCreatorAndScreenCapture) {
     eng_Init();
     path_Init();
@@ -112,7 +101,7 @@ TEST(Devices, ScannerWithoutSourcesAndTheSizeRule) {
 // TWAIN_32.DLL; the message names the DLL that was tried. (Wine puts its own
 // TWAIN_32.DLL in place of any other, so stand-ins play only TWAINDSM.DLL.)
 TEST(Devices, SourceManagerOrderAndMessages) {
-    const std::string tests = TestsFolder();
+    const std::string tests = TestProgramFolder();  // where the stand-in DLLs are built
     const struct {
         const char* dsm;    // the stand-in put there as TWAINDSM.DLL, or null
         int withTwain;      // whether TWAIN_32.DLL is there
@@ -185,7 +174,7 @@ TEST(Devices, PrintBandsLandCentredAndBrightened) {
 // name; one loaded by full path still is.
 TEST(Devices, LimitedDllSearchSkipsTheCurrentFolder) {
     Scratch d("kvplant");
-    ASSERT_TRUE(CopyFileA((TestsFolder() + "\\kv_marker_dll.dll").c_str(), (d.dir + "\\kvplanted.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((TestProgramFolder() + "\\kv_marker_dll.dll").c_str(), (d.dir + "\\kvplanted.dll").c_str(), FALSE));
     char before[MAX_PATH];
     GetCurrentDirectoryA(sizeof before, before);
     SetCurrentDirectoryA(d.dir.c_str());

@@ -19,6 +19,7 @@
 #include "support/scratch.h"
 #include "support/settings_support.h"
 #include "support/test_surface.h"
+#include "support/win_driver_win32.h"
 
 namespace {
 
@@ -69,10 +70,7 @@ struct Kv5DecoderTest : ::testing::Test {
     Scratch d{"kvwic"};
     IWICImagingFactory* f = nullptr;
     static void SetUpTestSuite() {
-        std::string dll = KV_KV5CODEC_PATH;
-        for (char& c : dll)
-            if (c == '/') c = '\\';
-        ASSERT_TRUE(creg_RegisterKv5Codec(("Z:" + dll).c_str()));
+        ASSERT_TRUE(creg_RegisterKv5Codec(WinPath(KV_KV5CODEC_PATH).c_str()));
     }
     static void TearDownTestSuite() {
         EXPECT_TRUE(creg_UnregisterKv5Codec());
