@@ -114,10 +114,8 @@ TEST_F(Kv5DecoderTest, EveryLevelAndSizeGivesTheReadersPixels) {
 // which learns the extension from the component's list of decoders.
 TEST_F(Kv5DecoderTest, TheImagingPluginOpensKv5) {
     ASSERT_TRUE(path_CreateFolders());
-    std::string dll = std::string(KV_PLUGIN_BUILD_DIR) + "/Imaging filter.dll";
-    for (char& c : dll)
-        if (c == '/') c = '\\';
-    ASSERT_TRUE(CopyFileA(("Z:" + dll).c_str(), (d.dir + "\\Plugins\\Imaging filter.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(WinPath(KV_PLUGIN_BUILD_DIR "/Imaging filter.dll").c_str(),
+                          (d.dir + "\\Plugins\\Imaging filter.dll").c_str(), FALSE));
     TestSurface t(41, 29);
     FillPattern(t.get());
     FillWith(t.get(), 0, 0, 9, 3, 0xFF336699);
