@@ -9,15 +9,14 @@
 
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/app_ids.h"
-#include "document/toolselect.h"
-#include "document/tools.h"
 #include "e2e/driver_win32.h"
 #include "panels/panels_ids.h"
+#include "support/help_project.h"
+#include "support/win_driver_win32.h"
 
 // The system's CHM reader (itss.dll), through which the help viewer reads the pages: it
 // opens a .chm as a structured storage. Only the methods up to the one used are named.
@@ -48,28 +47,6 @@ std::string SourcePath(const std::string& relative) {
 std::string Bytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// The [FILES] of the help project.
-std::vector<std::string> HelpProjectFiles() {
-    std::istringstream in(Bytes(SourcePath("resources/help/Kelvara.hhp")));
-    std::vector<std::string> files;
-    bool inFiles = false;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line[0] == '[') inFiles = line == "[FILES]";
-        else if (inFiles && !line.empty()) files.push_back(line);
-    }
-    return files;
-}
-
-HWND FindTopLevel(const char* title, int timeoutMs) {
-    for (int t = 0; t < timeoutMs; t += 100) {
-        HWND w = FindWindowA(nullptr, title);
-        if (w && IsWindowVisible(w)) return w;
-        Sleep(100);
-    }
-    return nullptr;
 }
 
 // Opens the second chapter of the viewer's contents (the drawing tools) for the picture.
@@ -134,14 +111,13 @@ TEST(Journey, ToolHelpOpensInTheHelpViewer) {
     std::string dir = drv_MakeFolder("help", drv_QuietSettingsFile(0, 12));
     KvRunning r;
     ASSERT_TRUE(drv_StartReady(&r.p, dir, "")) << drv_Status(r.p.main);
-    ASSERT_STREQ(tool_Info(12)->helpPage, "tool_ruler.htm");
 
     drv_Command(r.p.main, CMD_TOOL_HELP);
     ASSERT_TRUE(drv_Answer(&r.p, "File not found!!", IDOK, 20000));
 
     ASSERT_TRUE(CopyFileA(drv_BuildPath("Kelvara.chm").c_str(), (dir + "\\Kelvara.chm").c_str(), FALSE));
     drv_Command(r.p.main, CMD_TOOL_HELP);
-    HWND viewer = FindTopLevel(VIEWER_TITLE, 30000);
+    HWND viewer = FindWindowWait(VIEWER_TITLE, nullptr, 30000);
     ASSERT_TRUE(viewer) << drv_Status(r.p.main);
     EXPECT_FALSE(drv_FindOwned(&r.p, "File not found!!", 500));
     EXPECT_FALSE(drv_FindOwned(&r.p, "HTML Help Error!!", 500));
@@ -161,7 +137,7 @@ TEST(Journey, ToolHelpOpensInTheHelpViewer) {
 // the tools' included, to the project).
 TEST(Documents, CompiledHelpHoldsEveryPage) {
     std::string chm = drv_BuildPath("Kelvara.chm");
-    std::vector<std::string> files = HelpProjectFiles();
+    std::vector<std::string> files = HelpProjectFiles(Bytes(SourcePath("resources/help/Kelvara.hhp")));
     ASSERT_GE(files.size(), 48u);
     CoInitialize(nullptr);
     IITStorage* itss = nullptr;

@@ -126,21 +126,16 @@ TEST(Journey, EveryToolWithTheMouse) {
     SetCursorPos(1270, 1010);
     Sleep(500);
 
-    // Pencil: what it paints, what it says, and one undo step for the stroke.
+    // Pencil: what it paints and what it says. (A stroke's undo step: the native
+    // document test; Undo and Redo from the menu: the view journey.)
     s.Send(WM_LBUTTONDOWN, MK_LBUTTON, 10, 10);
     s.Send(WM_MOUSEMOVE, MK_LBUTTON, 20, 15);
     EXPECT_EQ(drv_Status(s.main), " Drawing at (20,15) with pencil");
     s.Send(WM_LBUTTONUP, 0, 20, 15);
-    Surface white{};
-    srf_Duplicate(&white, &expect);
     srf_Lock(&expect);
     drw_Line(&expect, 10, 10, 20, 15, 0x00FF0000);
     srf_Unlock(&expect);
     s.ExpectSaved(&expect, "pencil");
-    drv_Command(s.main, CMD_UNDO);
-    s.ExpectSaved(&white, "undone");
-    drv_Command(s.main, CMD_REDO);
-    s.ExpectSaved(&expect, "redone");
 
     // IntelliCurve: left clicks set points, the right click paints and resets.
     s.Tool(3);
@@ -257,7 +252,6 @@ TEST(Journey, EveryToolWithTheMouse) {
     Sleep(300);
     EXPECT_TRUE(drv_SaveScreen(drv_BuildPath("kelvara_e2e_tools.bmp")));
     srf_Destroy(&all);
-    srf_Destroy(&white);
     srf_Destroy(&expect);
     eng_Shutdown();
 }

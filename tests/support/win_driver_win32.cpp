@@ -3,6 +3,18 @@
 
 #include <dlgs.h>
 
+std::string WinPath(std::string hostPath) {
+    for (char& c : hostPath)
+        if (c == '/') c = '\\';
+    return "Z:" + hostPath;
+}
+
+std::string TestProgramFolder() {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    return std::string(self).substr(0, std::string(self).rfind('\\'));
+}
+
 HWND FindWindowWait(const char* title, const char* cls, int timeoutMs) {
     for (int waited = 0; waited <= timeoutMs; waited += 20) {
         HWND w = FindWindowA(cls, title);

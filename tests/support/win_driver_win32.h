@@ -6,6 +6,13 @@
 #include <string>
 #include <thread>
 
+// A path of the host (Linux) file system as the program sees it under Wine: Z: and
+// backslashes.
+std::string WinPath(std::string hostPath);
+
+// The folder of the running test program, without a trailing backslash.
+std::string TestProgramFolder();
+
 // Polls for a visible top-level window whose title is `title` (and, when given,
 // whose class is `cls`), up to `timeoutMs`. Returns it or null.
 HWND FindWindowWait(const char* title, const char* cls, int timeoutMs);

@@ -7,15 +7,11 @@
 #include <string>
 #include <vector>
 #include "app/instances.h"
+#include "support/win_driver_win32.h"
 
 namespace {
 
-std::string HelperPath() {
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string p = self;
-    return p.substr(0, p.rfind('\\') + 1) + "kv_instance_helper.exe";
-}
+std::string HelperPath() { return TestProgramFolder() + "\\kv_instance_helper.exe"; }
 
 }  // namespace
 

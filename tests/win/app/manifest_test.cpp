@@ -4,12 +4,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
+#include "support/win_driver_win32.h"
 
 TEST(Manifest, InsideEveryProgram) {
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string root = self;
-    root = root.substr(0, root.rfind('\\'));
+    std::string root = TestProgramFolder();
     root = root.substr(0, root.rfind('\\'));  // the programs lie one above the tests
     const char* settings[] = {
         ">UTF-8</activeCodePage>",

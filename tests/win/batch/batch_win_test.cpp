@@ -13,17 +13,12 @@
 #include "support/scratch.h"
 #include "support/settings_support.h"
 #include "support/test_surface.h"
+#include "support/win_driver_win32.h"
 
 namespace {
 
 // The build folder: kvbatch.exe and its Plugins folder lie one above the tests.
-std::string BuildRoot() {
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string p = self;
-    p = p.substr(0, p.rfind('\\'));
-    return p.substr(0, p.rfind('\\'));
-}
+std::string BuildRoot() { return TestProgramFolder().substr(0, TestProgramFolder().rfind('\\')); }
 
 // Runs kvbatch.exe with `args` in `folder`; its exit status, standard error in *err.
 DWORD RunBatch(const std::string& folder, const std::string& args, std::string* err) {

@@ -7,6 +7,7 @@
 #include <vector>
 #include "devices/clipboard_win32.h"
 #include "engine/engine.h"
+#include "support/format_support.h"
 #include "support/test_surface.h"
 
 namespace {
@@ -21,17 +22,11 @@ void PutOnClipboard(const std::vector<uint8_t>& bytes) {
     CloseClipboard();
 }
 
-std::vector<uint8_t> Dib24(int w, int h, uint8_t value) {
-    int row = (w * 3 + 3) & ~3;
-    std::vector<uint8_t> b(40 + row * h, value);
-    BITMAPINFOHEADER bih{};
-    bih.biSize = 40;
-    bih.biWidth = w;
-    bih.biHeight = h;
-    bih.biPlanes = 1;
-    bih.biBitCount = 24;
-    std::memcpy(b.data(), &bih, 40);
-    return b;
+// A packed bitmap as it lies on the clipboard: a BMP file without its file header.
+std::vector<uint8_t> Dib(int w, int h, int bits, const ftest::Bytes& palette, const ftest::Bytes& pixels,
+                         uint32_t coloursUsed = 0) {
+    const ftest::Bytes file = ftest::Bmp(w, h, bits, 0, palette, pixels, 1, 40, coloursUsed);
+    return std::vector<uint8_t>(file.begin() + 14, file.end());
 }
 
 }  // namespace
@@ -46,32 +41,18 @@ TEST(Clipboard, CopyPasteAndForeignBitmaps) {
     ASSERT_EQ(ClipboardPaste(&b, nullptr), 1);
     EXPECT_TRUE(SameSurface(&a, &b));
 
-    PutOnClipboard(Dib24(3, 2, 0x40));
+    PutOnClipboard(Dib(3, 2, 24, {}, ftest::Bytes(2 * 12, 0x40)));
     ASSERT_EQ(ClipboardPaste(&b, nullptr), 1);
     EXPECT_EQ((Dims{b.width, b.height}), (Dims{3, 2}));
     for (uint32_t w : WordsOf(&b)) EXPECT_EQ(w, 0x00404040u);
 
     // 8 bits with 16 colours used: the table has 16 entries, the pixels follow it.
-    std::vector<uint8_t> pal8(40 + 16 * 4 + 4 * 2, 0);
-    BITMAPINFOHEADER h8{};
-    h8.biSize = 40;
-    h8.biWidth = 2;
-    h8.biHeight = 2;
-    h8.biPlanes = 1;
-    h8.biBitCount = 8;
-    h8.biClrUsed = 16;
-    std::memcpy(pal8.data(), &h8, 40);
-    const uint8_t entry15[4] = {0x10, 0x20, 0x30, 0};  // blue, green, red
-    std::memcpy(&pal8[40 + 15 * 4], entry15, 4);
-    for (int i = 0; i < 8; i++) pal8[40 + 64 + i] = 15;
-    PutOnClipboard(pal8);
+    const ftest::Bytes entry15 = {0x10, 0x20, 0x30, 0};  // blue, green, red
+    PutOnClipboard(Dib(2, 2, 8, ftest::Cat({ftest::Bytes(15 * 4, 0), entry15}), ftest::Bytes(2 * 4, 15), 16));
     ASSERT_EQ(ClipboardPaste(&b, nullptr), 1);
     for (uint32_t w : WordsOf(&b)) EXPECT_EQ(w, 0x00302010u);
 
-    std::vector<uint8_t> lying = Dib24(3, 2, 0x40);
-    int32_t tall = 2000;
-    std::memcpy(&lying[8], &tall, 4);
-    PutOnClipboard(lying);
+    PutOnClipboard(Dib(3, 2000, 24, {}, ftest::Bytes(2 * 12, 0x40)));  // rows for 2 of the 2000 it claims
     EXPECT_EQ(ClipboardPaste(&b, nullptr), -1);
     EXPECT_EQ((Dims{b.width, b.height}), (Dims{2, 2}));  // untouched
 

@@ -225,14 +225,7 @@ TEST(PicLoadSystem, MetafileJpegGifAndJunk) {
 // sanitizers; the system loaders' pixels are pinned above.)
 namespace {
 
-const char ROOT[] = "Z:\\work\\shared\\corpus\\";
-
-std::string WinPath(const std::string& rel) {
-    std::string p = std::string(ROOT) + rel;
-    for (char& c : p)
-        if (c == '/') c = '\\';
-    return p;
-}
+const std::string ROOT = WinPath(CORPUS);
 
 bool StartsWith(const std::string& s, const char* head) { return s.rfind(head, 0) == 0; }
 
@@ -271,7 +264,7 @@ TEST(CorpusDispatch, EveryFileOfTheseKindsThroughTheDispatcher) {
             continue;
         const auto k = KNOWN.find(r.path);
         std::string differs;  // what this file does otherwise than the index says
-        const std::string path = WinPath(r.path);
+        const std::string path = WinPath(CORPUS + r.path);
         const Loaded l = LoadFile(path);
         const int ok = l.ok;
         // The chain stops at the first loader that takes a file: each system loader that

@@ -19,6 +19,7 @@
 #include "support/scratch.h"
 #include "support/settings_support.h"
 #include "support/test_surface.h"
+#include "support/win_driver_win32.h"
 
 namespace {
 
@@ -69,10 +70,7 @@ struct Kv5DecoderTest : ::testing::Test {
     Scratch d{"kvwic"};
     IWICImagingFactory* f = nullptr;
     static void SetUpTestSuite() {
-        std::string dll = KV_KV5CODEC_PATH;
-        for (char& c : dll)
-            if (c == '/') c = '\\';
-        ASSERT_TRUE(creg_RegisterKv5Codec(("Z:" + dll).c_str()));
+        ASSERT_TRUE(creg_RegisterKv5Codec(WinPath(KV_KV5CODEC_PATH).c_str()));
     }
     static void TearDownTestSuite() {
         EXPECT_TRUE(creg_UnregisterKv5Codec());
@@ -116,10 +114,8 @@ TEST_F(Kv5DecoderTest, EveryLevelAndSizeGivesTheReadersPixels) {
 // which learns the extension from the component's list of decoders.
 TEST_F(Kv5DecoderTest, TheImagingPluginOpensKv5) {
     ASSERT_TRUE(path_CreateFolders());
-    std::string dll = std::string(KV_PLUGIN_BUILD_DIR) + "/Imaging filter.dll";
-    for (char& c : dll)
-        if (c == '/') c = '\\';
-    ASSERT_TRUE(CopyFileA(("Z:" + dll).c_str(), (d.dir + "\\Plugins\\Imaging filter.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(WinPath(KV_PLUGIN_BUILD_DIR "/Imaging filter.dll").c_str(),
+                          (d.dir + "\\Plugins\\Imaging filter.dll").c_str(), FALSE));
     TestSurface t(41, 29);
     FillPattern(t.get());
     FillWith(t.get(), 0, 0, 9, 3, 0xFF336699);

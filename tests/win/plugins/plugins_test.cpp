@@ -35,12 +35,6 @@ const char IMAGING_DLL[] = "Imaging filter.dll";
 const char ACCEPT_DLL[] = "Accept all.dll";
 const char CRASH_DLL[] = "Crash.dll";
 
-std::string WinPath(std::string host) {
-    for (char& c : host)
-        if (c == '/') c = '\\';
-    return "Z:" + host;
-}
-
 std::string Built(const char* dll) {
     const bool shipped = std::string(dll) == PNG_DLL || std::string(dll) == JPEG_DLL || std::string(dll) == IMAGING_DLL;
     return WinPath(shipped ? KV_PLUGIN_BUILD_DIR : KV_PLUGIN_HELPER_DIR) + "\\" + dll;
