@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstring>
 #include <string>
 
 #include "app/app_ids.h"
@@ -46,23 +45,9 @@ struct Session {
     }
 };
 
-// Every pixel's word of a surface, compared with another's.
-bool same(Surface* a, Surface* b) {
-    if (a->width != b->width || a->height != b->height || !srf_Lock(a) || !srf_Lock(b)) return false;
-    bool eq = true;
-    for (uint32_t y = 0; eq && y < a->height; y++)
-        eq = !std::memcmp(a->pixels + y * a->stride, b->pixels + y * b->stride, a->width * 4);
-    srf_Unlock(a);
-    srf_Unlock(b);
-    return eq;
-}
-
 int all_alpha(Surface* s, uint32_t alpha) {
-    if (!srf_Lock(s)) return 0;
     int ok = 1;
-    for (uint32_t y = 0; y < s->height; y++)
-        for (uint32_t x = 0; x < s->width; x++) ok &= s->pixels[y * s->stride + x] >> 24 == alpha;
-    srf_Unlock(s);
+    for (uint32_t w : WordsOf(s)) ok &= w >> 24 == alpha;
     return ok;
 }
 
@@ -96,7 +81,7 @@ TEST(Journey, EffectsAndTransformsWithPreview) {
     EXPECT_EQ(drv_Text(GetDlgItem(dlg, IDC_FX_LEVEL_TEXT)), "Effect Level: 1000 / 1000");
     s.Close(dlg, IDCANCEL);
     s.Saved(&now);
-    EXPECT_TRUE(same(&before, &now)) << "cancelled blur";
+    EXPECT_TRUE(SameSurface(&before, &now)) << "cancelled blur";
 
     // Reopened, the same effect keeps its level; another one starts again at 500.
     dlg = s.Open(CMD_FX_BLUR, "Effect - Blur / Smear");
@@ -111,7 +96,7 @@ TEST(Journey, EffectsAndTransformsWithPreview) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_FX_BAR0 + 1)));
     s.Close(dlg, IDOK);
     s.Saved(&now);
-    EXPECT_TRUE(same(&before, &now)) << "brightness 500";
+    EXPECT_TRUE(SameSurface(&before, &now)) << "brightness 500";
 
     // Set Alpha at 1000 and at 0; undo goes back one effect at a time.
     dlg = s.Open(CMD_FX_SET_ALPHA, "Effect - Set Alpha");
@@ -141,7 +126,7 @@ TEST(Journey, EffectsAndTransformsWithPreview) {
     EXPECT_TRUE(drv_Answer(s.p, "Invalid Matrix", IDOK, 10000));
     s.Close(dlg, IDCANCEL);
     s.Saved(&now);
-    EXPECT_TRUE(same(&before, &now)) << "refused matrix, after two undos";
+    EXPECT_TRUE(SameSurface(&before, &now)) << "refused matrix, after two undos";
 
     // Stretch at level 0 with "Left": 64 pixels wide become 6 (after the undo question).
     drv_Command(s.main, CMD_TR_STRETCH);

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,6 +17,7 @@
 #include "engine/surface.h"
 #include "formats/kv5_file.h"
 #include "settings/settings.h"
+#include "support/test_surface.h"
 
 namespace {
 
@@ -80,12 +80,7 @@ struct Session {
     void ExpectSaved(Surface* expect, const char* what) {
         Surface got{};
         Saved(&got);
-        int same = got.width == expect->width && got.height == expect->height && srf_Lock(&got) && srf_Lock(expect);
-        for (uint32_t y = 0; same && y < got.height; y++)
-            same = !std::memcmp(got.pixels + y * got.stride, expect->pixels + y * expect->stride, got.width * 4);
-        srf_Unlock(&got);
-        srf_Unlock(expect);
-        EXPECT_TRUE(same) << what;
+        EXPECT_TRUE(SameSurface(&got, expect)) << what;
         srf_Destroy(&got);
     }
 };

@@ -20,6 +20,8 @@
 #include "formats/plugin_filter.h"
 #include "panels/fx_ids.h"
 #include "platform/paths.h"
+#include "support/test_surface.h"
+#include "support/win_driver_win32.h"
 
 namespace {
 
@@ -72,12 +74,6 @@ void expect_view_shows(HWND view, Surface* image, const char* after) {
         expect_shown(view, image,
                      std::string(after) + ", scrolled to " + std::to_string(c[0]) + "/" + std::to_string(c[1]));
     }
-}
-
-std::string win_path(std::string host) {
-    for (char& c : host)
-        if (c == '/') c = '\\';
-    return "Z:" + host;
 }
 
 }  // namespace
@@ -150,7 +146,7 @@ TEST(Journey, APhotoFitsTheWindowAndTakesStrokesBelowZoomOne) {
     char here[MAX_PATH];
     GetCurrentDirectoryA(sizeof here, here);  // the plug-in scan leaves the program folder current
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const int loaded = plugin_FilterLoad(&photo, win_path(KV_CORPUS_DIR "/bench-photos/photo_twowings.png").c_str(), &info);
+    const int loaded = plugin_FilterLoad(&photo, WinPath(KV_CORPUS_DIR "/bench-photos/photo_twowings.png").c_str(), &info);
     CoUninitialize();
     SetCurrentDirectoryA(here);
     path_Build(nullptr);
@@ -211,15 +207,11 @@ TEST(Journey, APhotoFitsTheWindowAndTakesStrokesBelowZoomOne) {
     ASSERT_TRUE(drv_SaveInPlace(main, file, 20000)) << drv_Status(main);
     Surface drawn{};
     ASSERT_TRUE(kv5_Load(&drawn, file.c_str(), &info));
-    ASSERT_TRUE(srf_Lock(&drawn) && srf_Lock(&photo));
     int onRow = 0, offRow = 0;
-    auto word = [](Surface* s, int x, int y) { return s->pixels[(size_t)y * s->stride + x] & 0x00FFFFFFu; };
     for (int x = xa; x <= xb; x++) {
-        onRow += word(&drawn, x, row) == 0;
-        for (int y : {row - 1, row + 1}) offRow += word(&drawn, x, y) != word(&photo, x, y);
+        onRow += (WordAt(&drawn, x, row) & 0x00FFFFFFu) == 0;
+        for (int y : {row - 1, row + 1}) offRow += WordAt(&drawn, x, y) != WordAt(&photo, x, y);
     }
-    srf_Unlock(&drawn);
-    srf_Unlock(&photo);
     EXPECT_EQ(onRow, xb - xa + 1) << "pixels of row " << row << " drawn black";
     EXPECT_EQ(offRow, 0) << "pixels beside row " << row << " changed";
     expect_shown(view, &drawn, "after the stroke");
