@@ -207,6 +207,8 @@ TEST(PixcodePaths, LanesAgreeOnTheBenchmarkAndTheEdgeCases) {
         {"and _a,blue,#1 gotoif _a,#2 copy red,#300 exit label #2 copy red,#-5 swap green,alpha", 0},
         // A weight of its own in every lane, beyond both ends.
         {"multiply _c,blue,#5 subtract _c,_c,#100 mix _c,red,green copy red,_c", 0},
+        // The same after reading another pixel, which only the pre-decoded path does.
+        {"subtract _a,_x,#1 load_pixel _a,_y multiply _c,blue,#5 subtract _c,_c,#100 mix _c,red,green copy red,_c", 0},
         // Wrap, shifts by counts past 31, out-of-range colours.
         {"multiply red,red,#16843009 shift_left green,green,_x shift_right blue,#-1000,_y add alpha,#2147483647,alpha", 0},
         // Faults in some lanes only: the first one in visiting order stops the run.
