@@ -23,6 +23,7 @@
 #include "installer/setup_dialogs_win32.h"
 #include "installer/setup_ids.h"
 #include "settings/codecreg_win32.h"
+#include "support/win_driver_win32.h"
 
 namespace {
 
@@ -98,38 +99,19 @@ std::string long_text(HWND w) {
     return s;
 }
 
-struct TitleSearch {
-    const char* title;
-    HWND found;
-};
-
-BOOL CALLBACK find_title(HWND w, LPARAM lp) {
-    TitleSearch* s = (TitleSearch*)lp;
-    char buf[256];
-    if (!IsWindowVisible(w) || !GetWindowTextA(w, buf, sizeof buf) || std::strcmp(buf, s->title)) return TRUE;
-    s->found = w;
-    return FALSE;
-}
-
 // Waits for a visible top-level window of this title in any process and makes `p`
 // the process that shows it (the installer's children are started by the installer).
 HWND attach(KvProcess* p, const char* title, int timeoutMs) {
-    for (int t = 0; t <= timeoutMs; t += 50) {
-        TitleSearch s = {title, nullptr};
-        EnumWindows(find_title, (LPARAM)&s);
-        DWORD pid = 0;
-        if (s.found && GetWindowThreadProcessId(s.found, &pid) && pid) {
-            if (p->pi.dwProcessId != pid) {
-                drv_Kill(p);  // only closes the handles of a copy that has ended
-                p->pi = PROCESS_INFORMATION{};
-                p->pi.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, pid);
-                p->pi.dwProcessId = pid;
-            }
-            return s.found;
-        }
-        Sleep(50);
+    HWND found = FindWindowWait(title, nullptr, timeoutMs);
+    DWORD pid = 0;
+    if (!found || !GetWindowThreadProcessId(found, &pid) || !pid) return nullptr;
+    if (p->pi.dwProcessId != pid) {
+        drv_Kill(p);  // only closes the handles of a copy that has ended
+        p->pi = PROCESS_INFORMATION{};
+        p->pi.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, pid);
+        p->pi.dwProcessId = pid;
     }
-    return nullptr;
+    return found;
 }
 
 BOOL CALLBACK list_title(HWND w, LPARAM lp) {
@@ -163,8 +145,6 @@ void expect_in_front(HWND w) {
             ADD_FAILURE() << "\"" << drv_Text(x) << "\" covers \"" << drv_Text(w) << "\"";
 }
 
-void click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-
 void set_check(HWND dialog, int id, bool on) {
     SendMessageA(GetDlgItem(dialog, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
@@ -187,7 +167,7 @@ void run_wizard(KvProcess* p, const std::string& folderText, bool screenshots) {
         painted(welcome);
         EXPECT_TRUE(drv_SaveScreen(drv_BuildPath("kelsetup_welcome.bmp")));
     }
-    click(welcome, IDOK);
+    PressButton(welcome, IDOK);
 
     HWND licence = drv_FindOwned(p, "License Agreement", WAIT_MS);
     ASSERT_NE(licence, nullptr);
@@ -219,14 +199,14 @@ void run_wizard(KvProcess* p, const std::string& folderText, bool screenshots) {
     }
     ASSERT_EQ(at + 1, countdown.size());
     EXPECT_GE(seen, 5u);  // the count went by, not only its end
-    click(licence, IDOK);
+    PressButton(licence, IDOK);
 
     HWND folder = drv_FindOwned(p, "Set Installation Path", WAIT_MS);
     ASSERT_NE(folder, nullptr);
     HWND edit = GetDlgItem(folder, IDC_SETUP_FOLDER_EDIT);
     EXPECT_EQ(drv_Text(edit), "C:\\Program Files");
     SendMessageA(edit, WM_SETTEXT, 0, (LPARAM)folderText.c_str());
-    click(folder, IDOK);
+    PressButton(folder, IDOK);
 }
 
 // The progress window's caption line; "" when the window is not shown.
@@ -250,7 +230,7 @@ void answer_setup_run(const std::string& userShown) {
     ASSERT_NE(assoc, nullptr);
     expect_in_front(assoc);
     for (int i = 0; i < 6; i++) EXPECT_EQ(IsDlgButtonChecked(assoc, IDC_ASSOC_FIRST + i), (UINT)BST_CHECKED) << i;
-    click(assoc, IDC_ASSOC_APPLY);
+    PressButton(assoc, IDC_ASSOC_APPLY);
     HWND options = drv_FindOwned(&child.p, "Kelvara - Options", WAIT_MS);
     ASSERT_NE(options, nullptr);
     expect_in_front(options);
@@ -259,7 +239,7 @@ void answer_setup_run(const std::string& userShown) {
     }
     SendMessageA(GetDlgItem(options, IDC_OPT_USER), WM_SETTEXT, 0, (LPARAM)USER);
     set_check(options, IDC_OPT_LOCK, false);
-    click(options, IDOK);
+    PressButton(options, IDOK);
     EXPECT_EQ(drv_WaitExit(&child.p, WAIT_MS), 0u);
 }
 
@@ -272,7 +252,7 @@ void finish(KvProcess* setup, unsigned keep) {
         EXPECT_EQ(IsDlgButtonChecked(f, boxes[i]), (UINT)BST_CHECKED);
         set_check(f, boxes[i], (keep >> i) & 1);
     }
-    click(f, IDOK);
+    PressButton(f, IDOK);
     EXPECT_EQ(drv_WaitExit(setup, WAIT_MS), 0u);
 }
 
