@@ -9,7 +9,6 @@
 #include "formats/kv5_file.h"
 #include "formats/bmp_file.h"
 #include "settings/settings.h"
-#include "support/win_driver_win32.h"
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -18,12 +17,18 @@
 static const int POLL_MS = 50;
 
 std::string drv_ProgramPath() {
-    const std::string tests = TestProgramFolder();
-    return tests.substr(0, tests.find_last_of('\\')) + "\\kelvara.exe";  // in the build folder
+    char me[MAX_PATH];
+    GetModuleFileNameA(nullptr, me, sizeof me);
+    std::string s(me);
+    s = s.substr(0, s.find_last_of('\\'));  // tests folder
+    s = s.substr(0, s.find_last_of('\\'));  // build folder
+    return s + "\\kelvara.exe";
 }
 
 std::string drv_MakeFolder(const char* name, const std::string& settingsFile) {
-    std::string dir = TestProgramFolder() + "\\e2e_run\\" + name;
+    char me[MAX_PATH];
+    GetModuleFileNameA(nullptr, me, sizeof me);
+    std::string dir = std::string(me).substr(0, std::string(me).find_last_of('\\')) + "\\e2e_run\\" + name;
     std::error_code ignored;
     std::filesystem::remove_all(dir, ignored);
     std::filesystem::create_directories(dir, ignored);
@@ -185,8 +190,10 @@ int drv_Answer(KvProcess* p, const char* title, int id, int timeoutMs) {
     HWND w = drv_FindOwned(p, title, timeoutMs);
     if (!w) return 0;
     // The box may show its title before its buttons exist.
-    for (int t = 0; t < 5000 && !GetDlgItem(w, id); t += POLL_MS) Sleep(POLL_MS);
-    PressButton(w, id);
+    HWND b = nullptr;
+    for (int t = 0; t < 5000 && !(b = GetDlgItem(w, id)); t += POLL_MS) Sleep(POLL_MS);
+    if (b) PostMessageA(b, BM_CLICK, 0, 0);
+    else PostMessageA(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
     return 1;
 }
 
