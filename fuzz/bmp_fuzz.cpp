@@ -8,18 +8,5 @@
 #include "loader_contract.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Surface out{}, back{};
-    ImageFileInfo info{};
-    info.quiet = 1;
-    const int sound = bmp_CheckStructure(data, size);
-    if (!fz_CheckLoad(bmp_LoadBytes(&out, data, size, &info), &out, info)) return 0;
-    uint8_t* file;
-    size_t n;
-    if (!sound || !bmp_SaveBytes(&out, &file, &n) || !bmp_LoadBytes(&back, file, n, nullptr) ||
-        !fz_SamePixels(&out, &back))
-        std::abort();
-    std::free(file);
-    srf_Destroy(&back);
-    srf_Destroy(&out);
-    return 0;
+    return fz_LoadedRoundTrips<bmp_LoadBytes, bmp_SaveBytes>(data, size, bmp_CheckStructure(data, size));
 }

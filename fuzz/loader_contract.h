@@ -39,3 +39,21 @@ int fz_QuietLoad(const uint8_t* data, size_t size, size_t use = SIZE_MAX) {
     if (fz_CheckLoad(Load(&out, data, use < size ? use : size, &info), &out, info)) srf_Destroy(&out);
     return 0;
 }
+
+// Whatever `Load` accepts quietly, `Save` must store and `Load` give back word for word;
+// `mayLoad` 0 says the input should have been refused (any load then aborts).
+template <int (*Load)(Surface*, const uint8_t*, size_t, ImageFileInfo*), int (*Save)(Surface*, uint8_t**, size_t*)>
+int fz_LoadedRoundTrips(const uint8_t* data, size_t size, int mayLoad = 1) {
+    Surface out{}, back{};
+    ImageFileInfo info{};
+    info.quiet = 1;
+    if (!fz_CheckLoad(Load(&out, data, size, &info), &out, info)) return 0;
+    uint8_t* file;
+    size_t n;
+    if (!mayLoad || !Save(&out, &file, &n) || !Load(&back, file, n, nullptr) || !fz_SamePixels(&out, &back))
+        std::abort();
+    std::free(file);
+    srf_Destroy(&back);
+    srf_Destroy(&out);
+    return 0;
+}
