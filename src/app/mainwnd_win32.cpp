@@ -199,7 +199,7 @@ static void OnDropFiles(HWND w, HDROP drop) {
 // control is not used for it: Wine's adds a word ellipsis to the path ellipsis and
 // then aborts the program on a text that still does not fit.
 static void OnDrawStatus(const DRAWITEMSTRUCT* d) {
-    char text[512];
+    char text[KV_MAX_PATH + 128];  // a status text may hold a whole path
     GetWindowTextA(d->hwndItem, text, sizeof text);
     RECT r = d->rcItem;
     FillRect(d->hDC, &r, g_shell.background);
