@@ -2,7 +2,8 @@
 # Builds and runs the benchmarks (native, optimised); each figure is printed beside
 # the anchor measured in the same run. Last, under Wine: kvbench_plugins times the
 # filter plug-ins beside the system codec, and e2e_bench the running program
-# (start-up, shutdown, repaints, strokes, previews, auto-save).
+# (start-up, shutdown, repaints, strokes, previews, auto-save), and its start-up,
+# repaints and strokes once more beside a busy loop on one core.
 # KV_BENCH picks one program (e.g. KV_BENCH=kvbench_undo or KV_BENCH=e2e_bench).
 set -euo pipefail
 export GNUMAKEFLAGS=--no-print-directory
@@ -37,5 +38,12 @@ if [ -z "$pick" ] || [ "$pick" = e2e_bench ] || [ "$pick" = kvbench_plugins ]; t
   if [ "$pick" != kvbench_plugins ]; then
     echo
     bash scripts/wine-session.sh build/win/tests/e2e_bench.exe
+    # Strokes and repaints again while another process keeps one core busy.
+    echo
+    echo "again, with a busy loop on one core:"
+    bash -c 'while :; do :; done' &
+    busy=$!
+    bash scripts/wine-session.sh build/win/tests/e2e_bench.exe view || true
+    kill "$busy"
   fi
 fi
