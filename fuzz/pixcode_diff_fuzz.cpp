@@ -113,13 +113,16 @@ bool SameBoxes(const Outcome& a, const Outcome& b) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput in{data, size};
     const uint8_t mode = in.Byte();
-    const bool escape = (mode & 15) == 15;   // rare: a cancelled loop runs for milliseconds
+    // Rare: a cancelled loop runs a whole segment's jumps on every lane first.
+    const bool escape = (mode & 15) == 15 && (mode & 128);
     const bool forwardOnly = !escape && (mode & 1);
-    const uint32_t budget = escape || forwardOnly ? 0 : 1 + in.Byte() % 64;
+    const uint32_t budget = escape || forwardOnly ? 0 : 1 + in.Byte() % 16;
     const int threads = mode & 16 ? 2 : 1;
     const char* loops = mode & 32 ? "base" : nullptr;   // else the best this machine runs
-    const uint32_t w = mode & 64 ? PIX_LANES + 1 + in.Byte() : 1 + in.Byte() % 140;
-    const uint32_t h = 1 + in.Byte() % 4;
+    // Wide: a whole lane segment and a part of one, in one or two rows.
+    const bool wide = mode & 64;
+    const uint32_t w = wide ? PIX_LANES + 1 + in.Byte() % 64 : 1 + in.Byte() % 140;
+    const uint32_t h = 1 + in.Byte() % (wide ? 2 : 4);
     uint32_t seed = in.Word();
     std::vector<uint32_t> image(w * h);
     for (uint32_t& px : image) {
