@@ -10,6 +10,7 @@
 #include "formats/dispatch.h"
 #include "formats/dispatch_table.h"
 #include "formats/fileio.h"
+#include "platform/safewrite.h"
 #include "formats/kv5_tiled.h"
 #include "support/format_support.h"
 #include "support/scratch.h"
@@ -296,10 +297,18 @@ TEST(FileShells, ReplacingKeepsTheOldFileUntilTheNewOneIsWhole) {
     }
 }
 
-TEST(FileShells, TemporaryName) {
+TEST(FileShells, TemporaryNames) {
     for (auto [name, temp] : {std::pair<const char*, const char*>{"C:\\a\\pic.kv5", "C:\\a\\pic.kv~"}, {"x~", "x!"}, {"", ""}}) {
         char t[32];
-        fio_TempName(name, t, sizeof t);
-        EXPECT_STREQ(t, temp);
+        swr_TempName(name, t, sizeof t);
+        EXPECT_STREQ(t, temp) << name;
+    }
+    // A plug-in goes by the extension: it stays.
+    for (auto [name, temp] : {std::pair<const char*, const char*>{"C:\\a\\pic.png", "C:\\a\\pic~.png"},
+                              {"x~.jpg", "x~!.jpg"}, {"C:\\my.pics\\name", ""}, {".png", ""},
+                              {"C:\\a\\longer-than-the-room.png", ""}}) {
+        char t[24];
+        swr_TypedTempName(name, t, sizeof t);
+        EXPECT_STREQ(t, temp) << name;
     }
 }
