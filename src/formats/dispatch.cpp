@@ -368,8 +368,9 @@ int img_SaveFile(Surface* s, const char* path, const Kv5SaveOptions* kv5) {
         if (result) {
             std::snprintf(status, sizeof status, " Saved '%s' ", path);
             ui_SetStatus(status);
-        } else if (!row && !pluginWrote && FolderWritable(path)) {
-            // (A plug-in cannot write into a read-only folder either: that is said below.)
+        } else if (!row && !pluginWrote && FolderWritable(path) && !plugin_FilterKnows(ext)) {
+            // A plug-in that knows the type but could not write (a read-only folder, a
+            // full disk) is a failed write, told below.
             char text[KV_MAX_PATH + 320];
             std::snprintf(text, sizeof text,
                           "No internal or installed external image export filter plugin recognizes files of\n"

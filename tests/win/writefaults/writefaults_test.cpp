@@ -216,21 +216,9 @@ const char* const FAULT_NAMES[] = {"full disk", "read-only folder", "held open"}
 // the settings file is retried silently after every message.
 const char UNKNOWN[] = "Save Error: Unknown rendering error.";
 const char READ_ONLY_TEXT[] = "Save Error: The destination is READ-ONLY.";
-const char NO_PLUGIN[] =
-    "Save Error - Bad filename extension: No internal or installed external image export filter plugin "
-    "recognizes files of\ntype \".%s\". Please save the file using another format, e.g. the internal types:\n"
-    ".kv5, .bmp, .dib, .tga, .pcx or .ppm , or .jpg if you have the optional plugin.";
 std::string Told(const Writer& w, Fault f) {
     if (w.kind == SETTINGS || w.kind == AUTOSAVE) return "";
-    const char* ext = std::strrchr(w.file, '.') + 1;
-    const bool plugin = std::strcmp(ext, "png") == 0 || std::strcmp(ext, "jpg") == 0;
-    if (f == READ_ONLY) return READ_ONLY_TEXT;
-    if (f == FULL_DISK && plugin) {
-        char text[512];
-        std::snprintf(text, sizeof text, NO_PLUGIN, ext);
-        return text;
-    }
-    return UNKNOWN;
+    return f == READ_ONLY ? READ_ONLY_TEXT : UNKNOWN;
 }
 
 std::string Joined(const std::vector<std::string>& v) {
