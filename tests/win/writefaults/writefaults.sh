@@ -12,8 +12,9 @@ kv_wine_prefix
 
 base=$(mktemp -d /tmp/kvwritefaults.XXXXXX)
 dos="$WINEPREFIX/dosdevices"
-full_letter="" ro_letter=""
+full_letter="" ro_letter="" test_pid=""
 cleanup() {
+  [ -n "$test_pid" ] && kill "$test_pid" 2>/dev/null   # stopped from outside (a time-out)
   for l in "$full_letter" "$ro_letter"; do [ -n "$l" ] && rm -f "$dos/$l"; done
   for m in "$base/full" "$base/ro"; do mountpoint -q "$m" && { umount "$m" || umount -l "$m"; }; done
   rm -rf "$base"
@@ -42,4 +43,9 @@ mount -o remount,ro "$base/ro"
 
 seed=${KV_FAULT_SEED:-$RANDOM}
 echo "writefaults: kill delays from seed $seed (KV_FAULT_SEED=$seed replays them)"
-KV_FAULT_FULL="$full_letter" KV_FAULT_RO="$ro_letter" KV_FAULT_SEED="$seed" "$kv_wine" "$exe" "$@"
+KV_FAULT_FULL="$full_letter" KV_FAULT_RO="$ro_letter" KV_FAULT_SEED="$seed" "$kv_wine" "$exe" "$@" &
+test_pid=$!
+rc=0
+wait "$test_pid" || rc=$?
+test_pid=""
+exit $rc

@@ -150,6 +150,18 @@ struct Child {
         STARTUPINFOA si{};
         si.cb = sizeof si;
         if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) pi = {};
+        if (pi.hProcess) AssignProcessToJobObject(Job(), pi.hProcess);
+    }
+    // Every helper ends with this program, however that ends.
+    static HANDLE Job() {
+        static HANDLE job = [] {
+            HANDLE j = CreateJobObjectA(nullptr, nullptr);
+            JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+            limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+            SetInformationJobObject(j, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+            return j;
+        }();
+        return job;
     }
     bool WaitReady() {
         HANDLE both[2] = {ready, pi.hProcess};
