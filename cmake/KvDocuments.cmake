@@ -36,7 +36,7 @@ set(kv_samples_modules
     effects/fx_alpha effects/fx_common effects/fx_smear
     pixcode/pix_compile pixcode/pix_exec pixcode/pix_fast pixcode/pix_lanes pixcode/pix_segment pixcode/pix_lex pixcode/pix_run
     pixcode/pix_vocab pixcode/pix_program
-    formats/kv5_file formats/kv5_codec formats/kv5_protect formats/fileio formats/fileio_native
+    formats/kv5_file formats/kv5_codec formats/kv5_protect formats/fileio platform/safewrite platform/safewrite_native
     document/toolkernel_sparkle document/random
     platform/refusal platform/sysio_native platform/paths platform/utf8 settings/settings)
 set(kv_samples_sources ${PROJECT_SOURCE_DIR}/tools/kvsamples.cpp)

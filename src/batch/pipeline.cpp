@@ -7,7 +7,6 @@
 #include "batch/host.h"
 #include "effects/transform.h"
 #include "formats/dispatch.h"
-#include "formats/fileio.h"
 #include "formats/kv5_file.h"
 #include "formats/ppm_file.h"
 #include "platform/refusal.h"
@@ -171,22 +170,7 @@ std::string Reason(const std::string& stage) {
     return why;
 }
 
-// A plug-in writes where it is told; its file is moved over the target only after it
-// succeeded. The temporary name keeps the type the plug-in goes by.
-int SaveThroughPlugin(Surface* s, const std::string& target) {
-    const size_t dot = target.rfind('.');
-    std::string temp = target;
-    temp.insert(dot, target[dot - 1] == '~' ? "!" : "~");
-    int ok = img_SaveFile(s, temp.c_str(), nullptr) && fio_Replace(temp.c_str(), target.c_str());
-    if (!ok) {
-        if (!*refuse_Reason()) refuse_With("cannot replace file");
-        sio_DeleteFile(temp.c_str());
-    }
-    return ok;
-}
-
 int Save(Surface* s, const BatchFile& f) {
-    if (!bopt_IsOwnFormat(f.type)) return SaveThroughPlugin(s, f.target);
     return img_SaveFile(s, f.target.c_str(), &g_kv5);
 }
 

@@ -6,9 +6,8 @@
 // read-only after; each save gets them as its argument) and,
 // per thread, the first message box shown since the file began — it becomes the
 // file's reason when the file fails (a Pixcode error, a writer's complaint).
-// Promises: an input is written over only with --in-place; every own writer replaces
-// files through fio_WriteReplace, and plug-in writes go to a temporary name first and
-// replace the target only when the plug-in succeeded. A failing file changes no file.
+// Promises: an input is written over only with --in-place; the save dispatcher replaces
+// files safely (own writers and plug-ins alike: formats/dispatch.h). A failing file changes no file.
 // bpl_RunFile may run on several threads at once.
 #pragma once
 #include <cstdint>

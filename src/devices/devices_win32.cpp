@@ -9,6 +9,7 @@
 #include "engine/shape.h"
 #include "engine/surface_win32.h"
 #include "formats/bmp_file.h"
+#include "formats/dispatch.h"
 #include "formats/ico_file.h"
 #include "platform/paths.h"
 #include "platform/ui.h"
@@ -161,24 +162,37 @@ int CaptureScreen(Surface* target, HWND main) {
     return ok;
 }
 
-int CreateIconFile(Surface* image, HWND owner) {
-    if (!srf_Refresh(image)) return 0;
+// The image scaled to the icon's 32 x 32, written with the icon writer.
+static int write_icon(Surface* image, const char* path) {
     Surface small{};
     if (!srf_CreateExact(32, 32, &small)) return 0;
     srf_Unlock(&small);
     blt_CopySmooth(&small, 0, 0, 31, 31, image, 0, 0, (int)image->width - 1, (int)image->height - 1, 0);
-    char temp[KV_MAX_PATH];
-    int written = path_Join(temp, sizeof temp, path_AppDir(), "__temp.ico") && ico_Save(&small, temp);
+    int written = ico_Save(&small, path);
     srf_Destroy(&small);
-    if (!written) return 0;
+    return written;
+}
+
+int WriteIconFile(Surface* image, const char* path) {
+    if (!srf_Refresh(image)) return 0;
+    if (write_icon(image, path)) return 1;
+    img_ReportWriteFailure(path);
+    return 0;
+}
+
+int CreateIconFile(Surface* image, HWND owner) {
+    if (!srf_Refresh(image)) return 0;
+    char temp[KV_MAX_PATH];
+    if (!path_Join(temp, sizeof temp, path_AppDir(), "__temp.ico") || !write_icon(image, temp)) return 0;
     IconDialog d = {(HICON)LoadImageA(nullptr, temp, IMAGE_ICON, 32, 32, LR_LOADFROMFILE)};
+    DeleteFileA(temp);
     INT_PTR save = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ICON_CREATOR), owner, IconProc,
                                    (LPARAM)&d);
     if (d.icon) DestroyIcon(d.icon);
+    // Written by the icon writer itself, not copied: a copy that fails half-way would
+    // cost the user the icon file that was there.
     char path[KV_MAX_PATH];
-    int saved = save == 1 && AskIconName(owner, path, sizeof path) && CopyFileA(temp, path, FALSE);
-    DeleteFileA(temp);
-    return saved;
+    return save == 1 && AskIconName(owner, path, sizeof path) && WriteIconFile(image, path);
 }
 
 int SetAsWallpaper(Surface* image) {

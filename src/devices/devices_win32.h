@@ -10,8 +10,12 @@
 // holds the new picture, 0 when cancelled or failed (`target` untouched).
 int CaptureScreen(Surface* target, HWND main);
 // Makes a 32 x 32 icon of `image`, shows it and, on "Save", writes it where the user
-// says (".ico" appended when missing). 1 when an icon file was saved.
+// says (".ico" appended when missing) with WriteIconFile. 1 when an icon file was saved.
 int CreateIconFile(Surface* image, HWND owner);
+// The Icon Creator's file: `image` scaled to 32 x 32 and written with the icon writer,
+// which replaces `path` safely; a failure is told to the user as a save's is
+// (img_ReportWriteFailure). 1 when written.
+int WriteIconFile(Surface* image, const char* path);
 // Writes `image` as desktop.bmp in the program folder and makes it the wallpaper.
 // 1 when the system took it.
 int SetAsWallpaper(Surface* image);

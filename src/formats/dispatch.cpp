@@ -21,6 +21,7 @@
 #include "platform/shortcut.h"
 #include "formats/tga_file.h"
 #include "platform/refusal.h"
+#include "platform/safewrite.h"
 #include "platform/ui.h"
 #include "safety/exguard.h"
 #include "settings/settings.h"
@@ -159,6 +160,22 @@ int FolderWritable(const char* path) {
     std::fclose(f);
     sio_DeleteFile(probe);
     return 1;
+}
+
+// A plug-in writes where it is told, and not every plug-in writes safely: it gets a
+// temporary name that keeps the type it goes by, moved over the target only after it
+// succeeded, so a failed or interrupted export never costs the previous file.
+// `written` tells a plug-in's success that could not take the target's place.
+int SaveThroughPlugin(Surface* s, const char* path, int* written) {
+    char temp[KV_MAX_PATH + 2];
+    *written = 0;
+    swr_TypedTempName(path, temp, sizeof temp);
+    if (!temp[0]) return refuse_With("path too long");
+    int result = plugin_FilterSave(s, temp);
+    *written = result != 0;
+    if (result && !swr_Replace(temp, path)) result = refuse_With("cannot replace file");
+    if (!result) sio_DeleteFile(temp);
+    return result;
 }
 
 }  // namespace
@@ -300,6 +317,14 @@ Kv5SaveOptions img_Kv5OptionsFromSettings(const SettingsRecord* record) {
     return o;
 }
 
+void img_ReportWriteFailure(const char* path) {
+    // The writer's own reason stays; probing the folder must not replace it.
+    const char* why = *refuse_Reason() ? refuse_Reason() : "writer failed";
+    ui_MessageBox(FolderWritable(path) ? "Unknown rendering error." : "The destination is READ-ONLY.", "Save Error",
+                  SAVE_BOX);
+    refuse_With(why);
+}
+
 int img_SaveFile(Surface* s, const char* path, const Kv5SaveOptions* kv5) {
     refuse_Clear();
     if (std::strcmp(path, "- untitled -") == 0) return refuse_With("untitled");
@@ -338,11 +363,14 @@ int img_SaveFile(Surface* s, const char* path, const Kv5SaveOptions* kv5) {
             refuse_With("icon type");
             goto done;
         }
-        result = !row ? plugin_FilterSave(s, path) : row->kv5 ? kv5_Save(s, path, kv5) : row->writer(s, path);
+        int pluginWrote = 0;
+        result = !row ? SaveThroughPlugin(s, path, &pluginWrote) : row->kv5 ? kv5_Save(s, path, kv5) : row->writer(s, path);
         if (result) {
             std::snprintf(status, sizeof status, " Saved '%s' ", path);
             ui_SetStatus(status);
-        } else if (!row) {
+        } else if (!row && !pluginWrote && FolderWritable(path) && !plugin_FilterKnows(ext)) {
+            // A plug-in that knows the type but could not write (a read-only folder, a
+            // full disk) is a failed write, told below.
             char text[KV_MAX_PATH + 320];
             std::snprintf(text, sizeof text,
                           "No internal or installed external image export filter plugin recognizes files of\n"
@@ -352,11 +380,7 @@ int img_SaveFile(Surface* s, const char* path, const Kv5SaveOptions* kv5) {
             ui_MessageBox(text, "Save Error - Bad filename extension", SAVE_BOX);
             refuse_With("no writer for extension");
         } else {
-            // The writer's own reason stays; probing the folder must not replace it.
-            const char* why = *refuse_Reason() ? refuse_Reason() : "writer failed";
-            ui_MessageBox(FolderWritable(path) ? "Unknown rendering error." : "The destination is READ-ONLY.",
-                          "Save Error", SAVE_BOX);
-            refuse_With(why);
+            img_ReportWriteFailure(path);
         }
     }
 done:

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include "platform/refusal.h"
+#include "platform/safewrite.h"
 #include "platform/sysio.h"
 
 namespace {
@@ -47,36 +48,6 @@ int fio_ReadPrefix(const char* path, size_t limit, uint8_t** data, size_t* size)
     return 1;
 }
 
-void fio_TempName(const char* path, char* out, size_t cap) {
-    size_t len = std::strlen(path);
-    if (cap == 0) return;
-    if (len == 0 || len >= cap) {
-        out[0] = 0;
-        return;
-    }
-    std::memcpy(out, path, len + 1);
-    out[len - 1] = out[len - 1] == '~' ? '!' : '~';
-}
-
-int fio_WriteReplace(const char* path, const FioPiece* pieces, int count) {
-    if (!path || !*path) return refuse_With("no path");
-    char temp[KV_MAX_PATH + 16];
-    fio_TempName(path, temp, sizeof temp);
-    if (!temp[0]) return refuse_With("path too long");
-    std::FILE* f = sio_Open(temp, "wb", SIO_SHARE_NONE);
-    if (!f) return refuse_With("cannot create file");
-    int ok = 1;
-    for (int i = 0; ok && i < count; i++)
-        if (pieces[i].size && std::fwrite(pieces[i].data, 1, pieces[i].size, f) != pieces[i].size)
-            ok = 0;
-    if (ok && !sio_Commit(f)) ok = 0;
-    if (std::fclose(f) != 0) ok = 0;
-    if (!ok) refuse_With("short write");
-    else if (!fio_Replace(temp, path)) ok = refuse_With("cannot replace file");
-    if (!ok) sio_DeleteFile(temp);
-    return ok;
-}
-
 int fio_LoadFile(const char* path, size_t limit, FioLoadBytes loadBytes, Surface* out, ImageFileInfo* info) {
     uint8_t* data;
     size_t size;
@@ -89,8 +60,8 @@ int fio_LoadFile(const char* path, size_t limit, FioLoadBytes loadBytes, Surface
 }
 
 int fio_WriteBlock(const char* path, uint8_t* data, size_t size) {
-    FioPiece piece = {data, size};
-    int ok = path ? fio_WriteReplace(path, &piece, 1) : refuse_With("no path");
+    SwrPiece piece = {data, size};
+    int ok = path ? swr_WriteReplace(path, &piece, 1) : refuse_With("no path");
     std::free(data);
     return ok;
 }

@@ -1,26 +1,19 @@
-// fileio.h — whole-file reading and safe replacing for the format modules.
+// fileio.h — whole-file reading and the file shells of the format modules.
 //
 // fio_ReadPrefix reads at most `limit` bytes from the start of a file into a block
 // the caller frees with free(); readers ask for no more than their format can use,
 // so a huge or lying file never costs more memory than the claims it makes.
-// fio_WriteReplace writes a file's pieces to a temporary file in the target's folder
-// and moves it over the target only after every byte was written and flushed: a
-// failed save never destroys the user's previous file, and leaves no temporary file.
+// Every writer goes through swr_WriteReplace (platform/safewrite.h): a failed save
+// never destroys the user's previous file, and leaves no temporary file.
 // Paths are Windows-style; natively each backslash stands for a slash.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
-struct FioPiece {
-    const void* data;
-    size_t size;
-};
-
 int fio_ReadPrefix(const char* path, size_t limit, uint8_t** data, size_t* size);
-int fio_WriteReplace(const char* path, const FioPiece* pieces, int count);
 
 // The file shells of the memory-to-memory codecs: read at most `limit` bytes and
-// hand them to `loadBytes`; write one block through fio_WriteReplace. Both free
+// hand them to `loadBytes`; write one block through swr_WriteReplace. Both free
 // the block they handled.
 struct Surface;
 struct ImageFileInfo;
@@ -31,9 +24,3 @@ int fio_WriteBlock(const char* path, uint8_t* data, size_t size);
 typedef int (*FioSaveBytes)(Surface* s, uint8_t** data, size_t* size);
 int fio_SaveFile(Surface* s, const char* path, FioSaveBytes saveBytes);
 
-// The temporary file's name: the target's with its last character replaced by '~'
-// (or '!' when it already is '~') — same folder, same length.
-void fio_TempName(const char* path, char* out, size_t cap);
-
-// Platform part: puts `temp` in place of `target` in one step (replacing it).
-int fio_Replace(const char* temp, const char* target);

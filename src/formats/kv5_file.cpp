@@ -7,6 +7,7 @@
 #include <cstring>
 #include "engine/engine.h"
 #include "platform/refusal.h"
+#include "platform/safewrite.h"
 #include "platform/sysio.h"
 #include "formats/fileio.h"
 #include "formats/kv5_codec.h"
@@ -450,8 +451,8 @@ int kv5_Save(Surface* s, const char* path, const Kv5SaveOptions* options) {
     if (!e) return refuse_With("out of memory");
     int ok = kv5_SaveBytes(s, options, e);
     if (ok) {
-        FioPiece pieces[2] = {{e->head, e->headSize}, {e->stream, e->streamSize}};
-        ok = fio_WriteReplace(path, pieces, 2);
+        SwrPiece pieces[2] = {{e->head, e->headSize}, {e->stream, e->streamSize}};
+        ok = swr_WriteReplace(path, pieces, 2);
         kv5_FreeEncoded(e);
     }
     std::free(e);

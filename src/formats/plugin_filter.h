@@ -25,6 +25,12 @@ int plugin_FilterSave(Surface* s, const char* path);
 // plugin_FilterSave: on Windows any, for the plug-ins decide when asked; natively
 // PNG and the JPEG names.
 int plugin_FilterWrites(const char* ext);
+// 1 when a plug-in says it writes files named with `ext` (dot included, lower case):
+// asked after a failed export, to tell a write that failed (full disk) from a type
+// no plug-in knows. On Windows every DLL of the folder is asked (flt_Save_IsExtensionOk;
+// one that claims the made-up ".***" is defective and does not count); natively the
+// answer is plugin_FilterWrites'.
+int plugin_FilterKnows(const char* ext);
 
 // ---- the caches (portable, shared by both platforms) ----
 

@@ -42,6 +42,8 @@ int plugin_FilterLoad(Surface* out, const char* path, ImageFileInfo* info) {
 
 int plugin_FilterWrites(const char* ext) { return Listed(ext, PNG_NAMES) || Listed(ext, JPEG_NAMES); }
 
+int plugin_FilterKnows(const char* ext) { return plugin_FilterWrites(ext); }
+
 int plugin_FilterSave(Surface* s, const char* path) {
     char ext[PFLT_EXT_CHARS + 1];
     if (!pflt_Extension(path, ext, sizeof ext)) return refuse_With("no filter plug-in wrote the file");

@@ -163,9 +163,10 @@ int TryDll(ScanJob* job, const char* dllPath) {
     return job->result != 0;
 }
 
-// Every DLL of the plug-in folder in turn until one handles the file; that one is
-// remembered for the extension.
-int Scan(ScanJob* job, const char* ext) {
+// Calls `tryDll(dllPath, fileName)` for every DLL of the plug-in folder in turn until
+// one returns 1; 1 when one did.
+template <typename TryDll>
+int EachPlugin(TryDll tryDll) {
     char pattern[KV_MAX_PATH];
     if (!path_Join(pattern, sizeof pattern, path_PluginsDir(), "*.dll")) return 0;
     WIN32_FIND_DATAA found;
@@ -177,15 +178,35 @@ int Scan(ScanJob* job, const char* ext) {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsDllName(found.cFileName) ||
             !path_Join(dllPath, sizeof dllPath, path_PluginsDir(), found.cFileName))
             continue;
-        Status(" Scanning For Plug-in :: %s", found.cFileName);
-        if (TryDll(job, dllPath)) {
-            Status(" Plug-in Found :: %s", found.cFileName);
-            pflt_CacheRecord(pflt_Cache(job->direction), ext, dllPath);
-            done = 1;
-        }
+        done = tryDll(dllPath, found.cFileName);
     } while (!done && FindNextFileA(find, &found));
     FindClose(find);
     return done;
+}
+
+// Every DLL of the plug-in folder in turn until one handles the file; that one is
+// remembered for the extension.
+int Scan(ScanJob* job, const char* ext) {
+    return EachPlugin([&](const char* dllPath, const char* name) {
+        Status(" Scanning For Plug-in :: %s", name);
+        if (!TryDll(job, dllPath)) return 0;
+        Status(" Plug-in Found :: %s", name);
+        pflt_CacheRecord(pflt_Cache(job->direction), ext, dllPath);
+        return 1;
+    });
+}
+
+// 1 when the DLL says it writes `ext`; one that says so of the made-up ".***" is
+// defective and does not count.
+int SaysItWrites(const char* dllPath, const char* ext) {
+    HMODULE m = LoadPlugin(dllPath);
+    if (!m) return 0;
+    FARPROC isOk = GetProcAddress(m, "flt_Save_IsExtensionOk");
+    int faulted = 1, says = 0;
+    if (isOk && !Guarded({CALL_IS_EXTENSION_OK, isOk, ".***", nullptr, nullptr, 0}, dllPath, &faulted) && !faulted)
+        says = Guarded({CALL_IS_EXTENSION_OK, isOk, ext, nullptr, nullptr, 0}, dllPath, &faulted) != 0;
+    FreeLibrary(m);
+    return says;
 }
 
 // ---- the answer as a Surface ----
@@ -313,6 +334,15 @@ int plugin_FilterLoad(Surface* out, const char* path, ImageFileInfo* info) {
 }
 
 int plugin_FilterWrites(const char*) { return 1; }
+
+int plugin_FilterKnows(const char* ext) {
+    if (!ext || !*ext) return 0;
+    std::lock_guard<std::mutex> turn(g_pluginTurn);
+    if (!EnterPluginFolder()) return 0;
+    const int known = EachPlugin([&](const char* dllPath, const char*) { return SaysItWrites(dllPath, ext); });
+    LeavePluginFolder();
+    return known;
+}
 
 int plugin_FilterSave(Surface* s, const char* path) {
     char file[KV_MAX_PATH], ext[KV_MAX_PATH], dll[KV_MAX_PATH];

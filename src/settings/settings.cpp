@@ -3,6 +3,7 @@
 #include <cstring>
 #include "platform/paths.h"
 #include "platform/refusal.h"
+#include "platform/safewrite.h"
 #include "platform/sysio.h"
 #include "platform/ui.h"
 #include "platform/utf8.h"
@@ -239,13 +240,10 @@ int SaveSettings() {
     if (!SettingsPath(path, sizeof path)) return 0;
     uint8_t buf[SET_FILE_SIZE];
     set_Encode(&g_record, buf);
-    std::FILE* f = sio_Open(path, "wb", SIO_SHARE_READ);
-    if (!f) return 0;
-    int ok = std::fwrite(buf, 1, SET_HEADER_SIZE, f) == SET_HEADER_SIZE &&
-             std::fwrite(buf + SET_HEADER_SIZE, 1, SET_RECORD_SIZE, f) == SET_RECORD_SIZE &&
-             sio_Commit(f);
-    if (std::fclose(f) != 0) ok = 0;
-    return ok;
+    // Replaced whole, never rewritten in place: a full disk or a kill in the middle
+    // must not reset the user's settings at the next start.
+    SwrPiece piece = {buf, sizeof buf};
+    return swr_WriteReplace(path, &piece, 1);
 }
 
 int ResetSettings(int keepUserInfo) {

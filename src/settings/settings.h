@@ -155,8 +155,9 @@ void set_Record(const SettingsRecord* record);
 // Reads <program folder>\Kelvara.kvr into the record; 1 when the file is valid.
 // On 0 the record is unchanged; the caller resets it.
 int LoadSettings();
-// Writes header and record (create or truncate, others may read meanwhile) and
-// flushes them to disk; 0 when anything failed.
+// Writes header and record to a temporary file, flushes it to disk and only then puts
+// it in place of the settings file (platform/safewrite.h); 0 when anything failed,
+// and then the file there is the one before.
 int SaveSettings();
 // keepUserInfo 0: zero everything, user name from the system, recent files = the
 // sample images found along the search path. 1: every field gets its default except

@@ -1,15 +1,14 @@
 // The load and save dispatchers, and below them the file shells of the own readers
 // and writers, each in its section.
 #include <gtest/gtest.h>
-#include <csignal>
 #include <filesystem>
 #include <random>
 #include <string>
-#include <sys/resource.h>
 #include "formats/bmp_file.h"
 #include "formats/dispatch.h"
 #include "formats/dispatch_table.h"
 #include "formats/fileio.h"
+#include "platform/safewrite.h"
 #include "formats/kv5_tiled.h"
 #include "support/format_support.h"
 #include "support/scratch.h"
@@ -246,12 +245,6 @@ namespace {
 const Kv5SaveOptions DISK_OPTIONS = {2, "Disk", 0, nullptr, nullptr};
 int SaveKv5OnDisk(Surface* s, const char* path) { return kv5_Save(s, path, &DISK_OPTIONS); }
 
-size_t FileCount(const std::string& dir) {
-    size_t n = 0;
-    for (auto& e : std::filesystem::directory_iterator(dir)) n += e.is_regular_file();
-    return n;
-}
-
 }  // namespace
 
 TEST(FileShells, TheKv5ProbeAndTheTiledReaderByPath) {
@@ -268,38 +261,18 @@ TEST(FileShells, TheKv5ProbeAndTheTiledReaderByPath) {
     EXPECT_STREQ(refuse_Reason(), "not the tiled layout");
 }
 
-TEST(FileShells, ReplacingKeepsTheOldFileUntilTheNewOneIsWhole) {
-    Scratch d("kvshell");
-    std::string path = d.At("keep.kv5");
-    std::mt19937 rng(2);
-    TestSurface small(8, 8), bigger(300, 200), back(1, 1);
-    FillRandom(small.get(), rng, false);
-    FillRandom(bigger.get(), rng, false);
-    ASSERT_EQ(kv5_Save(small.get(), path.c_str(), nullptr), 1);
-    // Writes beyond 64 KB now fail with EFBIG (the signal is ignored).
-    auto old = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit low = saved;
-    low.rlim_cur = 64 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &low), 0);
-    int ok = kv5_Save(bigger.get(), path.c_str(), nullptr);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, old);
-    EXPECT_EQ(ok, 0);
-    EXPECT_STREQ(refuse_Reason(), "short write");
-    EXPECT_EQ(FileCount(d.host), 1u);
-    for (Surface* want : {small.get(), bigger.get()}) {  // the old file whole; then replaced
-        ASSERT_EQ(kv5_Load(back.get(), path.c_str(), nullptr), 1);
-        EXPECT_TRUE(SameSurface(want, back.get()));
-        ASSERT_EQ(kv5_Save(bigger.get(), path.c_str(), nullptr), 1);
-    }
-}
-
-TEST(FileShells, TemporaryName) {
+TEST(FileShells, TemporaryNames) {
     for (auto [name, temp] : {std::pair<const char*, const char*>{"C:\\a\\pic.kv5", "C:\\a\\pic.kv~"}, {"x~", "x!"}, {"", ""}}) {
         char t[32];
-        fio_TempName(name, t, sizeof t);
-        EXPECT_STREQ(t, temp);
+        swr_TempName(name, t, sizeof t);
+        EXPECT_STREQ(t, temp) << name;
+    }
+    // A plug-in goes by the extension: it stays.
+    for (auto [name, temp] : {std::pair<const char*, const char*>{"C:\\a\\pic.png", "C:\\a\\pic~.png"},
+                              {"x~.jpg", "x~!.jpg"}, {"C:\\my.pics\\name", ""}, {".png", ""},
+                              {"C:\\a\\longer-than-the-room.png", ""}}) {
+        char t[24];
+        swr_TypedTempName(name, t, sizeof t);
+        EXPECT_STREQ(t, temp) << name;
     }
 }
