@@ -53,7 +53,7 @@ inline uint32_t& At(Surface* s, int x, int y) { return s->pixels[(size_t)y * s->
 
 // The plan of a warp: the source's corners (top-left, top-right, bottom-right,
 // bottom-left) placed in a result that just holds them.
-int PlanWarp(TfPlan* p, int kind, const int vx[4], const int vy[4]) {
+int PlanWarp(TfPlan* p, const int vx[4], const int vy[4]) {
     int minX = vx[0], maxX = vx[0], minY = vy[0], maxY = vy[0];
     for (int i = 1; i < 4; i++) {
         minX = vx[i] < minX ? vx[i] : minX;
@@ -62,7 +62,7 @@ int PlanWarp(TfPlan* p, int kind, const int vx[4], const int vy[4]) {
         maxY = vy[i] > maxY ? vy[i] : maxY;
     }
     *p = TfPlan{};
-    p->kind = kind;
+    p->kind = KIND_WARP;
     p->width = maxX - minX + 1;
     p->height = maxY - minY + 1;
     for (int i = 0; i < 4; i++) {
@@ -245,7 +245,7 @@ int tf_PlanRotate(TfPlan* p, Surface* src, double angle) {
     const double x = (double)src->width - 1, y = (double)src->height - 1;
     const int vx[4] = {0, Round(c * x), Round(c * x - s * y), Round(-s * y)};
     const int vy[4] = {0, Round(s * x), Round(s * x + c * y), Round(c * y)};
-    return PlanWarp(p, KIND_WARP, vx, vy);
+    return PlanWarp(p, vx, vy);
 }
 
 int tf_Rotate(Surface* dst, Surface* src, double angle) {
@@ -261,11 +261,11 @@ int tf_PlanSkew(TfPlan* p, Surface* src, double angle, int vertical) {
     if (vertical) {
         const int dy = Round(t * (double)w);
         const int vx[4] = {0, w - 1, w - 1, 0}, vy[4] = {0, dy, h - 1 + dy, h - 1};
-        return PlanWarp(p, KIND_WARP, vx, vy);
+        return PlanWarp(p, vx, vy);
     }
     const int dx = Round(t * (double)h);
     const int vx[4] = {dx, w - 1 + dx, w - 1, 0}, vy[4] = {0, 0, h - 1, h - 1};
-    return PlanWarp(p, KIND_WARP, vx, vy);
+    return PlanWarp(p, vx, vy);
 }
 
 int tf_Skew(Surface* dst, Surface* src, double angle, int vertical) {

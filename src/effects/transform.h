@@ -54,6 +54,7 @@ int tf_Tile(Surface* s, int width, int height);
 // tf_Sized makes `dst` the plan's size (the pixels undefined until written; 0 when it
 // cannot be made) and tf_MakeRect writes rectangle (x1, y1)-(x2, y2) of it, clipped,
 // exactly as the whole transform makes those pixels. The source is not changed.
+// User-interface thread only: the stretch borrows the engine's clip rectangle.
 struct TfPlan {
     int kind;              // which transform (transform.cpp)
     int width, height;     // the result's size

@@ -20,8 +20,11 @@
 namespace {
 
 const UINT_PTR TIMER_HOVER = 4371, TIMER_PREVIEW = 4373, TIMER_REST = 4374;
-// The rest of a preview is made in slices of about this many pixels per timer tick.
-const int REST_SLICE_PIXELS = 1 << 19;
+// The rest of a preview is made in slices of about this many pixels per timer tick
+// (a change of a setting waits for at most one slice), from this long after the
+// shown part, so that a bar being dragged is not slowed by slices between its steps.
+const int REST_SLICE_PIXELS = 1 << 17;
+const UINT REST_DELAY_MS = 120;
 // OK's whole-image step says so on the status line from this many pixels up.
 const uint64_t BUSY_PIXELS = 1u << 22;
 
@@ -137,7 +140,7 @@ void OnPreviewTick(HWND dlg, Dialog* d) {
     d->period = period;
     if (byParts) {
         d->restRow = 0;
-        SetTimer(dlg, TIMER_REST, 1, nullptr);
+        SetTimer(dlg, TIMER_REST, REST_DELAY_MS, nullptr);
     }
     SetCursor(old);
     d->dirty = 0;
@@ -147,6 +150,7 @@ void OnPreviewTick(HWND dlg, Dialog* d) {
 // One slice of the rest of the preview per tick, until none is left.
 void OnRestTick(HWND dlg, Dialog* d) {
     if (d->restRow < 0) return DropRest(dlg, d);
+    if (d->restRow == 0) SetTimer(dlg, TIMER_REST, 1, nullptr);   // the slices follow each other closely
     Step(d, MAKE_REST);
     if (d->restRow < 0 || d->restRow >= (int)doc_TargetSurface(d->target)->height) DropRest(dlg, d);
 }
