@@ -251,12 +251,15 @@ void Close(HWND dlg, Dialog* d, int ok) {
     if (ok && (d->dirty || d->restRow >= 0)) {
         Surface* target = doc_TargetSurface(d->target);
         const int busy = (uint64_t)target->width * target->height >= BUSY_PIXELS;
+        char caption[64], status[96];
+        GetWindowTextA(dlg, caption, (int)sizeof caption);
+        std::snprintf(status, sizeof status, " Executing %s", caption);
         if (busy) ui_SetStatus(" Applying the changes to the whole image... Please Wait");
         ui_WaitCursor(1);
         DropRest(dlg, d);
         Step(d, MAKE_WHOLE);
         ui_WaitCursor(0);
-        if (busy) ui_SetStatus(" Done");
+        if (busy) ui_SetStatus(status);   // as while the dialog was open
     }
     DropRest(dlg, d);
     doc_EditEnd(ok);
