@@ -2,8 +2,10 @@
 // start-up to " All systems go!!", shutdown after the exit question, and full
 // repaints of the view over a 4096 x 4096 image at zoom 1 and 8, with "Smoothen on
 // Zoom" off and on, and the work of one mouse-move segment of a stroke per tool
-// family with the widest brush; below zoom 1, repaints, scroll steps and strokes. Prints milliseconds; asserts nothing.
-// Usage (inside a Wine session): e2e_bench.exe [autosave | startup | view]
+// family with the widest brush; below zoom 1, repaints, scroll steps and strokes; the
+// preview step of every effect and transform at 2048 x 2048 and 4096 x 4096, zoom 1
+// and 8. Prints milliseconds; asserts nothing.
+// Usage (inside a Wine session): e2e_bench.exe [autosave | startup | view | preview]
 #include <windows.h>
 #include <cstdio>
 #include <cstring>
@@ -235,10 +237,12 @@ static void reduced_view_ms(KvProcess* p) {
     }
 }
 
-// Live preview of every effect and transform on a 2048 x 2048 image: from a
-// scroll-bar step (sent once the last preview is a timer period old, so it previews
-// at once) until the program has recomputed the target and repainted the view.
-static void preview_latencies(KvProcess* p) {
+// Live preview of every effect and transform on a side x side image at a zoom: from
+// a scroll-bar step (sent once the last preview is a timer period old, so it previews
+// at once, and what it left for later is done) until the program has recomputed what
+// the view shows and repainted the view.
+static void preview_latencies(KvProcess* p, int side, int zoom) {
+    const unsigned period = (unsigned)((uint64_t)side * side / 16000 + 60);   // the longest preview period
     const struct {
         int command;
         const char* caption;
@@ -260,24 +264,25 @@ static void preview_latencies(KvProcess* p) {
     };
     for (const auto& d : dialogs) {
         drv_Command(p->main, d.command);
+        if ((uint64_t)side * side > 4194304) drv_Answer(p, "Performance Warning", IDYES, 20000);
         HWND dlg = drv_FindOwned(p, d.caption, 20000);
         if (!dlg) {
-            std::printf("preview, 2048 x 2048: %s did not open\n", d.caption);
+            std::printf("preview, %d x %d, zoom %d: %s did not open\n", side, side, zoom, d.caption);
             continue;
         }
         HWND bar = GetDlgItem(dlg, 1040);
         double worst = 0, total = 0;
         const int rounds = 3;
         for (int i = 0; i < rounds; i++) {
-            Sleep(400);  // longer than the preview period (322 ms)
+            Sleep(period + 80);
             double t0 = now_ms();
             SendMessageA(dlg, WM_HSCROLL, MAKEWPARAM(i == 1 ? SB_PAGELEFT : SB_PAGERIGHT, 0), (LPARAM)bar);
             double t = now_ms() - t0;
             total += t;
             if (t > worst) worst = t;
         }
-        std::printf("preview, 2048 x 2048, %-34s %6.1f ms average, %6.1f ms worst\n", d.caption, total / rounds,
-                    worst);
+        std::printf("preview, %d x %d, zoom %d, %-34s %6.1f ms average, %6.1f ms worst\n", side, side, zoom, d.caption,
+                    total / rounds, worst);
         PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
         for (int t = 0; t < 400 && IsWindow(dlg); t++) Sleep(25);
     }
@@ -330,10 +335,11 @@ static void autosave_timings(const std::string& dir) {
 int main(int argc, char** argv) {
     eng_Init();
     std::string dir = drv_MakeFolder("bench", settings_bytes(0));
-    autosave_timings(dir);
+    const bool previewsOnly = argc > 1 && !std::strcmp(argv[1], "preview");
+    if (!previewsOnly) autosave_timings(dir);
     if (argc > 1 && !std::strcmp(argv[1], "autosave")) return 0;  // this figure alone
     std::string big = dir + "\\big.kv5";
-    {
+    if (!previewsOnly) {
         Surface s;
         std::memset(&s, 0, sizeof s);
         srf_Create(4096, 4096, &s);
@@ -345,63 +351,65 @@ int main(int argc, char** argv) {
         kv5_Save(&s, big.c_str(), nullptr);
         srf_Destroy(&s);
     }
-    double startup = 0, shutdown = 0;
-    for (int round = 0; round < 3; round++) {  // the first warms Wine up
-        KvProcess p;
-        if (!start_timed(&p, dir, "", &startup)) return 1;
-        shutdown = stop_timed(&p);
-        drv_Kill(&p);
-    }
-    std::printf("start-up to \" All systems go!!\": %.0f ms (warm)\nshutdown after the exit question: %.0f ms\n",
-                startup, shutdown);
-    startup_stages(dir);
-    if (argc > 1 && !std::strcmp(argv[1], "startup")) return 0;
-    for (int smooth = 0; smooth < 2; smooth++) {
-        drv_MakeFolder("bench_view", settings_bytes(smooth));
-        std::string vdir = dir + "\\..\\bench_view";
-        CopyFileA(big.c_str(), (vdir + "\\big.kv5").c_str(), FALSE);
-        KvProcess p;
-        double ms;
-        std::string arg = "\"" + vdir + "\\big.kv5\"";
-        if (!start_timed(&p, vdir, arg.c_str(), &ms)) return 1;
-        SetWindowPos(p.main, nullptr, 0, 0, 1024, 768, SWP_NOMOVE | SWP_NOZORDER);
-        for (int zoom : {1, 8}) {
-            set_zoom(p.main, zoom);
-            std::printf("full repaint of the view, 4096 x 4096 image, zoom %i, smoothing %s: %.1f ms\n", zoom,
-                        smooth ? "on" : "off", repaint_ms(p.main, 10));
+    if (!previewsOnly) {   // start-up and the view
+        double startup = 0, shutdown = 0;
+        for (int round = 0; round < 3; round++) {  // the first warms Wine up
+            KvProcess p;
+            if (!start_timed(&p, dir, "", &startup)) return 1;
+            shutdown = stop_timed(&p);
+            drv_Kill(&p);
         }
-        if (smooth) {
-            const struct {
-                int tool;
-                const char* family;
-            } strokes[] = {{0, "pencil"}, {1, "calligraphy"}, {4, "brush"}, {5, "shadowing brush"},
-                           {6, "spray"}, {7, "texturizer"}, {10, "smoother"}, {11, "directional smooth"},
-                           {34, "eraser"}, {35, "opaquer"}, {2, "drag: line preview"},
-                           {21, "drag: ellipse preview"}, {12, "ruler"}, {13, "lens"}, {14, "rectangle selection"},
-                           {16, "free-form selection"}};
+        std::printf("start-up to \" All systems go!!\": %.0f ms (warm)\nshutdown after the exit question: %.0f ms\n",
+                    startup, shutdown);
+        startup_stages(dir);
+        if (argc > 1 && !std::strcmp(argv[1], "startup")) return 0;
+        for (int smooth = 0; smooth < 2; smooth++) {
+            drv_MakeFolder("bench_view", settings_bytes(smooth));
+            std::string vdir = dir + "\\..\\bench_view";
+            CopyFileA(big.c_str(), (vdir + "\\big.kv5").c_str(), FALSE);
+            KvProcess p;
+            double ms;
+            std::string arg = "\"" + vdir + "\\big.kv5\"";
+            if (!start_timed(&p, vdir, arg.c_str(), &ms)) return 1;
+            SetWindowPos(p.main, nullptr, 0, 0, 1024, 768, SWP_NOMOVE | SWP_NOZORDER);
             for (int zoom : {1, 8}) {
                 set_zoom(p.main, zoom);
-                std::printf("zoom %i:\n", zoom);
-                for (const auto& k : strokes) stroke_ms(&p, k.tool, k.family);
+                std::printf("full repaint of the view, 4096 x 4096 image, zoom %i, smoothing %s: %.1f ms\n", zoom,
+                            smooth ? "on" : "off", repaint_ms(p.main, 10));
             }
-            reduced_view_ms(&p);
-            double gone = 0, ended = stop_timed(&p, &gone);
-            std::printf("exit after the question (not saving), 4096 x 4096 image after the strokes: main window "
-                        "destroyed after %.1f ms, process ended after %.1f ms\n", gone, ended);
+            if (smooth) {
+                const struct {
+                    int tool;
+                    const char* family;
+                } strokes[] = {{0, "pencil"}, {1, "calligraphy"}, {4, "brush"}, {5, "shadowing brush"},
+                               {6, "spray"}, {7, "texturizer"}, {10, "smoother"}, {11, "directional smooth"},
+                               {34, "eraser"}, {35, "opaquer"}, {2, "drag: line preview"},
+                               {21, "drag: ellipse preview"}, {12, "ruler"}, {13, "lens"}, {14, "rectangle selection"},
+                               {16, "free-form selection"}};
+                for (int zoom : {1, 8}) {
+                    set_zoom(p.main, zoom);
+                    std::printf("zoom %i:\n", zoom);
+                    for (const auto& k : strokes) stroke_ms(&p, k.tool, k.family);
+                }
+                reduced_view_ms(&p);
+                double gone = 0, ended = stop_timed(&p, &gone);
+                std::printf("exit after the question (not saving), 4096 x 4096 image after the strokes: main window "
+                            "destroyed after %.1f ms, process ended after %.1f ms\n", gone, ended);
+            }
+            drv_Kill(&p);
         }
-        drv_Kill(&p);
     }
     if (argc > 1 && !std::strcmp(argv[1], "view")) return 0;  // start-up and the view alone
-    {
+    for (int side : {2048, 4096}) {
         // The preview image: some transparent pixels, so that every effect opens.
         std::string pdir = dir + "\\..\\bench_preview";
         drv_MakeFolder("bench_preview", settings_bytes(0));
         std::string pic = pdir + "\\preview.kv5";
         Surface s;
         std::memset(&s, 0, sizeof s);
-        srf_Create(2048, 2048, &s);
+        srf_Create((uint32_t)side, (uint32_t)side, &s);
         if (srf_Lock(&s)) {
-            drw_GradientRect(&s, 0, 0, 2047, 2047, 0x00FF8040, 0x804080FF, 0x0040FF80, 0xFF202020);
+            drw_GradientRect(&s, 0, 0, side - 1, side - 1, 0x00FF8040, 0x804080FF, 0x0040FF80, 0xFF202020);
             srf_Unlock(&s);
         }
         kv5_Save(&s, pic.c_str(), nullptr);
@@ -411,7 +419,10 @@ int main(int argc, char** argv) {
         std::string arg = "\"" + pic + "\"";
         if (!start_timed(&p, pdir, arg.c_str(), &ms)) return 1;
         SetWindowPos(p.main, nullptr, 0, 0, 1024, 768, SWP_NOMOVE | SWP_NOZORDER);
-        preview_latencies(&p);
+        for (int zoom : {1, 8}) {
+            set_zoom(p.main, zoom);
+            preview_latencies(&p, side, zoom);
+        }
         drv_Kill(&p);
     }
     eng_Shutdown();

@@ -16,6 +16,7 @@
 #include "document/overlay.h"
 #include "document/tools.h"
 #include "document/toolselect.h"
+#include "panels/fxdialog_win32.h"
 #include "panels/textart_ids.h"
 #include "panels/textart_win32.h"
 #include "engine/blit.h"
@@ -61,6 +62,35 @@ static ToolRect image_rect_of(const RECT& client) {
     vg_ClientToImage(g_view.zoom, g_view.sx, g_view.sy, client.left - 2, client.top - 2, &r.x1, &r.y1);
     vg_ClientToImage(g_view.zoom, g_view.sx, g_view.sy, client.right + 2, client.bottom + 2, &r.x2, &r.y2);
     return r;
+}
+
+// The image pixels in sight for a w x h main image (fxdialog_win32.h): at the present
+// scroll positions, or at those the view takes when it refits and centres an image of
+// that size (the scroll bar holds a position inside its range; a few more pixels
+// around cover a bar that settles otherwise).
+static int shown_image_rect(int w, int h, int centred, int* x1, int* y1, int* x2, int* y2) {
+    if (!g_shell.view || w < 1 || h < 1) return 0;
+    int cw, ch;
+    client_size(&cw, &ch);
+    int sx = g_view.sx, sy = g_view.sy, slack = 2;
+    if (centred) {
+        auto held = [](const VgScroll& r, int pos) {
+            int top = r.max - (r.page > 0 ? r.page - 1 : 0);
+            top = top < r.min ? r.min : top;
+            return pos < r.min ? r.min : pos > top ? top : pos;
+        };
+        VgScroll hr = vg_ScrollRange(g_view.zoom, w, cw), vr = vg_ScrollRange(g_view.zoom, h, ch);
+        vg_Centre(g_view.zoom, &hr, &sx);
+        vg_Centre(g_view.zoom, &vr, &sy);
+        sx = held(hr, sx);
+        sy = held(vr, sy);
+        slack = 16;
+    }
+    vg_ClientToImage(g_view.zoom, sx, sy, -slack, -slack, x1, y1);
+    vg_ClientToImage(g_view.zoom, sx, sy, cw + slack, ch + slack, x2, y2);
+    *x2 += vg_Shrink(g_view.zoom);
+    *y2 += vg_Shrink(g_view.zoom);
+    return 1;
 }
 
 // The client rectangle showing image pixels r (inclusive), for invalidation.
@@ -511,6 +541,7 @@ static void OnDocumentChanged(unsigned what) {
 static void OnCreate(HWND w) {
     g_shell.view = w;
     uiw_SetViewHandler(OnDocumentChanged);
+    fxdlg_SetShownRect(shown_image_rect);
     ovl_SetView(w);
     SetTimer(w, TIMER_REDRAW, 1000, nullptr);
     ViewUpdateScrollBars(1);

@@ -3,6 +3,9 @@
 // uses, whether it needs transparency, how it runs and its kernel). The effect
 // dialog, the command table, the document and kvbatch all read these rows; a new
 // effect is one row here and one menu command.
+// Each row also says how far a result pixel reads, so that previews can compute the
+// rectangle the view shows apart from the rest (cat_EffectRect, cat_TransformRect):
+// such a rectangle comes out exactly as the same pixels of the whole result.
 //
 // Owns: nothing; the settings records belong to the dialog (or the batch operation)
 // that keeps them. Codes carry the target in bit 27 (CAT_ON_SPRITE), which the
@@ -10,6 +13,7 @@
 // target surface.
 #pragma once
 #include <cstdint>
+#include "effects/transform.h"
 #include "engine/surface.h"
 
 const uint32_t CAT_ON_SPRITE = 1u << 27;
@@ -49,9 +53,35 @@ enum EffectRun : uint8_t {
     CAT_RUN_DIRECT_SHOWN,  // at once on the sprite when there is one, else the main image
 };
 
-// Runs on the target with settings already clamped; colours are COLORREFs. 1 done,
-// 0 when the kernel could not run (the surface is then unchanged).
-typedef int (*EffectApply)(Surface* target, const FxSettings& s, uint32_t colour1, uint32_t colour2);
+// A rectangle of pixels, inclusive.
+struct CatRect {
+    int x1, y1, x2, y2;
+};
+
+// What some effects take from the whole image before they change any pixel (channel
+// means, the relief range). The rectangle path takes them from the original on first
+// need and keeps them here for the next rectangle of the same original.
+const unsigned CAT_NEEDS_RGB_MEANS = 1, CAT_NEEDS_ALPHA_MEAN = 2, CAT_NEEDS_RELIEF_RANGE = 4;
+struct CatWhole {
+    unsigned known;   // CAT_NEEDS_* bits filled; 0 for a new original
+    int rgbMeans[3];
+    int alphaMean;
+    int reliefRange;
+};
+
+// How far a result pixel reads at some settings: the source within `by` pixels of it
+// once the rectangle is widened to whole blocks of `grid` from the image's origin; by
+// below 0 when pixels far along its row and column count, so that only the whole
+// image gives it (recursive smears).
+struct CatReach {
+    int by, grid;
+};
+
+// Runs on the target with settings already clamped; colours are COLORREFs; `whole`
+// null takes the whole-image inputs from the target itself. 1 done, 0 when the
+// kernel could not run (the surface is then unchanged).
+typedef int (*EffectApply)(Surface* target, const FxSettings& s, uint32_t colour1, uint32_t colour2,
+                           const CatWhole* whole);
 
 struct EffectInfo {
     uint32_t code;
@@ -61,6 +91,8 @@ struct EffectInfo {
     uint8_t needsTransparency;  // refused with a message on a target without transparent pixels
     EffectRun run;
     EffectApply apply;
+    CatReach (*reach)(const FxSettings& s);   // settings clamped
+    unsigned needs;                            // CAT_NEEDS_*
 };
 
 // The rows in menu order; `count` gets their number.
@@ -86,6 +118,14 @@ unsigned cat_PreviewPeriod(uint32_t w, uint32_t h);
 // Runs the effect's kernel on the target with the settings (clamped) and the two
 // drawing colours; the kernel's result, 0 for a code that is no effect.
 int cat_ApplyEffect(Surface* target, uint32_t code, const FxSettings& s, uint32_t colour1, uint32_t colour2);
+// 1 when cat_EffectRect can make a rectangle of the effect at these settings apart.
+int cat_EffectByRect(uint32_t code, const FxSettings& s);
+// Rectangle r (clipped to the image) of the effect of `original` written into `target`,
+// which has the original's size; the rest of the target is left alone. `whole` (may
+// be null) keeps the whole-image inputs between calls on one original. 0 when the
+// effect needs the whole image at these settings (see above) or memory fails.
+int cat_EffectRect(Surface* target, Surface* original, uint32_t code, const FxSettings& s, uint32_t colour1,
+                   uint32_t colour2, const CatRect& r, CatWhole* whole);
 
 // ---- transforms ----
 
@@ -108,6 +148,8 @@ struct TransformInfo {
     // The transform of `copy` into `target` (which it replaces, possibly at another
     // size), level and edge already clamped; 1 when it was made.
     int (*apply)(Surface* target, Surface* copy, int level, int edge);
+    // Its result's size and placement, for making it a rectangle at a time.
+    int (*plan)(TfPlan* p, Surface* copy, int level, int edge);
 };
 
 // The row of a code (CAT_ON_SPRITE ignored), or null.
@@ -116,6 +158,11 @@ const char* cat_TransformCaption(uint32_t code);
 void cat_OpenTransform(TfSettings* s, uint32_t code);
 // The transform of `copy` into `target`; 1 when it was made.
 int cat_ApplyTransform(Surface* target, Surface* copy, uint32_t code, const TfSettings& s);
+// The size of that result; 1 when the transform would be made.
+int cat_TransformSize(Surface* copy, uint32_t code, const TfSettings& s, int* width, int* height);
+// Rectangle r (clipped) of that result: the target becomes the result's size when it
+// is not (its other pixels then undefined until written) and gets the pixels of r.
+int cat_TransformRect(Surface* target, Surface* copy, uint32_t code, const TfSettings& s, const CatRect& r);
 // The rectangle of a w x h sprite whose centre stays at the centre remembered from
 // the rectangle it had: ((left + 1 + right) / 2, (top + 1 + bottom) / 2).
 void cat_KeepCentre(int cx, int cy, int w, int h, int* x1, int* y1, int* x2, int* y2);

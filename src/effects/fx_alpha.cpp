@@ -17,17 +17,27 @@ int fx_RebaseTransparent(Surface* s) {
     return fx_MapPixels(s, [](uint32_t p) { return (p >> 24) > 240 ? p | 0xFF000000u : p; });
 }
 
-int fx_AlphaContrast(Surface* s, int level) {
+int fx_AlphaMean(Surface* s) {
     if (!srf_Lock(s)) return 0;
     uint64_t sums[4];
     fx_ChannelSums(s, sums);
+    const int m = fx_ChannelMean(s, sums, 3);
+    srf_Unlock(s);
+    return m;
+}
+
+int fx_AlphaContrast(Surface* s, int level) { return fx_AlphaContrastWith(s, level, -1); }
+
+// mean < 0: the surface's own.
+int fx_AlphaContrastWith(Surface* s, int level, int mean) {
+    if (!srf_Lock(s)) return 0;
     const int w = (int)s->width, h = (int)s->height;
     // Fewer than three columns leave no column between the first and the last.
     if (w < 3 || h < 1) {
         srf_Unlock(s);
         return 1;
     }
-    const int m = fx_ChannelMean(s, sums, 3);
+    const int m = mean < 0 ? fx_AlphaMean(s) : mean;
     double x = (double)fx_ClampLevel(level) / 1000.0;
     double k = x * x * 7.6 + 0.4;
     uint8_t t[256];

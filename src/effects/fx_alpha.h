@@ -13,6 +13,9 @@ int fx_RebaseTransparent(Surface* s);        // A > 240 becomes 255
 // k = (level / 1000)^2 * 7.6 + 0.4, on columns 1..width-2 only (the first and last
 // columns are left alone). A surface without pixels is left as it is.
 int fx_AlphaContrast(Surface* s, int level);
+// The mean it uses (1..254; 0 without pixels), and the contrast about a given one.
+int fx_AlphaMean(Surface* s);
+int fx_AlphaContrastWith(Surface* s, int level, int mean);
 // A black shadow of the opacity, `distance` pixels right and down (distance below 0
 // counts as 0), its opacity scaled by level / 1000, softened by the blur at level
 // parameter * 800 / 255 (parameter 0..255); the image is composited over it, and

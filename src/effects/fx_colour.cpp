@@ -19,7 +19,8 @@ int ApplyAll(Surface* s, const uint8_t* red, const uint8_t* green, const uint8_t
     return ok;
 }
 
-// Means of R, G and B (clamped 1..254) into m[0..2]; 0 when there are no pixels.
+// Means of R, G and B (clamped 1..254) into m[0..2] of a locked surface; 0 when
+// there are no pixels.
 int RgbMeans(Surface* s, int m[3]) {
     uint64_t sums[4];
     fx_ChannelSums(s, sums);
@@ -30,12 +31,17 @@ int RgbMeans(Surface* s, int m[3]) {
     return 1;
 }
 
-// Builds one table per colour channel from its mean and applies them.
+// Builds one table per colour channel from its mean (the surface's own unless
+// given) and applies them.
 template <class F>
-int MeanTables(Surface* s, F entry) {
+int MeanTables(Surface* s, const int* given, F entry) {
     if (!srf_Lock(s)) return 0;
     int m[3];
-    if (!RgbMeans(s, m)) {
+    if (given) {
+        m[0] = given[0];
+        m[1] = given[1];
+        m[2] = given[2];
+    } else if (!RgbMeans(s, m)) {
         srf_Unlock(s);
         return 1;
     }
@@ -82,13 +88,24 @@ int fx_ChromaShift(Surface* s, int level) {
     });
 }
 
-int fx_DynamicContrast(Surface* s, int level) {
-    const double f = (double)fx_ClampLevel(level) * 0.0014 + 0.4;
-    return MeanTables(s, [f](int i, int m) { return (int)((double)(i - m) * f) + m; });
+int fx_RgbMeans(Surface* s, int means[3]) {
+    if (!srf_Lock(s)) return 0;
+    const int ok = RgbMeans(s, means);
+    srf_Unlock(s);
+    return ok;
 }
 
-int fx_SyntheticEnhance(Surface* s) {
-    return MeanTables(s, [](int i, int m) {
+int fx_DynamicContrastWith(Surface* s, int level, const int means[3]) {
+    const double f = (double)fx_ClampLevel(level) * 0.0014 + 0.4;
+    return MeanTables(s, means, [f](int i, int m) { return (int)((double)(i - m) * f) + m; });
+}
+
+int fx_DynamicContrast(Surface* s, int level) { return fx_DynamicContrastWith(s, level, nullptr); }
+
+int fx_SyntheticEnhance(Surface* s) { return fx_SyntheticEnhanceWith(s, nullptr); }
+
+int fx_SyntheticEnhanceWith(Surface* s, const int means[3]) {
+    return MeanTables(s, means, [](int i, int m) {
         int span = i > m ? 255 - m : m;   // m is 1..254: never 0
         return (int)(std::sin((double)(i - m) * 1.5708 / (double)span) * (double)span + (double)m);
     });

@@ -18,6 +18,12 @@ int fx_ChromaShift(Surface* s, int level);
 int fx_DynamicContrast(Surface* s, int level);
 // S-curve about each channel's mean (sine, 1.5708 as the quarter turn).
 int fx_SyntheticEnhance(Surface* s);
+// The channel means those two use, red, green, blue (each 1..254); 0 for a surface
+// without pixels or one that cannot be locked. The *With forms take them as given
+// (from the whole image when only a piece of it is processed).
+int fx_RgbMeans(Surface* s, int means[3]);
+int fx_DynamicContrastWith(Surface* s, int level, const int means[3]);
+int fx_SyntheticEnhanceWith(Surface* s, const int means[3]);
 // n = level * 6 / 1000 + 1 bits dropped, values re-spread to 0..255; alpha too.
 int fx_Posterize(Surface* s, int level);
 // Channels not in the mask fade towards 0 by (level * 65535) / 1000 out of 65536.

@@ -33,7 +33,7 @@ inline int Relieve(int yc, int yul, int yu, int yl, int range) {
     return range ? (3 * yc - yul - yu - yl) * 83 / range : 0;
 }
 
-void Reference(const Relief& k, Surface* s) {
+int ReferenceRange(Surface* s) {
     const int w = (int)s->width, h = (int)s->height;
     auto at = [&](int x, int y) -> uint32_t& { return s->pixels[(size_t)y * s->stride + x]; };
     int prev = fx_LumaF(at(0, 0)), lo = 0, hi = 0;
@@ -44,7 +44,12 @@ void Reference(const Relief& k, Surface* s) {
             if (d > hi) hi = d;
             prev = yv;
         }
-    const int range = (hi - lo) >> 1;
+    return (hi - lo) >> 1;
+}
+
+void Reference(const Relief& k, Surface* s, int range) {
+    const int w = (int)s->width, h = (int)s->height;
+    auto at = [&](int x, int y) -> uint32_t& { return s->pixels[(size_t)y * s->stride + x]; };
     for (int y = h - 1; y >= 0; y--)
         for (int x = w - 1; x >= 0; x--) {
             uint32_t p = at(x, y);
@@ -56,7 +61,7 @@ void Reference(const Relief& k, Surface* s) {
         }
 }
 
-int Fast(const Relief& k, Surface* s) {
+int FastRange(Surface* s) {
     const int w = (int)s->width, h = (int)s->height;
     // Range pass, read only: each row's extremes, its first difference reaching back
     // to the last pixel of the row above (the very first to the floating luma).
@@ -80,7 +85,11 @@ int Fast(const Relief& k, Surface* s) {
         lo = rowLo[y] < lo ? rowLo[y] : lo;
         hi = rowHi[y] > hi ? rowHi[y] : hi;
     }
-    const int range = (hi - lo) >> 1;
+    return (hi - lo) >> 1;
+}
+
+int Fast(const Relief& k, Surface* s, int range) {
+    const int w = (int)s->width;
     // The result's colour depends only on 3 Yc - Yul - Yu - Yl, which lies in
     // -765..765: one table of finished colours (alpha added per pixel).
     std::vector<uint32_t> finished(1531);
@@ -111,7 +120,8 @@ int Fast(const Relief& k, Surface* s) {
     return 1;
 }
 
-int Run(Surface* s, int level, bool emboss, uint32_t colour) {
+// range < 0: the surface's own.
+int Run(Surface* s, int level, bool emboss, uint32_t colour, int range) {
     Relief k;
     k.level = fx_ClampLevel(level);
     k.emboss = emboss;
@@ -122,10 +132,12 @@ int Run(Surface* s, int level, bool emboss, uint32_t colour) {
     if (!srf_Lock(s)) return 0;
     int ok = 1;
     if (s->width && s->height) {
-        if (eng_ReferenceForced())
-            Reference(k, s);
+        const bool reference = eng_ReferenceForced();
+        if (range < 0) range = reference ? ReferenceRange(s) : FastRange(s);
+        if (reference)
+            Reference(k, s, range);
         else
-            ok = Fast(k, s);
+            ok = Fast(k, s, range);
     }
     srf_Unlock(s);
     return ok;
@@ -133,5 +145,17 @@ int Run(Surface* s, int level, bool emboss, uint32_t colour) {
 
 }  // namespace
 
-int fx_EdgeDetect(Surface* s, int level) { return Run(s, level, false, 0); }
-int fx_Emboss(Surface* s, int level, uint32_t colour) { return Run(s, level, true, colour); }
+int fx_EdgeDetect(Surface* s, int level) { return Run(s, level, false, 0, -1); }
+int fx_Emboss(Surface* s, int level, uint32_t colour) { return Run(s, level, true, colour, -1); }
+int fx_EdgeDetectWith(Surface* s, int level, int range) { return Run(s, level, false, 0, range < 0 ? 0 : range); }
+int fx_EmbossWith(Surface* s, int level, uint32_t colour, int range) {
+    return Run(s, level, true, colour, range < 0 ? 0 : range);
+}
+
+int fx_ReliefRange(Surface* s) {
+    if (!srf_Lock(s)) return 0;
+    int range = 0;
+    if (s->width && s->height) range = eng_ReferenceForced() ? ReferenceRange(s) : FastRange(s);
+    srf_Unlock(s);
+    return range;
+}

@@ -17,3 +17,8 @@ int fx_EdgeDetect(Surface* s, int level);
 // Colour #1 (a COLORREF) in relief: its HSL with lightness (v * level) / 250 held to
 // -127..126 plus 128, the pixel's alpha kept. Yc is the floating luma here.
 int fx_Emboss(Surface* s, int level, uint32_t colour);
+// The range of the range pass (0 for a surface that cannot be locked), and the two
+// filters with a given range (from the whole image when only a piece is filtered).
+int fx_ReliefRange(Surface* s);
+int fx_EdgeDetectWith(Surface* s, int level, int range);
+int fx_EmbossWith(Surface* s, int level, uint32_t colour, int range);

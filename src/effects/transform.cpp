@@ -14,6 +14,8 @@ namespace {
 
 const double DEGREES_PER_RADIAN = 57.29577951;
 
+enum PlanKind { KIND_NONE, KIND_WARP, KIND_PERSPECTIVE, KIND_STRETCH, KIND_ROTATE90, KIND_FLIP };
+
 // The last surface a kernel replaced, kept for the next result of its size: a
 // preview recomputes the same size again and again, and making and freeing a large
 // bitmap each time costs more than the transform itself. One per thread, so that
@@ -49,11 +51,9 @@ inline int Round(double v) { return (int)(v + 0.5); }   // towards zero: -8.5 gi
 
 inline uint32_t& At(Surface* s, int x, int y) { return s->pixels[(size_t)y * s->stride + x]; }
 
-// Maps the whole source onto the quadrilateral (top-left, top-right, bottom-right,
-// bottom-left), placed in a new surface that just holds its corners.
-int WarpInto(Surface* dst, Surface* src, const int vx[4], const int vy[4]) {
-    if (!srf_Lock(src)) return 0;
-    const int w = (int)src->width, h = (int)src->height;
+// The plan of a warp: the source's corners (top-left, top-right, bottom-right,
+// bottom-left) placed in a result that just holds them.
+int PlanWarp(TfPlan* p, const int vx[4], const int vy[4]) {
     int minX = vx[0], maxX = vx[0], minY = vy[0], maxY = vy[0];
     for (int i = 1; i < 4; i++) {
         minX = vx[i] < minX ? vx[i] : minX;
@@ -61,14 +61,28 @@ int WarpInto(Surface* dst, Surface* src, const int vx[4], const int vy[4]) {
         minY = vy[i] < minY ? vy[i] : minY;
         maxY = vy[i] > maxY ? vy[i] : maxY;
     }
+    *p = TfPlan{};
+    p->kind = KIND_WARP;
+    p->width = maxX - minX + 1;
+    p->height = maxY - minY + 1;
+    for (int i = 0; i < 4; i++) {
+        p->vx[i] = vx[i] - minX;
+        p->vy[i] = vy[i] - minY;
+    }
+    return 1;
+}
+
+// Maps the whole source onto the plan's quadrilateral in a new surface.
+int WarpInto(Surface* dst, Surface* src, const TfPlan& p) {
+    if (!srf_Lock(src)) return 0;
     Surface out;
-    if (!Fresh(&out, maxX - minX + 1, maxY - minY + 1)) {
+    if (!Fresh(&out, p.width, p.height)) {
         srf_Unlock(src);
         return 0;
     }
     drw_FillRect(&out, 0, 0, (int)out.width - 1, (int)out.height - 1, TF_BACKGROUND);
-    drw_WarpQuad(&out, vx[0] - minX, vy[0] - minY, vx[1] - minX, vy[1] - minY, vx[2] - minX, vy[2] - minY,
-                 vx[3] - minX, vy[3] - minY, src, 0, 0, w - 1, h - 1);
+    drw_WarpQuad(&out, p.vx[0], p.vy[0], p.vx[1], p.vy[1], p.vx[2], p.vy[2], p.vx[3], p.vy[3], src, 0, 0,
+                 (int)src->width - 1, (int)src->height - 1);
     srf_Unlock(src);
     Replace(dst, &out);
     return 1;
@@ -152,10 +166,31 @@ void PerspectiveFast(Surface* out, Surface* src, int edge, int shrink) {
     }
 }
 
-void Rotate90Reference(Surface* out, Surface* src, int q) {
+// Pixels of a rectangle of the result, each from the last source pixel the forward
+// loops would put there: along a line of count <= side places, place k is last hit by
+// source position floor(((k + 1) * side - 1) / count).
+void PerspectiveRect(Surface* out, Surface* src, int edge, int shrink, int x1, int y1, int x2, int y2) {
     const int w = (int)src->width, h = (int)src->height;
-    for (int y = 0; y < (int)out->height; y++)
-        for (int x = 0; x < (int)out->width; x++) {
+    const bool columns = edge == 0 || edge == 2;
+    for (int y = y1; y <= y2; y++)
+        for (int x = x1; x <= x2; x++) {
+            const int line = columns ? x : y, along = columns ? y : x, side = columns ? h : w;
+            const Span sp = PerspectiveSpan(edge, line, columns ? w : h, side, shrink);
+            const int k = along - sp.start;
+            uint32_t v = TF_BACKGROUND;
+            if (sp.count >= 1 && k >= 0 && k < sp.count) {
+                const int from = (int)(((int64_t)(k + 1) * side - 1) / sp.count);
+                v = columns ? At(src, x, from) : At(src, from, y);
+            }
+            At(out, x, y) = v;
+        }
+}
+
+// Result pixels x1..x2 of rows y1..y2 (the reference: all of them).
+void Rotate90Reference(Surface* out, Surface* src, int q, int x1, int y1, int x2, int y2) {
+    const int w = (int)src->width, h = (int)src->height;
+    for (int y = y1; y <= y2; y++)
+        for (int x = x1; x <= x2; x++) {
             uint32_t v;
             if (q == 0) v = At(src, w - 1 - x, h - 1 - y);
             else if (q == 1) v = At(src, y, h - 1 - x);
@@ -204,16 +239,21 @@ double tf_SkewAngle(int level) { return (double)(fx_ClampLevel(level) - 500) * 0
 int tf_Rotate90Mode(int level) { return (fx_ClampLevel(level) + 125) / 250; }
 int tf_EdgeIsVertical(int edge) { return edge & 1; }
 
-int tf_Rotate(Surface* dst, Surface* src, double angle) {
+int tf_PlanRotate(TfPlan* p, Surface* src, double angle) {
     if (!std::isfinite(angle) || !srf_Refresh(src)) return 0;
     const double r = -angle / DEGREES_PER_RADIAN, c = std::cos(r), s = std::sin(r);
     const double x = (double)src->width - 1, y = (double)src->height - 1;
     const int vx[4] = {0, Round(c * x), Round(c * x - s * y), Round(-s * y)};
     const int vy[4] = {0, Round(s * x), Round(s * x + c * y), Round(c * y)};
-    return WarpInto(dst, src, vx, vy);
+    return PlanWarp(p, vx, vy);
 }
 
-int tf_Skew(Surface* dst, Surface* src, double angle, int vertical) {
+int tf_Rotate(Surface* dst, Surface* src, double angle) {
+    TfPlan p;
+    return tf_PlanRotate(&p, src, angle) && WarpInto(dst, src, p);
+}
+
+int tf_PlanSkew(TfPlan* p, Surface* src, double angle, int vertical) {
     if (!std::isfinite(angle) || !srf_Refresh(src)) return 0;
     const double a = angle < -88.0 ? -88.0 : (angle > 88.0 ? 88.0 : angle);
     const double t = std::tan(-a / DEGREES_PER_RADIAN);
@@ -221,24 +261,41 @@ int tf_Skew(Surface* dst, Surface* src, double angle, int vertical) {
     if (vertical) {
         const int dy = Round(t * (double)w);
         const int vx[4] = {0, w - 1, w - 1, 0}, vy[4] = {0, dy, h - 1 + dy, h - 1};
-        return WarpInto(dst, src, vx, vy);
+        return PlanWarp(p, vx, vy);
     }
     const int dx = Round(t * (double)h);
     const int vx[4] = {dx, w - 1 + dx, w - 1, 0}, vy[4] = {0, 0, h - 1, h - 1};
-    return WarpInto(dst, src, vx, vy);
+    return PlanWarp(p, vx, vy);
+}
+
+int tf_Skew(Surface* dst, Surface* src, double angle, int vertical) {
+    TfPlan p;
+    return tf_PlanSkew(&p, src, angle, vertical) && WarpInto(dst, src, p);
+}
+
+int tf_PlanPerspective(TfPlan* p, Surface* src, int level, int edge) {
+    if (edge < 0 || edge > 3 || !srf_Refresh(src)) return 0;
+    const int w = (int)src->width, h = (int)src->height, l = fx_ClampLevel(level);
+    *p = TfPlan{};
+    p->kind = KIND_PERSPECTIVE;
+    p->width = w;
+    p->height = h;
+    p->arg = edge;
+    // Columns shrink by dy, rows by dx.
+    p->shrink = (int)((edge == 0 || edge == 2) ? (int64_t)l * h / 2001 : (int64_t)l * w / 2001);
+    return 1;
 }
 
 int tf_Perspective(Surface* dst, Surface* src, int level, int edge) {
-    if (edge < 0 || edge > 3 || !srf_Lock(src)) return 0;
-    const int w = (int)src->width, h = (int)src->height, l = fx_ClampLevel(level);
+    TfPlan p;
+    if (!tf_PlanPerspective(&p, src, level, edge) || !srf_Lock(src)) return 0;
+    const int w = (int)src->width, h = (int)src->height, shrink = p.shrink;
     Surface out;
     if (!Fresh(&out, w, h)) {
         srf_Unlock(src);
         return 0;
     }
     drw_FillRect(&out, 0, 0, w - 1, h - 1, TF_BACKGROUND);
-    // Columns shrink by dy, rows by dx.
-    const int shrink = (int)((edge == 0 || edge == 2) ? (int64_t)l * h / 2001 : (int64_t)l * w / 2001);
     if (eng_ReferenceForced())
         PerspectiveReference(&out, src, edge, shrink);
     else
@@ -248,14 +305,25 @@ int tf_Perspective(Surface* dst, Surface* src, int level, int edge) {
     return 1;
 }
 
-int tf_Stretch(Surface* dst, Surface* src, int level, int mode) {
+int tf_PlanStretch(TfPlan* p, Surface* src, int level, int mode) {
     if (!srf_Refresh(src)) return 0;
     const double f = std::pow(10.0, (double)(fx_ClampLevel(level) - 500) / 500.0);
     const int w = (int)src->width, h = (int)src->height;
     int nw = mode == 1 ? w : (int)((double)w * f);
     int nh = mode == 0 ? h : (int)((double)h * f);
+    *p = TfPlan{};
+    p->kind = KIND_STRETCH;
+    p->width = nw < 1 ? 1 : nw;
+    p->height = nh < 1 ? 1 : nh;
+    return 1;
+}
+
+int tf_Stretch(Surface* dst, Surface* src, int level, int mode) {
+    TfPlan p;
+    if (!tf_PlanStretch(&p, src, level, mode)) return 0;
+    const int w = (int)src->width, h = (int)src->height;
     Surface out;
-    if (!Fresh(&out, nw < 1 ? 1 : nw, nh < 1 ? 1 : nh)) return 0;
+    if (!Fresh(&out, p.width, p.height)) return 0;
     // The size guard of creation may have trimmed the request: fill what was made.
     int ok = blt_CopySmooth(&out, 0, 0, (int)out.width - 1, (int)out.height - 1, src, 0, 0, w - 1, h - 1, 0);
     if (!ok) {
@@ -267,16 +335,28 @@ int tf_Stretch(Surface* dst, Surface* src, int level, int mode) {
     return 1;
 }
 
-int tf_Rotate90(Surface* dst, Surface* src, int mode) {
-    if (mode < 0 || !srf_Lock(src)) return 0;
+int tf_PlanRotate90(TfPlan* p, Surface* src, int mode) {
+    if (mode < 0 || !srf_Refresh(src)) return 0;
     const int q = mode % 4, w = (int)src->width, h = (int)src->height;
+    *p = TfPlan{};
+    p->kind = KIND_ROTATE90;
+    p->width = (q & 1) ? h : w;
+    p->height = (q & 1) ? w : h;
+    p->arg = q;
+    return 1;
+}
+
+int tf_Rotate90(Surface* dst, Surface* src, int mode) {
+    TfPlan p;
+    if (!tf_PlanRotate90(&p, src, mode) || !srf_Lock(src)) return 0;
+    const int q = p.arg;
     Surface out;
-    if (!Fresh(&out, (q & 1) ? h : w, (q & 1) ? w : h)) {
+    if (!Fresh(&out, p.width, p.height)) {
         srf_Unlock(src);
         return 0;
     }
     if (eng_ReferenceForced())
-        Rotate90Reference(&out, src, q);
+        Rotate90Reference(&out, src, q, 0, 0, (int)out.width - 1, (int)out.height - 1);
     else
         Rotate90Fast(&out, src, q);
     srf_Unlock(src);
@@ -329,6 +409,63 @@ int tf_Tile(Surface* s, int width, int height) {
     srf_Unlock(s);
     Replace(s, &out);
     return 1;
+}
+
+int tf_PlanFlip(TfPlan* p, Surface* src, int vertical) {
+    if (!srf_Refresh(src)) return 0;
+    *p = TfPlan{};
+    p->kind = KIND_FLIP;
+    p->width = (int)src->width;
+    p->height = (int)src->height;
+    p->arg = vertical ? 1 : 0;
+    return 1;
+}
+
+int tf_Sized(Surface* dst, const TfPlan& p) {
+    if (srf_IsValid(dst) && srf_Refresh(dst) && (int)dst->width == p.width && (int)dst->height == p.height) return 1;
+    Surface out;
+    if (!Fresh(&out, p.width, p.height)) return 0;
+    Replace(dst, &out);
+    return 1;
+}
+
+int tf_MakeRect(Surface* dst, Surface* src, const TfPlan& p, int x1, int y1, int x2, int y2) {
+    if (!srf_Lock(dst)) return 0;
+    if (!srf_Lock(src)) {
+        srf_Unlock(dst);
+        return 0;
+    }
+    const int w = (int)src->width, h = (int)src->height;
+    x1 = x1 < 0 ? 0 : x1;
+    y1 = y1 < 0 ? 0 : y1;
+    x2 = x2 > (int)dst->width - 1 ? (int)dst->width - 1 : x2;
+    y2 = y2 > (int)dst->height - 1 ? (int)dst->height - 1 : y2;
+    int ok = 1;
+    if (x1 <= x2 && y1 <= y2) switch (p.kind) {
+    case KIND_WARP:
+        drw_FillRect(dst, x1, y1, x2, y2, TF_BACKGROUND);
+        drw_WarpQuadIn(dst, x1, y1, x2, y2, p.vx[0], p.vy[0], p.vx[1], p.vy[1], p.vx[2], p.vy[2], p.vx[3], p.vy[3],
+                       src, 0, 0, w - 1, h - 1);
+        break;
+    case KIND_PERSPECTIVE: PerspectiveRect(dst, src, p.arg, p.shrink, x1, y1, x2, y2); break;
+    case KIND_STRETCH: {
+        // The transfer's own clip keeps every pixel's sampling place that of the whole.
+        const EngClip was = eng_GetClip();
+        eng_SetClip(x1, y1, x2, y2);
+        ok = blt_CopySmooth(dst, 0, 0, (int)dst->width - 1, (int)dst->height - 1, src, 0, 0, w - 1, h - 1, BLT_CLIP);
+        eng_SetClip(was.left, was.top, was.right, was.bottom);
+        break;
+    }
+    case KIND_ROTATE90: Rotate90Reference(dst, src, p.arg, x1, y1, x2, y2); break;
+    case KIND_FLIP:
+        for (int y = y1; y <= y2; y++)
+            for (int x = x1; x <= x2; x++) At(dst, x, y) = p.arg ? At(src, x, h - 1 - y) : At(src, w - 1 - x, y);
+        break;
+    default: ok = 0;
+    }
+    srf_Unlock(src);
+    srf_Unlock(dst);
+    return ok;
 }
 
 void tf_ReleaseSpare() {

@@ -47,3 +47,26 @@ int tf_Rotate90(Surface* dst, Surface* src, int mode);
 // In place: the surface becomes width x height (each at least 1), pixel (x, y)
 // repeating the old pixel (x mod old width, y mod old height).
 int tf_Tile(Surface* s, int width, int height);
+
+// A transform a rectangle at a time (previews). A plan holds the result's size and
+// where the source lands, worked out from the source as the whole transform does
+// (the tf_Plan* calls take the arguments of the calls above; 0 when refused);
+// tf_Sized makes `dst` the plan's size (the pixels undefined until written; 0 when it
+// cannot be made) and tf_MakeRect writes rectangle (x1, y1)-(x2, y2) of it, clipped,
+// exactly as the whole transform makes those pixels. The source is not changed.
+// User-interface thread only: the stretch borrows the engine's clip rectangle.
+struct TfPlan {
+    int kind;              // which transform (transform.cpp)
+    int width, height;     // the result's size
+    int vx[4], vy[4];      // rotate and skew: the source's corners in the result
+    int arg;               // perspective: edge; quarter turns; flip: vertical
+    int shrink;            // perspective
+};
+int tf_PlanRotate(TfPlan* p, Surface* src, double angle);
+int tf_PlanSkew(TfPlan* p, Surface* src, double angle, int vertical);
+int tf_PlanPerspective(TfPlan* p, Surface* src, int level, int edge);
+int tf_PlanStretch(TfPlan* p, Surface* src, int level, int mode);
+int tf_PlanRotate90(TfPlan* p, Surface* src, int mode);
+int tf_PlanFlip(TfPlan* p, Surface* src, int vertical);
+int tf_Sized(Surface* dst, const TfPlan& p);
+int tf_MakeRect(Surface* dst, Surface* src, const TfPlan& p, int x1, int y1, int x2, int y2);

@@ -50,3 +50,7 @@ int drw_QuadBlend(Surface* s, int x1, int y1, int x2, int y2, int x3, int y3, in
                   uint32_t colour1, uint32_t colour2, uint32_t colour3, uint32_t colour4);
 int drw_WarpQuad(Surface* s, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4,
                  Surface* src, int sx1, int sy1, int sx2, int sy2);
+// drw_WarpQuad writing only columns cx1..cx2 of rows cy1..cy2: those pixels come out
+// as the whole warp makes them (a preview makes a warp a piece at a time).
+int drw_WarpQuadIn(Surface* s, int cx1, int cy1, int cx2, int cy2, int x1, int y1, int x2, int y2, int x3, int y3,
+                   int x4, int y4, Surface* src, int sx1, int sy1, int sx2, int sy2);

@@ -49,11 +49,18 @@ bool RowEnds(const int* vx, const int* vy, int n, int64_t y, Hit* left, Hit* rig
     return any;
 }
 
-// Rows of the polygon inside the surface; span(y, left, right, xl, step, a, b) gets
-// the two end hits, the unclamped left end xl, the 8.24 step across the span (its
-// right end already shortened by the span option) and the clamped columns a..b.
+// Columns and rows a filler may write (inclusive); the surface clips them further.
+struct Clip {
+    int64_t x1, y1, x2, y2;
+};
+const Clip WHOLE = {0, 0, INT64_MAX, INT64_MAX};
+
+// Rows of the polygon inside the surface and the clip; span(y, left, right, xl, step,
+// a, b) gets the two end hits, the unclamped left end xl, the 8.24 step across the
+// span (its right end already shortened by the span option) and the clamped columns
+// a..b. The clip only narrows what is walked: the steps are those of the whole span.
 template <class Span>
-int ScanPolygon(Surface* s, const int* vx, const int* vy, int n, Span span) {
+int ScanPolygon(Surface* s, const int* vx, const int* vy, int n, const Clip& clip, Span span) {
     int64_t top = vy[0], bottom = vy[0], left = vx[0], right = vx[0];
     for (int i = 1; i < n; i++) {
         top = shp_Min(top, vy[i]);
@@ -65,7 +72,8 @@ int ScanPolygon(Surface* s, const int* vx, const int* vy, int n, Span span) {
     // Wholly outside on any side draws nothing, as the warp's own check says.
     if (bottom < 0 || top >= h || right < 0 || left > w - 1) return 0;
     const int64_t dropLast = eng_SpanOption() ? 1 : 0;
-    for (int64_t y = shp_Max(top, 0); y <= shp_Min(bottom, h - 1); y++) {
+    const int64_t yFirst = shp_Max(shp_Max(top, 0), clip.y1), yLast = shp_Min(shp_Min(bottom, h - 1), clip.y2);
+    for (int64_t y = yFirst; y <= yLast; y++) {
         Hit l, r;
         if (!RowEnds(vx, vy, n, y, &l, &r)) continue;
         const int64_t xl = l.x, xr = r.x - dropLast;
@@ -73,7 +81,8 @@ int ScanPolygon(Surface* s, const int* vx, const int* vy, int n, Span span) {
         if (xr < xl) continue;
         if ((xl < 0 && xr < 0) || (xl > w - 1 && xr > w - 1)) continue;
         const int64_t step = xr == xl ? 16777216 : 16777216 / (xr - xl);
-        span(y, l, r, xl, step, shp_Max(xl, 0), shp_Min(xr, w - 1));
+        const int64_t a = shp_Max(shp_Max(xl, 0), clip.x1), b = shp_Min(shp_Min(xr, w - 1), clip.x2);
+        if (a <= b) span(y, l, r, xl, step, a, b);
     }
     return 1;
 }
@@ -85,7 +94,7 @@ int Gouraud(Surface* s, const int* vx, const int* vy, const uint32_t* colour, in
         const uint32_t f = (uint32_t)(256 * hit.num / hit.den);
         return px_Lerp(colour[hit.edge], colour[(hit.edge + 1) % n], f);
     };
-    return ScanPolygon(s, vx, vy, n, [&](int64_t y, const Hit& l, const Hit& r, int64_t xl, int64_t step,
+    return ScanPolygon(s, vx, vy, n, WHOLE, [&](int64_t y, const Hit& l, const Hit& r, int64_t xl, int64_t step,
                                          int64_t a, int64_t b) {
         const uint32_t cl = edgeColour(l), cr = edgeColour(r);
         uint32_t* row = shp_Row(s, y);
@@ -160,8 +169,10 @@ int drw_QuadBlend(Surface* s, int x1, int y1, int x2, int y2, int x3, int y3, in
     return Gouraud<true>(s, vx, vy, c, 4);
 }
 
-int drw_WarpQuad(Surface* s, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4,
-                 Surface* src, int sx1, int sy1, int sx2, int sy2) {
+namespace {
+
+int Warp(Surface* s, const Clip& clip, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4,
+         Surface* src, int sx1, int sy1, int sx2, int sy2) {
     if (!shp_Usable(s) || !shp_Usable(src)) return 0;
     const int vx[4] = {x1, x2, x3, x4}, vy[4] = {y1, y2, y3, y4};
     const int64_t w = s->width, h = s->height;
@@ -173,8 +184,8 @@ int drw_WarpQuad(Surface* s, int x1, int y1, int x2, int y2, int x3, int y3, int
         allRight = allRight && vx[i] > w - 1;
     }
     if (allBelow || allAbove || allLeft || allRight) return 0;
-    ScanPolygon(s, vx, vy, 4, [&](int64_t y, const Hit& l, const Hit& r, int64_t xl, int64_t step,
-                                  int64_t a, int64_t b) {
+    ScanPolygon(s, vx, vy, 4, clip, [&](int64_t y, const Hit& l, const Hit& r, int64_t xl, int64_t step,
+                                        int64_t a, int64_t b) {
         int64_t ul, vl, ur, vr;
         WarpPlace(l, &ul, &vl);
         WarpPlace(r, &ur, &vr);
@@ -188,4 +199,16 @@ int drw_WarpQuad(Surface* s, int x1, int y1, int x2, int y2, int x3, int y3, int
         }
     });
     return 1;
+}
+
+}  // namespace
+
+int drw_WarpQuad(Surface* s, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4,
+                 Surface* src, int sx1, int sy1, int sx2, int sy2) {
+    return Warp(s, WHOLE, x1, y1, x2, y2, x3, y3, x4, y4, src, sx1, sy1, sx2, sy2);
+}
+
+int drw_WarpQuadIn(Surface* s, int cx1, int cy1, int cx2, int cy2, int x1, int y1, int x2, int y2, int x3, int y3,
+                   int x4, int y4, Surface* src, int sx1, int sy1, int sx2, int sy2) {
+    return Warp(s, Clip{cx1, cy1, cx2, cy2}, x1, y1, x2, y2, x3, y3, x4, y4, src, sx1, sy1, sx2, sy2);
 }

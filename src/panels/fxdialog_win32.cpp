@@ -19,12 +19,23 @@
 
 namespace {
 
-const UINT_PTR TIMER_HOVER = 4371, TIMER_PREVIEW = 4373;
+const UINT_PTR TIMER_HOVER = 4371, TIMER_PREVIEW = 4373, TIMER_REST = 4374;
+// The rest of a preview is made in slices of about this many pixels per timer tick
+// (a change of a setting waits for at most one slice), from this long after the
+// shown part, so that a bar being dragged is not slowed by slices between its steps.
+const int REST_SLICE_PIXELS = 1 << 17;
+const UINT REST_DELAY_MS = 120;
+// OK's whole-image step says so on the status line from this many pixels up.
+const uint64_t BUSY_PIXELS = 1u << 22;
 
 FxSettings g_fx = FX_DEFAULTS;
 TfSettings g_tf = TF_DEFAULTS;
 BYTE g_opacity = 255;
 double g_matrix[9] = {0.1, 0.1, 0.1, 0.1, 1.2, 0.1, 0.1, 0.1, 0.1};
+FxShownRect g_shown = nullptr;
+
+// What a preview step makes of the target.
+enum Making { MAKE_WHOLE, MAKE_SHOWN, MAKE_REST };
 
 struct Dialog {
     uint32_t code;
@@ -34,6 +45,10 @@ struct Dialog {
     HWND view;
     unsigned period;    // the preview timer's
     DWORD lastPreview;  // tick count of the last preview
+    Making making;      // what the next step makes
+    CatRect shown;      // the rectangle the view showed at the last preview
+    int restRow;        // the next row of the rest of the preview; -1 when nothing is left
+    CatWhole whole;     // the original's whole-image inputs
 };
 
 void ApplyOpacity(HWND w) { wnd_SetTranslucency(w, g_settings.idleTranslucent, g_opacity); }
@@ -60,33 +75,92 @@ void SetBar(HWND dlg, int bar, int min, int max, int pos) {
     SetScrollInfo(GetDlgItem(dlg, IDC_FX_BAR0 + bar), SB_CTL, &si, TRUE);
 }
 
-int TransformStep(Surface* target, Surface* original, void* context) {
-    return cat_ApplyTransform(target, original, ((Dialog*)context)->code, g_tf);
+// The part of the result a step makes: what the view shows of it, or the next slice
+// of rows of the rest; 0 when there is nothing to make.
+int PartToMake(Dialog* d, int w, int h, CatRect* r) {
+    if (d->making == MAKE_SHOWN) {
+        if (!g_shown || !g_shown(w, h, d->transform, &r->x1, &r->y1, &r->x2, &r->y2)) *r = {0, 0, w - 1, h - 1};
+        d->shown = *r;
+        return 1;
+    }
+    const int rows = REST_SLICE_PIXELS / (w > 0 ? w : 1) + 1;
+    if (d->restRow < 0 || d->restRow >= h) return 0;
+    *r = {0, d->restRow, w - 1, d->restRow + rows - 1};
+    d->restRow += rows;
+    return 1;
 }
 
-int EffectStep(Surface* target, Surface*, void* context) {
-    return cat_ApplyEffect(target, ((Dialog*)context)->code, g_fx, g_settings.colour1, g_settings.colour2);
+int PreviewStep(Surface* target, Surface* original, void* context) {
+    Dialog* d = (Dialog*)context;
+    if (d->transform) {
+        int w, h;
+        CatRect r;
+        if (d->making == MAKE_WHOLE) return cat_ApplyTransform(target, original, d->code, g_tf);
+        if (!cat_TransformSize(original, d->code, g_tf, &w, &h)) return 0;
+        return !PartToMake(d, w, h, &r) || cat_TransformRect(target, original, d->code, g_tf, r);
+    }
+    if (d->making == MAKE_WHOLE)
+        return cat_ApplyEffect(target, d->code, g_fx, g_settings.colour1, g_settings.colour2);
+    CatRect r;
+    return !PartToMake(d, (int)original->width, (int)original->height, &r) ||
+           cat_EffectRect(target, original, d->code, g_fx, g_settings.colour1, g_settings.colour2, r, &d->whole);
+}
+
+// A step of `making`; the whole-image step of an effect starts again from the original.
+void Step(Dialog* d, Making making) {
+    d->making = making;
+    doc_EditPreview(PreviewStep, d, making == MAKE_WHOLE && !d->transform, d->transform && making != MAKE_REST);
+}
+
+// The rest of the preview is dropped (a new one starts, or the dialog ends).
+void DropRest(HWND dlg, Dialog* d) {
+    d->restRow = -1;
+    KillTimer(dlg, TIMER_REST);
 }
 
 void OnPreviewTick(HWND dlg, Dialog* d) {
     if (!d->dirty) return;
     HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    DropRest(dlg, d);
     if (d->transform) {
         auto checked = [&](int e) { return IsDlgButtonChecked(dlg, IDC_TF_EDGE0 + e) == BST_CHECKED; };
         g_tf.edge = checked(1) ? 1 : checked(2) ? 2 : checked(3) ? 3 : 0;
-        doc_EditPreview(TransformStep, d, 0, 1);
-    } else {
-        doc_EditPreview(EffectStep, d, 1, 0);
+    }
+    // The shown part first where the view shows the main image and the settings allow
+    // a part to be made apart; a sprite is made whole.
+    const int byParts = g_shown && d->target == DOC_TARGET_MAIN && (d->transform || cat_EffectByRect(d->code, g_fx));
+    Step(d, byParts ? MAKE_SHOWN : MAKE_WHOLE);
+    // The period follows what one step makes, so a large image shown in part is not
+    // held to the pace of its whole.
+    const CatRect& r = d->shown;
+    Surface* target = doc_TargetSurface(d->target);
+    const unsigned period = byParts ? cat_PreviewPeriod((uint32_t)(r.x2 - r.x1 + 1), (uint32_t)(r.y2 - r.y1 + 1))
+                                    : cat_PreviewPeriod(target->width, target->height);
+    if (period != d->period) SetTimer(dlg, TIMER_PREVIEW, period, nullptr);
+    d->period = period;
+    if (byParts) {
+        d->restRow = 0;
+        SetTimer(dlg, TIMER_REST, REST_DELAY_MS, nullptr);
     }
     SetCursor(old);
     d->dirty = 0;
     d->lastPreview = GetTickCount();
 }
 
+// One slice of the rest of the preview per tick, until none is left.
+void OnRestTick(HWND dlg, Dialog* d) {
+    if (d->restRow < 0) return DropRest(dlg, d);
+    if (d->restRow == 0) SetTimer(dlg, TIMER_REST, 1, nullptr);   // the slices follow each other closely
+    Step(d, MAKE_REST);
+    if (d->restRow < 0 || d->restRow >= (int)doc_TargetSurface(d->target)->height) DropRest(dlg, d);
+}
+
 // A change previews at once when the last preview is at least one timer period old;
 // otherwise the timer picks it up, so a large image is not recomputed faster than that.
+// Either way what was left of the last preview is dropped at once.
 void Changed(HWND dlg, Dialog* d) {
     d->dirty = 1;
+    DropRest(dlg, d);
     if (GetTickCount() - d->lastPreview >= d->period) OnPreviewTick(dlg, d);
 }
 
@@ -172,6 +246,22 @@ void OnHover(HWND dlg) {
 void Close(HWND dlg, Dialog* d, int ok) {
     KillTimer(dlg, TIMER_PREVIEW);
     KillTimer(dlg, TIMER_HOVER);
+    // OK keeps the whole-image result: a preview still pending or made in part is
+    // made whole now, saying so when that may take a while.
+    if (ok && (d->dirty || d->restRow >= 0)) {
+        Surface* target = doc_TargetSurface(d->target);
+        const int busy = (uint64_t)target->width * target->height >= BUSY_PIXELS;
+        char caption[64], status[96];
+        GetWindowTextA(dlg, caption, (int)sizeof caption);
+        std::snprintf(status, sizeof status, " Executing %s", caption);
+        if (busy) ui_SetStatus(" Applying the changes to the whole image... Please Wait");
+        ui_WaitCursor(1);
+        DropRest(dlg, d);
+        Step(d, MAKE_WHOLE);
+        ui_WaitCursor(0);
+        if (busy) ui_SetStatus(status);   // as while the dialog was open
+    }
+    DropRest(dlg, d);
     doc_EditEnd(ok);
     tf_ReleaseSpare();
     EndDialog(dlg, ok);
@@ -198,6 +288,7 @@ INT_PTR CALLBACK FxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         return FALSE;
     case WM_TIMER:
         if (wp == TIMER_PREVIEW) OnPreviewTick(dlg, d);
+        else if (wp == TIMER_REST) OnRestTick(dlg, d);
         else if (wp == TIMER_HOVER) OnHover(dlg);
         return TRUE;
     case WM_NCMOUSEMOVE:
@@ -229,6 +320,7 @@ int Run(HWND owner, HWND view, uint32_t code, int transform) {
     int target = SelectTarget(owner);
     if (target < 0) return 0;
     Dialog d{};
+    d.restRow = -1;
     d.code = target == DOC_TARGET_SPRITE ? code | CAT_ON_SPRITE : code & ~CAT_ON_SPRITE;
     d.transform = transform;
     d.target = target;
@@ -288,6 +380,8 @@ INT_PTR CALLBACK MatrixProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 }  // namespace
+
+void fxdlg_SetShownRect(FxShownRect shown) { g_shown = shown; }
 
 int RunEffect(HWND owner, HWND view, uint32_t code) { return Run(owner, view, code, 0); }
 int RunTransform(HWND owner, HWND view, uint32_t code) { return Run(owner, view, code, 1); }
