@@ -195,7 +195,10 @@ Surface* cmp_Fit() {
     else if (!fresh) srf_Unlock(c);
     if (fresh) {
         if (c->created) srf_Destroy(c);
-        if (!srf_Duplicate(c, m) || !Ready(c)) return nullptr;
+        // Made, not copied: all of it is stale, and every reader brings up to date
+        // what it reads (a transform's preview resizes the image at every step).
+        srf_Create(m->width, m->height, c);
+        if (!srf_IsValid(c) || !Ready(c)) return nullptr;
         g_cmp.stale.count = 0;
         Add(&g_cmp.stale, ImageRect());
         g_cmp.preview = TOOL_RECT_EMPTY;
