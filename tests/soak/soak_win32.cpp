@@ -12,6 +12,7 @@
 #include <psapi.h>
 #include <dlgs.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,7 +22,6 @@
 #include <random>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/app_ids.h"
@@ -48,17 +48,22 @@ const SIZE_T MAX_PRIVATE_BYTES = (SIZE_T)1536 << 20;
 const DWORD MAX_OBJECTS = 3000;  // each of GDI objects, USER objects and kernel handles
 
 struct Soak {
-    std::mt19937 rng;
+    std::mt19937 rng;  // the input stream
+    unsigned seed;
+    // The answers to windows: drawn anew for each step, so that a window that comes up a
+    // little later or earlier than in the first run does not shift the input stream.
+    std::mt19937 answers = std::mt19937(0);
     KvProcess* p;
     HWND main, view, tools, colours;
     std::vector<int> commands;
     std::vector<std::string> files;
     long step = 0, answered = 0;
-    std::string typing = {};  // the title of a file dialog the end phase fills in
+    std::string typing = {};  // the file name the end phase types into "Save Image"
     bool decided = false;  // at the end: no to saving first and to sprites, else yes (or OK)
     std::string failure = {}, sample = {};  // sample: the last resource figures
 
     int Pick(int n) { return (int)(rng() % (unsigned)n); }
+    int PickAnswer(int n) { return (int)(answers() % (unsigned)n); }
     LPARAM Inside(HWND w) {
         RECT r;
         GetClientRect(w, &r);
@@ -84,6 +89,7 @@ struct Soak {
         if (trail.size() > 16) trail.pop_front();
     }
     void Act() {
+        answers.seed(seed * 2654435761u + (unsigned)step);
         const int kind = Pick(12), a = Pick(1 << 16);
         switch (kind) {
         case 0: Click(tools); break;
@@ -118,42 +124,55 @@ struct Soak {
         EnumWindows(Collect, (LPARAM)&s);
         return s.second;
     }
-    // Answers what came up, at random, until nothing waits (or a while has passed).
-    // `quietMs`: how long nothing may wait before it returns (a window may follow another).
+    // Answers what came up, at random, until the program rests: nothing waits for an
+    // answer for `quietMs` and the main window takes input again (a person cannot reach
+    // a window that a modal one has disabled, so no input goes to it meanwhile). A
+    // program that does not come to rest within 20 s is a failure.
     void Answer(int quietMs = 90) {
-        for (int round = 0, quiet = 0; round < 60 && quiet < quietMs; round++) {
+        const DWORD t0 = GetTickCount();
+        for (int quiet = 0; quiet < quietMs || !IsWindowEnabled(main);) {
+            if (GetTickCount() - t0 > 20000) {
+                if (failure.empty()) failure = "the program does not come to rest";
+                return;
+            }
             // Once the program waits for input again, what it opens is there to see.
             WaitForInputIdle(p->pi.hProcess, 2000);
             Sleep(30);
             std::vector<HWND> waiting = Waiting();
             quiet = waiting.empty() ? quiet + 30 : 0;
-            for (HWND w : waiting) {
-                answered++;
-                const std::string title = drv_Text(w);
-
-                for (const char* t : EXCEPTION_TITLES)
-                    if (title == t) failure = "exception reported: " + title;
-                if (title == typing) continue;  // being typed into
-                if (GetDlgItem(w, cmb1) || GetDlgItem(w, cmb13) || GetDlgItem(w, edt1) || GetDlgItem(w, lst1)) {
-                    PostMessageA(w, WM_COMMAND, IDCANCEL, 0);  // a file dialog
-                    continue;
-                }
-                HWND bar = FindWindowExA(w, nullptr, "ScrollBar", nullptr);
-                if (bar && Pick(2)) SendMessageA(w, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, Pick(1001)), (LPARAM)bar);
-                const int answer = !decided ? ANSWERS[Pick(5)]  // 0: closed
-                                   : title == "Confirm Save" || title == "Transparency Detected" ? IDNO
-                                   : GetDlgItem(w, IDYES)                                         ? IDYES
-                                                                                                  : IDOK;
-                Note("answering \"" + title + "\" with " + std::to_string(answer));
-                if (!answer) PostMessageA(w, WM_CLOSE, 0, 0);
-                else if (HWND b = GetDlgItem(w, answer)) PostMessageA(b, BM_CLICK, 0, 0);
-                else PostMessageA(w, WM_COMMAND, Pick(2) ? IDOK : IDCANCEL, 0);
+            for (HWND w : waiting) AnswerOne(w);
+            if (waiting.empty() && IsIconic(main) && !IsWindowEnabled(main)) {  // a screen capture waits for its key
+                Note("space for the capture");
+                keybd_event(VK_SPACE, 0, 0, 0);
+                keybd_event(VK_SPACE, 0, KEYEVENTF_KEYUP, 0);
             }
         }
     }
-    // Answers windows until `done` holds, for up to 20 s.
-    template <class Done> void AnswerUntil(Done done) {
-        for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < 20000 && !done();) Answer();
+    void AnswerOne(HWND w) {
+        answered++;
+        const std::string title = drv_Text(w);
+        for (const char* t : EXCEPTION_TITLES)
+            if (title == t) failure = "exception reported: " + title;
+        if (GetDlgItem(w, cmb1) || GetDlgItem(w, cmb13) || GetDlgItem(w, edt1) || GetDlgItem(w, lst1)) {
+            if (!typing.empty() && title == "Save Image") {  // the end phase names its file
+                Note("typing " + typing);
+                TypeFileName(w, typing);
+                Sleep(500);  // the dialog closes and the program writes the file
+            } else {
+                PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+            }
+            return;
+        }
+        HWND bar = FindWindowExA(w, nullptr, "ScrollBar", nullptr);
+        if (bar && PickAnswer(2)) SendMessageA(w, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, PickAnswer(1001)), (LPARAM)bar);
+        const int answer = !decided ? ANSWERS[PickAnswer(5)]  // 0: closed
+                           : title == "Confirm Save" || title == "Transparency Detected" ? IDNO
+                           : GetDlgItem(w, IDYES)                                         ? IDYES
+                                                                                          : IDOK;
+        Note("answering \"" + title + "\" with " + std::to_string(answer));
+        if (!answer) PostMessageA(w, WM_CLOSE, 0, 0);
+        else if (HWND b = GetDlgItem(w, answer)) PostMessageA(b, BM_CLICK, 0, 0);
+        else PostMessageA(w, WM_COMMAND, PickAnswer(2) ? IDOK : IDCANCEL, 0);
     }
     // An exception line in the program's runtime log.
     std::string LoggedException() {
@@ -197,10 +216,13 @@ std::vector<std::string> CorpusCopies(const std::string& dir, std::mt19937& rng)
     std::error_code ec;
     for (const auto& e : std::filesystem::recursive_directory_iterator("Z:\\work\\shared\\corpus", ec))
         if (e.is_regular_file(ec) && e.file_size(ec) < (4u << 20) && e.path().extension() != ".md") all.push_back(e.path().string());
+    std::sort(all.begin(), all.end());  // the same sample for the same seed
     for (int i = 0; i < 80 && !all.empty(); i++) {
         const std::string& from = all[rng() % all.size()];
         const std::string to = dir + "\\c" + std::to_string(i) + std::filesystem::path(from).extension().string();
-        if (CopyFileA(from.c_str(), to.c_str(), FALSE)) copies.push_back(to);
+        // Writable, so that the next run can empty the folder.
+        if (CopyFileA(from.c_str(), to.c_str(), FALSE) && SetFileAttributesA(to.c_str(), FILE_ATTRIBUTE_NORMAL))
+            copies.push_back(to);
     }
     return copies;
 }
@@ -243,7 +265,7 @@ int main(int argc, char** argv) {
         std::printf("FAIL seed %u: the program did not start\n", seed);
         return 1;
     }
-    Soak s{std::mt19937(seed), &r.p, r.p.main, drv_Child(r.p.main, "kelvara_wnd_view"),
+    Soak s{std::mt19937(seed), seed, std::mt19937(0), &r.p, r.p.main, drv_Child(r.p.main, "kelvara_wnd_view"),
            drv_Child(r.p.main, "kelvara_wnd_toolbar"), drv_Child(r.p.main, "kelvara_wnd_colorbar"), {}, {}};
     // The menu bar as the program's resources hold it (another process's menu handle
     // cannot be read under Wine).
@@ -262,28 +284,33 @@ int main(int argc, char** argv) {
         s.Answer();
         s.Check();
     }
-    // The image as it is now, saved as KV5 under a new name, reloaded and saved again.
+    // The image as it is now, saved as KV5 under a new name, reloaded and saved again:
+    // each step starts with the program at rest, every question answered.
     if (s.failure.empty()) {
         s.decided = true;
         s.Answer(1500);
+    }
+    if (s.failure.empty()) {
         s.Note("final: Save As " + final);
-        s.typing = "Save Image";
-        std::thread typing = DriveWindowLater(s.typing, [&](HWND d) { TypeFileName(d, final); }, 15000);
+        s.typing = final;
         s.Command(CMD_SAVE_AS);
-        s.AnswerUntil([&] { return drv_Exists(final); });
-        typing.join();
+        s.Answer(1500);
         s.typing.clear();
-        const std::vector<uint32_t> saved = Pixels(final);
+    }
+    const std::vector<uint32_t> saved = Pixels(final);
+    if (s.failure.empty()) {
         s.Note("final: reload and save");
         s.Command(CMD_RELOAD);
         s.Answer(1500);
         DeleteFileA(final.c_str());
         s.Command(CMD_SAVE);
-        s.AnswerUntil([&] { return drv_Exists(final); });
-        if (saved.empty()) s.failure = "the image was not saved as KV5";
-        else if (!drv_Exists(final)) s.failure = "the reloaded image was not saved";
-        else if (Pixels(final) != saved) s.failure = "the reloaded image differs from the one saved";
+        s.Answer(1500);
     }
+    if (s.failure.empty())
+        s.failure = saved.empty()           ? "the image was not saved as KV5"
+                    : !drv_Exists(final)    ? "the reloaded image was not saved"
+                    : Pixels(final) != saved ? "the reloaded image differs from the one saved"
+                                             : "";
     if (s.failure.empty()) s.failure = s.LoggedException();
     if (!s.failure.empty()) {
         std::printf("FAIL seed %u at step %ld: %s\n", seed, s.step, s.failure.c_str());
