@@ -2,11 +2,13 @@
 // a while: tools and strokes on the view, colours, every command of the menus but
 // those that leave the scratch folder (print, scan, wallpaper, uninstall, web, help,
 // another copy), undo and redo bursts, zoom keys, corpus files dropped on the window,
-// auto-save ticks; every window that comes up is answered at random. After each step
+// auto-save ticks; every window that comes up is answered at random, and the next
+// input waits until the program rests again, as a person's would. After each step
 // the main window must answer within 5 s, no exception may have been reported, and the
 // program's GDI, USER and kernel handles and private bytes stay under their bounds. At
 // the end the image is saved as KV5, reloaded and saved again: both files hold the
-// same pixels. A failure prints the seed and the step; the same seed replays the run.
+// same pixels. A failure prints the seed and the step; the same seed replays the same
+// input (the answers are drawn per step, so a window's timing does not shift it).
 // Arguments: [seconds] [seed] (KV_SOAK_SECONDS, default 600; KV_SOAK_SEED, default time).
 #include <windows.h>
 #include <psapi.h>
@@ -214,7 +216,7 @@ std::string Setting(const char* name, const char* fallback) {
 std::vector<std::string> CorpusCopies(const std::string& dir, std::mt19937& rng) {
     std::vector<std::string> all, copies;
     std::error_code ec;
-    for (const auto& e : std::filesystem::recursive_directory_iterator("Z:\\work\\shared\\corpus", ec))
+    for (const auto& e : std::filesystem::recursive_directory_iterator(WinPath(KV_CORPUS_DIR), ec))
         if (e.is_regular_file(ec) && e.file_size(ec) < (4u << 20) && e.path().extension() != ".md") all.push_back(e.path().string());
     std::sort(all.begin(), all.end());  // the same sample for the same seed
     for (int i = 0; i < 80 && !all.empty(); i++) {
