@@ -31,6 +31,7 @@
 #include "engine/engine.h"
 #include "formats/kv5_file.h"
 #include "safety/runlog.h"
+#include "support/test_surface.h"
 #include "support/win_driver_win32.h"
 
 namespace {
@@ -237,16 +238,14 @@ void MenuCommands(HMENU menu, std::vector<int>* out) {
     }
 }
 
-// Pixels of a KV5 file, or empty.
+// The size and pixels of a KV5 file, or nothing.
 std::vector<uint32_t> Pixels(const std::string& path) {
     Surface s{};
     ImageFileInfo info{};
     info.quiet = 1;
-    std::vector<uint32_t> px;
-    if (!kv5_Load(&s, path.c_str(), &info) || !srf_Lock(&s)) return px;
-    px.push_back(s.width), px.push_back(s.height);
-    for (uint32_t y = 0; y < s.height; y++) px.insert(px.end(), s.pixels + y * s.stride, s.pixels + y * s.stride + s.width);
-    srf_Unlock(&s);
+    if (!kv5_Load(&s, path.c_str(), &info)) return {};
+    std::vector<uint32_t> px = WordsOf(&s);
+    px.insert(px.end(), {s.width, s.height});
     srf_Destroy(&s);
     return px;
 }
@@ -286,26 +285,17 @@ int main(int argc, char** argv) {
         s.Answer();
         s.Check();
     }
-    // The image as it is now, saved as KV5 under a new name, reloaded and saved again:
-    // each step starts with the program at rest, every question answered.
-    if (s.failure.empty()) {
-        s.decided = true;
-        s.Answer(1500);
-    }
-    if (s.failure.empty()) {
-        s.Note("final: Save As " + final);
-        s.typing = final;
-        s.Command(CMD_SAVE_AS);
-        s.Answer(1500);
-        s.typing.clear();
-    }
-    const std::vector<uint32_t> saved = Pixels(final);
-    if (s.failure.empty()) {
-        s.Note("final: reload and save");
-        s.Command(CMD_RELOAD);
-        s.Answer(1500);
-        DeleteFileA(final.c_str());
-        s.Command(CMD_SAVE);
+    // The image as it is now, saved as KV5 under a new name, reloaded and saved again;
+    // each command goes to the program at rest, every question answered.
+    s.decided = true;
+    s.typing = final;
+    std::vector<uint32_t> saved;
+    for (int command : {0, CMD_SAVE_AS, CMD_RELOAD, CMD_SAVE}) {
+        if (!s.failure.empty()) break;
+        if (command == CMD_RELOAD) saved = Pixels(final);
+        if (command == CMD_SAVE) DeleteFileA(final.c_str());
+        if (command) s.Note("final: command " + std::to_string(command));
+        if (command) s.Command(command);
         s.Answer(1500);
     }
     if (s.failure.empty())
