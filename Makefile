@@ -1,5 +1,5 @@
 # The commands a person types. Each installs what is missing first.
-.PHONY: run test bench fuzz fuzz-long asan native win dist clean
+.PHONY: run test bench soak fuzz fuzz-long asan native win dist clean
 
 run:
 	@bash scripts/run.sh
@@ -21,6 +21,9 @@ bench:
 
 dist:
 	@bash scripts/dist.sh
+
+soak:
+	@bash scripts/soak.sh
 
 fuzz:
 	@bash scripts/fuzz.sh

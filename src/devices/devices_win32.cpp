@@ -135,9 +135,12 @@ int CaptureScreen(Surface* target, HWND main) {
     HiddenWindows hidden = {main, {}, 0};
     EnumThreadWindows(GetCurrentThreadId(), HideOne, (LPARAM)&hidden);
     ShowWindow(main, SW_MINIMIZE);
+    // The wait for the key keeps serving messages, so that the program answers and
+    // paints; the main window takes no input meanwhile, so no command starts inside it.
+    EnableWindow(main, FALSE);
     KeyPressed();  // forget presses from before
     LetTheScreenRepaint(500);
-    while (!KeyPressed()) Sleep(300);
+    while (!KeyPressed()) LetTheScreenRepaint(300);
     LetTheScreenRepaint(200);
     int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     Surface shot{};
@@ -156,6 +159,7 @@ int CaptureScreen(Surface* target, HWND main) {
         srf_Destroy(&shot);
         ok = 0;
     }
+    EnableWindow(main, TRUE);
     ShowWindow(main, SW_RESTORE);
     for (int i = 0; i < hidden.count; i++) ShowWindow(hidden.list[i], SW_SHOWNA);
     SetForegroundWindow(main);

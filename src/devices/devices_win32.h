@@ -5,7 +5,7 @@
 #include "engine/surface.h"
 
 // Asks, hides `main` and the program's other windows, waits for SPACE or
-// PRINT-SCREEN, lets the screen repaint and photographs the primary screen (the
+// PRINT-SCREEN (serving messages, `main` disabled), lets the screen repaint and photographs the primary screen (the
 // pointer too when asked) into `target`, every alpha 0; the windows come back after. 1 when `target`
 // holds the new picture, 0 when cancelled or failed (`target` untouched).
 int CaptureScreen(Surface* target, HWND main);

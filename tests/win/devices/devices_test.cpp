@@ -1,7 +1,7 @@
 // The built-in devices driven through their real dialogs: the icon creator saves
 // a 32 x 32 icon under the chosen name with ".ico" appended, Discard saves nothing;
 // a screen capture taken on SPACE is the screen's size, wholly opaque and free of the
-// program's own windows.
+// program's own windows, and the program stays answering while it waits for the key.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <dlgs.h>
@@ -50,8 +50,13 @@ TEST(Devices, IconCreatorAndScreenCapture) {
                                 owner, nullptr, nullptr, nullptr);
     UpdateWindow(tool);
     std::thread go = AnswerWindowLater("My Screen Capture (Internal Device)", IDOK);
-    std::thread key([] {
+    // While it waits for the key the program answers, and its window takes no input.
+    DWORD_PTR ignored;
+    int answered = 0, enabled = 1;
+    std::thread key([&] {
         Sleep(1500);
+        answered = SendMessageTimeoutA(owner, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored) != 0;
+        enabled = IsWindowEnabled(owner);
         keybd_event(VK_SPACE, 0, 0, 0);
         keybd_event(VK_SPACE, 0, KEYEVENTF_KEYUP, 0);
     });
@@ -59,6 +64,8 @@ TEST(Devices, IconCreatorAndScreenCapture) {
     EXPECT_EQ(CaptureScreen(&shot, owner), 1);
     go.join();
     key.join();
+    EXPECT_TRUE(answered && !enabled) << "waiting for the key: answers " << answered << ", takes input " << enabled;
+    EXPECT_TRUE(IsWindowEnabled(owner));
     EXPECT_EQ((int)shot.width, GetSystemMetrics(SM_CXSCREEN));
     uint32_t alphas = 0, ghost = 0;
     for (uint32_t w : WordsOf(&shot)) alphas |= w >> 24, ghost += w == 0x00FF00FFu;
