@@ -10,7 +10,7 @@
 // Per file 64 cuts and 64 changed copies, each from a seed of its own (from the
 // file's path, the variant and KV_HOSTILE_SEED, 32 by default), so a failure names
 // the file, the variant and the seed that make it again. CI runs the bitmaps' variants
-// all and one in 32 of each file's for the file readers (every file goes through the
+// all and one in 64 of each file's for the file readers (every file goes through the
 // whole chain of loaders); KV_HOSTILE_FULL=1 runs them all.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -205,7 +205,7 @@ struct HostileReaders : ::testing::Test {
                     if (f) std::fclose(f);
                     return written ? img_LoadReporting(current, path.c_str()) : -1;
                 },
-                LoaderErrorWrong, SRF_MAX_PIXELS, 32};
+                LoaderErrorWrong, SRF_MAX_PIXELS, 64};
     }
 };
 
