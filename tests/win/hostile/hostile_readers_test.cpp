@@ -4,8 +4,8 @@
 // there; the corpus BMPs' packed bitmaps the same way through the clipboard paste and
 // a TWAIN transfer. Every variant either becomes a valid image or is refused the
 // program's way (its message, or the refusal its caller turns into one), the image it
-// would have replaced left as it was; no reader faults, and no bitmap file cut short
-// of its rows loads.
+// would have replaced left as it was; no reader faults, and no bitmap file that the
+// program's structure check calls cut loads.
 //
 // Per file 64 cuts and 64 changed copies, each from a seed of its own (from the
 // file's path, the variant and KV_HOSTILE_SEED, 32 by default), so a failure names
@@ -30,7 +30,7 @@
 #include "engine/engine.h"
 #include "formats/dispatch.h"
 #include "formats/plugin_filter.h"
-#include "formats/sysload_win32.h"
+#include "formats/bmp_file.h"
 #include "safety/exreport.h"
 #include "support/corpus_index.h"
 #include "support/format_support.h"
@@ -151,8 +151,8 @@ void Hammer(const Reader& reader, const Files& files) {
                             std::to_string(got->height);
                 else if (!uiscript_PromptsAsked().empty())
                     wrong = "loaded, and also said it could not";
-                else if (cutBmp && !sys_DibIsWhole(v.bytes.data(), v.bytes.size()))
-                    wrong = "loaded a bitmap file cut short";  // with rows made up
+                else if (cutBmp && !bmp_CheckStructure(v.bytes.data(), v.bytes.size()))
+                    wrong = "loaded a bitmap file the program calls cut";  // with rows made up
                 loaded[v.cut() ? 0 : 1]++;
             } else if (HashSurface(&current) != before || current.width != 5 || current.height != 3) {
                 wrong = "refused, but the current image changed";
