@@ -16,7 +16,9 @@
 // beyond the file's end before the system reads any of it.
 // emf_Load refuses bounds whose right or bottom edge is negative or whose size the
 // Surface cannot hold; a negative left or top edge is kept and what lies left of or
-// above (0, 0) is cut off. pic_LoadSystem refuses files above PIC_MAX_FILE.
+// above (0, 0) is cut off. pic_LoadSystem refuses files above PIC_MAX_FILE and files
+// that start with two zero bytes (the OLE loader would read them as icons, trusting
+// their directory; the program takes no icon pictures).
 #pragma once
 #include <windows.h>
 #include <cstddef>
