@@ -3,9 +3,8 @@
 // read through it with transparency kept; saves TIFF. PNG and JPEG are left to their
 // own plug-ins, BMP and icons to the program, which refuses a cut or lying one where
 // the component's decoders make up the missing rows or read past the file (a fault
-// that leaves the file open). Which extensions it reads is
-// asked from the component at each call, so a codec installed later is picked up
-// without a new plug-in.
+// that leaves the file open). Which extensions it reads is asked from the component
+// at each call, so a codec installed later is picked up without a new plug-in.
 #include <windows.h>
 #include <cstdio>
 #include <cstring>
