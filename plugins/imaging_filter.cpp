@@ -1,8 +1,10 @@
 // imaging_filter.cpp — "Imaging filter.dll": every other picture format the system's
 // imaging component decodes (TIFF, GIF, WebP, HEIF... as installed on the machine),
 // read through it with transparency kept; saves TIFF. PNG and JPEG are left to their
-// own plug-ins. Which extensions it reads is asked from the component at each call,
-// so a codec installed later is picked up without a new plug-in.
+// own plug-ins, BMP and icons to the program, which refuses a cut or lying one where
+// the component's decoders make up the missing rows or read past the file (a fault
+// that leaves the file open). Which extensions it reads is asked from the component
+// at each call, so a codec installed later is picked up without a new plug-in.
 #include <windows.h>
 #include <cstdio>
 #include <cstring>
@@ -12,7 +14,8 @@
 
 namespace {
 
-const GUID* const LEFT_TO_OTHERS[] = {&GUID_ContainerFormatPng, &GUID_ContainerFormatJpeg, nullptr};
+const GUID* const LEFT_TO_OTHERS[] = {&GUID_ContainerFormatPng, &GUID_ContainerFormatJpeg, &GUID_ContainerFormatBmp,
+                                      &GUID_ContainerFormatIco, nullptr};
 const char* const SAVED[] = {".tif", ".tiff", nullptr};
 const char NAME[] = "Imaging Component Filter";
 const size_t LIST_CAP = 2048;

@@ -45,7 +45,9 @@ int cdib_Parse(const uint8_t* block, size_t size, uint64_t maxPixels, CdibLayout
     const uint16_t bpp = d.bitsPerPixel;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
         return refuse_With("clipboard bitmap depth");
-    if (bpp <= 8) d.tableEntries = used ? used : 1u << bpp;
+    // Deeper bitmaps may carry a table too (colours to display them with); their rows
+    // follow it all the same.
+    d.tableEntries = used ? used : bpp <= 8 ? 1u << bpp : 0;
     if (d.tableEntries > 256) return refuse_With("clipboard bitmap colour table");
     uint64_t rowBytes = ((uint64_t)d.width * bpp + 31) / 32 * 4;
     uint64_t bits = rowBytes * (uint64_t)rows;

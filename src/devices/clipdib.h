@@ -38,8 +38,9 @@ struct CdibLayout {
     size_t bitsSize;        // bytes of pixel bits the header promises
 };
 // 1 when the block of `size` bytes holds a header of at least 40 bytes, its colour
-// table and every pixel byte the header describes, for 1, 4, 8, 16, 24 or 32 bits
-// per pixel uncompressed (or bit fields), or RLE whose image size fits; sides
-// 1..32767 and at most `maxPixels` pixels. The reason for a 0 goes to the refusal
-// record (platform/refusal.h).
+// table (a non-zero colours-used count of entries at any depth, else 2^bits up to 8
+// bits; the 3 masks of bit fields) and every pixel byte the header describes, for 1,
+// 4, 8, 16, 24 or 32 bits per pixel uncompressed (or bit fields), or RLE whose image
+// size fits; sides 1..32767 and at most `maxPixels` pixels. The reason for a 0 goes
+// to the refusal record (platform/refusal.h).
 int cdib_Parse(const uint8_t* block, size_t size, uint64_t maxPixels, CdibLayout* out);

@@ -169,14 +169,18 @@ HMODULE scan_LoadManager(const char* const* folders, int count, FARPROC* entry) 
 }
 
 int AcquireFromScanner(HWND owner, Surface* made) {
-    *made = Surface{};
-    ui_SetStatus(" Searching for TWAIN...");
     char system[KV_MAX_PATH], windows[KV_MAX_PATH];
     const UINT ns = GetSystemDirectoryA(system, sizeof system), nw = GetWindowsDirectoryA(windows, sizeof windows);
     const char* folders[2];
     int count = 0;
     if (ns && ns < sizeof system) folders[count++] = system;
     if (nw && nw < sizeof windows) folders[count++] = windows;
+    return scan_AcquireThrough(folders, count, owner, made);
+}
+
+int scan_AcquireThrough(const char* const* folders, int count, HWND owner, Surface* made) {
+    *made = Surface{};
+    ui_SetStatus(" Searching for TWAIN...");
     FARPROC entry = nullptr;
     HMODULE lib = scan_LoadManager(folders, count, &entry);
     if (!lib) {

@@ -15,5 +15,7 @@ HMODULE scan_LoadManager(const char* const* folders, int count, FARPROC* entry);
 // message). Status texts and messages say how far it got.
 // 1 when `made` holds the scanned image; 0 otherwise (`made` left empty).
 int AcquireFromScanner(HWND owner, Surface* made);
+// The same through the manager that scan_LoadManager finds in `folders`.
+int scan_AcquireThrough(const char* const* folders, int count, HWND owner, Surface* made);
 // The size a scan of w x h pixels is kept at: the longer side at most 4096.
 void scan_TargetSize(int w, int h, int* outW, int* outH);

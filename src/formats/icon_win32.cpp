@@ -10,11 +10,14 @@
 #include <shellapi.h>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include "engine/surface_win32.h"
+#include "formats/fileio.h"
 #include "formats/formats_ids.h"
 #include "formats/kv5_file.h"
+#include "formats/rdwr.h"
 #include "formats/sysload_win32.h"
 
 namespace {
@@ -28,6 +31,29 @@ HICON ExtractLarge(const char* path, int index) {
     HICON large = nullptr;
     if (ExtractIconExA(path, index, &large, nullptr, 1) < 1) return nullptr;
     return large;
+}
+
+// The system's icon extractor and loader read an icon or cursor file where its
+// directory points, past the file's end when it lies; a fault in there is caught, but
+// leaves the file open. So such a file must hold every entry and every image its
+// directory names; files of other kinds (modules) are the system's to judge.
+int DirectoryHolds(const char* path) {
+    const size_t MAX_ICON_FILE = (size_t)16 << 20;
+    uint8_t* data;
+    size_t size;
+    if (!fio_ReadPrefix(path, 4, &data, &size)) return 0;
+    const int directory = size == 4 && rd_U16At(data, 0) == 0 && (rd_U16At(data, 2) == 1 || rd_U16At(data, 2) == 2);
+    std::free(data);
+    if (!directory) return 1;
+    if (!fio_ReadPrefix(path, MAX_ICON_FILE + 1, &data, &size)) return 0;
+    const uint32_t count = size >= 6 ? rd_U16At(data, 4) : 0;
+    int holds = size <= MAX_ICON_FILE && count > 0 && 6 + 16 * (uint64_t)count <= size;
+    for (uint32_t i = 0; holds && i < count; i++) {
+        const uint8_t* entry = data + 6 + 16 * (size_t)i;
+        holds = (uint64_t)rd_U32At(entry, 12) + rd_U32At(entry, 8) <= size;
+    }
+    std::free(data);
+    return holds;
 }
 
 bool IconOrCursorFile(const char* path) {
@@ -153,7 +179,7 @@ int ico_ToSurface(Surface* out, HICON icon) {
 }
 
 int ico_Load(Surface* out, const char* path, ImageFileInfo* info) {
-    if (!out || !path) return 0;
+    if (!out || !path || !DirectoryHolds(path)) return 0;
     Surface made{};
     int ok;
     if (IconCount(path) < 1 && IconOrCursorFile(path)) {

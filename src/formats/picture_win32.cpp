@@ -17,9 +17,12 @@ namespace {
 
 // The bytes in a movable global block, or null.
 HGLOBAL BlockOf(const uint8_t* data, size_t size) {
-    // The picture loader reads BMP rows where the headers say: only whole files.
+    // The picture loader reads BMP rows where the headers say: only whole files. Data
+    // that starts with two zero bytes it takes for an icon or cursor and reads where
+    // the directory points, past the block; icon pictures are refused below anyway.
     const bool bmp = size >= 2 && data[0] == 'B' && data[1] == 'M';
-    if (size == 0 || size > PIC_MAX_FILE || (bmp && !sys_DibIsWhole(data, size))) return nullptr;
+    const bool icon = size >= 2 && data[0] == 0 && data[1] == 0;
+    if (size == 0 || size > PIC_MAX_FILE || icon || (bmp && !sys_DibIsWhole(data, size))) return nullptr;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
     void* p = block ? GlobalLock(block) : nullptr;
     if (!p) {

@@ -12,9 +12,13 @@
 // inside BMP) are refused.
 // img_LoadSystemImage and pic_LoadSystem give BMP data to the system only when the
 // same checks pass and the colour table and pixels lie wholly inside the file.
+// ico_Load refuses an icon or cursor file whose directory, or an image it names, lies
+// beyond the file's end before the system reads any of it.
 // emf_Load refuses bounds whose right or bottom edge is negative or whose size the
 // Surface cannot hold; a negative left or top edge is kept and what lies left of or
-// above (0, 0) is cut off. pic_LoadSystem refuses files above PIC_MAX_FILE.
+// above (0, 0) is cut off. pic_LoadSystem refuses files above PIC_MAX_FILE and files
+// that start with two zero bytes (the OLE loader would read them as icons, trusting
+// their directory; the program takes no icon pictures).
 #pragma once
 #include <windows.h>
 #include <cstddef>

@@ -61,6 +61,7 @@ TEST(ClipboardBitmap, ForeignBlocksAreCheckedBeforeReading) {
         {3, -2, 24, 0, 0, 0, 24, 1, 0, 40},            // top-down
         {4, 4, 8, 0, 16, 0, 64 + 16, 1, 16, 104},      // colours-used replaces 256
         {4, 4, 8, 0, 0, 0, 1024 + 16, 1, 256, 1064},
+        {3, 2, 24, 0, 2, 0, 8 + 24, 1, 2, 48},         // a deeper one's table, then its rows
         {4, 4, 8, 0, 0, 0, 1024 + 15, 0, 0, 0},
         {4, 4, 8, 0, 300, 0, 9999, 0, 0, 0},           // a table larger than 256
         {2, 2, 32, 3, 0, 0, 12 + 16, 1, 3, 52},        // bit fields: three masks
