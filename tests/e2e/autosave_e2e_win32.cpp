@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -26,12 +25,9 @@ namespace {
 const char RESTORE_TITLE[] = "Select Autosaved Image To Restore";
 
 std::string autosave_settings() {
-    std::string bytes = drv_QuietSettingsFile();
-    SettingsRecord r;
-    set_Decode((const uint8_t*)bytes.data(), bytes.size(), &r);
+    SettingsRecord r = drv_QuietSettings();
     r.autosave = 1;
-    set_Encode(&r, (uint8_t*)&bytes[0]);
-    return bytes;
+    return drv_SettingsFile(r);
 }
 
 // The files of the auto-save folder with this extension.
@@ -41,11 +37,6 @@ std::vector<std::string> points(const std::string& dir, const char* ext) {
     for (const auto& e : std::filesystem::directory_iterator(dir + "\\Autosave", ec))
         if (e.path().extension() == ext) found.push_back(e.path().filename().string());
     return found;
-}
-
-std::vector<uint8_t> bytes_of(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
 // Timer 2's tick, then the messages the program serves the worker with, until the
@@ -101,7 +92,7 @@ TEST(Journey, AutosaveSurvivesCrashes) {
 
     // First run: a stroke, an auto-save, the drawing saved as the reference.
     std::string pointName;
-    std::vector<uint8_t> pointBytes;
+    std::string pointBytes;
     std::vector<uint32_t> drawn;
     {
         KvRunning r;
@@ -115,7 +106,7 @@ TEST(Journey, AutosaveSurvivesCrashes) {
         std::vector<std::string> kvr = points(dir, ".kvr");
         ASSERT_EQ(kvr.size(), 1u);
         pointName = kvr[0];
-        pointBytes = bytes_of(dir + "\\Autosave\\" + pointName);
+        pointBytes = drv_ReadFile(dir + "\\Autosave\\" + pointName);
         ASSERT_TRUE(drv_SaveInPlace(main, canvas, 10000));
         drawn = pixels_of(canvas);
         ASSERT_EQ(pointBytes.size(), AS_HEADER_SIZE + drawn.size() * 4);
@@ -132,7 +123,7 @@ TEST(Journey, AutosaveSurvivesCrashes) {
         TerminateProcess(r.p.pi.hProcess, 1);
         WaitForSingleObject(r.p.pi.hProcess, 5000);
         ASSERT_NE(GetFileAttributesA(tmp.c_str()), INVALID_FILE_ATTRIBUTES) << "the kill came too late";
-        EXPECT_EQ(bytes_of(dir + "\\Autosave\\" + pointName), pointBytes);  // the last good point is whole
+        EXPECT_EQ(drv_ReadFile(dir + "\\Autosave\\" + pointName), pointBytes);  // the last good point is whole
     }
 
     // Second run: the dialog offers the point; restored, it is the drawing bit for bit.
@@ -154,8 +145,6 @@ TEST(Journey, AutosaveSurvivesCrashes) {
     EXPECT_EQ(pixels_of(restored), drawn);
 
     // A clean exit removes this run's point.
-    PostMessageA(main, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(drv_Answer(&r.p, "Confirm Exit", IDYES, 10000));
-    EXPECT_EQ(drv_WaitExit(&r.p, 20000), 0u);
+    EXPECT_TRUE(drv_CloseWithYes(&r.p));
     EXPECT_TRUE(points(dir, ".kvr").empty());
 }

@@ -65,7 +65,5 @@ TEST(Journey, DllsBesideTheImageAreNeverLoaded) {
     for (const char* dll : planted)
         EXPECT_FALSE(drv_Exists(downloads + "\\" + dll + ".loaded")) << dll << " was loaded from the image's folder";
     drv_SaveScreen(drv_BuildPath("e2e_dllsafety.bmp"));
-    PostMessageA(r.p.main, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(drv_Answer(&r.p, "Confirm Exit", IDYES, 10000));
-    EXPECT_EQ(drv_WaitExit(&r.p, 20000), 0u);
+    EXPECT_TRUE(drv_CloseWithYes(&r.p));
 }

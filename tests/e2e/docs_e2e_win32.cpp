@@ -7,8 +7,6 @@
 #include <objbase.h>
 #include <commctrl.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -42,11 +40,6 @@ std::string SourcePath(const std::string& relative) {
     for (char& c : path)
         if (c == '/') c = '\\';
     return path;
-}
-
-std::string Bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Opens the second chapter of the viewer's contents (the drawing tools) for the picture.
@@ -137,7 +130,7 @@ TEST(Journey, ToolHelpOpensInTheHelpViewer) {
 // the tools' included, to the project).
 TEST(Documents, CompiledHelpHoldsEveryPage) {
     std::string chm = drv_BuildPath("Kelvara.chm");
-    std::vector<std::string> files = HelpProjectFiles(Bytes(SourcePath("resources/help/Kelvara.hhp")));
+    std::vector<std::string> files = HelpProjectFiles(drv_ReadFile(SourcePath("resources/help/Kelvara.hhp")));
     ASSERT_GE(files.size(), 48u);
     CoInitialize(nullptr);
     IITStorage* itss = nullptr;
@@ -146,7 +139,7 @@ TEST(Documents, CompiledHelpHoldsEveryPage) {
     ASSERT_EQ(itss->StgOpenStorage(Wide(chm).c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0, &storage),
               S_OK) << chm;
     for (const std::string& file : files) {
-        std::string source = Bytes(SourcePath("resources/help/" + file));
+        std::string source = drv_ReadFile(SourcePath("resources/help/" + file));
         ASSERT_FALSE(source.empty()) << file;
         EXPECT_EQ(StreamBytes(storage, file), source) << file;
     }

@@ -118,9 +118,7 @@ TEST(Journey, AtEachDpiTheLayoutScalesAndTheMouseHitsTheShownPixel) {
             Sleep(300);
             drv_SaveScreen(drv_BuildPath("e2e_dpi_96_moved_to_192.bmp"));
         }
-        PostMessageA(main, WM_CLOSE, 0, 0);
-        EXPECT_TRUE(drv_Answer(&r.p, "Confirm Exit", IDYES, 10000));
-        EXPECT_EQ(drv_WaitExit(&r.p, 20000), 0u);
+        EXPECT_TRUE(drv_CloseWithYes(&r.p));
     }
     eng_Shutdown();
 }

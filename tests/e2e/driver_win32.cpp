@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <cstring>
 
 static const int POLL_MS = 50;
@@ -70,12 +71,24 @@ int drv_SaveInPlace(HWND main, const std::string& path, int timeoutMs) {
     return 0;
 }
 
+int drv_SaveAndLoad(HWND main, const std::string& path, Surface* s, int timeoutMs) {
+    if (!drv_SaveInPlace(main, path, timeoutMs)) return 0;
+    if (s->created) srf_Destroy(s);
+    ImageFileInfo info{};
+    return kv5_Load(s, path.c_str(), &info);
+}
+
+int drv_CloseWithYes(KvProcess* p) {
+    PostMessageA(p->main, WM_CLOSE, 0, 0);
+    return drv_Answer(p, "Confirm Exit", IDYES, 10000) && drv_WaitExit(p, 20000) == 0;
+}
+
 std::string drv_BuildPath(const char* name) {
     std::string exe = drv_ProgramPath();
     return exe.substr(0, exe.find_last_of('\\') + 1) + name;
 }
 
-std::string drv_QuietSettingsFile(int lockUninstall, int currentTool, int tutorialCount) {
+SettingsRecord drv_QuietSettings(int lockUninstall, int currentTool, int tutorialCount) {
     SettingsRecord r;
     std::memset(&r, 0, sizeof r);
     r.undoMB = 8;
@@ -83,9 +96,27 @@ std::string drv_QuietSettingsFile(int lockUninstall, int currentTool, int tutori
     r.previousTool = 4;
     r.currentTool = (uint8_t)currentTool;
     r.lockUninstall = (uint8_t)lockUninstall;
+    return r;
+}
+
+std::string drv_SettingsFile(const SettingsRecord& r) {
     std::string bytes(SET_FILE_SIZE, '\0');
     set_Encode(&r, (uint8_t*)&bytes[0]);
     return bytes;
+}
+
+std::string drv_QuietSettingsFile(int lockUninstall, int currentTool, int tutorialCount) {
+    return drv_SettingsFile(drv_QuietSettings(lockUninstall, currentTool, tutorialCount));
+}
+
+int drv_ReadSettings(const std::string& folder, SettingsRecord* r) {
+    const std::string bytes = drv_ReadFile(folder + "\\Kelvara.kvr");
+    return set_Decode((const uint8_t*)bytes.data(), bytes.size(), r);
+}
+
+std::string drv_ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 KvRunning::~KvRunning() { drv_Kill(&p); }

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include "engine/surface.h"
+#include "settings/settings.h"
 
 struct KvProcess {
     PROCESS_INFORMATION pi;
@@ -31,10 +33,14 @@ std::string drv_MakeFolder(const char* name, const std::string& settingsFile);
 int drv_Start(KvProcess* p, const std::string& folder, const char* args);
 // Starts it and waits for its main window to read " All systems go!!"; 1 when it did.
 int drv_StartReady(KvProcess* p, const std::string& folder, const char* args);
-// The settings file of a user past the tutorial question (undo 8 MB, the brush as
-// the previous tool), with `lockUninstall` as given; a `tutorialCount` below 3
-// brings the question back.
+// The settings of a user past the tutorial question (undo 8 MB, the brush as the
+// previous tool), with `lockUninstall` as given; a `tutorialCount` below 3 brings
+// the question back. The record, and the file of it (or of any record).
+SettingsRecord drv_QuietSettings(int lockUninstall = 0, int currentTool = 0, int tutorialCount = 3);
+std::string drv_SettingsFile(const SettingsRecord& r);
 std::string drv_QuietSettingsFile(int lockUninstall = 0, int currentTool = 0, int tutorialCount = 3);
+// The settings file in `folder`, decoded; 1 when it was there and sound.
+int drv_ReadSettings(const std::string& folder, SettingsRecord* r);
 // Writes a w x h opaque picture of gradients as .kv5 (the journeys' test image).
 int drv_WritePicture(const std::string& path, int w, int h);
 // Waits for the process's main window; null on timeout.
@@ -49,6 +55,12 @@ int drv_WaitStatus(HWND main, const char* text, int timeoutMs);
 // Saves the image under its own name (CMD_SAVE) and waits until `path` exists again
 // (the program writes it whole and renames it into place); 1 when it did.
 int drv_SaveInPlace(HWND main, const std::string& path, int timeoutMs);
+// Saves in place as above and loads what was written into `s` (destroying what it
+// held); 1 when both went.
+int drv_SaveAndLoad(HWND main, const std::string& path, Surface* s, int timeoutMs = 10000);
+// Closes the main window and answers "Confirm Exit" with Yes; 1 when the program
+// then ended with exit code 0.
+int drv_CloseWithYes(KvProcess* p);
 // Sends a command (as from the menu) without waiting for it to finish.
 void drv_Command(HWND main, int id);
 void drv_Key(HWND main, int vk);
@@ -79,6 +91,8 @@ void drv_ParkPointer();
 
 // Files, registry and shell folders as the journeys check them.
 bool drv_Exists(const std::string& path);
+// The whole file; empty when it cannot be read.
+std::string drv_ReadFile(const std::string& path);
 // The default value of a key under HKEY_CLASSES_ROOT, or "<none>".
 std::string drv_ClassesDefault(const std::string& key);
 // The path of a shell folder (a CSIDL_ value), or "".

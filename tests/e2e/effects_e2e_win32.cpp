@@ -37,12 +37,7 @@ struct Session {
         for (int t = 0; t < 200 && IsWindow(dlg); t++) Sleep(25);
     }
     // The image as saved now.
-    void Saved(Surface* s) {
-        ASSERT_TRUE(drv_SaveInPlace(main, file, 10000)) << drv_Status(main);
-        ImageFileInfo info{};
-        if (s->created) srf_Destroy(s);
-        ASSERT_TRUE(kv5_Load(s, file.c_str(), &info));
-    }
+    void Saved(Surface* s) { ASSERT_TRUE(drv_SaveAndLoad(main, file, s)) << drv_Status(main); }
 };
 
 int all_alpha(Surface* s, uint32_t alpha) {

@@ -66,8 +66,6 @@ TEST(Journey, OpenDialogTakesTheNameAndFollowsTheFolder) {
     for (int t = 0; t < 100 && drv_Text(info) != "<< FILE FOLDER >>"; t++) Sleep(50);
     EXPECT_EQ(drv_Text(info), "<< FILE FOLDER >>");
     EXPECT_TRUE(drv_Cancel(&r.p, "Open Image", 5000));
-    PostMessageA(r.p.main, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(drv_Answer(&r.p, "Confirm Exit", IDYES, 10000));
-    EXPECT_EQ(drv_WaitExit(&r.p, 20000), 0u);
+    EXPECT_TRUE(drv_CloseWithYes(&r.p));
     eng_Shutdown();
 }

@@ -6,8 +6,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "app/app_ids.h"
@@ -32,15 +30,12 @@ void scroll(HWND tools, int i, int code, int times) {
 }  // namespace
 
 TEST(Journey, ColourPanelsAndToolSettings) {
-    std::string settings = drv_QuietSettingsFile();
-    SettingsRecord s;
-    ASSERT_TRUE(set_Decode((const uint8_t*)settings.data(), settings.size(), &s));
+    SettingsRecord s = drv_QuietSettings();
     s.toolWidth = 5;
     s.toolLevel = 50;
     s.colour1 = 0x0000FF;
     s.colour2 = 0x00FF00;
-    set_Encode(&s, (uint8_t*)&settings[0]);
-    std::string dir = drv_MakeFolder("panels", settings);
+    std::string dir = drv_MakeFolder("panels", drv_SettingsFile(s));
     KvRunning r;
     ASSERT_TRUE(drv_StartReady(&r.p, dir, "")) << drv_Status(r.p.main);
     HWND main = r.p.main;
@@ -115,12 +110,8 @@ TEST(Journey, ColourPanelsAndToolSettings) {
     EXPECT_EQ(drv_Status(main), " Color#1 and Color#2 swapped");
     photo("kelvara_e2e_colorbar.bmp");
 
-    PostMessageA(main, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(drv_Answer(&r.p, "Confirm Exit", IDYES, 10000));
-    EXPECT_EQ(drv_WaitExit(&r.p, 20000), 0u);
-    std::ifstream in(dir + "\\Kelvara.kvr", std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ASSERT_TRUE(set_Decode((const uint8_t*)bytes.data(), bytes.size(), &s));
+    EXPECT_TRUE(drv_CloseWithYes(&r.p));
+    ASSERT_TRUE(drv_ReadSettings(dir, &s));
     EXPECT_EQ(s.toolWidth, 128);
     EXPECT_EQ(s.toolLevel, 47);
     EXPECT_EQ(s.alpha1, 255);

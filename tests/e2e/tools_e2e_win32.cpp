@@ -10,6 +10,7 @@
 
 #include "app/app_ids.h"
 #include "app/view_win32.h"
+#include "app/viewgeom.h"
 #include "document/toolkernel_win32.h"
 #include "e2e/driver_win32.h"
 #include "engine/engine.h"
@@ -31,10 +32,10 @@ struct Session {
 
     // Client point of image pixel (x, y) at the view's present zoom and scroll.
     LPARAM At(int x, int y) {
-        int zoom = (int)SendMessageA(view, WM_VIEW_GETZOOM, 0, 0);
+        int zoom = (int)SendMessageA(view, WM_VIEW_GETZOOM, 0, 0), cx, cy;
         LRESULT s = SendMessageA(view, WM_VIEW_GETSCROLL, 0, 0);
-        int sx = (short)LOWORD(s), sy = (short)HIWORD(s);
-        return MAKELPARAM(zoom * x - sx + 20 + zoom / 2, zoom * y - sy + 20 + zoom / 2);
+        vg_ImageToClient(zoom, (short)LOWORD(s), (short)HIWORD(s), x, y, &cx, &cy);
+        return MAKELPARAM(cx + zoom / 2, cy + zoom / 2);
     }
     void Tool(int t) { SendMessageA(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(t % 2 * 20 + 10, 12 + t / 2 * 20)); }
     void Send(UINT msg, WPARAM keys, int x, int y) { SendMessageA(view, msg, keys, At(x, y)); }
@@ -71,12 +72,7 @@ struct Session {
         EXPECT_TRUE(drv_Cancel(p, "Specify Border Size", 10000));
     }
     // The image as saved now.
-    void Saved(Surface* s) {
-        ASSERT_TRUE(drv_SaveInPlace(main, file, 10000)) << drv_Status(main);
-        ImageFileInfo info{};
-        if (s->created) srf_Destroy(s);
-        ASSERT_TRUE(kv5_Load(s, file.c_str(), &info));
-    }
+    void Saved(Surface* s) { ASSERT_TRUE(drv_SaveAndLoad(main, file, s)) << drv_Status(main); }
     void ExpectSaved(Surface* expect, const char* what) {
         Surface got{};
         Saved(&got);
@@ -86,16 +82,13 @@ struct Session {
 };
 
 std::string tool_settings() {
-    std::string bytes = drv_QuietSettingsFile();
-    SettingsRecord r;
-    set_Decode((const uint8_t*)bytes.data(), bytes.size(), &r);
+    SettingsRecord r = drv_QuietSettings();
     r.toolWidth = 5;
     r.toolLevel = 60;
     r.colour1 = RED;
     r.colour2 = BLUE;
     r.alpha2 = 200;
-    set_Encode(&r, (uint8_t*)&bytes[0]);
-    return bytes;
+    return drv_SettingsFile(r);
 }
 
 }  // namespace

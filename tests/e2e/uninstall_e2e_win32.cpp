@@ -122,8 +122,7 @@ TEST(Uninstall, ForcedRemovesTheInstallationAndEndsTheOtherCopies) {
     EXPECT_EQ(drv_ClassesDefault("Kelvara.AppPath"), "<none>");
     DeleteRegistryTree(HKEY_CLASSES_ROOT, ".pcx");
     // Each step went to the runtime log, in order, before the log itself went.
-    std::ifstream in(logCopy, std::ios::binary);
-    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string log = drv_ReadFile(logCopy);
     size_t at = 0;
     for (const char* step : {"SELF-UNINSTALL invoked... : 0, 0", "Closing all instances... : 0, 0",
                              "Removing registry entries... : 0, 0", "Removing shortcuts... : 0, 0",
@@ -170,9 +169,7 @@ TEST(Uninstall, SwitchAndMenuCommandStopAtTheFirstNoAndAtTheLock) {
     EXPECT_EQ(drv_WaitExit(&r.p, 1000), (DWORD)STILL_ACTIVE);
     EXPECT_TRUE(drv_Exists(dir + "\\kelvara.exe"));
     EXPECT_TRUE(drv_Exists(dir + "\\Kelvara.kvr"));
-    PostMessageA(r.p.main, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(drv_Answer(&r.p, "Confirm Exit", IDYES, 10000));
-    EXPECT_EQ(drv_WaitExit(&r.p, 20000), 0u);
+    EXPECT_TRUE(drv_CloseWithYes(&r.p));
 }
 
 }  // namespace

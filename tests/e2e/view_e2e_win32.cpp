@@ -93,10 +93,7 @@ TEST(Journey, TheViewShowsTheImageAfterEveryChange) {
     SendMessageA(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     Surface saved{};
     auto check = [&](const char* after) {
-        ASSERT_TRUE(drv_SaveInPlace(main, file, 20000)) << after << ": " << drv_Status(main);
-        if (saved.created) srf_Destroy(&saved);
-        ImageFileInfo info{};
-        ASSERT_TRUE(kv5_Load(&saved, file.c_str(), &info)) << after;
+        ASSERT_TRUE(drv_SaveAndLoad(main, file, &saved, 20000)) << after << ": " << drv_Status(main);
         ASSERT_EQ((int)saved.width, W) << after;
         expect_view_shows(view, &saved, after);
     };
@@ -204,9 +201,8 @@ TEST(Journey, APhotoFitsTheWindowAndTakesStrokesBelowZoomOne) {
     SendMessageA(view, WM_MOUSEMOVE, MK_LBUTTON, at((xa + xb) / 2, row));
     SendMessageA(view, WM_MOUSEMOVE, MK_LBUTTON, at(xb, row));
     SendMessageA(view, WM_LBUTTONUP, 0, at(xb, row));
-    ASSERT_TRUE(drv_SaveInPlace(main, file, 20000)) << drv_Status(main);
     Surface drawn{};
-    ASSERT_TRUE(kv5_Load(&drawn, file.c_str(), &info));
+    ASSERT_TRUE(drv_SaveAndLoad(main, file, &drawn, 20000)) << drv_Status(main);
     int onRow = 0, offRow = 0;
     for (int x = xa; x <= xb; x++) {
         onRow += (WordAt(&drawn, x, row) & 0x00FFFFFFu) == 0;
