@@ -20,9 +20,9 @@ const int CURSOR_UNKNOWN_TOOL = CURSOR_TOOL0 + TOOL_RESERVED;  // for a tool num
 const COLORREF SHELL_BACKGROUND = 0xEFD7D7;
 const COLORREF SHELL_STATUS_TEXT = 0x400000;
 
-// Main-window timers; the view runs its own timer under the last id.
+// Main-window timers; the view runs its own timers under the last two ids.
 const UINT_PTR TIMER_SETTINGS = 1, TIMER_AUTOSAVE = 2, TIMER_LOGO = 4369, TIMER_RAISE_TOOLS = 4370,
-                 TIMER_REDRAW = 4372;
+                 TIMER_REDRAW = 4372, TIMER_DRAW_BARS = 4373;
 
 enum ShellPanel { PANEL_TOOLBAR, PANEL_COLORBAR, PANEL_LINKBAR, PANEL_COUNT };
 

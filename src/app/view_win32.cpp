@@ -37,8 +37,9 @@ struct ViewState {
     int modified;
     ToolRect stroke;   // what the stroke changed, for its undo step
     int inTool;        // a tool call is running: it reports what to recompose
+    int barsUndrawn;   // the bars hold their range but wait for TIMER_DRAW_BARS to show it
 };
-static ViewState g_view = {1, 0, 0, {}, {}, {}, 0, 0, TOOL_RECT_EMPTY, 0};
+static ViewState g_view = {1, 0, 0, {}, {}, {}, 0, 0, TOOL_RECT_EMPTY, 0, 0};
 
 int view_ZoomFactor() { return g_view.zoom; }
 
@@ -117,8 +118,28 @@ static int read_pos(int bar) {
     return si.nPos;
 }
 
-void ViewUpdateScrollBars(int centre) {
+// Drawing a bar costs milliseconds; while a preview's steps change the image's size
+// each step (and the repaint after it) sets the bars' range at once, and they are
+// drawn when the steps pause.
+const UINT BARS_DRAW_DELAY_MS = 150;
+
+static void set_bar(int bar, const VgScroll& r, int pos, int draw) {
+    apply_bar(bar, r, pos, draw);
+    if (draw) return;
+    g_view.barsUndrawn = 1;
+    SetTimer(g_shell.view, TIMER_DRAW_BARS, BARS_DRAW_DELAY_MS, nullptr);
+}
+
+static void draw_bars() {
+    KillTimer(g_shell.view, TIMER_DRAW_BARS);
+    g_view.barsUndrawn = 0;
+    apply_bar(SB_HORZ, g_view.h, g_view.sx, TRUE);
+    apply_bar(SB_VERT, g_view.v, g_view.sy, TRUE);
+}
+
+static void update_bars(int centre, int draw) {
     if (!g_shell.view || !image_ready(&g_doc.mainImage)) return;
+    draw = draw && !g_view.barsUndrawn;
     int cw, ch;
     client_size(&cw, &ch);
     VgScroll h = vg_ScrollRange(g_view.zoom, g_doc.mainImage.width, cw);
@@ -127,19 +148,21 @@ void ViewUpdateScrollBars(int centre) {
         int px, py;
         vg_Centre(g_view.zoom, &h, &px);
         vg_Centre(g_view.zoom, &v, &py);
-        apply_bar(SB_HORZ, h, px, TRUE);
-        apply_bar(SB_VERT, v, py, TRUE);
+        set_bar(SB_HORZ, h, px, draw);
+        set_bar(SB_VERT, v, py, draw);
     } else {
         if (std::memcmp(&h, &g_view.h, sizeof h) || read_pos(SB_HORZ) != g_view.sx)
-            apply_bar(SB_HORZ, h, g_view.sx, TRUE);
+            set_bar(SB_HORZ, h, g_view.sx, draw);
         if (std::memcmp(&v, &g_view.v, sizeof v) || read_pos(SB_VERT) != g_view.sy)
-            apply_bar(SB_VERT, v, g_view.sy, TRUE);
+            set_bar(SB_VERT, v, g_view.sy, draw);
     }
     g_view.h = h;
     g_view.v = v;
     g_view.sx = read_pos(SB_HORZ);
     g_view.sy = read_pos(SB_VERT);
 }
+
+void ViewUpdateScrollBars(int centre) { update_bars(centre, TRUE); }
 
 // What the view shows moves by d client pixels along one bar: the area right of and
 // below the rulers is shifted on the screen (the background pattern is anchored to
@@ -534,7 +557,7 @@ static void OnDocumentChanged(unsigned what) {
     if (what & UI_VIEW_TITLE) SetTitle(nullptr);
     if (what & UI_VIEW_REPAINT) preview_Refresh();
     cmp_Fit();
-    if (what & UI_VIEW_RESIZED) ViewUpdateScrollBars(1);
+    if (what & UI_VIEW_RESIZED) update_bars(1, !doc_EditActive());
     if (what & (UI_VIEW_REPAINT | UI_VIEW_RESIZED)) view_FullRepaint();
 }
 
@@ -570,11 +593,15 @@ LRESULT CALLBACK ViewProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETCURSOR: if (LOWORD(lp) == HTCLIENT) return OnSetCursor(w); break;
     case WM_KEYDOWN:
     case WM_KEYUP: return SendMessageA(GetParent(w), msg, wp, lp);
-    case WM_TIMER: UpdateWindow(w); return 0;
+    case WM_TIMER:
+        if (wp == TIMER_DRAW_BARS) draw_bars();
+        else UpdateWindow(w);
+        return 0;
     case WM_VIEW_GETZOOM: return g_view.zoom;
     case WM_VIEW_GETSCROLL: return MAKELRESULT((WORD)(short)g_view.sx, (WORD)(short)g_view.sy);
     case WM_DESTROY:
         KillTimer(w, TIMER_REDRAW);
+        KillTimer(w, TIMER_DRAW_BARS);
         uiw_SetViewHandler(nullptr);
         ovl_SetView(nullptr);
         g_shell.view = nullptr;
