@@ -6,20 +6,29 @@
 #include "loader_contract.h"
 
 namespace {
-// The first frame header's size, when it declares more than 64 K pixels, is read as at
-// most 128 x 128: the decoder takes the same paths at any size, and a few bytes that
-// declare 4096 x 4096 otherwise cost a 64 MB image (cleared, checked and written back)
-// per run.
+// The first frame header's size, when it declares more than 4 K pixels, is read as at
+// most 64 x 64: the decoder takes the same paths at any size, and a few bytes that
+// declare 4096 x 4096 otherwise cost a 64 MB image (cleared, converted, checked and
+// written back) per run.
 const std::vector<uint8_t>& SmallFrame(const uint8_t* data, size_t size) {
     static std::vector<uint8_t> copy;
     copy.reserve(size + 1);  // never a null pointer, as the fuzzer never passes one
     copy.assign(data, data + size);
-    for (size_t i = 0; i + 9 <= size; i++) {
+    // Marker segments from after the start of image, each skipped by its length; bytes
+    // between them are skipped up to the next marker, as the decoder does.
+    for (size_t i = 2; i + 9 <= size;) {
         const uint8_t m = copy[i + 1];
-        if (copy[i] != 0xFF || m < 0xC0 || m > 0xCF || m == 0xC4 || m == 0xC8 || m == 0xCC) continue;
+        if (copy[i] != 0xFF || m == 0xFF || m == 0x00 || m == 0x01 || (m >= 0xD0 && m <= 0xD9)) {
+            i++;
+            continue;
+        }
+        if (m < 0xC0 || m > 0xCF || m == 0xC4 || m == 0xC8 || m == 0xCC) {
+            i += 2 + (copy[i + 2] << 8 | copy[i + 3]);
+            continue;
+        }
         uint32_t h = copy[i + 5] << 8 | copy[i + 6], w = copy[i + 7] << 8 | copy[i + 8];
-        if (w * h > 65536) {
-            h = 1 + h % 128, w = 1 + w % 128;
+        if (w * h > 4096) {
+            h = 1 + h % 64, w = 1 + w % 64;
             copy[i + 5] = 0, copy[i + 6] = (uint8_t)h, copy[i + 7] = 0, copy[i + 8] = (uint8_t)w;
         }
         break;
