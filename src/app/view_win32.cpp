@@ -34,12 +34,10 @@ struct ViewState {
     VgScroll h, v;
     Surface zoomBuf;
     int buttons;
-    int modified;
-    ToolRect stroke;   // what the stroke changed, for its undo step
     int inTool;        // a tool call is running: it reports what to recompose
     int barsUndrawn;   // the bars hold their range but wait for TIMER_DRAW_BARS to show it
 };
-static ViewState g_view = {1, 0, 0, {}, {}, {}, 0, 0, TOOL_RECT_EMPTY, 0, 0};
+static ViewState g_view = {1, 0, 0, {}, {}, {}, 0, 0, 0};
 
 int view_ZoomFactor() { return g_view.zoom; }
 
@@ -464,10 +462,8 @@ static void run_tool(int phase, int buttons, LPARAM lp) {
     vg_ClientToImage(z, g_view.sx, g_view.sy, (short)LOWORD(lp), (short)HIWORD(lp), &ix, &iy);
     g_view.inTool = 1;
     ToolRect changed;
-    if (ToolApply(&g_doc.mainImage, ix, iy, z, &changed, phase, buttons)) {
-        g_view.stroke = tool_RectUnion(g_view.stroke, changed);
-        g_view.modified = 1;
-    }
+    if (ToolApply(&g_doc.mainImage, ix, iy, z, &changed, phase, buttons))
+        doc_StrokeChanged(changed.x1, changed.y1, changed.x2, changed.y2);
     cmp_Changed(changed);
     RECT client;
     GetClientRect(g_shell.view, &client);
@@ -483,8 +479,7 @@ static void run_tool(int phase, int buttons, LPARAM lp) {
 static void OnButtonDown(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     int other = msg == WM_LBUTTONDOWN ? (wp & MK_RBUTTON) : (wp & MK_LBUTTON);
     g_view.buttons = other ? 3 : msg == WM_LBUTTONDOWN ? 1 : 2;
-    g_view.modified = 0;
-    g_view.stroke = TOOL_RECT_EMPTY;
+    doc_BeginStroke();
     SetCapture(w);
     SetFocus(GetParent(w));
     run_tool(TOOL_PRESS, g_view.buttons, lp);
@@ -495,11 +490,7 @@ static void OnButtonUp(UINT msg, LPARAM lp) {
     g_view.buttons &= ~released;
     ReleaseCapture();
     run_tool(TOOL_RELEASE, released, lp);
-    if (g_view.modified) {
-        doc_EndStroke(g_view.stroke.x1, g_view.stroke.y1, g_view.stroke.x2, g_view.stroke.y2);
-        preview_Refresh();  // the painted stroke shows there too
-        g_view.modified = 0;
-    }
+    if (doc_EndStroke()) preview_Refresh();  // the painted stroke shows there too
 }
 
 static void OnMiddleDown() { tool_SwapWithPrevious(); }

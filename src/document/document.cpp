@@ -4,6 +4,7 @@
 #include <cassert>
 #include <algorithm>
 #include <cstring>
+#include <vector>
 #include "document/toolselect.h"
 #include "effects/catalogue.h"
 #include "document/undo.h"
@@ -122,9 +123,57 @@ void doc_ReplaceMainImage(Surface* made, const char* fileName, int saved) {
     ui_ViewChanged(UI_VIEW_RESIZED | UI_VIEW_REPAINT);
 }
 
-void doc_EndStroke(int x1, int y1, int x2, int y2) {
-    undo_Record(&g_doc.mainImage, x1, y1, x2, y2, 0);
+namespace {
+
+// The blocks of the main image the stroke has changed, one byte each, row after row.
+const int STROKE_BLOCK = 64;
+struct StrokeArea {
+    int changed;
+    int across, down;
+    std::vector<uint8_t> touched;
+};
+StrokeArea g_stroke;
+
+}  // namespace
+
+void doc_BeginStroke() {
+    g_stroke.changed = 0;
+    g_stroke.across = g_stroke.down = 0;
+    if (!srf_IsValid(&g_doc.mainImage) || !srf_Refresh(&g_doc.mainImage)) return;
+    g_stroke.across = ((int)g_doc.mainImage.width + STROKE_BLOCK - 1) / STROKE_BLOCK;
+    g_stroke.down = ((int)g_doc.mainImage.height + STROKE_BLOCK - 1) / STROKE_BLOCK;
+    g_stroke.touched.assign((size_t)g_stroke.across * g_stroke.down, 0);
+}
+
+void doc_StrokeChanged(int x1, int y1, int x2, int y2) {
+    g_stroke.changed = 1;
+    const int bx1 = std::max(std::min(x1, x2), 0) / STROKE_BLOCK, by1 = std::max(std::min(y1, y2), 0) / STROKE_BLOCK;
+    const int bx2 = std::min(std::max(x1, x2), g_stroke.across * STROKE_BLOCK - 1);
+    const int by2 = std::min(std::max(y1, y2), g_stroke.down * STROKE_BLOCK - 1);
+    for (int by = by1; by * STROKE_BLOCK <= by2; by++)
+        for (int bx = bx1; bx * STROKE_BLOCK <= bx2; bx++) g_stroke.touched[(size_t)by * g_stroke.across + bx] = 1;
+}
+
+int doc_EndStroke() {
+    if (!g_stroke.changed) return 0;
+    g_stroke.changed = 0;
+    // Each block row's runs of touched blocks become one part each.
+    std::vector<ToolRect> parts;
+    for (int by = 0; by < g_stroke.down; by++)
+        for (int bx = 0; bx < g_stroke.across;) {
+            if (!g_stroke.touched[(size_t)by * g_stroke.across + bx]) {
+                bx++;
+                continue;
+            }
+            int end = bx;
+            while (end + 1 < g_stroke.across && g_stroke.touched[(size_t)by * g_stroke.across + end + 1]) end++;
+            parts.push_back({bx * STROKE_BLOCK, by * STROKE_BLOCK, (end + 1) * STROKE_BLOCK - 1,
+                             (by + 1) * STROKE_BLOCK - 1});
+            bx = end + 1;
+        }
+    undo_RecordParts(&g_doc.mainImage, parts.data(), (int)parts.size());
     doc_MarkChanged();
+    return 1;
 }
 
 namespace {

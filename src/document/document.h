@@ -48,9 +48,13 @@ void doc_MarkSaved();
 // undo takes a new base, the file name becomes `fileName` (null = untitled), the
 // image counts as saved when `saved` is 1, and the view refits and repaints.
 void doc_ReplaceMainImage(Surface* made, const char* fileName, int saved);
-// A drawing stroke changed the main image within (x1, y1)-(x2, y2): one undo step of
-// that rectangle, and the image counts as changed.
-void doc_EndStroke(int x1, int y1, int x2, int y2);
+// A drawing stroke: every tool call that changed the main image reports where
+// (doc_StrokeChanged); the end makes one undo step of the 64 x 64 blocks it touched
+// (a long stroke across a large image keeps its band, not its bounding box), and the
+// image counts as changed. doc_EndStroke returns 1 when the stroke changed anything.
+void doc_BeginStroke();
+void doc_StrokeChanged(int x1, int y1, int x2, int y2);
+int doc_EndStroke();
 // One step back or forward in the main image's history; 1 when a step was taken
 // (the image then counts as changed and the view repaints).
 int doc_Undo();

@@ -2,6 +2,7 @@
 // transparency clean-ups, Create By Masking, the image-size rule, the questions
 // that guard destructive commands, and the rule for choosing the current tool.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 #include "document/document.h"
 #include "document/toolselect.h"
@@ -266,8 +267,12 @@ TEST_F(DocTest, PreviewedEditsRestoreOnCancelAndCountOnceWhenKept) {
 }
 
 TEST_F(DocTest, StrokesUndoAndRedoAreDocumentChanges) {
+    doc_BeginStroke();
+    EXPECT_EQ(doc_EndStroke(), 0);   // a press that changed nothing is no step
+    doc_BeginStroke();
     FillWith(&g_doc.mainImage, 1, 1, 2, 2, 0x00000000u);
-    doc_EndStroke(1, 1, 2, 2);
+    doc_StrokeChanged(2, 2, 1, 1);
+    EXPECT_EQ(doc_EndStroke(), 1);
     EXPECT_EQ(undo_UndoCount(), 1);
     EXPECT_TRUE(doc_HasUnsavedChanges());
     doc_MarkSaved();
@@ -279,6 +284,29 @@ TEST_F(DocTest, StrokesUndoAndRedoAreDocumentChanges) {
     ASSERT_EQ(doc_Redo(), 1);
     EXPECT_EQ(WordAt(&g_doc.mainImage, 1, 1), 0x00000000u);
     EXPECT_EQ(doc_Redo(), 0);
+}
+
+// A stroke keeps the blocks it touched: corners far apart (one of them the origin's
+// single pixel, one reported partly outside) cost three blocks, not the image.
+TEST_F(DocTest, StrokesKeepOnlyTheBlocksTheyTouched) {
+    srf_Destroy(&g_doc.mainImage);
+    srf_Create(1000, 700, &g_doc.mainImage);
+    undo_Reset(&g_doc.mainImage);
+    const Words before = WordsOf(&g_doc.mainImage);
+    const uint64_t base = undo_TotalBytes();
+    doc_BeginStroke();
+    const ToolRect changes[] = {{0, 0, 0, 0}, {990, 600, 1010, 720}, {500, 300, 500, 300}};
+    for (const ToolRect& r : changes) {
+        FillWith(&g_doc.mainImage, std::max(r.x1, 0), r.y1, std::min(r.x2, 999), std::min(r.y2, 699), 0x00ABCDEFu);
+        doc_StrokeChanged(r.x1, r.y1, r.x2, r.y2);
+    }
+    ASSERT_EQ(doc_EndStroke(), 1);
+    const Words after = WordsOf(&g_doc.mainImage);
+    EXPECT_LT(undo_TotalBytes() - base, 4u * 64 * 64 * 4);
+    ASSERT_EQ(doc_Undo(), 1);
+    EXPECT_EQ(WordsOf(&g_doc.mainImage), before);
+    ASSERT_EQ(doc_Redo(), 1);
+    EXPECT_EQ(WordsOf(&g_doc.mainImage), after);
 }
 
 TEST_F(DocTest, TransparencyNeedsAndTransformQuestions) {

@@ -1,6 +1,8 @@
 // Undo engine: redo dropping, the budget and level limits, rectangle rules, the
-// out-of-memory path, the status texts, and random sequences checked against the images the test recorded.
+// out-of-memory path, the status texts, and random sequences (of rectangles and of
+// two-part changes) checked against the images the test recorded.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <random>
 #include <vector>
 #include "document/memblock.h"
@@ -111,10 +113,14 @@ TEST_F(UndoTest, RandomSequencesGiveBackEveryRecordedImage) {
         if (action < 6) {
             int x1 = (int)(rng() % 50) - 5, y1 = (int)(rng() % 40) - 5;
             int x2 = x1 + (int)(rng() % 12) - 3, y2 = y1 + (int)(rng() % 12) - 3;
-            int whole = rng() % 20 == 0;
+            int whole = rng() % 20 == 0, parts = !whole && rng() % 4 == 0;
             if (!whole && x1 == 0 && y1 == 0 && x2 == 0 && y2 == 0) continue;   // "nothing changed"
             FillWith(&img, whole ? 0 : x1, whole ? 0 : y1, whole ? 39 : x2, whole ? 29 : y2, rng());
-            if (undo_Record(&img, x1, y1, x2, y2, whole)) {
+            // Or a change of two places, recorded as two parts.
+            ToolRect two[] = {{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)},
+                              {x2 + 7, y1 - 4, x2 + 9, y1 + 1}};
+            if (parts) FillWith(&img, two[1].x1, two[1].y1, two[1].x2, two[1].y2, rng());
+            if (parts ? undo_RecordParts(&img, two, 2) : undo_Record(&img, x1, y1, x2, y2, whole)) {
                 history.resize(at + 1);
                 history.push_back(WordsOf(&img));
                 at++;

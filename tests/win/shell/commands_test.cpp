@@ -72,7 +72,9 @@ TEST_F(CommandTable, EnablingRulesFollowTheDocument) {
         SetUp();
         if (r.state == SPRITE) AddSprite();
         if (r.state == STROKE || r.state == UNDONE) {
-            doc_EndStroke(0, 0, 1, 1);
+            doc_BeginStroke();
+            doc_StrokeChanged(0, 0, 1, 1);
+            doc_EndStroke();
             if (r.state == UNDONE) doc_Undo();
         }
         if (r.state == MASKING) doc_MaskBegin();
