@@ -17,7 +17,11 @@ const int N = PIX_LANES;
 const int32_t DONE = INT32_MAX;   // a lane past `exit`
 // Jumps a segment may run before pix_FastRow takes it over: long loops gain little
 // from lanes, and a later pixel's long loop must not delay an earlier one's error.
-const int SEGMENT_JUMPS = 4096;
+// Fuzz builds set fewer: the same hand-over, without thousands of lane steps per run.
+#ifndef PIX_SEGMENT_JUMPS
+#define PIX_SEGMENT_JUMPS 4096
+#endif
+const int SEGMENT_JUMPS = PIX_SEGMENT_JUMPS;
 // Runs the lowest instruction any lane waits at; 0 when every lane is done. Plain
 // loops over all lanes, so that they vectorise.
 int Schedule(PixLanes* l) {
