@@ -40,11 +40,16 @@ static void OnSize(int W, int H) {
     vg_Layout(W, H, p);
     HWND kids[VG_CHILDREN] = {g_shell.view, g_shell.toolbar, g_shell.colorbar, g_shell.quickpal,
                               g_shell.linkbar, g_shell.status, g_shell.logo};
-    for (int i = 0; i < VG_CHILDREN; i++) {
-        if (!kids[i]) continue;
-        if (p[i].shown) MoveWindow(kids[i], p[i].x, p[i].y, p[i].w, p[i].h, TRUE);
-        ShowWindow(kids[i], p[i].shown ? SW_SHOW : SW_HIDE);
-    }
+    auto flags = [&](int i) -> UINT {
+        return SWP_NOZORDER | SWP_NOACTIVATE | (p[i].shown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE);
+    };
+    // All children in one pass: each repaints once, not once per sibling moved.
+    HDWP pass = BeginDeferWindowPos(VG_CHILDREN);
+    for (int i = 0; i < VG_CHILDREN; i++)
+        if (kids[i] && pass) pass = DeferWindowPos(pass, kids[i], nullptr, p[i].x, p[i].y, p[i].w, p[i].h, flags(i));
+    if (pass && EndDeferWindowPos(pass)) return;
+    for (int i = 0; i < VG_CHILDREN; i++)   // no memory for one pass
+        if (kids[i]) SetWindowPos(kids[i], nullptr, p[i].x, p[i].y, p[i].w, p[i].h, flags(i));
 }
 
 static void OnSizing(HWND w, RECT* r) {

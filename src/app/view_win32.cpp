@@ -562,8 +562,10 @@ static void OnCreate(HWND w) {
     doc_StartHistory();
 }
 
+// Resizing repaints the frame with the bars' new range; they are drawn again once
+// the resizing rests (several sizes may arrive at once, as at start-up).
 static void OnSize() {
-    ViewUpdateScrollBars(1);
+    update_bars(1, FALSE);
     InvalidateRect(g_shell.view, nullptr, TRUE);
 }
 
