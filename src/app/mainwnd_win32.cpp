@@ -18,6 +18,7 @@
 #include "app/viewgeom.h"
 #include "document/document.h"
 #include "document/undo.h"
+#include "panels/textart_win32.h"
 #include "panels/toolsettings_win32.h"
 #include "platform/dpi.h"
 #include "platform/ui.h"
@@ -268,8 +269,17 @@ static int OnCreate(HWND w) {
     return 1;
 }
 
+// A modal dialog disables the main window; the floating windows that change the
+// image or the tools follow, so that nothing starts from them inside the dialog's loop.
+static void EnableFloatingWindows(BOOL enable) {
+    const HWND floating[] = {toolsettings_Window(), textart_Window()};
+    for (HWND x : floating)
+        if (x) EnableWindow(x, enable);
+}
+
 static LRESULT CALLBACK MainProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+    case WM_ENABLE: EnableFloatingWindows((BOOL)wp); return 0;
     case WM_CREATE: return OnCreate(w) ? 0 : -1;
     case WM_SIZE: OnSize(LOWORD(lp), HIWORD(lp)); return 0;
     case WM_SIZING: OnSizing(w, (RECT*)lp); return TRUE;

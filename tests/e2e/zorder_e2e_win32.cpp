@@ -1,7 +1,7 @@
 // zorder_e2e_win32.cpp — which window is on top: the tutorial question at the first
 // start comes up over the tool-settings window with the keyboard focus, and the tool
-// window opens above the main window once it is answered and stays there after
-// modal dialogs.
+// window opens above the main window once it is answered, takes no input while a
+// modal dialog is up and stays above after it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -51,7 +51,10 @@ TEST(Journey, QuestionsComeUpOverTheToolWindow) {
     EXPECT_TRUE(above(tools, main)) << "after start-up";
     for (int cancelled = 0; cancelled < 2; cancelled++) {
         drv_Command(main, CMD_OPTIONS);
+        ASSERT_TRUE(drv_FindOwned(&r.p, "Kelvara - Options", 10000));
+        EXPECT_FALSE(IsWindowEnabled(tools)) << "the tool window takes input under a modal dialog";
         ASSERT_TRUE(drv_Cancel(&r.p, "Kelvara - Options", 10000));
+        EXPECT_TRUE(IsWindowEnabled(tools));
         for (int t = 0; t < 40 && !above(tools, main); t++) Sleep(50);
         EXPECT_TRUE(above(tools, main)) << "after the Options dialog, time " << cancelled + 1;
     }
