@@ -73,6 +73,16 @@ int PlanWarp(TfPlan* p, const int vx[4], const int vy[4]) {
 }
 
 // Maps the whole source onto the plan's quadrilateral in a new surface.
+// Rectangle (x1, y1)-(x2, y2) of the warp (inside `out`), bands of rows split between
+// threads: each pixel depends only on its own place, so the bands make the same pixels.
+void WarpRect(Surface* out, Surface* src, const TfPlan& p, int x1, int y1, int x2, int y2) {
+    fx_Split(y2 - y1 + 1, fx_RowsPerThread(out), [&](int from, int to) {
+        drw_FillRect(out, x1, y1 + from, x2, y1 + to - 1, TF_BACKGROUND);
+        drw_WarpQuadIn(out, x1, y1 + from, x2, y1 + to - 1, p.vx[0], p.vy[0], p.vx[1], p.vy[1], p.vx[2], p.vy[2],
+                       p.vx[3], p.vy[3], src, 0, 0, (int)src->width - 1, (int)src->height - 1);
+    });
+}
+
 int WarpInto(Surface* dst, Surface* src, const TfPlan& p) {
     if (!srf_Lock(src)) return 0;
     Surface out;
@@ -80,9 +90,7 @@ int WarpInto(Surface* dst, Surface* src, const TfPlan& p) {
         srf_Unlock(src);
         return 0;
     }
-    drw_FillRect(&out, 0, 0, (int)out.width - 1, (int)out.height - 1, TF_BACKGROUND);
-    drw_WarpQuad(&out, p.vx[0], p.vy[0], p.vx[1], p.vy[1], p.vx[2], p.vy[2], p.vx[3], p.vy[3], src, 0, 0,
-                 (int)src->width - 1, (int)src->height - 1);
+    WarpRect(&out, src, p, 0, 0, (int)out.width - 1, (int)out.height - 1);
     srf_Unlock(src);
     Replace(dst, &out);
     return 1;
@@ -442,11 +450,7 @@ int tf_MakeRect(Surface* dst, Surface* src, const TfPlan& p, int x1, int y1, int
     y2 = y2 > (int)dst->height - 1 ? (int)dst->height - 1 : y2;
     int ok = 1;
     if (x1 <= x2 && y1 <= y2) switch (p.kind) {
-    case KIND_WARP:
-        drw_FillRect(dst, x1, y1, x2, y2, TF_BACKGROUND);
-        drw_WarpQuadIn(dst, x1, y1, x2, y2, p.vx[0], p.vy[0], p.vx[1], p.vy[1], p.vx[2], p.vy[2], p.vx[3], p.vy[3],
-                       src, 0, 0, w - 1, h - 1);
-        break;
+    case KIND_WARP: WarpRect(dst, src, p, x1, y1, x2, y2); break;
     case KIND_PERSPECTIVE: PerspectiveRect(dst, src, p.arg, p.shrink, x1, y1, x2, y2); break;
     case KIND_STRETCH: {
         // The transfer's own clip keeps every pixel's sampling place that of the whole.
