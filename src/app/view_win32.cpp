@@ -116,9 +116,9 @@ static int read_pos(int bar) {
     return si.nPos;
 }
 
-// Drawing a bar costs milliseconds; while a preview's steps change the image's size
-// each step (and the repaint after it) sets the bars' range at once, and they are
-// drawn when the steps pause.
+// Drawing a bar costs milliseconds; while a preview's steps change the image's size,
+// or a resize repaints the frame anyway, the bars take their range at once (and keep
+// it through the repaints after) and are drawn when the changes pause.
 const UINT BARS_DRAW_DELAY_MS = 150;
 
 static void set_bar(int bar, const VgScroll& r, int pos, int draw) {
