@@ -26,11 +26,7 @@ if [ "$pick" != e2e_bench ] && [ "$pick" != kvbench_plugins ]; then
 fi
 
 if [ -z "$pick" ] || [ "$pick" = e2e_bench ] || [ "$pick" = kvbench_plugins ]; then
-  bash scripts/deps.sh
-  if [ ! -f build/win/CMakeCache.txt ]; then
-    cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
-  fi
-  cmake --build build/win -j"$jobs" --target e2e_bench kvbench_plugins
+  bash scripts/win-build.sh e2e_bench kvbench_plugins
   if [ "$pick" != e2e_bench ]; then
     echo
     bash scripts/wine-session.sh build/win/tests/kvbench_plugins.exe

@@ -4,9 +4,5 @@
 set -euo pipefail
 export GNUMAKEFLAGS=--no-print-directory
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-bash scripts/deps.sh
-if [ ! -f build/win/CMakeCache.txt ]; then
-  cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
-fi
-cmake --build build/win --target kelsetup -j"$(nproc 2>/dev/null || echo 2)"
+bash scripts/win-build.sh kelsetup
 echo "Installer: build/win/kelsetup.exe"

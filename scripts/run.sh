@@ -3,11 +3,7 @@
 set -euo pipefail
 export GNUMAKEFLAGS=--no-print-directory
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-bash scripts/deps.sh
-if [ ! -f build/win/CMakeCache.txt ]; then
-  cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
-fi
-cmake --build build/win -j"$(nproc 2>/dev/null || echo 2)"
+bash scripts/win-build.sh
 if [ ! -f build/win/kelvara.exe ]; then
   echo "The program itself (kelvara.exe) arrives with the application shell; the engine,"
   echo "its tests and the benchmarks are built so far: try 'make test' or 'make bench'."

@@ -4,9 +4,5 @@
 set -euo pipefail
 export GNUMAKEFLAGS=--no-print-directory
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-bash scripts/deps.sh
-if [ ! -f build/win/CMakeCache.txt ]; then
-  cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
-fi
-cmake --build build/win -j"$(nproc 2>/dev/null || echo 2)" --target soak
+bash scripts/win-build.sh soak
 bash scripts/wine-session.sh build/win/tests/soak.exe "${KV_SOAK_SECONDS:-600}" ${KV_SOAK_SEED:+"$KV_SOAK_SEED"}
