@@ -233,8 +233,10 @@ void ShownPartSteps(const char* only) {
             const double whole = BestMs([&] { Restore(&target, &copy); },
                                         [&] { cat_ApplyEffect(&target, code, fx, 0x00406080u, 0x00C08040u); });
             CatWhole inputs{};   // taken once per dialog: the first run pays for them
-            auto makePart = [&] { cat_EffectRect(&target, &copy, code, fx, 0x00406080u, 0x00C08040u, shown, &inputs); };
-            const double part = cat_EffectByRect(code, fx) ? BestMs([] {}, makePart) : whole;
+            FxSettings step = fx;   // each run a step of the level, as a dragged bar makes
+            auto makePart = [&] { cat_EffectRect(&target, &copy, code, step, 0x00406080u, 0x00C08040u, shown, &inputs); };
+            const double part = cat_EffectByRect(code, fx) ? BestMs([&] { step.level ^= 1; }, makePart) : whole;
+            cat_ReleaseWhole(&inputs);
             std::printf("  %-34s %7.1f | %7.1f%s\n", rows[i].caption, whole, part,
                         cat_EffectByRect(code, fx) ? "" : "  (whole: a recursive smear)");
         }

@@ -34,6 +34,13 @@ CatReach Blocks(S s) { return {0, s.level / 50 + 1}; }   // fx_Pixelate's block 
 // The smear's runs cross the whole image, unless its weight leaves every pixel as it is.
 CatReach Smear(S s) { return {s.level * 61439 / 1000 == 0 ? 0 : -1, 1}; }
 CatReach SmearChannels(S s) { return {s.level * 61439 / 1000 == 0 || s.channelMask == 0 ? 0 : -1, 1}; }
+// The smear's rectangles: row passes of the whole original kept per level and mask.
+int SmearRect(Surface* t, Surface* o, S s, const CatRect& r, CatWhole* w) {
+    return fx_SmearRect(t, o, s.level, 0xF, r.x1, r.y1, r.x2, r.y2, &w->smear);
+}
+int SmearChannelsRect(Surface* t, Surface* o, S s, const CatRect& r, CatWhole* w) {
+    return fx_SmearRect(t, o, s.level, s.channelMask, r.x1, r.y1, r.x2, r.y2, &w->smear);
+}
 // Unblurred, the shadow of a pixel is the opacity `distance` up and left of it.
 CatReach Shadow(S s) { return {s.parameter * 800 / 255 == 0 ? s.distance : -1, 1}; }
 
@@ -51,7 +58,7 @@ const EffectInfo kEffects[] = {
     {FXC_BRIGHTNESS, "brightness", "Effect - Adjust Brightness", L, 0, DIALOG,
      [](Surface* t, S s, C, C, W) { return fx_AdjustBrightness(t, s.level); }, Own, 0},
     {FXC_BLUR, "blur", "Effect - Blur / Smear", L, 0, DIALOG,
-     [](Surface* t, S s, C, C, W) { return fx_Blur(t, s.level); }, Smear, 0},
+     [](Surface* t, S s, C, C, W) { return fx_Blur(t, s.level); }, Smear, 0, SmearRect},
     {FXC_SHARPEN, "sharpen", "Effect - Sharpen", L, 0, DIALOG,
      [](Surface* t, S s, C, C, W) { return fx_Sharpen(t, s.level); }, Two, 0},
     {FXC_EDGE, "edge-detect", "Effect - Edge Detection", L, 0, DIALOG,
@@ -67,7 +74,8 @@ const EffectInfo kEffects[] = {
     {FXC_PIXELATE, "pixelate", "Effect - Pixelate", L, 0, DIALOG,
      [](Surface* t, S s, C, C, W) { return fx_Pixelate(t, s.level); }, Blocks, 0},
     {FXC_SMOOTHING, "smooth", "Effect - Advanced Smoothing", L | CH, 0, DIALOG,
-     [](Surface* t, S s, C, C, W) { return fx_ChannelSmooth(t, s.level, s.channelMask); }, SmearChannels, 0},
+     [](Surface* t, S s, C, C, W) { return fx_ChannelSmooth(t, s.level, s.channelMask); }, SmearChannels, 0,
+     SmearChannelsRect},
     {FXC_DROP_SHADOW, "drop-shadow", "Effect - Drop Shadow", L | D | P, 1, DIALOG,
      [](Surface* t, S s, C, C, W) { return fx_DropShadow(t, s.level, s.distance, s.parameter); }, Shadow, 0},
     {FXC_COLOR_FILTER, "color-filter", "Effect - Color Filter", L | CH, 0, DIALOG,
@@ -240,7 +248,17 @@ int cat_ApplyEffect(Surface* t, uint32_t code, const FxSettings& in, uint32_t co
 
 int cat_EffectByRect(uint32_t code, const FxSettings& s) {
     const EffectInfo* e = cat_Effect(code);
-    return e && e->reach(Clamped(s)).by >= 0;
+    return e && (e->reach(Clamped(s)).by >= 0 || e->rect);
+}
+
+int cat_EffectRestByColumns(uint32_t code, const FxSettings& s) {
+    const EffectInfo* e = cat_Effect(code);
+    return e && e->reach(Clamped(s)).by < 0 && e->rect;
+}
+
+void cat_ReleaseWhole(CatWhole* w) {
+    fx_ReleaseSmear(&w->smear);
+    *w = CatWhole{};
 }
 
 int cat_EffectRect(Surface* target, Surface* original, uint32_t code, const FxSettings& in, uint32_t colour1,
@@ -249,16 +267,21 @@ int cat_EffectRect(Surface* target, Surface* original, uint32_t code, const FxSe
     const FxSettings s = Clamped(in);
     if (!e || !srf_Refresh(original)) return 0;
     const CatReach reach = e->reach(s);
-    if (reach.by < 0) return 0;
+    if (reach.by < 0 && !e->rect) return 0;
     const int w = (int)original->width, h = (int)original->height, g = reach.grid < 1 ? 1 : reach.grid;
     CatRect r = rect;
     if (!ClipRect(&r, w, h)) return 1;
+    CatWhole own{};
+    if (!whole) whole = &own;
+    if (reach.by < 0) {
+        const int ok = e->rect(target, original, s, r, whole);
+        if (whole == &own) cat_ReleaseWhole(&own);
+        return ok;
+    }
     // The piece the kernel runs on: the rectangle, out to whole blocks, plus the reach.
     CatRect p = {r.x1 / g * g - reach.by, r.y1 / g * g - reach.by, (r.x2 / g + 1) * g - 1 + reach.by,
                  (r.y2 / g + 1) * g - 1 + reach.by};
     ClipRect(&p, w, h);
-    CatWhole own{};
-    if (!whole) whole = &own;
     TakeWholeInputs(original, e->needs, whole);
     Surface piece{};
     srf_Create((uint32_t)(p.x2 - p.x1 + 1), (uint32_t)(p.y2 - p.y1 + 1), &piece);

@@ -13,6 +13,7 @@
 // target surface.
 #pragma once
 #include <cstdint>
+#include "effects/fx_smear.h"
 #include "effects/transform.h"
 #include "engine/surface.h"
 
@@ -59,20 +60,23 @@ struct CatRect {
 };
 
 // What some effects take from the whole image before they change any pixel (channel
-// means, the relief range). The rectangle path takes them from the original on first
-// need and keeps them here for the next rectangle of the same original.
+// means, the relief range, the smear's row passes). The rectangle path takes them from
+// the original on first need and keeps them here for the next rectangle of the same
+// original; cat_ReleaseWhole frees what they hold.
 const unsigned CAT_NEEDS_RGB_MEANS = 1, CAT_NEEDS_ALPHA_MEAN = 2, CAT_NEEDS_RELIEF_RANGE = 4;
 struct CatWhole {
     unsigned known;   // CAT_NEEDS_* bits filled; 0 for a new original
     int rgbMeans[3];
     int alphaMean;
     int reliefRange;
+    SmearKept smear;
 };
+void cat_ReleaseWhole(CatWhole* w);
 
 // How far a result pixel reads at some settings: the source within `by` pixels of it
 // once the rectangle is widened to whole blocks of `grid` from the image's origin; by
-// below 0 when pixels far along its row and column count, so that only the whole
-// image gives it (recursive smears).
+// below 0 when pixels far along its row and column count (recursive smears), so that
+// only the whole image or the row's own rectangle kernel gives it.
 struct CatReach {
     int by, grid;
 };
@@ -82,6 +86,10 @@ struct CatReach {
 // kernel could not run (the surface is then unchanged).
 typedef int (*EffectApply)(Surface* target, const FxSettings& s, uint32_t colour1, uint32_t colour2,
                            const CatWhole* whole);
+// Rectangle r (inside the image) of the result from the original into the target,
+// for effects whose reach is whole rows and columns.
+typedef int (*EffectRectApply)(Surface* target, Surface* original, const FxSettings& s, const CatRect& r,
+                               CatWhole* whole);
 
 struct EffectInfo {
     uint32_t code;
@@ -93,6 +101,7 @@ struct EffectInfo {
     EffectApply apply;
     CatReach (*reach)(const FxSettings& s);   // settings clamped
     unsigned needs;                            // CAT_NEEDS_*
+    EffectRectApply rect = nullptr;            // null: a piece of the original plus the reach
 };
 
 // The rows in menu order; `count` gets their number.
@@ -120,9 +129,13 @@ unsigned cat_PreviewPeriod(uint32_t w, uint32_t h);
 int cat_ApplyEffect(Surface* target, uint32_t code, const FxSettings& s, uint32_t colour1, uint32_t colour2);
 // 1 when cat_EffectRect can make a rectangle of the effect at these settings apart.
 int cat_EffectByRect(uint32_t code, const FxSettings& s);
+// 1 when the rest of such a preview is best made in bands of whole columns: the
+// effect's rectangles then share the work that spans whole rows.
+int cat_EffectRestByColumns(uint32_t code, const FxSettings& s);
 // Rectangle r (clipped to the image) of the effect of `original` written into `target`,
 // which has the original's size; the rest of the target is left alone. `whole` (may
-// be null) keeps the whole-image inputs between calls on one original. 0 when the
+// be null) keeps the whole-image inputs between calls on one original until
+// cat_ReleaseWhole. 0 when the
 // effect needs the whole image at these settings (see above) or memory fails.
 int cat_EffectRect(Surface* target, Surface* original, uint32_t code, const FxSettings& s, uint32_t colour1,
                    uint32_t colour2, const CatRect& r, CatWhole* whole);

@@ -5,9 +5,11 @@
 // r + mulhi(r - p, s - 65536). Rows are smeared eight at a time after a transpose,
 // columns four pixels at a time along the row.
 #include "effects/fx_smear.h"
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 #include "effects/fx_common.h"
+#include "engine/blit.h"
 #include "engine/color.h"
 #include "engine/engine.h"
 #include "engine/pixel.h"
@@ -27,20 +29,25 @@ inline uint32_t RefStep(const Smear& m, uint32_t run, uint32_t p) {
     return clr_Mix((p & ~m.keep) | (run & m.keep), m.weight, p);
 }
 
-void ReferenceSmear(const Smear& m, Surface* s) {
+// Both row passes of `src`; columns cx1..cx2 of the result go to `dst`'s columns from
+// 0 (dst may be src itself).
+void ReferenceRows(const Smear& m, const Surface* src, Surface* dst, int cx1, int cx2) {
+    const int w = (int)src->width, h = (int)src->height;
+    std::vector<uint32_t> row((size_t)w);
+    for (int y = 0; y < h; y++) {
+        const uint32_t* in = src->pixels + (size_t)y * src->stride;
+        uint32_t run = in[0];
+        for (int x = 0; x < w; x++) row[x] = run = RefStep(m, run, in[x]);
+        run = row[w - 1];
+        for (int x = w - 1; x >= 0; x--) row[x] = run = RefStep(m, run, row[x]);
+        std::copy(row.begin() + cx1, row.begin() + cx2 + 1, dst->pixels + (size_t)y * dst->stride);
+    }
+}
+
+void ReferenceColumns(const Smear& m, Surface* s) {
     const int w = (int)s->width, h = (int)s->height;
     const size_t st = s->stride;
     uint32_t* px = s->pixels;
-    for (int y = 0; y < h; y++) {
-        uint32_t* row = px + (size_t)y * st;
-        uint32_t run = row[0];
-        for (int x = 0; x < w; x++) row[x] = run = RefStep(m, run, row[x]);
-    }
-    for (int y = 0; y < h; y++) {
-        uint32_t* row = px + (size_t)y * st;
-        uint32_t run = row[w - 1];
-        for (int x = w - 1; x >= 0; x--) row[x] = run = RefStep(m, run, row[x]);
-    }
     for (int x = 0; x < w; x++) {
         uint32_t run = px[x];
         for (int y = 0; y < h; y++) px[(size_t)y * st + x] = run = RefStep(m, run, px[(size_t)y * st + x]);
@@ -62,22 +69,30 @@ struct Xmm {   // a vector in a container without losing its alignment
     __m128i v;
 };
 
+// The step and the merge, with the weight's regime and the channel choice fixed at
+// compile time so that the loops hold everything in registers and test nothing.
+template <bool FromRun, bool Masked>
 struct Lanes {
-    __m128i mul;     // s as a 16-bit pattern
-    __m128i keep;    // channel bytes carried, in every pixel
-    bool fromRun;    // s >= 32768: base the step on the running value
-    bool masked;     // some channels are not carried
+    __m128i mul;    // s as a 16-bit pattern
+    __m128i keep;   // channel bytes carried, in every pixel
+    __m128i Step(__m128i run, __m128i p) const {
+        return _mm_add_epi16(FromRun ? run : p, _mm_mulhi_epi16(_mm_sub_epi16(run, p), mul));
+    }
+    // Puts back the channels that are not carried (8-bit pixels, 4 per register).
+    __m128i Merge(__m128i smeared, __m128i orig) const {
+        return Masked ? _mm_or_si128(_mm_and_si128(smeared, keep), _mm_andnot_si128(keep, orig)) : smeared;
+    }
 };
 
-inline __m128i Step16(const Lanes& k, __m128i run, __m128i p) {
-    __m128i d = _mm_sub_epi16(run, p);
-    return _mm_add_epi16(k.fromRun ? run : p, _mm_mulhi_epi16(d, k.mul));
-}
-
-// Puts back the channels that are not carried (8-bit pixels, 4 per register).
-inline __m128i Merge(const Lanes& k, __m128i smeared, __m128i orig) {
-    if (!k.masked) return smeared;
-    return _mm_or_si128(_mm_and_si128(smeared, k.keep), _mm_andnot_si128(k.keep, orig));
+// Calls f with the lanes of m: s >= 32768 bases the step on the running value.
+template <class F>
+void WithLanes(const Smear& m, F&& f) {
+    const __m128i mul = _mm_set1_epi16((short)(uint16_t)m.weight), keep = _mm_set1_epi32((int)m.keep);
+    const bool fromRun = m.weight >= 32768, masked = m.keep != 0xFFFFFFFFu;
+    if (fromRun && masked) f(Lanes<true, true>{mul, keep});
+    else if (fromRun) f(Lanes<true, false>{mul, keep});
+    else if (masked) f(Lanes<false, true>{mul, keep});
+    else f(Lanes<false, false>{mul, keep});
 }
 
 inline void Transpose4(__m128i& a, __m128i& b, __m128i& c, __m128i& d) {
@@ -90,35 +105,44 @@ inline void Transpose4(__m128i& a, __m128i& b, __m128i& c, __m128i& d) {
 }
 
 // One pass along the strip buffer (8 words per column), from `first` stepping `dir`.
-void StripPass(const Lanes& k, uint32_t* t, int w, int first, int dir) {
+template <class K>
+void StripPass(const K k, uint32_t* t, int w, int first, int dir) {
     const __m128i z = _mm_setzero_si128();
-    __m128i q0 = _mm_load_si128((const __m128i*)(t + (size_t)first * 8));
-    __m128i q1 = _mm_load_si128((const __m128i*)(t + (size_t)first * 8 + 4));
+    __m128i* at = (__m128i*)(t + (size_t)first * 8);
+    __m128i q0 = _mm_load_si128(at), q1 = _mm_load_si128(at + 1);
     __m128i r0 = _mm_unpacklo_epi8(q0, z), r1 = _mm_unpackhi_epi8(q0, z);
     __m128i r2 = _mm_unpacklo_epi8(q1, z), r3 = _mm_unpackhi_epi8(q1, z);
-    for (int i = 1, x = first + dir; i < w; i++, x += dir) {
-        __m128i* at = (__m128i*)(t + (size_t)x * 8);
+    const ptrdiff_t next = dir * 2;
+    for (int i = 1; i < w; i++) {
+        at += next;
         q0 = _mm_load_si128(at);
         q1 = _mm_load_si128(at + 1);
-        r0 = Step16(k, r0, _mm_unpacklo_epi8(q0, z));
-        r1 = Step16(k, r1, _mm_unpackhi_epi8(q0, z));
-        r2 = Step16(k, r2, _mm_unpacklo_epi8(q1, z));
-        r3 = Step16(k, r3, _mm_unpackhi_epi8(q1, z));
-        _mm_store_si128(at, Merge(k, _mm_packus_epi16(r0, r1), q0));
-        _mm_store_si128(at + 1, Merge(k, _mm_packus_epi16(r2, r3), q1));
+        r0 = k.Step(r0, _mm_unpacklo_epi8(q0, z));
+        r1 = k.Step(r1, _mm_unpackhi_epi8(q0, z));
+        r2 = k.Step(r2, _mm_unpacklo_epi8(q1, z));
+        r3 = k.Step(r3, _mm_unpackhi_epi8(q1, z));
+        _mm_store_si128(at, k.Merge(_mm_packus_epi16(r0, r1), q0));
+        _mm_store_si128(at + 1, k.Merge(_mm_packus_epi16(r2, r3), q1));
     }
 }
 
-// Rows of strips [from, to) (eight rows each): both row passes.
-void SimdRows(const Lanes& k, Surface* s, int from, int to) {
-    const int w = (int)s->width, h = (int)s->height;
+// Rows of strips [from, to) (eight rows each): both row passes of `src`; columns
+// cx1..cx2 of the result go to `dst`'s columns from 0 (dst may be src itself).
+template <class K>
+void SimdRows(const K k, const Surface* src, Surface* dst, int cx1, int cx2, int from, int to) {
+    const int w = (int)src->width, h = (int)src->height;
     // 16-byte aligned strip buffer: column x holds the strip's 8 pixels at t[x * 8].
     std::vector<Xmm> store((size_t)w * 2);
     uint32_t* t = (uint32_t*)store.data();
     for (int strip = from; strip < to; strip++) {
         const int y0 = strip * 8;
-        uint32_t* rows[8];
-        for (int r = 0; r < 8; r++) rows[r] = s->pixels + (size_t)(y0 + r < h ? y0 + r : h - 1) * s->stride;
+        const uint32_t* rows[8];
+        uint32_t* out[8];
+        for (int r = 0; r < 8; r++) {
+            const size_t y = (size_t)(y0 + r < h ? y0 + r : h - 1);
+            rows[r] = src->pixels + y * src->stride;
+            out[r] = dst->pixels + y * dst->stride;
+        }
         int x = 0;
         for (; x + 4 <= w; x += 4)
             for (int g = 0; g < 2; g++) {
@@ -138,8 +162,8 @@ void SimdRows(const Lanes& k, Surface* s, int from, int to) {
         StripPass(k, t, w, w - 1, -1);
         // Rows past the bottom were only stand-ins: written back are the real ones.
         const int real = h - y0 < 8 ? h - y0 : 8;
-        x = 0;
-        for (; x + 4 <= w; x += 4)
+        x = cx1;
+        for (; x + 3 <= cx2; x += 4)
             for (int g = 0; g < 2; g++) {
                 __m128i a = _mm_load_si128((const __m128i*)(t + (size_t)x * 8 + 4 * g));
                 __m128i b = _mm_load_si128((const __m128i*)(t + (size_t)(x + 1) * 8 + 4 * g));
@@ -148,15 +172,16 @@ void SimdRows(const Lanes& k, Surface* s, int from, int to) {
                 Transpose4(a, b, c, d);
                 const __m128i v[4] = {a, b, c, d};
                 for (int r = 0; r < 4 && 4 * g + r < real; r++)
-                    _mm_storeu_si128((__m128i*)(rows[4 * g + r] + x), v[r]);
+                    _mm_storeu_si128((__m128i*)(out[4 * g + r] + (x - cx1)), v[r]);
             }
-        for (; x < w; x++)
-            for (int r = 0; r < real; r++) rows[r][x] = t[(size_t)x * 8 + r];
+        for (; x <= cx2; x++)
+            for (int r = 0; r < real; r++) out[r][x - cx1] = t[(size_t)x * 8 + r];
     }
 }
 
 // Columns [c0, c1): both column passes, four pixels of a row at a time.
-void SimdColumns(const Lanes& k, const Smear& m, Surface* s, int c0, int c1) {
+template <class K>
+void SimdColumns(const K k, const Smear& m, Surface* s, int c0, int c1) {
     const int h = (int)s->height;
     const size_t st = s->stride;
     const __m128i z = _mm_setzero_si128();
@@ -173,62 +198,143 @@ void SimdColumns(const Lanes& k, const Smear& m, Surface* s, int c0, int c1) {
         }
         for (int x = body; x < c1; x++) tail[x - body] = first[x];
         for (int i = 1, y = y0 + step; i < h; i++, y += step) {
-            uint32_t* row = s->pixels + (size_t)y * st;
-            for (int q = 0; q < quads; q++) {
-                __m128i* at = (__m128i*)(row + c0 + 4 * q);
-                __m128i v = _mm_loadu_si128(at);
-                __m128i a = Step16(k, run[2 * q].v, _mm_unpacklo_epi8(v, z));
-                __m128i b = Step16(k, run[2 * q + 1].v, _mm_unpackhi_epi8(v, z));
-                run[2 * q].v = a;
-                run[2 * q + 1].v = b;
-                _mm_storeu_si128(at, Merge(k, _mm_packus_epi16(a, b), v));
+            __m128i* at = (__m128i*)(s->pixels + (size_t)y * st + c0);
+            Xmm* r = run.data();
+            for (int q = 0; q < quads; q++, at++, r += 2) {
+                const __m128i v = _mm_loadu_si128(at);
+                const __m128i a = k.Step(r[0].v, _mm_unpacklo_epi8(v, z));
+                const __m128i b = k.Step(r[1].v, _mm_unpackhi_epi8(v, z));
+                r[0].v = a;
+                r[1].v = b;
+                _mm_storeu_si128(at, k.Merge(_mm_packus_epi16(a, b), v));
             }
+            uint32_t* row = s->pixels + (size_t)y * st;
             for (int x = body; x < c1; x++) row[x] = tail[x - body] = FastStep(m, tail[x - body], row[x]);
         }
     }
 }
 
-void SimdSmear(const Smear& m, Surface* s) {
-    Lanes k;
-    k.mul = _mm_set1_epi16((short)(uint16_t)m.weight);
-    k.keep = _mm_set1_epi32((int)m.keep);
-    k.fromRun = m.weight >= 32768;
-    k.masked = m.keep != 0xFFFFFFFFu;
+void SimdRowPasses(const Smear& m, const Surface* src, Surface* dst, int cx1, int cx2) {
+    const int minStrips = fx_RowsPerThread(src) / 8 + 1;
+    WithLanes(m, [&](auto k) {
+        fx_Split(((int)src->height + 7) / 8, minStrips,
+                 [&](int from, int to) { SimdRows(k, src, dst, cx1, cx2, from, to); });
+    });
+}
+
+void SimdColumnPasses(const Smear& m, Surface* s) {
     const int w = (int)s->width, h = (int)s->height;
-    const int minStrips = fx_RowsPerThread(s) / 8 + 1;
-    fx_Split((h + 7) / 8, minStrips, [&](int from, int to) { SimdRows(k, s, from, to); });
     const int minQuads = (int)((1u << 17) / (h ? (uint32_t)h : 1u) / 4) + 1;
-    fx_Split((w + 3) / 4, minQuads, [&](int from, int to) {
-        SimdColumns(k, m, s, from * 4, to * 4 < w ? to * 4 : w);
+    WithLanes(m, [&](auto k) {
+        fx_Split((w + 3) / 4, minQuads, [&](int from, int to) { SimdColumns(k, m, s, from * 4, to * 4 < w ? to * 4 : w); });
     });
 }
 
 #endif
 
+// Both row passes of `src`; columns cx1..cx2 of the result go to `dst`'s columns from
+// 0 (dst may be src itself).
+void RowPasses(const Smear& m, const Surface* src, Surface* dst, int cx1, int cx2) {
+#if defined(__SSE2__)
+    if (!eng_ReferenceForced()) return SimdRowPasses(m, src, dst, cx1, cx2);
+#endif
+    ReferenceRows(m, src, dst, cx1, cx2);
+}
+
+void ColumnPasses(const Smear& m, Surface* s) {
+#if defined(__SSE2__)
+    if (!eng_ReferenceForced()) return SimdColumnPasses(m, s);
+#endif
+    ReferenceColumns(m, s);
+}
+
+Smear MakeSmear(int level, uint32_t keep) {
+    return {(uint32_t)(fx_ClampLevel(level) * 61439 / 1000), keep};
+}
+
+uint32_t KeepOf(int channelMask) {
+    return ((channelMask & 1) ? 0x00FF0000u : 0) | ((channelMask & 2) ? 0x0000FF00u : 0) |
+           ((channelMask & 4) ? 0x000000FFu : 0) | ((channelMask & 8) ? 0xFF000000u : 0);
+}
+
 int Run(Surface* s, int level, uint32_t keep) {
-    Smear m;
-    m.weight = (uint32_t)(fx_ClampLevel(level) * 61439 / 1000);
-    m.keep = keep;
+    const Smear m = MakeSmear(level, keep);
     if (!srf_Lock(s)) return 0;
     // With s = 0 every step gives the pixel itself; with no channel carried likewise.
     if (m.weight != 0 && keep != 0 && s->width && s->height) {
-#if defined(__SSE2__)
-        if (!eng_ReferenceForced())
-            SimdSmear(m, s);
-        else
-#endif
-            ReferenceSmear(m, s);
+        RowPasses(m, s, s, 0, (int)s->width - 1);
+        ColumnPasses(m, s);
     }
     srf_Unlock(s);
     return 1;
 }
 
+// A surface of h rows and at least w columns (exactly w when `exact`) in `s`, made
+// anew only when the one it holds does not do.
+int Sized(Surface* s, uint32_t w, uint32_t h, int exact) {
+    if (s->created && srf_Refresh(s) && (exact ? s->width == w : s->width >= w) && s->height == h) return 1;
+    if (s->created) srf_Destroy(s);
+    Surface made{};
+    if (!srf_CreateExact(w, h, &made)) return 0;
+    srf_Install(s, &made);
+    return 1;
+}
+
 }  // namespace
+
+int fx_SmearRect(Surface* target, Surface* source, int level, int channelMask, int x1, int y1, int x2, int y2,
+                 SmearKept* kept) {
+    const Smear m = MakeSmear(level, KeepOf(channelMask));
+    if (!srf_Refresh(source)) return 0;
+    const uint32_t w = source->width, h = source->height;
+    if (x1 < 0 || y1 < 0 || x2 < x1 || y2 < y1 || (uint32_t)x2 >= w || (uint32_t)y2 >= h) return 0;
+    if (m.weight == 0 || m.keep == 0) return blt_Copy(target, x1, y1, x2, y2, source, x1, y1, x2, y2, 0);
+    const int again = kept->asked && kept->weight == m.weight && kept->keep == m.keep;
+    kept->asked = 1;
+    kept->weight = m.weight;
+    kept->keep = m.keep;
+    if (!again) kept->made = 0;
+    // The band: the rectangle's columns of the row passes, every row (the column passes
+    // run down and up them whole). It keeps its widest size, so the rectangles share it.
+    const int bw = x2 - x1 + 1;
+    if (!Sized(&kept->band, (uint32_t)bw, h, 0)) return 0;
+    Surface band = kept->band;   // its first bw columns
+    band.width = (uint32_t)bw;
+    if (again && !kept->made) {
+        // A second rectangle at these settings (the rest of a preview after the part
+        // shown): the row passes of the whole source are kept for it and those after.
+        if (!Sized(&kept->rows, w, h, 1) || !srf_Lock(source)) return 0;
+        srf_Lock(&kept->rows);
+        RowPasses(m, source, &kept->rows, 0, (int)w - 1);
+        srf_Unlock(&kept->rows);
+        srf_Unlock(source);
+        kept->made = 1;
+    }
+    if (kept->made) {
+        if (!blt_Copy(&kept->band, 0, 0, bw - 1, (int)h - 1, &kept->rows, x1, 0, x2, (int)h - 1, 0)) return 0;
+        srf_Lock(&kept->band);
+    } else {
+        // The first at new settings (the part a view shows) reads the source directly
+        // and writes only its own columns.
+        if (!srf_Lock(source)) return 0;
+        srf_Lock(&kept->band);
+        band.pixels = kept->band.pixels;
+        RowPasses(m, source, &band, x1, x2);
+        srf_Unlock(source);
+    }
+    band.pixels = kept->band.pixels;
+    ColumnPasses(m, &band);
+    srf_Unlock(&kept->band);
+    return blt_Copy(target, x1, y1, x2, y2, &kept->band, 0, y1, bw - 1, y2, 0);
+}
+
+void fx_ReleaseSmear(SmearKept* kept) {
+    if (kept->rows.created) srf_Destroy(&kept->rows);
+    if (kept->band.created) srf_Destroy(&kept->band);
+    *kept = SmearKept{};
+}
+
 
 int fx_Blur(Surface* s, int level) { return Run(s, level, 0xFFFFFFFFu); }
 
-int fx_ChannelSmooth(Surface* s, int level, int channelMask) {
-    uint32_t keep = ((channelMask & 1) ? 0x00FF0000u : 0) | ((channelMask & 2) ? 0x0000FF00u : 0) |
-                    ((channelMask & 4) ? 0x000000FFu : 0) | ((channelMask & 8) ? 0xFF000000u : 0);
-    return Run(s, level, keep);
-}
+int fx_ChannelSmooth(Surface* s, int level, int channelMask) { return Run(s, level, KeepOf(channelMask)); }

@@ -47,7 +47,8 @@ struct Dialog {
     DWORD lastPreview;  // tick count of the last preview
     Making making;      // what the next step makes
     CatRect shown;      // the rectangle the view showed at the last preview
-    int restRow;        // the next row of the rest of the preview; -1 when nothing is left
+    int restAt;         // the next row (or column) of the rest of the preview; -1 when nothing is left
+    int restByColumns;  // the rest goes in bands of columns
     CatWhole whole;     // the original's whole-image inputs
 };
 
@@ -83,10 +84,12 @@ int PartToMake(Dialog* d, int w, int h, CatRect* r) {
         d->shown = *r;
         return 1;
     }
-    const int rows = REST_SLICE_PIXELS / (w > 0 ? w : 1) + 1;
-    if (d->restRow < 0 || d->restRow >= h) return 0;
-    *r = {0, d->restRow, w - 1, d->restRow + rows - 1};
-    d->restRow += rows;
+    const int across = d->restByColumns ? h : w, along = d->restByColumns ? w : h;
+    const int lines = REST_SLICE_PIXELS / (across > 0 ? across : 1) + 1;
+    if (d->restAt < 0 || d->restAt >= along) return 0;
+    *r = d->restByColumns ? CatRect{d->restAt, 0, d->restAt + lines - 1, h - 1}
+                          : CatRect{0, d->restAt, w - 1, d->restAt + lines - 1};
+    d->restAt += lines;
     return 1;
 }
 
@@ -114,7 +117,7 @@ void Step(Dialog* d, Making making) {
 
 // The rest of the preview is dropped (a new one starts, or the dialog ends).
 void DropRest(HWND dlg, Dialog* d) {
-    d->restRow = -1;
+    d->restAt = -1;
     KillTimer(dlg, TIMER_REST);
 }
 
@@ -139,7 +142,8 @@ void OnPreviewTick(HWND dlg, Dialog* d) {
     if (period != d->period) SetTimer(dlg, TIMER_PREVIEW, period, nullptr);
     d->period = period;
     if (byParts) {
-        d->restRow = 0;
+        d->restAt = 0;
+        d->restByColumns = !d->transform && cat_EffectRestByColumns(d->code, g_fx);
         SetTimer(dlg, TIMER_REST, REST_DELAY_MS, nullptr);
     }
     SetCursor(old);
@@ -149,10 +153,11 @@ void OnPreviewTick(HWND dlg, Dialog* d) {
 
 // One slice of the rest of the preview per tick, until none is left.
 void OnRestTick(HWND dlg, Dialog* d) {
-    if (d->restRow < 0) return DropRest(dlg, d);
-    if (d->restRow == 0) SetTimer(dlg, TIMER_REST, 1, nullptr);   // the slices follow each other closely
+    if (d->restAt < 0) return DropRest(dlg, d);
+    if (d->restAt == 0) SetTimer(dlg, TIMER_REST, 1, nullptr);   // the slices follow each other closely
     Step(d, MAKE_REST);
-    if (d->restRow < 0 || d->restRow >= (int)doc_TargetSurface(d->target)->height) DropRest(dlg, d);
+    const Surface* t = doc_TargetSurface(d->target);
+    if (d->restAt < 0 || d->restAt >= (int)(d->restByColumns ? t->width : t->height)) DropRest(dlg, d);
 }
 
 // A change previews at once when the last preview is at least one timer period old;
@@ -248,7 +253,7 @@ void Close(HWND dlg, Dialog* d, int ok) {
     KillTimer(dlg, TIMER_HOVER);
     // OK keeps the whole-image result: a preview still pending or made in part is
     // made whole now, saying so when that may take a while.
-    if (ok && (d->dirty || d->restRow >= 0)) {
+    if (ok && (d->dirty || d->restAt >= 0)) {
         Surface* target = doc_TargetSurface(d->target);
         const int busy = (uint64_t)target->width * target->height >= BUSY_PIXELS;
         char caption[64], status[96];
@@ -264,6 +269,7 @@ void Close(HWND dlg, Dialog* d, int ok) {
     DropRest(dlg, d);
     doc_EditEnd(ok);
     tf_ReleaseSpare();
+    cat_ReleaseWhole(&d->whole);
     EndDialog(dlg, ok);
 }
 
@@ -320,7 +326,7 @@ int Run(HWND owner, HWND view, uint32_t code, int transform) {
     int target = SelectTarget(owner);
     if (target < 0) return 0;
     Dialog d{};
-    d.restRow = -1;
+    d.restAt = -1;
     d.code = target == DOC_TARGET_SPRITE ? code | CAT_ON_SPRITE : code & ~CAT_ON_SPRITE;
     d.transform = transform;
     d.target = target;
@@ -333,6 +339,7 @@ int Run(HWND owner, HWND view, uint32_t code, int transform) {
     INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(transform ? IDD_TRANSFORM : IDD_EFFECT),
                                 owner, FxProc, (LPARAM)&d);
     doc_EditEnd(0);  // a dialog that ended without Close
+    cat_ReleaseWhole(&d.whole);
     return r == 1;
 }
 

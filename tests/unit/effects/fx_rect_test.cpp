@@ -41,11 +41,11 @@ TEST(PreviewRects, EveryEffectsRectangleIsThatOfTheWholeResult) {
     const uint32_t c1 = in.img().at(40, 20) & 0xFFFFFF, c2 = 0x00CC8844u;
     int count = 0;
     const EffectInfo* rows = cat_Effects(&count);
-    for (int i = 0; i < count; i++)
+    for (int i = 0; i < count; i++) {
+        CatWhole inputs{};   // as a dialog keeps it: one original, settings changing
         for (const FxSettings& s : kFx) {
             Held whole(in.img());
             ASSERT_EQ(cat_ApplyEffect(&whole.s, rows[i].code, s, c1, c2), 1) << rows[i].key;
-            CatWhole inputs{};
             for (const CatRect& r : kRects) {
                 Held made(Flat(W, H, 0x5A5A5A5Au));
                 const int byRect = cat_EffectByRect(rows[i].code, s);
@@ -56,6 +56,8 @@ TEST(PreviewRects, EveryEffectsRectangleIsThatOfTheWholeResult) {
                 EXPECT_EQ(Differs(&made.s, Flat(W, H, 0x5A5A5A5Au), {0, 0, r.x1 - 1, H - 1}), "") << rows[i].key;
             }
         }
+        cat_ReleaseWhole(&inputs);
+    }
 }
 
 TEST(PreviewRects, EveryTransformsRectangleIsThatOfTheWholeResult) {
