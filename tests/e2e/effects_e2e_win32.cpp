@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/app_ids.h"
+#include "effects/fx_smear.h"
 #include "e2e/driver_win32.h"
 #include "engine/engine.h"
 #include "engine/shape.h"
@@ -78,11 +79,19 @@ TEST(Journey, EffectsAndTransformsWithPreview) {
     s.Saved(&now);
     EXPECT_TRUE(SameSurface(&before, &now)) << "cancelled blur";
 
-    // Reopened, the same effect keeps its level; another one starts again at 500.
+    // Reopened, the same effect keeps its level; another one starts again at 500. OK
+    // after the preview's rest is made keeps that preview: the whole image's blur.
     dlg = s.Open(CMD_FX_BLUR, "Effect - Blur / Smear");
     ASSERT_TRUE(dlg);
     EXPECT_EQ(drv_Text(GetDlgItem(dlg, IDC_FX_LEVEL_TEXT)), "Effect Level: 1000 / 1000");
-    s.Close(dlg, IDCANCEL);
+    Sleep(600);
+    s.Close(dlg, IDOK);
+    s.Saved(&now);
+    Surface blurred{};
+    ASSERT_TRUE(srf_Duplicate(&blurred, &before) && fx_Blur(&blurred, 1000));
+    EXPECT_TRUE(SameSurface(&blurred, &now)) << "blur kept from its preview";
+    srf_Destroy(&blurred);
+    drv_Command(s.main, CMD_UNDO);
 
     // Brightness at 500 changes nothing; OK still makes one undo step.
     dlg = s.Open(CMD_FX_BRIGHTNESS, "Effect - Adjust Brightness");
