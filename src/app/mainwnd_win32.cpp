@@ -82,6 +82,8 @@ static void OnTimer(HWND w, UINT_PTR id) {
         SendMessageA(g_shell.logo, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)g_shell.logos[g_shell.logoIndex]);
         break;
     case TIMER_RAISE_TOOLS:
+        // Restacking takes milliseconds: not in the middle of a stroke (the timer stays armed).
+        if (GetCapture() == g_shell.view) break;
         KillTimer(w, TIMER_RAISE_TOOLS);
         RaiseToolWindow();
         break;

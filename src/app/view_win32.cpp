@@ -587,8 +587,12 @@ LRESULT CALLBACK ViewProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEYDOWN:
     case WM_KEYUP: return SendMessageA(GetParent(w), msg, wp, lp);
     case WM_TIMER:
-        if (wp == TIMER_DRAW_BARS) draw_bars();
-        else UpdateWindow(w);
+        // A stroke is no pause: the bars wait for its end (the timer stays armed).
+        if (wp == TIMER_DRAW_BARS) {
+            if (GetCapture() != w) draw_bars();
+        } else {
+            UpdateWindow(w);
+        }
         return 0;
     case WM_VIEW_GETZOOM: return g_view.zoom;
     case WM_VIEW_GETSCROLL: return MAKELRESULT((WORD)(short)g_view.sx, (WORD)(short)g_view.sy);
