@@ -239,6 +239,30 @@ void TakeWholeInputs(Surface* original, unsigned needs, CatWhole* w) {
     w->known |= needs;
 }
 
+// Rectangle r (clipped) from a piece of the original: the rectangle, out to whole
+// blocks of the grid, plus the reach.
+int ByPiece(Surface* target, Surface* original, const EffectInfo& e, const FxSettings& s, uint32_t colour1,
+            uint32_t colour2, const CatRect& r, const CatReach& reach, CatWhole* whole) {
+    const int w = (int)original->width, h = (int)original->height, g = reach.grid < 1 ? 1 : reach.grid;
+    CatRect p = {r.x1 / g * g - reach.by, r.y1 / g * g - reach.by, (r.x2 / g + 1) * g - 1 + reach.by,
+                 (r.y2 / g + 1) * g - 1 + reach.by};
+    ClipRect(&p, w, h);
+    TakeWholeInputs(original, e.needs, whole);
+    // The scratch piece of this size when one is kept (fresh memory costs more than the kernel).
+    const uint32_t pw = (uint32_t)(p.x2 - p.x1 + 1), ph = (uint32_t)(p.y2 - p.y1 + 1);
+    int k = 1 - whole->lastPiece;
+    for (int i = 0; i < 2; i++)
+        if (whole->pieces[i].created && srf_Refresh(&whole->pieces[i]) && whole->pieces[i].width == pw &&
+            whole->pieces[i].height == ph)
+            k = i;
+    whole->lastPiece = k;
+    Surface* piece = &whole->pieces[k];
+    return srf_Reuse(piece, pw, ph, 0) &&
+           blt_Copy(piece, 0, 0, (int)pw - 1, (int)ph - 1, original, p.x1, p.y1, p.x2, p.y2, 0) &&
+           e.apply(piece, s, colour1, colour2, whole) &&
+           blt_Copy(target, r.x1, r.y1, r.x2, r.y2, piece, r.x1 - p.x1, r.y1 - p.y1, r.x2 - p.x1, r.y2 - p.y1, 0);
+}
+
 }  // namespace
 
 int cat_ApplyEffect(Surface* t, uint32_t code, const FxSettings& in, uint32_t colour1, uint32_t colour2) {
@@ -258,6 +282,8 @@ int cat_EffectRestByColumns(uint32_t code, const FxSettings& s) {
 
 void cat_ReleaseWhole(CatWhole* w) {
     fx_ReleaseSmear(&w->smear);
+    for (Surface& p : w->pieces)
+        if (p.created) srf_Destroy(&p);
     *w = CatWhole{};
 }
 
@@ -268,28 +294,13 @@ int cat_EffectRect(Surface* target, Surface* original, uint32_t code, const FxSe
     if (!e || !srf_Refresh(original)) return 0;
     const CatReach reach = e->reach(s);
     if (reach.by < 0 && !e->rect) return 0;
-    const int w = (int)original->width, h = (int)original->height, g = reach.grid < 1 ? 1 : reach.grid;
     CatRect r = rect;
-    if (!ClipRect(&r, w, h)) return 1;
+    if (!ClipRect(&r, (int)original->width, (int)original->height)) return 1;
     CatWhole own{};
     if (!whole) whole = &own;
-    if (reach.by < 0) {
-        const int ok = e->rect(target, original, s, r, whole);
-        if (whole == &own) cat_ReleaseWhole(&own);
-        return ok;
-    }
-    // The piece the kernel runs on: the rectangle, out to whole blocks, plus the reach.
-    CatRect p = {r.x1 / g * g - reach.by, r.y1 / g * g - reach.by, (r.x2 / g + 1) * g - 1 + reach.by,
-                 (r.y2 / g + 1) * g - 1 + reach.by};
-    ClipRect(&p, w, h);
-    TakeWholeInputs(original, e->needs, whole);
-    Surface piece{};
-    srf_Create((uint32_t)(p.x2 - p.x1 + 1), (uint32_t)(p.y2 - p.y1 + 1), &piece);
-    if (!srf_IsValid(&piece)) return 0;
-    int ok = blt_Copy(&piece, 0, 0, (int)piece.width - 1, (int)piece.height - 1, original, p.x1, p.y1, p.x2, p.y2, 0) &&
-             e->apply(&piece, s, colour1, colour2, whole) &&
-             blt_Copy(target, r.x1, r.y1, r.x2, r.y2, &piece, r.x1 - p.x1, r.y1 - p.y1, r.x2 - p.x1, r.y2 - p.y1, 0);
-    srf_Destroy(&piece);
+    const int ok = reach.by < 0 ? e->rect(target, original, s, r, whole)
+                                : ByPiece(target, original, *e, s, colour1, colour2, r, reach, whole);
+    if (whole == &own) cat_ReleaseWhole(&own);
     return ok;
 }
 

@@ -70,6 +70,8 @@ struct CatWhole {
     int alphaMean;
     int reliefRange;
     SmearKept smear;
+    Surface pieces[2];   // scratch for the pieces the kernels run on: the shown part's and a slice's
+    int lastPiece;
 };
 void cat_ReleaseWhole(CatWhole* w);
 

@@ -269,17 +269,6 @@ int Run(Surface* s, int level, uint32_t keep) {
     return 1;
 }
 
-// A surface of h rows and at least w columns (exactly w when `exact`) in `s`, made
-// anew only when the one it holds does not do.
-int Sized(Surface* s, uint32_t w, uint32_t h, int exact) {
-    if (s->created && srf_Refresh(s) && (exact ? s->width == w : s->width >= w) && s->height == h) return 1;
-    if (s->created) srf_Destroy(s);
-    Surface made{};
-    if (!srf_CreateExact(w, h, &made)) return 0;
-    srf_Install(s, &made);
-    return 1;
-}
-
 }  // namespace
 
 int fx_SmearRect(Surface* target, Surface* source, int level, int channelMask, int x1, int y1, int x2, int y2,
@@ -297,13 +286,13 @@ int fx_SmearRect(Surface* target, Surface* source, int level, int channelMask, i
     // The band: the rectangle's columns of the row passes, every row (the column passes
     // run down and up them whole). It keeps its widest size, so the rectangles share it.
     const int bw = x2 - x1 + 1;
-    if (!Sized(&kept->band, (uint32_t)bw, h, 0)) return 0;
+    if (!srf_Reuse(&kept->band, (uint32_t)bw, h, 1)) return 0;
     Surface band = kept->band;   // its first bw columns
     band.width = (uint32_t)bw;
     if (again && !kept->made) {
         // A second rectangle at these settings (the rest of a preview after the part
         // shown): the row passes of the whole source are kept for it and those after.
-        if (!Sized(&kept->rows, w, h, 1) || !srf_Lock(source)) return 0;
+        if (!srf_Reuse(&kept->rows, w, h, 0) || !srf_Lock(source)) return 0;
         srf_Lock(&kept->rows);
         RowPasses(m, source, &kept->rows, 0, (int)w - 1);
         srf_Unlock(&kept->rows);

@@ -121,3 +121,12 @@ void srf_Install(Surface* out, Surface* made) {
     if (out->created && srf_IsValid(out)) srf_Destroy(out);
     *out = *made;
 }
+
+int srf_Reuse(Surface* s, uint32_t w, uint32_t h, int wider) {
+    if (s->created && srf_Refresh(s) && (wider ? s->width >= w : s->width == w) && s->height == h) return 1;
+    if (s->created) srf_Destroy(s);
+    Surface made{};
+    if (!srf_CreateExact(w, h, &made)) return 0;
+    srf_Install(s, &made);
+    return 1;
+}

@@ -59,6 +59,10 @@ int srf_SizeAccepted(uint32_t w, uint32_t h, size_t* pixels);
 int srf_CreateExact(uint32_t w, uint32_t h, Surface* made);
 // Unlocks `made` and gives it to out, destroying what out held.
 void srf_Install(Surface* out, Surface* made);
+// Makes `s` (a record that is empty or holds a surface) one of h rows and w columns,
+// or at least w columns when `wider` is 1, keeping what it holds when that does; for
+// scratch surfaces used again and again. 0 when it cannot be made.
+int srf_Reuse(Surface* s, uint32_t w, uint32_t h, int wider);
 int srf_ApplyTables(Surface* s, int x1, int y1, int x2, int y2,
                     const uint8_t* red, const uint8_t* green, const uint8_t* blue,
                     const uint8_t* alpha);

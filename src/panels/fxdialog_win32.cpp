@@ -123,15 +123,15 @@ void DropRest(HWND dlg, Dialog* d) {
 
 void OnPreviewTick(HWND dlg, Dialog* d) {
     if (!d->dirty) return;
-    HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     DropRest(dlg, d);
     if (d->transform) {
         auto checked = [&](int e) { return IsDlgButtonChecked(dlg, IDC_TF_EDGE0 + e) == BST_CHECKED; };
         g_tf.edge = checked(1) ? 1 : checked(2) ? 2 : checked(3) ? 3 : 0;
     }
     // The shown part first where the view shows the main image and the settings allow
-    // a part to be made apart; a sprite is made whole.
+    // a part to be made apart; a sprite is made whole, under the wait cursor.
     const int byParts = g_shown && d->target == DOC_TARGET_MAIN && (d->transform || cat_EffectByRect(d->code, g_fx));
+    HCURSOR old = byParts ? nullptr : SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     Step(d, byParts ? MAKE_SHOWN : MAKE_WHOLE);
     // The period follows what one step makes, so a large image shown in part is not
     // held to the pace of its whole.
@@ -146,7 +146,7 @@ void OnPreviewTick(HWND dlg, Dialog* d) {
         d->restByColumns = !d->transform && cat_EffectRestByColumns(d->code, g_fx);
         SetTimer(dlg, TIMER_REST, REST_DELAY_MS, nullptr);
     }
-    SetCursor(old);
+    if (!byParts) SetCursor(old);
     d->dirty = 0;
     d->lastPreview = GetTickCount();
 }
@@ -236,7 +236,9 @@ void OnScroll(HWND dlg, Dialog* d, HWND bar, int code) {
     GetScrollInfo(bar, SB_CTL, &si);
     // The transform's single bar steps like the effect level.
     int value = cat_EffectScroll(d->transform ? 0 : b, si.nPos, code, si.nTrackPos);
-    SetScrollPos(bar, SB_CTL, value, TRUE);
+    // The bar is drawn after the preview: the image first.
+    SetScrollPos(bar, SB_CTL, value, FALSE);
+    InvalidateRect(bar, nullptr, FALSE);
     if (d->transform) g_tf.level = value;
     else (b == 0 ? g_fx.level : b == 1 ? g_fx.distance : g_fx.parameter) = value;
     if (b == 0) SetLevelText(dlg, d, value);
