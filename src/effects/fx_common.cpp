@@ -2,6 +2,8 @@
 #include "effects/fx_common.h"
 #include <cstddef>
 #include <cstring>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -25,15 +27,10 @@ int fx_Threads() {
     return g_fx.threads;
 }
 
-void fx_SplitRaw(int count, int minPerThread, FxSliceFn fn, void* ctx) {
-    if (count <= 0) return;
-    int parts = fx_Threads();
-    if (minPerThread < 1) minPerThread = 1;
-    if (parts > count / minPerThread) parts = count / minPerThread;
-    if (parts <= 1) {
-        fn(ctx, 0, count);
-        return;
-    }
+namespace {
+
+// Slices on threads made for one call: for a caller that finds the pool taken.
+void SplitOnNewThreads(int count, int parts, FxSliceFn fn, void* ctx) {
     std::thread workers[FX_MAX_THREADS];
     for (int i = 1; i < parts; i++) {
         int from = (int)((int64_t)count * i / parts), to = (int)((int64_t)count * (i + 1) / parts);
@@ -47,6 +44,82 @@ void fx_SplitRaw(int count, int minPerThread, FxSliceFn fn, void* ctx) {
     fn(ctx, 0, (int)((int64_t)count / parts));
     for (int i = 1; i < parts; i++)
         if (workers[i].joinable()) workers[i].join();
+}
+
+// Workers kept waiting between calls: starting a thread costs more than a preview's
+// slice under some systems (about 1.5 ms each under Wine). Worker i runs slice i of
+// each job whose parts reach it. One caller at a time; others use new threads. The
+// workers are never joined: they wait until the process ends.
+struct Pool {
+    std::mutex use;            // held by the caller whose job the workers run
+    std::mutex m;
+    std::condition_variable start, finished;
+    int workers = 0;
+    uint64_t job = 0;          // counts jobs; a worker runs each new one once
+    FxSliceFn fn = nullptr;
+    void* ctx = nullptr;
+    int count = 0, parts = 0, pending = 0;
+};
+Pool* g_pool = new Pool;   // reachable to the end, never destroyed (its threads outlive main)
+
+void Work(int index) {
+    Pool& p = *g_pool;
+    uint64_t seen = 0;
+    for (;;) {
+        std::unique_lock<std::mutex> lock(p.m);
+        p.start.wait(lock, [&] { return p.job != seen; });
+        seen = p.job;
+        if (index >= p.parts) continue;
+        const int from = (int)((int64_t)p.count * index / p.parts), to = (int)((int64_t)p.count * (index + 1) / p.parts);
+        FxSliceFn fn = p.fn;
+        void* ctx = p.ctx;
+        lock.unlock();
+        fn(ctx, from, to);
+        lock.lock();
+        if (--p.pending == 0) p.finished.notify_one();
+    }
+}
+
+// Grows the pool to `n` workers; false when the system refuses a thread.
+bool HaveWorkers(Pool& p, int n) {
+    while (p.workers < n) {
+        try {
+            std::thread(Work, p.workers + 1).detach();
+        } catch (...) {
+            return false;
+        }
+        p.workers++;
+    }
+    return true;
+}
+
+}  // namespace
+
+void fx_SplitRaw(int count, int minPerThread, FxSliceFn fn, void* ctx) {
+    if (count <= 0) return;
+    int parts = fx_Threads();
+    if (minPerThread < 1) minPerThread = 1;
+    if (parts > count / minPerThread) parts = count / minPerThread;
+    if (parts <= 1) {
+        fn(ctx, 0, count);
+        return;
+    }
+    Pool& p = *g_pool;
+    std::unique_lock<std::mutex> mine(p.use, std::try_to_lock);
+    if (!mine || !HaveWorkers(p, parts - 1)) return SplitOnNewThreads(count, parts, fn, ctx);
+    {
+        std::lock_guard<std::mutex> lock(p.m);
+        p.fn = fn;
+        p.ctx = ctx;
+        p.count = count;
+        p.parts = parts;
+        p.pending = parts - 1;
+        p.job++;
+    }
+    p.start.notify_all();
+    fn(ctx, 0, (int)((int64_t)count / parts));
+    std::unique_lock<std::mutex> lock(p.m);
+    p.finished.wait(lock, [&] { return p.pending == 0; });
 }
 
 void fx_ChannelSums(const Surface* s, uint64_t sums[4]) {

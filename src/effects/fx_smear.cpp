@@ -1,5 +1,5 @@
 // fx_smear.cpp — the four-pass recursive smear: a literal reference and an SSE2
-// path. The SSE2 path keeps channels in 16-bit lanes and uses
+// path (in AVX2 where the processor has it, fx_smear_avx2.cpp). The SSE2 path keeps channels in 16-bit lanes and uses
 //   (p * (65536 - s) + r * s) >> 16  =  p + floor((r - p) * s / 65536),
 // which one signed high multiply gives: for s < 32768 directly, for larger s as
 // r + mulhi(r - p, s - 65536). Rows are smeared eight at a time after a transpose,
@@ -7,8 +7,10 @@
 #include "effects/fx_smear.h"
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <vector>
 #include "effects/fx_common.h"
+#include "effects/fx_smear_rows.h"
 #include "engine/blit.h"
 #include "engine/color.h"
 #include "engine/engine.h"
@@ -44,7 +46,9 @@ void ReferenceRows(const Smear& m, const Surface* src, Surface* dst, int cx1, in
     }
 }
 
-void ReferenceColumns(const Smear& m, Surface* s) {
+// Both column passes; the upward one stops at row `top` (rows above keep the first
+// pass's values, for a rectangle that starts there).
+void ReferenceColumns(const Smear& m, Surface* s, int top) {
     const int w = (int)s->width, h = (int)s->height;
     const size_t st = s->stride;
     uint32_t* px = s->pixels;
@@ -54,7 +58,7 @@ void ReferenceColumns(const Smear& m, Surface* s) {
     }
     for (int x = 0; x < w; x++) {
         uint32_t run = px[(size_t)(h - 1) * st + x];
-        for (int y = h - 1; y >= 0; y--) px[(size_t)y * st + x] = run = RefStep(m, run, px[(size_t)y * st + x]);
+        for (int y = h - 1; y >= top; y--) px[(size_t)y * st + x] = run = RefStep(m, run, px[(size_t)y * st + x]);
     }
 }
 
@@ -95,15 +99,6 @@ void WithLanes(const Smear& m, F&& f) {
     else f(Lanes<false, false>{mul, keep});
 }
 
-inline void Transpose4(__m128i& a, __m128i& b, __m128i& c, __m128i& d) {
-    __m128i t0 = _mm_unpacklo_epi32(a, b), t1 = _mm_unpacklo_epi32(c, d);
-    __m128i t2 = _mm_unpackhi_epi32(a, b), t3 = _mm_unpackhi_epi32(c, d);
-    a = _mm_unpacklo_epi64(t0, t1);
-    b = _mm_unpackhi_epi64(t0, t1);
-    c = _mm_unpacklo_epi64(t2, t3);
-    d = _mm_unpackhi_epi64(t2, t3);
-}
-
 // One pass along the strip buffer (8 words per column), from `first` stepping `dir`.
 template <class K>
 void StripPass(const K k, uint32_t* t, int w, int first, int dir) {
@@ -130,58 +125,24 @@ void StripPass(const K k, uint32_t* t, int w, int first, int dir) {
 // cx1..cx2 of the result go to `dst`'s columns from 0 (dst may be src itself).
 template <class K>
 void SimdRows(const K k, const Surface* src, Surface* dst, int cx1, int cx2, int from, int to) {
-    const int w = (int)src->width, h = (int)src->height;
-    // 16-byte aligned strip buffer: column x holds the strip's 8 pixels at t[x * 8].
-    std::vector<Xmm> store((size_t)w * 2);
-    uint32_t* t = (uint32_t*)store.data();
+    const int w = (int)src->width;
+    std::vector<StripCell> store((size_t)w);
+    uint32_t* t = store.data()->words;
     for (int strip = from; strip < to; strip++) {
-        const int y0 = strip * 8;
         const uint32_t* rows[8];
         uint32_t* out[8];
-        for (int r = 0; r < 8; r++) {
-            const size_t y = (size_t)(y0 + r < h ? y0 + r : h - 1);
-            rows[r] = src->pixels + y * src->stride;
-            out[r] = dst->pixels + y * dst->stride;
-        }
-        int x = 0;
-        for (; x + 4 <= w; x += 4)
-            for (int g = 0; g < 2; g++) {
-                __m128i a = _mm_loadu_si128((const __m128i*)(rows[4 * g] + x));
-                __m128i b = _mm_loadu_si128((const __m128i*)(rows[4 * g + 1] + x));
-                __m128i c = _mm_loadu_si128((const __m128i*)(rows[4 * g + 2] + x));
-                __m128i d = _mm_loadu_si128((const __m128i*)(rows[4 * g + 3] + x));
-                Transpose4(a, b, c, d);
-                _mm_store_si128((__m128i*)(t + (size_t)x * 8 + 4 * g), a);
-                _mm_store_si128((__m128i*)(t + (size_t)(x + 1) * 8 + 4 * g), b);
-                _mm_store_si128((__m128i*)(t + (size_t)(x + 2) * 8 + 4 * g), c);
-                _mm_store_si128((__m128i*)(t + (size_t)(x + 3) * 8 + 4 * g), d);
-            }
-        for (; x < w; x++)
-            for (int r = 0; r < 8; r++) t[(size_t)x * 8 + r] = rows[r][x];
+        const int real = StripRows<8>(src, dst, strip * 8, rows, out);
+        StripIn<8>(rows, t, w);
         StripPass(k, t, w, 0, 1);
         StripPass(k, t, w, w - 1, -1);
-        // Rows past the bottom were only stand-ins: written back are the real ones.
-        const int real = h - y0 < 8 ? h - y0 : 8;
-        x = cx1;
-        for (; x + 3 <= cx2; x += 4)
-            for (int g = 0; g < 2; g++) {
-                __m128i a = _mm_load_si128((const __m128i*)(t + (size_t)x * 8 + 4 * g));
-                __m128i b = _mm_load_si128((const __m128i*)(t + (size_t)(x + 1) * 8 + 4 * g));
-                __m128i c = _mm_load_si128((const __m128i*)(t + (size_t)(x + 2) * 8 + 4 * g));
-                __m128i d = _mm_load_si128((const __m128i*)(t + (size_t)(x + 3) * 8 + 4 * g));
-                Transpose4(a, b, c, d);
-                const __m128i v[4] = {a, b, c, d};
-                for (int r = 0; r < 4 && 4 * g + r < real; r++)
-                    _mm_storeu_si128((__m128i*)(out[4 * g + r] + (x - cx1)), v[r]);
-            }
-        for (; x <= cx2; x++)
-            for (int r = 0; r < real; r++) out[r][x - cx1] = t[(size_t)x * 8 + r];
+        StripOut<8>(t, out, real, cx1, cx2);
     }
 }
 
-// Columns [c0, c1): both column passes, four pixels of a row at a time.
+// Columns [c0, c1): both column passes (the upward one down to row `top`), four
+// pixels of a row at a time.
 template <class K>
-void SimdColumns(const K k, const Smear& m, Surface* s, int c0, int c1) {
+void SimdColumns(const K k, const Smear& m, Surface* s, int c0, int c1, int top) {
     const int h = (int)s->height;
     const size_t st = s->stride;
     const __m128i z = _mm_setzero_si128();
@@ -197,7 +158,7 @@ void SimdColumns(const K k, const Smear& m, Surface* s, int c0, int c1) {
             run[2 * q + 1].v = _mm_unpackhi_epi8(v, z);
         }
         for (int x = body; x < c1; x++) tail[x - body] = first[x];
-        for (int i = 1, y = y0 + step; i < h; i++, y += step) {
+        for (int y = y0 + step; dir == 0 ? y < h : y >= top; y += step) {
             __m128i* at = (__m128i*)(s->pixels + (size_t)y * st + c0);
             Xmm* r = run.data();
             for (int q = 0; q < quads; q++, at++, r += 2) {
@@ -214,7 +175,17 @@ void SimdColumns(const K k, const Smear& m, Surface* s, int c0, int c1) {
     }
 }
 
+const char* g_pinnedLoops = nullptr;
+
+bool InAvx2() { return eng_HasAvx2() && (!g_pinnedLoops || std::strcmp(g_pinnedLoops, "avx2") == 0); }
+
 void SimdRowPasses(const Smear& m, const Surface* src, Surface* dst, int cx1, int cx2) {
+    if (InAvx2()) {
+        fx_Split(((int)src->height + 15) / 16, fx_RowsPerThread(src) / 16 + 1, [&](int from, int to) {
+            fx_SmearRowsAvx2(m.weight, m.keep, src, dst, cx1, cx2, from, to);
+        });
+        return;
+    }
     const int minStrips = fx_RowsPerThread(src) / 8 + 1;
     WithLanes(m, [&](auto k) {
         fx_Split(((int)src->height + 7) / 8, minStrips,
@@ -222,15 +193,34 @@ void SimdRowPasses(const Smear& m, const Surface* src, Surface* dst, int cx1, in
     });
 }
 
-void SimdColumnPasses(const Smear& m, Surface* s) {
+void SimdColumnPasses(const Smear& m, Surface* s, int top) {
     const int w = (int)s->width, h = (int)s->height;
     const int minQuads = (int)((1u << 17) / (h ? (uint32_t)h : 1u) / 4) + 1;
+    const bool avx2 = InAvx2();
     WithLanes(m, [&](auto k) {
-        fx_Split((w + 3) / 4, minQuads, [&](int from, int to) { SimdColumns(k, m, s, from * 4, to * 4 < w ? to * 4 : w); });
+        fx_Split((w + 3) / 4, minQuads, [&](int from, int to) {
+            int c0 = from * 4;
+            const int c1 = to * 4 < w ? to * 4 : w;
+            if (avx2 && c1 - c0 >= 8) {   // eight columns at a time, the rest here
+                const int body = c0 + (c1 - c0) / 8 * 8;
+                fx_SmearColumnsAvx2(m.weight, m.keep, s, c0, body, top);
+                c0 = body;
+            }
+            if (c0 < c1) SimdColumns(k, m, s, c0, c1, top);
+        });
     });
 }
 
 #endif
+
+}  // namespace
+
+int fx_SmearPinLoops(const char* loops) {
+    g_pinnedLoops = loops;
+    return !loops || std::strcmp(loops, "sse2") == 0 || (std::strcmp(loops, "avx2") == 0 && eng_HasAvx2());
+}
+
+namespace {
 
 // Both row passes of `src`; columns cx1..cx2 of the result go to `dst`'s columns from
 // 0 (dst may be src itself).
@@ -241,11 +231,11 @@ void RowPasses(const Smear& m, const Surface* src, Surface* dst, int cx1, int cx
     ReferenceRows(m, src, dst, cx1, cx2);
 }
 
-void ColumnPasses(const Smear& m, Surface* s) {
+void ColumnPasses(const Smear& m, Surface* s, int top) {
 #if defined(__SSE2__)
-    if (!eng_ReferenceForced()) return SimdColumnPasses(m, s);
+    if (!eng_ReferenceForced()) return SimdColumnPasses(m, s, top);
 #endif
-    ReferenceColumns(m, s);
+    ReferenceColumns(m, s, top);
 }
 
 Smear MakeSmear(int level, uint32_t keep) {
@@ -263,7 +253,7 @@ int Run(Surface* s, int level, uint32_t keep) {
     // With s = 0 every step gives the pixel itself; with no channel carried likewise.
     if (m.weight != 0 && keep != 0 && s->width && s->height) {
         RowPasses(m, s, s, 0, (int)s->width - 1);
-        ColumnPasses(m, s);
+        ColumnPasses(m, s, 0);
     }
     srf_Unlock(s);
     return 1;
@@ -312,7 +302,7 @@ int fx_SmearRect(Surface* target, Surface* source, int level, int channelMask, i
         srf_Unlock(source);
     }
     band.pixels = kept->band.pixels;
-    ColumnPasses(m, &band);
+    ColumnPasses(m, &band, y1);
     srf_Unlock(&kept->band);
     return blt_Copy(target, x1, y1, x2, y2, &kept->band, 0, y1, bw - 1, y2, 0);
 }
