@@ -3,7 +3,8 @@
 // (The plain reference loops are forced by the engine's switch, eng_ForceReference.)
 //
 // State: one record (the thread count), set from the user-interface
-// thread only, read by kernels. Splitting never changes a result: kernels split
+// thread only, read by kernels; and the splitter's workers, which wait between
+// calls for the next one (started on first need, never ended). Splitting never changes a result: kernels split
 // only work whose visiting order does not matter (every output depends on inputs
 // no other part writes). Everything here is safe for any argument.
 #pragma once
@@ -48,7 +49,8 @@ int fx_Threads();
 
 // Runs fn(ctx, from, to) over [0, count) in up to fx_Threads() contiguous slices,
 // one per thread, the first on the calling thread; returns when all are done.
-// Counts below `minPerThread` per slice stay on the calling thread.
+// Counts below `minPerThread` per slice stay on the calling thread. One caller at
+// a time has the kept workers; a second one at the same time starts threads of its own.
 typedef void (*FxSliceFn)(void* ctx, int from, int to);
 void fx_SplitRaw(int count, int minPerThread, FxSliceFn fn, void* ctx);
 
