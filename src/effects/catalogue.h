@@ -137,8 +137,8 @@ int cat_EffectRestByColumns(uint32_t code, const FxSettings& s);
 // Rectangle r (clipped to the image) of the effect of `original` written into `target`,
 // which has the original's size; the rest of the target is left alone. `whole` (may
 // be null) keeps the whole-image inputs between calls on one original until
-// cat_ReleaseWhole. 0 when the
-// effect needs the whole image at these settings (see above) or memory fails.
+// cat_ReleaseWhole. 0 when the effect needs the whole image at these settings (see
+// above) or memory fails.
 int cat_EffectRect(Surface* target, Surface* original, uint32_t code, const FxSettings& s, uint32_t colour1,
                    uint32_t colour2, const CatRect& r, CatWhole* whole);
 

@@ -1,9 +1,10 @@
 // fx_smear.cpp — the four-pass recursive smear: a literal reference and an SSE2
-// path (in AVX2 where the processor has it, fx_smear_avx2.cpp). The SSE2 path keeps channels in 16-bit lanes and uses
+// path, whose passes run in AVX2 where the processor has it (fx_smear_avx2.cpp). The
+// fast paths keep channels in 16-bit lanes and use
 //   (p * (65536 - s) + r * s) >> 16  =  p + floor((r - p) * s / 65536),
 // which one signed high multiply gives: for s < 32768 directly, for larger s as
-// r + mulhi(r - p, s - 65536). Rows are smeared eight at a time after a transpose,
-// columns four pixels at a time along the row.
+// r + mulhi(r - p, s - 65536). Rows are smeared eight at a time after a transpose
+// (fx_smear_rows.h), columns four pixels at a time along the row.
 #include "effects/fx_smear.h"
 #include <algorithm>
 #include <cstddef>
@@ -283,25 +284,28 @@ int fx_SmearRect(Surface* target, Surface* source, int level, int channelMask, i
         // A second rectangle at these settings (the rest of a preview after the part
         // shown): the row passes of the whole source are kept for it and those after.
         if (!srf_Reuse(&kept->rows, w, h, 0) || !srf_Lock(source)) return 0;
-        srf_Lock(&kept->rows);
-        RowPasses(m, source, &kept->rows, 0, (int)w - 1);
-        srf_Unlock(&kept->rows);
+        if (srf_Lock(&kept->rows)) {
+            RowPasses(m, source, &kept->rows, 0, (int)w - 1);
+            srf_Unlock(&kept->rows);
+            kept->made = 1;
+        }
         srf_Unlock(source);
-        kept->made = 1;
+        if (!kept->made) return 0;
     }
-    if (kept->made) {
-        if (!blt_Copy(&kept->band, 0, 0, bw - 1, (int)h - 1, &kept->rows, x1, 0, x2, (int)h - 1, 0)) return 0;
-        srf_Lock(&kept->band);
-    } else {
+    if (kept->made && !blt_Copy(&kept->band, 0, 0, bw - 1, (int)h - 1, &kept->rows, x1, 0, x2, (int)h - 1, 0))
+        return 0;
+    if (!srf_Lock(&kept->band)) return 0;
+    band.pixels = kept->band.pixels;
+    if (!kept->made) {
         // The first at new settings (the part a view shows) reads the source directly
         // and writes only its own columns.
-        if (!srf_Lock(source)) return 0;
-        srf_Lock(&kept->band);
-        band.pixels = kept->band.pixels;
+        if (!srf_Lock(source)) {
+            srf_Unlock(&kept->band);
+            return 0;
+        }
         RowPasses(m, source, &band, x1, x2);
         srf_Unlock(source);
     }
-    band.pixels = kept->band.pixels;
     ColumnPasses(m, &band, y1);
     srf_Unlock(&kept->band);
     return blt_Copy(target, x1, y1, x2, y2, &kept->band, 0, y1, bw - 1, y2, 0);
