@@ -1,17 +1,13 @@
-// fx_smear.cpp — the four-pass recursive smear: a literal reference and an SSE2
-// path, whose passes run in AVX2 where the processor has it (fx_smear_avx2.cpp). The
-// fast paths keep channels in 16-bit lanes and use
-//   (p * (65536 - s) + r * s) >> 16  =  p + floor((r - p) * s / 65536),
-// which one signed high multiply gives: for s < 32768 directly, for larger s as
-// r + mulhi(r - p, s - 65536). Rows are smeared eight at a time after a transpose
-// (fx_smear_rows.h), columns four pixels at a time along the row.
+// fx_smear.cpp — the four-pass recursive smear: a literal reference and a fast path,
+// the vector loops of fx_smear_simd.h in 128-bit lanes (SSE2), or in 256-bit lanes
+// where the processor has AVX2 (fx_smear_avx2.cpp); the rectangles of previews.
 #include "effects/fx_smear.h"
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <vector>
 #include "effects/fx_common.h"
-#include "effects/fx_smear_rows.h"
+#include "effects/fx_smear_simd.h"
 #include "engine/blit.h"
 #include "engine/color.h"
 #include "engine/engine.h"
@@ -70,109 +66,38 @@ inline uint32_t FastStep(const Smear& m, uint32_t run, uint32_t p) {
 
 #if defined(__SSE2__)
 
-struct Xmm {   // a vector in a container without losing its alignment
-    __m128i v;
-};
-
-// The step and the merge, with the weight's regime and the channel choice fixed at
-// compile time so that the loops hold everything in registers and test nothing.
 template <bool FromRun, bool Masked>
-struct Lanes {
-    __m128i mul;    // s as a 16-bit pattern
-    __m128i keep;   // channel bytes carried, in every pixel
-    __m128i Step(__m128i run, __m128i p) const {
-        return _mm_add_epi16(FromRun ? run : p, _mm_mulhi_epi16(_mm_sub_epi16(run, p), mul));
+struct Lanes128 {
+    typedef __m128i V;
+    static const int PIXELS = 4;
+    V mul;    // s as a 16-bit pattern
+    V keep;   // channel bytes carried, in every pixel
+    static Lanes128 Make(uint32_t weight, uint32_t keep) {
+        return {_mm_set1_epi16((short)(uint16_t)weight), _mm_set1_epi32((int)keep)};
     }
-    // Puts back the channels that are not carried (8-bit pixels, 4 per register).
-    __m128i Merge(__m128i smeared, __m128i orig) const {
+    static V Load(const V* p) { return _mm_load_si128(p); }
+    static V LoadU(const V* p) { return _mm_loadu_si128(p); }
+    static void Store(V* p, V v) { _mm_store_si128(p, v); }
+    static void StoreU(V* p, V v) { _mm_storeu_si128(p, v); }
+    static V Lo(V q) { return _mm_unpacklo_epi8(q, _mm_setzero_si128()); }
+    static V Hi(V q) { return _mm_unpackhi_epi8(q, _mm_setzero_si128()); }
+    static V Pack(V a, V b) { return _mm_packus_epi16(a, b); }
+    V Step(V run, V p) const { return _mm_add_epi16(FromRun ? run : p, _mm_mulhi_epi16(_mm_sub_epi16(run, p), mul)); }
+    V Merge(V smeared, V orig) const {
         return Masked ? _mm_or_si128(_mm_and_si128(smeared, keep), _mm_andnot_si128(keep, orig)) : smeared;
     }
 };
 
-// Calls f with the lanes of m: s >= 32768 bases the step on the running value.
-template <class F>
-void WithLanes(const Smear& m, F&& f) {
-    const __m128i mul = _mm_set1_epi16((short)(uint16_t)m.weight), keep = _mm_set1_epi32((int)m.keep);
-    const bool fromRun = m.weight >= 32768, masked = m.keep != 0xFFFFFFFFu;
-    if (fromRun && masked) f(Lanes<true, true>{mul, keep});
-    else if (fromRun) f(Lanes<true, false>{mul, keep});
-    else if (masked) f(Lanes<false, true>{mul, keep});
-    else f(Lanes<false, false>{mul, keep});
-}
-
-// One pass along the strip buffer (8 words per column), from `first` stepping `dir`.
-template <class K>
-void StripPass(const K k, uint32_t* t, int w, int first, int dir) {
-    const __m128i z = _mm_setzero_si128();
-    __m128i* at = (__m128i*)(t + (size_t)first * 8);
-    __m128i q0 = _mm_load_si128(at), q1 = _mm_load_si128(at + 1);
-    __m128i r0 = _mm_unpacklo_epi8(q0, z), r1 = _mm_unpackhi_epi8(q0, z);
-    __m128i r2 = _mm_unpacklo_epi8(q1, z), r3 = _mm_unpackhi_epi8(q1, z);
-    const ptrdiff_t next = dir * 2;
-    for (int i = 1; i < w; i++) {
-        at += next;
-        q0 = _mm_load_si128(at);
-        q1 = _mm_load_si128(at + 1);
-        r0 = k.Step(r0, _mm_unpacklo_epi8(q0, z));
-        r1 = k.Step(r1, _mm_unpackhi_epi8(q0, z));
-        r2 = k.Step(r2, _mm_unpacklo_epi8(q1, z));
-        r3 = k.Step(r3, _mm_unpackhi_epi8(q1, z));
-        _mm_store_si128(at, k.Merge(_mm_packus_epi16(r0, r1), q0));
-        _mm_store_si128(at + 1, k.Merge(_mm_packus_epi16(r2, r3), q1));
-    }
-}
-
-// Rows of strips [from, to) (eight rows each): both row passes of `src`; columns
-// cx1..cx2 of the result go to `dst`'s columns from 0 (dst may be src itself).
-template <class K>
-void SimdRows(const K k, const Surface* src, Surface* dst, int cx1, int cx2, int from, int to) {
-    const int w = (int)src->width;
-    std::vector<StripCell> store((size_t)w);
-    uint32_t* t = store.data()->words;
-    for (int strip = from; strip < to; strip++) {
-        const uint32_t* rows[8];
-        uint32_t* out[8];
-        const int real = StripRows<8>(src, dst, strip * 8, rows, out);
-        StripIn<8>(rows, t, w);
-        StripPass(k, t, w, 0, 1);
-        StripPass(k, t, w, w - 1, -1);
-        StripOut<8>(t, out, real, cx1, cx2);
-    }
-}
-
-// Columns [c0, c1): both column passes (the upward one down to row `top`), four
-// pixels of a row at a time.
-template <class K>
-void SimdColumns(const K k, const Smear& m, Surface* s, int c0, int c1, int top) {
+// The columns a vector loop leaves over, one at a time: down, then up to row `top`.
+void ScalarColumns(const Smear& m, Surface* s, int c0, int c1, int top) {
     const int h = (int)s->height;
     const size_t st = s->stride;
-    const __m128i z = _mm_setzero_si128();
-    const int quads = (c1 - c0) / 4, body = c0 + quads * 4;
-    std::vector<Xmm> run((size_t)quads * 2 + 1);
-    std::vector<uint32_t> tail((size_t)(c1 - body) + 1);
-    for (int dir = 0; dir < 2; dir++) {
-        const int y0 = dir == 0 ? 0 : h - 1, step = dir == 0 ? 1 : -1;
-        const uint32_t* first = s->pixels + (size_t)y0 * st;
-        for (int q = 0; q < quads; q++) {
-            __m128i v = _mm_loadu_si128((const __m128i*)(first + c0 + 4 * q));
-            run[2 * q].v = _mm_unpacklo_epi8(v, z);
-            run[2 * q + 1].v = _mm_unpackhi_epi8(v, z);
-        }
-        for (int x = body; x < c1; x++) tail[x - body] = first[x];
-        for (int y = y0 + step; dir == 0 ? y < h : y >= top; y += step) {
-            __m128i* at = (__m128i*)(s->pixels + (size_t)y * st + c0);
-            Xmm* r = run.data();
-            for (int q = 0; q < quads; q++, at++, r += 2) {
-                const __m128i v = _mm_loadu_si128(at);
-                const __m128i a = k.Step(r[0].v, _mm_unpacklo_epi8(v, z));
-                const __m128i b = k.Step(r[1].v, _mm_unpackhi_epi8(v, z));
-                r[0].v = a;
-                r[1].v = b;
-                _mm_storeu_si128(at, k.Merge(_mm_packus_epi16(a, b), v));
-            }
-            uint32_t* row = s->pixels + (size_t)y * st;
-            for (int x = body; x < c1; x++) row[x] = tail[x - body] = FastStep(m, tail[x - body], row[x]);
-        }
+    for (int x = c0; x < c1; x++) {
+        uint32_t* col = s->pixels + x;
+        uint32_t run = col[0];
+        for (int y = 1; y < h; y++) col[(size_t)y * st] = run = FastStep(m, run, col[(size_t)y * st]);
+        run = col[(size_t)(h - 1) * st];
+        for (int y = h - 2; y >= top; y--) col[(size_t)y * st] = run = FastStep(m, run, col[(size_t)y * st]);
     }
 }
 
@@ -187,10 +112,9 @@ void SimdRowPasses(const Smear& m, const Surface* src, Surface* dst, int cx1, in
         });
         return;
     }
-    const int minStrips = fx_RowsPerThread(src) / 8 + 1;
-    WithLanes(m, [&](auto k) {
-        fx_Split(((int)src->height + 7) / 8, minStrips,
-                 [&](int from, int to) { SimdRows(k, src, dst, cx1, cx2, from, to); });
+    WithLanes<Lanes128>(m.weight, m.keep, [&](auto k) {
+        fx_Split(((int)src->height + 7) / 8, fx_RowsPerThread(src) / 8 + 1,
+                 [&](int from, int to) { SmearRows(k, src, dst, cx1, cx2, from, to); });
     });
 }
 
@@ -198,16 +122,18 @@ void SimdColumnPasses(const Smear& m, Surface* s, int top) {
     const int w = (int)s->width, h = (int)s->height;
     const int minQuads = (int)((1u << 17) / (h ? (uint32_t)h : 1u) / 4) + 1;
     const bool avx2 = InAvx2();
-    WithLanes(m, [&](auto k) {
+    WithLanes<Lanes128>(m.weight, m.keep, [&](auto k) {
         fx_Split((w + 3) / 4, minQuads, [&](int from, int to) {
             int c0 = from * 4;
             const int c1 = to * 4 < w ? to * 4 : w;
-            if (avx2 && c1 - c0 >= 8) {   // eight columns at a time, the rest here
+            if (avx2 && c1 - c0 >= 8) {   // eight columns at a time, the rest below
                 const int body = c0 + (c1 - c0) / 8 * 8;
                 fx_SmearColumnsAvx2(m.weight, m.keep, s, c0, body, top);
                 c0 = body;
             }
-            if (c0 < c1) SimdColumns(k, m, s, c0, c1, top);
+            const int body = c0 + (c1 - c0) / 4 * 4;
+            if (body > c0) SmearColumns(k, s, c0, body, top);
+            ScalarColumns(m, s, body, c1, top);
         });
     });
 }

@@ -15,7 +15,7 @@
 #include "effects/fx_filter.h"
 #include "effects/fx_key.h"
 #include "effects/fx_pixelate.h"
-#include "effects/fx_smear_rows.h"
+#include "effects/fx_smear_simd.h"
 #include "effects/fx_relief.h"
 #include "effects/fx_smear.h"
 #include "effects/palette.h"
