@@ -43,6 +43,18 @@ set(kv_samples_sources ${PROJECT_SOURCE_DIR}/tools/kvsamples.cpp)
 foreach(m IN LISTS kv_samples_modules)
   list(APPEND kv_samples_sources ${PROJECT_SOURCE_DIR}/src/${m}.cpp)
 endforeach()
+# The AVX2 loops those modules pick at run time, each compiled for AVX2 on its own.
+set(kv_samples_avx2_modules engine/blit_avx2 effects/fx_smear_avx2 pixcode/pix_segment_avx2)
+set(kv_samples_avx2_commands)
+set(kv_samples_avx2_objects)
+set(kv_samples_avx2_sources)
+foreach(m IN LISTS kv_samples_avx2_modules)
+  string(MAKE_C_IDENTIFIER ${m} id)
+  list(APPEND kv_samples_avx2_commands COMMAND ${KV_HOST_CXX} -std=c++17 -O1 -mavx2 -I${PROJECT_SOURCE_DIR}/src -c
+       ${PROJECT_SOURCE_DIR}/src/${m}.cpp -o ${kv_docs_work}/kvsamples_${id}.o)
+  list(APPEND kv_samples_avx2_objects ${kv_docs_work}/kvsamples_${id}.o)
+  list(APPEND kv_samples_avx2_sources ${PROJECT_SOURCE_DIR}/src/${m}.cpp)
+endforeach()
 set(kv_samples_outputs
     ${KV_DOCS_DIST}/Images/candle.kv5 "${KV_DOCS_DIST}/Images/o'er the waters.kv5"
     "${KV_DOCS_DIST}/Images/dark trees.kv5" ${KV_DOCS_DIST}/Images/sunset.kv5
@@ -51,16 +63,12 @@ set(kv_samples_outputs
     ${KV_DOCS_DIST}/Sprites/F117A_sprite.kv5 ${KV_DOCS_DIST}/splash.jpg)
 add_custom_command(
   OUTPUT ${kv_samples_outputs}
-  COMMAND ${KV_HOST_CXX} -std=c++17 -O1 -mavx2 -I${PROJECT_SOURCE_DIR}/src -c
-          ${PROJECT_SOURCE_DIR}/src/engine/blit_avx2.cpp -o ${kv_docs_work}/kvsamples_avx2.o
-  COMMAND ${KV_HOST_CXX} -std=c++17 -O1 -mavx2 -I${PROJECT_SOURCE_DIR}/src -c
-          ${PROJECT_SOURCE_DIR}/src/pixcode/pix_segment_avx2.cpp -o ${kv_docs_work}/kvsamples_pix_avx2.o
+  ${kv_samples_avx2_commands}
   COMMAND ${KV_HOST_CXX} -std=c++17 -O2 -I${PROJECT_SOURCE_DIR}/src ${kv_samples_sources}
-          ${kv_docs_work}/kvsamples_avx2.o ${kv_docs_work}/kvsamples_pix_avx2.o -pthread -o ${kv_docs_work}/kvsamples
+          ${kv_samples_avx2_objects} -pthread -o ${kv_docs_work}/kvsamples
   COMMAND ${kv_docs_work}/kvsamples ${KV_DOCS_DIST} ${kv_docs_work}
   COMMAND ${KV_CJPEG} -quality 92 -optimize -outfile ${KV_DOCS_DIST}/splash.jpg ${kv_docs_work}/splash.ppm
-  DEPENDS ${kv_samples_sources} ${PROJECT_SOURCE_DIR}/tools/kvfont.h ${PROJECT_SOURCE_DIR}/src/engine/blit_avx2.cpp
-          ${PROJECT_SOURCE_DIR}/src/pixcode/pix_segment_avx2.cpp
+  DEPENDS ${kv_samples_sources} ${PROJECT_SOURCE_DIR}/tools/kvfont.h ${kv_samples_avx2_sources}
   IMPLICIT_DEPENDS CXX ${PROJECT_SOURCE_DIR}/tools/kvsamples.cpp
   COMMENT "Drawing the sample images, sprites and the installer's splash"
   VERBATIM)
